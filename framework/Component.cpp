@@ -1,0 +1,80 @@
+#include "framework/Component.h"
+
+#include "framework/Errors.h"
+#include "framework/Filer.h"
+
+#include <algorithm>
+
+namespace orlenth {
+
+TComponent::TComponent(TComponent* owner) {
+    if (owner) owner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+    destroying_ = true;
+    // Owned components first, newest first, so that nothing outlives what it refers to.
+    while (!components_.empty()) {
+        TComponent* c = components_.back();
+        components_.pop_back();
+        c->owner_ = nullptr;
+        delete c;
+    }
+    if (owner_) owner_->RemoveComponent(this);
+}
+
+void TComponent::SetName(const std::string& name) {
+    name_ = name;
+    setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+TComponent* TComponent::Component(int index) const {
+    if (index < 0 || index >= ComponentCount()) throw EListError::indexOutOfBounds(index);
+    return components_[static_cast<std::size_t>(index)];
+}
+
+TComponent* TComponent::FindComponent(const std::string& name) const {
+    if (name.empty()) return nullptr;
+    for (TComponent* c : components_)
+        if (c->name_ == name) return c;
+    return nullptr;
+}
+
+void TComponent::InsertComponent(TComponent* component) {
+    if (!component || component->owner_ == this) return;
+    if (component->owner_) component->owner_->RemoveComponent(component);
+    components_.push_back(component);
+    component->owner_ = this;
+}
+
+void TComponent::RemoveComponent(TComponent* component) {
+    auto it = std::find(components_.begin(), components_.end(), component);
+    if (it == components_.end()) return;
+    components_.erase(it);
+    component->owner_ = nullptr;
+}
+
+std::string TComponent::ClassName() const {
+    std::string n = metaObject()->className();
+    const auto p = n.rfind("::");
+    return p == std::string::npos ? n : n.substr(p + 2);
+}
+
+void TComponent::Assign(const TComponent* source) {
+    throw EConvertError::cannotAssign(source ? source->ClassName() : "nil", ClassName());
+}
+
+void TComponent::ReadState(TReader& reader) {
+    reader.ReadProperties(*this);
+    reader.ReadChildren(*this);
+}
+
+void TComponent::DefineProperties(TFiler&) {}
+
+void TComponent::GetChildren(const ChildProc&, TComponent*) {}
+
+TComponent* TComponent::GetChildOwner() { return nullptr; }
+
+void TComponent::Loaded() { loading_ = false; }
+
+} // namespace orlenth

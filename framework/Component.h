@@ -1,0 +1,87 @@
+#pragma once
+// The component base shared by every object a stored description can create: it has an
+// owner, a name and a tag, and destroys the components it owns when it is destroyed.
+// Published properties are Qt properties, so one reflection mechanism serves every class.
+
+#include <QByteArray>
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orlenth {
+
+class TFiler;
+class TReader;
+
+class TComponent : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QByteArray Name READ NameBytes WRITE SetNameBytes)
+    Q_PROPERTY(int Tag READ Tag WRITE SetTag)
+
+public:
+    using ChildProc = std::function<void(TComponent*)>;
+
+    // The new component is appended to the owner's components (owner may be null).
+    explicit TComponent(TComponent* owner = nullptr);
+    // Destroys every owned component, the last-inserted first, then leaves its owner.
+    ~TComponent() override;
+
+    TComponent* Owner() const { return owner_; }
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name);
+    std::int32_t Tag() const { return tag_; }
+    void SetTag(std::int32_t tag) { tag_ = tag; }
+
+    int ComponentCount() const { return static_cast<int>(components_.size()); }
+    // EListError "List index out of bounds (%d)" for a bad index.
+    TComponent* Component(int index) const;
+    // The owned component of that name (byte-exact, as names are ASCII identifiers and
+    // stored names are compared case-insensitively only by the platform we replace), or
+    // null. Never throws.
+    TComponent* FindComponent(const std::string& name) const;
+    // Ownership moves: the component leaves its old owner, if any, and joins this one.
+    void InsertComponent(TComponent* component);
+    // The component stays alive and is no longer owned by this one.
+    void RemoveComponent(TComponent* component);
+
+    // The class name as stored descriptions write it (no namespace).
+    std::string ClassName() const;
+
+    // Copies source into this component. Here every source is refused with
+    // EConvertError "Cannot assign a %s to a %s" (source class or "nil", this class);
+    // classes that can copy override it.
+    virtual void Assign(const TComponent* source);
+
+    // ---- object-stream hooks
+    // Reads this component's record through the reader: properties, then children.
+    // A class that adds work to reading itself overrides this and calls the base first.
+    virtual void ReadState(TReader& reader);
+    // Declares stored properties beyond the published ones; nothing here.
+    virtual void DefineProperties(TFiler& filer);
+    // Enumerates the children a writer writes after this component's properties.
+    virtual void GetChildren(const ChildProc& proc, TComponent* root);
+    // The owner given to children read from this component's record; null: the reader's.
+    virtual TComponent* GetChildOwner();
+    // End-of-loading notification; clears the loading mark.
+    virtual void Loaded();
+
+    bool IsLoading() const { return loading_; }
+    void SetLoading() { loading_ = true; }
+    bool IsDestroying() const { return destroying_; }
+
+private:
+    QByteArray NameBytes() const { return QByteArray::fromStdString(name_); }
+    void SetNameBytes(const QByteArray& n) { SetName(n.toStdString()); }
+
+    TComponent* owner_ = nullptr;
+    std::vector<TComponent*> components_;
+    std::string name_;
+    std::int32_t tag_ = 0;
+    bool loading_ = false;
+    bool destroying_ = false;
+};
+
+} // namespace orlenth

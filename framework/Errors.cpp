@@ -1,0 +1,68 @@
+#include "framework/Errors.h"
+
+#include <array>
+#include <utility>
+
+namespace orlenth {
+
+namespace {
+
+struct Entry {
+    Msg id;
+    std::string_view text;
+};
+
+// The one table of fixed messages.
+constexpr std::array kMessages{
+    Entry{Msg::ListIndexError, "List index out of bounds (%d)"},
+    Entry{Msg::ReadError, "Stream read error"},
+    Entry{Msg::WriteError, "Stream write error"},
+    Entry{Msg::FOpenError, "Cannot open file %s"},
+    Entry{Msg::AssignError, "Cannot assign a %s to a %s"},
+    Entry{Msg::LZRWError, "LZRW Error!"},
+    Entry{Msg::MemoCapacity, "Text exceeds memo capacity"},
+    Entry{Msg::NoTimers, "Not enough timers available"},
+    Entry{Msg::InvalidStreamFormat, "Invalid stream format"},
+    Entry{Msg::ClassNotFound, "Class %s not found"},
+    Entry{Msg::PropertyNotExist, "Property %s does not exist"},
+    Entry{Msg::InvalidPropertyValue, "Invalid property value"},
+    Entry{Msg::ErrorReading, "Error reading %s%s%s: %s"},
+};
+
+} // namespace
+
+std::string_view messageFormat(Msg id) {
+    for (const auto& e : kMessages)
+        if (e.id == id) return e.text;
+    return {};
+}
+
+std::string formatMessage(Msg id, std::initializer_list<std::string_view> args) {
+    const std::string_view fmt = messageFormat(id);
+    std::string out;
+    out.reserve(fmt.size() + 32);
+    auto arg = args.begin();
+    for (std::size_t i = 0; i < fmt.size(); ++i) {
+        if (fmt[i] == '%' && i + 1 < fmt.size() && (fmt[i + 1] == 's' || fmt[i + 1] == 'd')) {
+            if (arg != args.end()) out += *arg++;
+            ++i;
+        } else {
+            out += fmt[i];
+        }
+    }
+    return out;
+}
+
+EListError EListError::indexOutOfBounds(std::int64_t index) {
+    return EListError(formatMessage(Msg::ListIndexError, {std::to_string(index)}));
+}
+
+EFOpenError EFOpenError::forFile(std::string_view name) {
+    return EFOpenError(formatMessage(Msg::FOpenError, {name}));
+}
+
+EConvertError EConvertError::cannotAssign(std::string_view source, std::string_view target) {
+    return EConvertError(formatMessage(Msg::AssignError, {source, target}));
+}
+
+} // namespace orlenth

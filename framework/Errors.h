@@ -1,0 +1,101 @@
+#pragma once
+// The system's failures: exception classes carrying the fixed messages of one table.
+// Every message text lives in Errors.cpp and nowhere else.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace orlenth {
+
+// Keys of the fixed message table. The comment gives the text as shown to the user.
+enum class Msg {
+    ListIndexError,       // "List index out of bounds (%d)"
+    ReadError,            // "Stream read error"
+    WriteError,           // "Stream write error"
+    FOpenError,           // "Cannot open file %s"
+    AssignError,          // "Cannot assign a %s to a %s"
+    LZRWError,            // "LZRW Error!"
+    MemoCapacity,         // "Text exceeds memo capacity"
+    NoTimers,             // "Not enough timers available"
+    InvalidStreamFormat,  // "Invalid stream format"
+    ClassNotFound,        // "Class %s not found"
+    PropertyNotExist,     // "Property %s does not exist"
+    InvalidPropertyValue, // "Invalid property value"
+    ErrorReading,         // "Error reading %s%s%s: %s"
+};
+
+// The raw format text of a message, with its %s and %d placeholders.
+std::string_view messageFormat(Msg id);
+
+// Fills the placeholders of the message in order. Missing arguments leave the
+// placeholder empty; surplus arguments are ignored. Never throws for bad counts.
+std::string formatMessage(Msg id, std::initializer_list<std::string_view> args = {});
+
+// Base of every exception of the system. The message is the exact user-facing text.
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};
+
+class EListError : public Exception {
+public:
+    using Exception::Exception;
+    // "List index out of bounds (%d)" with the index.
+    static EListError indexOutOfBounds(std::int64_t index);
+};
+
+class EStreamError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EFilerError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+
+class EReadError : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+    EReadError() : EFilerError(formatMessage(Msg::ReadError)) {}
+};
+
+class EWriteError : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+    EWriteError() : EFilerError(formatMessage(Msg::WriteError)) {}
+};
+
+class EClassNotFound : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};
+
+class EFOpenError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+    // "Cannot open file %s" with the name as given by the caller.
+    static EFOpenError forFile(std::string_view name);
+};
+
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+    // "Cannot assign a %s to a %s": source class name, then target class name.
+    static EConvertError cannotAssign(std::string_view source, std::string_view target);
+};
+
+class EInvalidPointer : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EOutOfResources : public Exception {
+public:
+    using Exception::Exception;
+};
+
+} // namespace orlenth

@@ -1,0 +1,26 @@
+#pragma once
+// The compressed stream: a signed 32-bit total, then blocks each prefixed by its signed
+// 32-bit size, each block one LZRW1-KH block form (docs/framing.md).
+
+#include "framework/Stream.h"
+
+#include <cstdint>
+
+namespace orlenth {
+
+// Reads from source at its position in whole reads of 32781 bytes (not cut to count) and
+// writes one compressed stream to dest at its position; dest ends just after it. Stops
+// when count bytes have been taken or when source has nothing more. Dest must allow
+// seeking back (the total is written last). A dest that takes fewer block bytes than
+// written: EWriteError "Stream write error"; a total that would not fit 32 bits: the same.
+void SaveCompressedStream(TStream& source, TStream& dest, std::int32_t count);
+
+// Reads one compressed stream from source at its position, writes the restored bytes to
+// dest at its position, and leaves source just after the compressed stream. Trusts
+// nothing: a total that is negative or ends inside a field, a block size outside
+// 1..32782, a block that reaches past the total or past the end of source, or a corrupt
+// block is EReadError "Stream read error". Never reads past the compressed stream's total
+// nor past the end of source; bytes restored before an error stay written to dest.
+void LoadCompressedStream(TStream& source, TStream& dest);
+
+} // namespace orlenth

@@ -1,0 +1,278 @@
+// LZRW1-KH, see docs/codec.md. Both directions are hot paths of start-up: the whole
+// library is decompressed while the main window is built.
+
+#include "library/LZRW.h"
+
+#include "framework/Errors.h"
+
+#include <bit>
+#include <cstring>
+
+namespace orlenth {
+
+namespace {
+
+constexpr std::size_t kHashSize = 4096;
+constexpr std::uint32_t kMaxRun = 4095;
+constexpr std::uint32_t kMinRun = 16;
+constexpr std::uint32_t kMaxMatch = 18;
+constexpr std::uint32_t kMaxOffset = 4095;
+constexpr std::uint8_t kCompressedHeader = 0x40;
+constexpr std::uint8_t kStoredHeader = 0x80;
+
+inline std::uint64_t load64(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+inline std::uint32_t hash3(const std::uint8_t* p) {
+    const std::uint32_t v = ((static_cast<std::uint32_t>(p[0]) << 4 ^ p[1]) << 4) ^ p[2];
+    return ((v * 40543u) >> 4) & 0x0FFFu;
+}
+
+// Length of the run of in[x] starting at x, at most kMaxRun, never reading at or past n.
+inline std::uint32_t runLength(const std::uint8_t* in, std::uint32_t x, std::uint32_t n) {
+    const std::uint8_t b = in[x];
+    std::uint32_t s = 1;
+    if (x + 1 >= n || in[x + 1] != b) return 1;
+    const std::uint32_t limit = (n - x < kMaxRun) ? n - x : kMaxRun;
+    const std::uint64_t pattern = 0x0101010101010101ull * b;
+    while (s + 8 <= limit) {
+        const std::uint64_t diff = load64(in + x + s) ^ pattern;
+        if (diff) return s + static_cast<std::uint32_t>(std::countr_zero(diff) >> 3);
+        s += 8;
+    }
+    while (s < limit && in[x + s] == b) ++s;
+    return s;
+}
+
+// Common prefix of in[p..] and in[x..], at most kMaxMatch and never reaching n.
+inline std::uint32_t matchLength(const std::uint8_t* in, std::uint32_t p, std::uint32_t x,
+                                 std::uint32_t n) {
+    if (x + kMaxMatch <= n) {
+        std::uint64_t diff = load64(in + p) ^ load64(in + x);
+        if (diff) return static_cast<std::uint32_t>(std::countr_zero(diff) >> 3);
+        diff = load64(in + p + 8) ^ load64(in + x + 8);
+        if (diff) return 8 + static_cast<std::uint32_t>(std::countr_zero(diff) >> 3);
+        if (in[p + 16] != in[x + 16]) return 16;
+        return in[p + 17] == in[x + 17] ? 18 : 17;
+    }
+    std::uint32_t l = 0;
+    while (l < kMaxMatch && x + l < n && in[x + l] == in[p + l]) ++l;
+    return l;
+}
+
+} // namespace
+
+std::size_t LZRWCompressBlock(const std::uint8_t* in, std::size_t size, std::uint8_t* out) {
+    const auto n = static_cast<std::uint32_t>(size);
+    // Entries are signed 16-bit positions: a position of 32768 or more reads back negative
+    // and so never passes the distance test. The stored library depends on that.
+    std::int16_t table[kHashSize];
+    std::memset(table, 0xFF, sizeof table);
+
+    std::uint32_t x = 0, y = 3, z = 1, g = 0, c = 0;
+    bool stored = n < 3;
+    while (!stored && x < n) {
+        if (g > 15) {
+            out[z] = static_cast<std::uint8_t>(c >> 8);
+            out[z + 1] = static_cast<std::uint8_t>(c);
+            z = y;
+            g = 0;
+            y += 2;
+            if (y > n) {
+                stored = true;
+                break;
+            }
+        }
+        const std::uint32_t s = runLength(in, x, n);
+        if (s >= kMinRun) {
+            if (y + 4 > n) {
+                stored = true;
+                break;
+            }
+            const std::uint32_t r = s - kMinRun;
+            out[y] = 0;
+            out[y + 1] = static_cast<std::uint8_t>(r >> 8);
+            out[y + 2] = static_cast<std::uint8_t>(r);
+            out[y + 3] = in[x];
+            y += 4;
+            x += s;
+            c = (c << 1) | 1;
+        } else {
+            std::uint32_t len = 0, offset = 0;
+            // At the last two positions fewer than three bytes remain: no match is possible
+            // and the hash would read past the input.
+            if (x + 2 < n) {
+                const std::uint32_t h = hash3(in + x);
+                const std::int32_t e = table[h];
+                table[h] = static_cast<std::int16_t>(static_cast<std::uint16_t>(x));
+                if (e != -1 && static_cast<std::int32_t>(x) - e <= static_cast<std::int32_t>(kMaxOffset)) {
+                    const std::uint32_t l = matchLength(in, static_cast<std::uint32_t>(e), x, n);
+                    if (l >= 3) {
+                        len = l;
+                        offset = x - static_cast<std::uint32_t>(e);
+                    }
+                }
+            }
+            if (len) {
+                if (y + 2 > n) {
+                    stored = true;
+                    break;
+                }
+                const std::uint32_t v = (offset << 4) + (len - 3);
+                out[y] = static_cast<std::uint8_t>(v >> 8);
+                out[y + 1] = static_cast<std::uint8_t>(v);
+                y += 2;
+                x += len;
+                c = (c << 1) | 1;
+            } else {
+                if (y + 1 > n) {
+                    stored = true;
+                    break;
+                }
+                out[y++] = in[x++];
+                c <<= 1;
+            }
+        }
+        ++g;
+    }
+    if (stored) {
+        out[0] = kStoredHeader;
+        if (n) std::memmove(out + 1, in, n);
+        return n + 1;
+    }
+    c = (c << (16 - g)) & 0xFFFF;
+    out[0] = kCompressedHeader;
+    out[z] = static_cast<std::uint8_t>(c >> 8);
+    out[z + 1] = static_cast<std::uint8_t>(c);
+    return y;
+}
+
+namespace {
+
+// Restores the compressed form. State between the careful and the fast loop is the same
+// four values, so either may hand over to the other at any item.
+std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::uint8_t* dst,
+                               std::size_t cap) {
+    std::size_t x = 3, y = 0;
+    // Item bits of the current group stand at the top of c; b items remain in the group.
+    std::uint32_t c = (static_cast<std::uint32_t>(src[1]) << 24) | (static_cast<std::uint32_t>(src[2]) << 16);
+    std::uint32_t b = 16;
+
+    for (;;) {
+        // Fast path: whole groups while the source and destination have ample room, so
+        // that literal runs and copies may move a few bytes more than they need.
+        // Per group at most 2 + 16 * 4 source bytes are used and literals read 16 at a
+        // time; copies write at most 24 bytes, literals 16.
+        while (x + 96 <= size && y + 32 <= cap) {
+            if (b == 0) {
+                c = (static_cast<std::uint32_t>(src[x]) << 24) | (static_cast<std::uint32_t>(src[x + 1]) << 16);
+                x += 2;
+                b = 16;
+            }
+            if (!(c & 0x80000000u)) {
+                // A run of literals: as many as there are leading zero bits, at most b.
+                std::uint32_t k = c ? static_cast<std::uint32_t>(std::countl_zero(c)) : 32;
+                if (k > b) k = b;
+                std::memcpy(dst + y, src + x, 16);
+                x += k;
+                y += k;
+                c <<= k;
+                b -= k;
+                continue;
+            }
+            const std::uint32_t f = (static_cast<std::uint32_t>(src[x]) << 4) | (src[x + 1] >> 4);
+            if (f == 0) {
+                const std::size_t count = ((static_cast<std::size_t>(src[x + 1]) << 8) | src[x + 2]) + 16;
+                if (y + count > cap) return -1;
+                std::memset(dst + y, src[x + 3], count);
+                x += 4;
+                y += count;
+            } else {
+                const std::size_t len = (src[x + 1] & 0x0Fu) + 3;
+                if (f > y) return -1;
+                std::uint8_t* d = dst + y;
+                const std::uint8_t* s = d - f;
+                if (f >= 8) {
+                    // Each 8-byte move reads only bytes already final: the source lies at
+                    // least 8 bytes behind what it writes.
+                    std::memcpy(d, s, 8);
+                    std::memcpy(d + 8, s + 8, 8);
+                    std::memcpy(d + 16, s + 16, 8);
+                } else {
+                    for (std::size_t i = 0; i < len; ++i) d[i] = s[i];
+                }
+                x += 2;
+                y += len;
+            }
+            c <<= 1;
+            --b;
+        }
+
+        // Careful path: one item at a time with every bound checked.
+        if (x >= size) return static_cast<std::ptrdiff_t>(y);
+        if (b == 0) {
+            if (x + 2 > size) return -1;
+            c = (static_cast<std::uint32_t>(src[x]) << 24) | (static_cast<std::uint32_t>(src[x + 1]) << 16);
+            x += 2;
+            b = 16;
+            // A control word with no item after it: the compressor never writes one, but
+            // it restores nothing and harms nothing.
+            if (x >= size) return static_cast<std::ptrdiff_t>(y);
+        }
+        if (!(c & 0x80000000u)) {
+            if (y >= cap) return -1;
+            dst[y++] = src[x++];
+        } else {
+            if (x + 2 > size) return -1;
+            const std::uint32_t f = (static_cast<std::uint32_t>(src[x]) << 4) | (src[x + 1] >> 4);
+            if (f == 0) {
+                if (x + 4 > size) return -1;
+                const std::size_t count = ((static_cast<std::size_t>(src[x + 1]) << 8) | src[x + 2]) + 16;
+                if (y + count > cap) return -1;
+                std::memset(dst + y, src[x + 3], count);
+                x += 4;
+                y += count;
+            } else {
+                const std::size_t len = (src[x + 1] & 0x0Fu) + 3;
+                if (f > y || y + len > cap) return -1;
+                for (std::size_t i = 0; i < len; ++i) dst[y + i] = dst[y - f + i];
+                x += 2;
+                y += len;
+            }
+        }
+        c <<= 1;
+        --b;
+    }
+}
+
+} // namespace
+
+std::ptrdiff_t LZRWDecompressBlock(const std::uint8_t* src, std::size_t size, std::uint8_t* dst,
+                                   std::size_t cap) {
+    if (size == 0 || size > kLZRWBufferSize) return -1;
+    if (src[0] == kStoredHeader) {
+        if (size - 1 > cap) return -1;
+        if (size > 1) std::memcpy(dst, src + 1, size - 1);
+        return static_cast<std::ptrdiff_t>(size - 1);
+    }
+    if (size < 3) return -1;
+    return decompressItems(src, size, dst, cap);
+}
+
+std::uint16_t WJKLZRWCompress(const TLZRWBuffer& source, TLZRWBuffer& destination,
+                              std::uint16_t size) {
+    if (size > kLZRWMaxInput) throw EInvalidPointer(formatMessage(Msg::LZRWError));
+    return static_cast<std::uint16_t>(LZRWCompressBlock(source.data(), size, destination.data()));
+}
+
+std::uint16_t WJKLZRWDecompress(const TLZRWBuffer& source, TLZRWBuffer& destination,
+                                std::uint16_t size) {
+    const std::ptrdiff_t n = LZRWDecompressBlock(source.data(), size, destination.data(), destination.size());
+    if (n < 0) throw EReadError();
+    return static_cast<std::uint16_t>(n);
+}
+
+} // namespace orlenth

@@ -1,0 +1,46 @@
+#include "library/StringListPayload.h"
+
+#include "framework/Errors.h"
+#include "library/CompressedStream.h"
+#include "library/StreamFields.h"
+
+#include <limits>
+
+namespace orlenth {
+
+void stWriteStringList(TStream& stream, const TLineList& strings, bool compressed) {
+    std::string text;
+    strings.AppendText(text);
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) throw EWriteError();
+    const auto n = static_cast<std::int32_t>(text.size());
+    if (compressed) {
+        TMemoryStream memory(text.data(), n);
+        SaveCompressedStream(memory, stream, n);
+        return;
+    }
+    const std::int64_t p0 = stream.Position();
+    stream.SetPosition(p0 + 4);
+    stream.WriteExact(text.data(), n);
+    const std::int64_t p1 = stream.Position();
+    stream.SetPosition(p0);
+    stWriteInteger(stream, static_cast<std::int32_t>(p1 - p0 - 4));
+    stream.SetPosition(p1);
+}
+
+void stReadStringList(TStream& stream, TLineList& strings, bool compressed) {
+    TMemoryStream memory;
+    if (compressed) {
+        LoadCompressedStream(stream, memory);
+    } else {
+        if (stream.Remaining() < 4) throw EReadError();
+        const std::int32_t n = stReadInteger(stream);
+        // Checked before the buffer is sized, so that a damaged length cannot ask for
+        // gigabytes.
+        if (n < 0 || n > stream.Remaining()) throw EReadError();
+        memory.SetSize(n);
+        stream.ReadExact(memory.Memory(), n);
+    }
+    strings.SetText(memory.Memory(), static_cast<std::size_t>(memory.Size()));
+}
+
+} // namespace orlenth

@@ -1,0 +1,44 @@
+# Sourced by ./run and ./test: makes sure the Debian packages the build needs are present.
+# As root it installs what is missing; otherwise it prints the one command to run and stops.
+
+ORLENTH_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev libjpeg62-turbo-dev liblz4-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-arphic-uming fonts-arphic-ukai xvfb xauth
+)
+
+orlenth_missing_packages() {
+    local p missing=()
+    for p in "${ORLENTH_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    echo "${missing[@]}"
+}
+
+orlenth_ensure_packages() {
+    local missing
+    missing=$(orlenth_missing_packages)
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: $missing"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        # shellcheck disable=SC2086
+        apt-get install -y -qq --no-install-recommends $missing
+    else
+        echo "Missing Debian packages. Run this once, then try again:"
+        echo "  sudo apt-get install -y $missing"
+        exit 1
+    fi
+}
+
+# Configures (once) and builds the given tree incrementally.
+orlenth_build() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    fi
+    cmake --build "$dir" -j "$(nproc)"
+}
