@@ -5,7 +5,9 @@
 
 #include "framework/Errors.h"
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 #include <cstring>
 
 namespace orlenth {
@@ -20,9 +22,23 @@ constexpr std::uint32_t kMaxOffset = 4095;
 constexpr std::uint8_t kCompressedHeader = 0x40;
 constexpr std::uint8_t kStoredHeader = 0x80;
 
+// An empty table entry: no position's distance to it passes the test.
+constexpr std::int32_t kEmptyEntry = -65536;
+
+// A position as the format's signed 16-bit table keeps it.
+inline std::int32_t tableEntry(std::uint32_t x) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(x));
+}
+
 inline std::uint64_t load64(const std::uint8_t* p) {
     std::uint64_t v;
     std::memcpy(&v, p, 8);
+    return v;
+}
+
+inline std::uint32_t load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
     return v;
 }
 
@@ -67,13 +83,75 @@ inline std::uint32_t matchLength(const std::uint8_t* in, std::uint32_t p, std::u
 
 std::size_t LZRWCompressBlock(const std::uint8_t* in, std::size_t size, std::uint8_t* out) {
     const auto n = static_cast<std::uint32_t>(size);
-    // Entries are signed 16-bit positions: a position of 32768 or more reads back negative
-    // and so never passes the distance test. The stored library depends on that.
-    std::int16_t table[kHashSize];
-    std::memset(table, 0xFF, sizeof table);
+    // The format's table holds signed 16-bit positions with -1 for empty: a position of
+    // 32768 or more reads back negative and never passes the distance test, and the stored
+    // library depends on that. We keep the same values sign-extended to 32 bits, with an
+    // empty entry far enough below zero that the distance test alone rejects it.
+    std::int32_t table[kHashSize];
+    std::fill(std::begin(table), std::end(table), kEmptyEntry);
 
     std::uint32_t x = 0, y = 3, z = 1, g = 0, c = 0;
     bool stored = n < 3;
+
+    // Fast loop: far enough from both ends that a match may be measured 8 bytes at a time
+    // and any item plus a control word fits below n. The literal-or-copy choice is made
+    // without a branch: text gives about four literals to one copy, in no pattern a
+    // predictor could learn.
+    while (!stored && x + kMaxMatch <= n && y + 6 <= n) {
+        if (g > 15) {
+            out[z] = static_cast<std::uint8_t>(c >> 8);
+            out[z + 1] = static_cast<std::uint8_t>(c);
+            z = y;
+            g = 0;
+            y += 2;
+        }
+        const std::uint8_t b0 = in[x];
+        if (in[x + 1] == b0) [[unlikely]] {
+            const std::uint32_t s = runLength(in, x, n);
+            if (s >= kMinRun) {
+                const std::uint32_t r = s - kMinRun;
+                out[y] = 0;
+                out[y + 1] = static_cast<std::uint8_t>(r >> 8);
+                out[y + 2] = static_cast<std::uint8_t>(r);
+                out[y + 3] = b0;
+                y += 4;
+                x += s;
+                c = (c << 1) | 1;
+                ++g;
+                continue;
+            }
+        }
+        const std::uint32_t w = load32(in + x);
+        const std::uint32_t v3 = (((w & 0xFFu) << 4 ^ ((w >> 8) & 0xFFu)) << 4) ^ ((w >> 16) & 0xFFu);
+        const std::uint32_t h = ((v3 * 40543u) >> 4) & 0x0FFFu;
+        const std::int32_t e = table[h];
+        table[h] = tableEntry(x);
+        const std::uint32_t dist = x - static_cast<std::uint32_t>(e);
+        // One test decides literal or copy, so that the usual case, a literal, is one
+        // well-predicted branch that lets the next position start at once.
+        // Arithmetic, not a comparison, so that the compiler cannot turn it back into a
+        // branch: distances are below 2^31, and the top bit of (4095 - dist) is set
+        // exactly when the candidate is too far or empty.
+        const std::uint32_t far = (kMaxOffset - dist) >> 31;
+        const std::uint32_t p = x + ((static_cast<std::uint32_t>(e) - x) & (far - 1));
+        const std::uint32_t bad = ((load32(in + p) ^ w) & 0xFFFFFFu) | far;
+        if (bad == 0) {
+            const std::uint32_t l = matchLength(in, p, x, n);
+            const std::uint32_t v = (dist << 4) + l - 3;
+            out[y] = static_cast<std::uint8_t>(v >> 8);
+            out[y + 1] = static_cast<std::uint8_t>(v);
+            y += 2;
+            x += l;
+            c = (c << 1) | 1;
+        } else {
+            out[y++] = b0;
+            ++x;
+            c <<= 1;
+        }
+        ++g;
+    }
+
+    // Careful loop for the last bytes of input or output: every write is checked.
     while (!stored && x < n) {
         if (g > 15) {
             out[z] = static_cast<std::uint8_t>(c >> 8);
@@ -107,8 +185,8 @@ std::size_t LZRWCompressBlock(const std::uint8_t* in, std::size_t size, std::uin
             if (x + 2 < n) {
                 const std::uint32_t h = hash3(in + x);
                 const std::int32_t e = table[h];
-                table[h] = static_cast<std::int16_t>(static_cast<std::uint16_t>(x));
-                if (e != -1 && static_cast<std::int32_t>(x) - e <= static_cast<std::int32_t>(kMaxOffset)) {
+                table[h] = tableEntry(x);
+                if (static_cast<std::int32_t>(x) - e <= static_cast<std::int32_t>(kMaxOffset)) {
                     const std::uint32_t l = matchLength(in, static_cast<std::uint32_t>(e), x, n);
                     if (l >= 3) {
                         len = l;
@@ -172,19 +250,20 @@ std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::u
                 x += 2;
                 b = 16;
             }
-            if (!(c & 0x80000000u)) {
-                // A run of literals: as many as there are leading zero bits, at most b.
-                std::uint32_t k = c ? static_cast<std::uint32_t>(std::countl_zero(c)) : 32;
-                if (k > b) k = b;
-                std::memcpy(dst + y, src + x, 16);
-                x += k;
-                y += k;
-                c <<= k;
-                b -= k;
-                continue;
-            }
+            // The literals before the next copy or run, as many as there are leading zero
+            // bits (at most b), moved at once. Zero literals is the common case after a
+            // copy; the move is then wasted but cheaper than a branch.
+            std::uint32_t k = c ? static_cast<std::uint32_t>(std::countl_zero(c)) : 32;
+            if (k > b) k = b;
+            std::memcpy(dst + y, src + x, 16);
+            x += k;
+            y += k;
+            c <<= k;
+            b -= k;
+            if (b == 0) continue;
+            // The item now due has its bit set: a copy or a run.
             const std::uint32_t f = (static_cast<std::uint32_t>(src[x]) << 4) | (src[x + 1] >> 4);
-            if (f == 0) {
+            if (f == 0) [[unlikely]] {
                 const std::size_t count = ((static_cast<std::size_t>(src[x + 1]) << 8) | src[x + 2]) + 16;
                 if (y + count > cap) return -1;
                 std::memset(dst + y, src[x + 3], count);
@@ -195,7 +274,7 @@ std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::u
                 if (f > y) return -1;
                 std::uint8_t* d = dst + y;
                 const std::uint8_t* s = d - f;
-                if (f >= 8) {
+                if (f >= 8) [[likely]] {
                     // Each 8-byte move reads only bytes already final: the source lies at
                     // least 8 bytes behind what it writes.
                     std::memcpy(d, s, 8);
