@@ -243,8 +243,8 @@ std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::u
         // Fast path: whole groups while the source and destination have ample room, so
         // that literal runs and copies may move a few bytes more than they need.
         // Per group at most 2 + 16 * 4 source bytes are used and literals read 16 at a
-        // time; copies write at most 24 bytes, literals 16.
-        while (x + 96 <= size && y + 32 <= cap) {
+        // time; one step writes up to 16 literal bytes and then up to 24 of a copy.
+        while (x + 96 <= size && y + 40 <= cap) {
             if (b == 0) {
                 c = (static_cast<std::uint32_t>(src[x]) << 24) | (static_cast<std::uint32_t>(src[x + 1]) << 16);
                 x += 2;

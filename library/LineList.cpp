@@ -32,6 +32,10 @@ std::string TLineList::Text() const {
 }
 
 void TLineList::SetText(const void* text, std::size_t size) {
+    if (size == 0) {
+        lines_.clear();
+        return;
+    }
     const auto* p = static_cast<const char*>(text);
     // Anything after a zero byte is not part of the text.
     if (const void* nul = std::memchr(p, 0, size)) size = static_cast<std::size_t>(static_cast<const char*>(nul) - p);

@@ -18,7 +18,7 @@ namespace {
 Bytes compress(const Bytes& in) {
     auto src = std::make_unique<TLZRWBuffer>();
     auto dst = std::make_unique<TLZRWBuffer>();
-    std::memcpy(src->data(), in.data(), in.size());
+    if (!in.empty()) std::memcpy(src->data(), in.data(), in.size());
     const std::uint16_t n = WJKLZRWCompress(*src, *dst, static_cast<std::uint16_t>(in.size()));
     return Bytes(dst->begin(), dst->begin() + n);
 }
@@ -26,7 +26,7 @@ Bytes compress(const Bytes& in) {
 Bytes decompress(const Bytes& block) {
     auto src = std::make_unique<TLZRWBuffer>();
     auto dst = std::make_unique<TLZRWBuffer>();
-    std::memcpy(src->data(), block.data(), block.size());
+    if (!block.empty()) std::memcpy(src->data(), block.data(), block.size());
     const std::uint16_t n = WJKLZRWDecompress(*src, *dst, static_cast<std::uint16_t>(block.size()));
     return Bytes(dst->begin(), dst->begin() + n);
 }

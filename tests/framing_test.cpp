@@ -32,7 +32,9 @@ Bytes unframe(const Bytes& framed) {
 }
 
 std::int32_t int32At(const Bytes& b, std::size_t at) {
-    return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24);
+    const std::uint32_t v = static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+                            static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+    return static_cast<std::int32_t>(v);
 }
 
 // The block sizes of a framed stream, checking that the total matches them.

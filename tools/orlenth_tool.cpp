@@ -1,1 +1,67 @@
-int main() { return 0; }
+// orlenth-tool: the command-line companion of the reader. It works on the reader's
+// stored formats through the same library code the reader uses.
+
+#include "tools/Command.h"
+
+#include "framework/Errors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+namespace orlenth::tool {
+
+extern const Command kCodecCommands[];
+extern const std::size_t kCodecCommandCount;
+
+std::span<const Command> Commands() { return {kCodecCommands, kCodecCommandCount}; }
+
+namespace {
+
+void printHelp(std::FILE* to) {
+    std::fputs("orlenth-tool: the companion of the Orlenth reader, for its stored formats.\n\n"
+               "Usage: orlenth-tool COMMAND [ARGUMENTS]\n\n"
+               "Commands:\n",
+               to);
+    for (const Command& c : Commands()) {
+        const std::string head = std::string(c.name) + (c.usage.empty() ? "" : " ") + std::string(c.usage);
+        std::fprintf(to, "  %-14s %s\n", head.c_str(), std::string(c.summary).c_str());
+    }
+    std::fputs("  --help         this text\n\n"
+               "Input is read from stdin and output written to stdout, as bytes. Bad input ends\n"
+               "the command with a message on stderr and exit status 1.\n",
+               to);
+}
+
+} // namespace
+
+} // namespace orlenth::tool
+
+int main(int argc, char** argv) {
+    using namespace orlenth::tool;
+    if (argc < 2) {
+        printHelp(stderr);
+        return 1;
+    }
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        printHelp(stdout);
+        return 0;
+    }
+    for (const Command& c : Commands()) {
+        if (c.name != name) continue;
+        try {
+            return c.run(std::span<char*>(argv + 2, static_cast<std::size_t>(argc - 2)));
+        } catch (const UsageError& e) {
+            std::fprintf(stderr, "orlenth-tool %s: %s\n", argv[1], e.message.c_str());
+        } catch (const orlenth::Exception& e) {
+            std::fprintf(stderr, "orlenth-tool %s: %s\n", argv[1], e.what());
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "orlenth-tool %s: %s\n", argv[1], e.what());
+        }
+        return 1;
+    }
+    std::fprintf(stderr, "orlenth-tool: unknown command '%s' (see orlenth-tool --help)\n", argv[1]);
+    return 1;
+}

@@ -1,0 +1,24 @@
+// The string-list payload reader in both modes (the first byte chooses): a damaged
+// payload is a read error and leaves the list as it was.
+
+#include "FuzzTarget.h"
+
+#include "framework/Errors.h"
+#include "library/StringListPayload.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const bool compressed = data[0] & 1;
+    orlenth::TMemoryStream stream(data + 1, static_cast<std::int64_t>(size - 1));
+    const orlenth::TLineList before{"before"};
+    orlenth::TLineList lines = before;
+    try {
+        orlenth::stReadStringList(stream, lines, compressed);
+    } catch (const orlenth::EReadError&) {
+        if (!(lines == before)) FuzzFailure("a failed read changed the list");
+        return 0;
+    }
+    for (const auto& l : lines.Lines())
+        if (l.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) FuzzFailure("a line holds a break");
+    return 0;
+}

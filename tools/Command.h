@@ -1,0 +1,32 @@
+#pragma once
+// The companion's subcommands: each reads its input and writes its output itself and
+// reports failure by throwing; main turns that into a message and exit status 1.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orlenth::tool {
+
+struct Command {
+    std::string_view name;
+    std::string_view usage;   // the arguments, after the name
+    std::string_view summary; // one line for --help
+    int (*run)(std::span<char*> args);
+};
+
+// Every subcommand, in the order --help lists them.
+std::span<const Command> Commands();
+
+// A failure of the tool itself (bad arguments, oversized input), with its message.
+struct UsageError {
+    std::string message;
+};
+
+std::vector<std::uint8_t> ReadAllStdin();
+// Writes all bytes to stdout; a short write is an error (Stream write error).
+void WriteAllStdout(const std::uint8_t* data, std::size_t n);
+
+} // namespace orlenth::tool
