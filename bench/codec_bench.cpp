@@ -24,8 +24,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-[[noreturn]] void Fail(const std::string& message)
-{
+[[noreturn]] void Fail(const std::string& message) {
     std::fprintf(stderr, "orlenth-bench-codec: %s\n", message.c_str());
     std::exit(1);
 }
@@ -39,21 +38,17 @@ struct Corpus {
     std::size_t lz4Bytes = 0;
 };
 
-Bytes ReadFile(const char* path)
-{
+Bytes ReadFile(const char* path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        Fail(std::string("cannot open ") + path);
+    if (!in) Fail(std::string("cannot open ") + path);
     Bytes data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (data.empty())
-        Fail(std::string("empty data file ") + path);
+    if (data.empty()) Fail(std::string("empty data file ") + path);
     return data;
 }
 
 // Built once and checked before any timing: a benchmark of a codec that does not round
 // trip would measure nothing worth reporting.
-const Corpus& GetCorpus()
-{
+const Corpus& GetCorpus() {
     static const Corpus corpus = [] {
         Corpus c;
         const Bytes text = ReadFile(ORLENTH_BENCH_DATA);
@@ -73,24 +68,23 @@ const Corpus& GetCorpus()
             ours.resize(orlenth::LZRWCompressBlock(block.data(), block.size(), ours.data()));
             const std::ptrdiff_t oursBack = orlenth::LZRWDecompressBlock(
                 ours.data(), ours.size(), restored.data(), restored.size());
-            if (oursBack != static_cast<std::ptrdiff_t>(block.size())
-                || !std::equal(block.begin(), block.end(), restored.begin()))
+            if (oursBack != static_cast<std::ptrdiff_t>(block.size()) ||
+                !std::equal(block.begin(), block.end(), restored.begin()))
                 Fail("our codec does not round trip block " + std::to_string(i));
             c.oursBytes += ours.size();
             c.ours.push_back(std::move(ours));
 
             Bytes lz4(static_cast<std::size_t>(lz4Bound));
-            const int lz4Size = LZ4_compress_default(
-                reinterpret_cast<const char*>(block.data()), reinterpret_cast<char*>(lz4.data()),
-                static_cast<int>(block.size()), lz4Bound);
-            if (lz4Size <= 0)
-                Fail("LZ4 cannot compress block " + std::to_string(i));
+            const int lz4Size = LZ4_compress_default(reinterpret_cast<const char*>(block.data()),
+                                                     reinterpret_cast<char*>(lz4.data()),
+                                                     static_cast<int>(block.size()), lz4Bound);
+            if (lz4Size <= 0) Fail("LZ4 cannot compress block " + std::to_string(i));
             lz4.resize(static_cast<std::size_t>(lz4Size));
-            const int lz4Back = LZ4_decompress_safe(
-                reinterpret_cast<const char*>(lz4.data()), reinterpret_cast<char*>(restored.data()),
-                lz4Size, static_cast<int>(restored.size()));
-            if (lz4Back != static_cast<int>(block.size())
-                || !std::equal(block.begin(), block.end(), restored.begin()))
+            const int lz4Back = LZ4_decompress_safe(reinterpret_cast<const char*>(lz4.data()),
+                                                    reinterpret_cast<char*>(restored.data()),
+                                                    lz4Size, static_cast<int>(restored.size()));
+            if (lz4Back != static_cast<int>(block.size()) ||
+                !std::equal(block.begin(), block.end(), restored.begin()))
                 Fail("LZ4 does not round trip block " + std::to_string(i));
             c.lz4Bytes += lz4.size();
             c.lz4.push_back(std::move(lz4));
@@ -100,17 +94,16 @@ const Corpus& GetCorpus()
     return corpus;
 }
 
-void Finish(benchmark::State& state, const Corpus& c, std::size_t compressedBytes)
-{
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations())
-                            * static_cast<std::int64_t>(c.inputBytes));
+void Finish(benchmark::State& state, const Corpus& c, std::size_t compressedBytes) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(c.inputBytes));
     // Compressed size over input size, so smaller is better; the block forms are summed
     // over all blocks, headers included.
-    state.counters["out/in"] = static_cast<double>(compressedBytes) / static_cast<double>(c.inputBytes);
+    state.counters["out/in"] =
+        static_cast<double>(compressedBytes) / static_cast<double>(c.inputBytes);
 }
 
-void BM_CompressOurs(benchmark::State& state)
-{
+void BM_CompressOurs(benchmark::State& state) {
     const Corpus& c = GetCorpus();
     Bytes out(orlenth::kLZRWBufferSize);
     for (auto _ : state) {
@@ -123,14 +116,13 @@ void BM_CompressOurs(benchmark::State& state)
     Finish(state, c, c.oursBytes);
 }
 
-void BM_DecompressOurs(benchmark::State& state)
-{
+void BM_DecompressOurs(benchmark::State& state) {
     const Corpus& c = GetCorpus();
     Bytes out(orlenth::kLZRWBufferSize);
     for (auto _ : state) {
         for (const Bytes& block : c.ours) {
-            std::ptrdiff_t n = orlenth::LZRWDecompressBlock(block.data(), block.size(), out.data(),
-                                                            out.size());
+            std::ptrdiff_t n =
+                orlenth::LZRWDecompressBlock(block.data(), block.size(), out.data(), out.size());
             benchmark::DoNotOptimize(n);
         }
         benchmark::ClobberMemory();
@@ -138,8 +130,7 @@ void BM_DecompressOurs(benchmark::State& state)
     Finish(state, c, c.oursBytes);
 }
 
-void BM_CompressLZ4(benchmark::State& state)
-{
+void BM_CompressLZ4(benchmark::State& state) {
     const Corpus& c = GetCorpus();
     const int bound = LZ4_compressBound(orlenth::kLZRWMaxInput);
     Bytes out(static_cast<std::size_t>(bound));
@@ -155,15 +146,14 @@ void BM_CompressLZ4(benchmark::State& state)
     Finish(state, c, c.lz4Bytes);
 }
 
-void BM_DecompressLZ4(benchmark::State& state)
-{
+void BM_DecompressLZ4(benchmark::State& state) {
     const Corpus& c = GetCorpus();
     Bytes out(orlenth::kLZRWBufferSize);
     for (auto _ : state) {
         for (const Bytes& block : c.lz4) {
-            int n = LZ4_decompress_safe(reinterpret_cast<const char*>(block.data()),
-                                        reinterpret_cast<char*>(out.data()),
-                                        static_cast<int>(block.size()), static_cast<int>(out.size()));
+            int n = LZ4_decompress_safe(
+                reinterpret_cast<const char*>(block.data()), reinterpret_cast<char*>(out.data()),
+                static_cast<int>(block.size()), static_cast<int>(out.size()));
             benchmark::DoNotOptimize(n);
         }
         benchmark::ClobberMemory();
@@ -171,8 +161,7 @@ void BM_DecompressLZ4(benchmark::State& state)
     Finish(state, c, c.lz4Bytes);
 }
 
-void BM_Memcpy(benchmark::State& state)
-{
+void BM_Memcpy(benchmark::State& state) {
     const Corpus& c = GetCorpus();
     Bytes out(orlenth::kLZRWBufferSize);
     for (auto _ : state) {
@@ -198,18 +187,14 @@ class CollectingReporter : public benchmark::ConsoleReporter {
 public:
     using benchmark::ConsoleReporter::ConsoleReporter;
 
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
+            if (run.error_occurred) continue;
             const auto rate = run.counters.find("bytes_per_second");
-            if (rate == run.counters.end())
-                continue;
+            if (rate == run.counters.end()) continue;
             const std::string& name = run.run_name.function_name;
             if (run.run_type == Run::RT_Aggregate) {
-                if (run.aggregate_name == "median")
-                    median_[name] = rate->second.value;
+                if (run.aggregate_name == "median") median_[name] = rate->second.value;
             } else {
                 sum_[name] += rate->second.value;
                 ++count_[name];
@@ -219,12 +204,9 @@ public:
     }
 
     // Zero when the benchmark was filtered out or failed.
-    double Throughput(const std::string& name) const
-    {
-        if (const auto m = median_.find(name); m != median_.end())
-            return m->second;
-        if (const auto s = sum_.find(name); s != sum_.end())
-            return s->second / count_.at(name);
+    double Throughput(const std::string& name) const {
+        if (const auto m = median_.find(name); m != median_.end()) return m->second;
+        if (const auto s = sum_.find(name); s != sum_.end()) return s->second / count_.at(name);
         return 0.0;
     }
 
@@ -235,21 +217,17 @@ private:
 };
 
 void PrintRatio(const CollectingReporter& reporter, const char* what, const char* ours,
-                const char* lz4)
-{
+                const char* lz4) {
     const double a = reporter.Throughput(ours);
     const double b = reporter.Throughput(lz4);
-    if (a > 0.0 && b > 0.0)
-        std::printf("ratio %s ours/lz4 = %.2f\n", what, a / b);
+    if (a > 0.0 && b > 0.0) std::printf("ratio %s ours/lz4 = %.2f\n", what, a / b);
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     // Checks the round trips and fails before anything is timed.
     const Corpus& c = GetCorpus();
     std::printf("data: %s, %zu bytes in %zu blocks\n", ORLENTH_BENCH_DATA, c.inputBytes,

@@ -16,7 +16,8 @@ using TComponentFactory = std::function<TComponent*(TComponent* owner)>;
 void RegisterClass(const std::string& name, TComponentFactory factory);
 // Registers T under its class name; T must be constructible from its owner.
 template <class T> void RegisterClass() {
-    RegisterClass(T::staticMetaObject.className(), [](TComponent* owner) -> TComponent* { return new T(owner); });
+    RegisterClass(T::staticMetaObject.className(),
+                  [](TComponent* owner) -> TComponent* { return new T(owner); });
 }
 // The factory of a registered class, or null when the name is unknown.
 const TComponentFactory* FindClass(const std::string& name);

@@ -73,8 +73,12 @@ void TComponent::DefineProperties(TFiler&) {}
 
 void TComponent::GetChildren(const ChildProc&, TComponent*) {}
 
-TComponent* TComponent::GetChildOwner() { return nullptr; }
+TComponent* TComponent::GetChildOwner() {
+    return nullptr;
+}
 
-void TComponent::Loaded() { loading_ = false; }
+void TComponent::Loaded() {
+    loading_ = false;
+}
 
 } // namespace orlenth

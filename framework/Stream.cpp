@@ -72,7 +72,9 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, Origin origin) {
     return pos_;
 }
 
-void TMemoryStream::SetSize(std::int64_t n) { bytes_.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, n))); }
+void TMemoryStream::SetSize(std::int64_t n) {
+    bytes_.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, n)));
+}
 
 void TMemoryStream::Clear() {
     bytes_.clear();
@@ -126,7 +128,9 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t n) {
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, Origin origin) {
-    const int whence = origin == Origin::Begin ? SEEK_SET : origin == Origin::Current ? SEEK_CUR : SEEK_END;
+    const int whence = origin == Origin::Begin     ? SEEK_SET
+                       : origin == Origin::Current ? SEEK_CUR
+                                                   : SEEK_END;
     off_t r = ::lseek(fd_, static_cast<off_t>(offset), whence);
     if (r < 0) r = ::lseek(fd_, 0, SEEK_SET);
     return r < 0 ? 0 : static_cast<std::int64_t>(r);
@@ -140,7 +144,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     f.ReadExact(out.data(), size);
     // A file that grew while we read it: take the rest too.
     std::uint8_t chunk[65536];
-    for (std::int64_t n; (n = f.Read(chunk, sizeof chunk)) > 0;) out.insert(out.end(), chunk, chunk + n);
+    for (std::int64_t n; (n = f.Read(chunk, sizeof chunk)) > 0;)
+        out.insert(out.end(), chunk, chunk + n);
     return out;
 }
 

@@ -24,8 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.SetPosition(0);
         orlenth::TWJKStringListItem back;
         back.ReadData(again);
-        if (back.Description() != item.Description().substr(0, 255) || back.Ident() != item.Ident() ||
-            back.Compressed() != item.Compressed() || !(back.GetList() == item.GetList()))
+        if (back.Description() != item.Description().substr(0, 255) ||
+            back.Ident() != item.Ident() || back.Compressed() != item.Compressed() ||
+            !(back.GetList() == item.GetList()))
             FuzzFailure("an item record does not read back the same");
     } catch (const orlenth::EReadError&) {
     }

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     }
     for (const auto& f : files) {
         std::ifstream in(f, std::ios::binary);
-        const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in),
+                                             std::istreambuf_iterator<char>()};
         LLVMFuzzerTestOneInput(data.data(), data.size());
     }
     std::printf("replayed %zu inputs\n", files.size());

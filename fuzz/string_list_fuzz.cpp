@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     for (const auto& l : lines.Lines())
-        if (l.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) FuzzFailure("a line holds a break");
+        if (l.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+            FuzzFailure("a line holds a break");
     return 0;
 }

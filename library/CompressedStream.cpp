@@ -20,8 +20,9 @@ struct WorkAreas {
 std::int32_t readField(TStream& source) {
     std::uint8_t b[4];
     if (source.Read(b, 4) != 4) throw EReadError();
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-                                     static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
 }
 
 } // namespace
@@ -54,9 +55,11 @@ void LoadCompressedStream(TStream& source, TStream& dest) {
     while (total > 0) {
         if (total < 5) throw EReadError();
         const std::int32_t s = readField(source);
-        if (s < 1 || static_cast<std::size_t>(s) > kLZRWBufferSize || s + 4 > total) throw EReadError();
+        if (s < 1 || static_cast<std::size_t>(s) > kLZRWBufferSize || s + 4 > total)
+            throw EReadError();
         source.ReadExact(work->in.data(), s);
-        const std::uint16_t m = WJKLZRWDecompress(work->in, work->out, static_cast<std::uint16_t>(s));
+        const std::uint16_t m =
+            WJKLZRWDecompress(work->in, work->out, static_cast<std::uint16_t>(s));
         dest.WriteExact(work->out.data(), m);
         total -= s + 4;
     }

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 namespace orlenth {
 
@@ -122,7 +122,8 @@ std::size_t LZRWCompressBlock(const std::uint8_t* in, std::size_t size, std::uin
             }
         }
         const std::uint32_t w = load32(in + x);
-        const std::uint32_t v3 = (((w & 0xFFu) << 4 ^ ((w >> 8) & 0xFFu)) << 4) ^ ((w >> 16) & 0xFFu);
+        const std::uint32_t v3 =
+            (((w & 0xFFu) << 4 ^ ((w >> 8) & 0xFFu)) << 4) ^ ((w >> 16) & 0xFFu);
         const std::uint32_t h = ((v3 * 40543u) >> 4) & 0x0FFFu;
         const std::int32_t e = table[h];
         table[h] = tableEntry(x);
@@ -236,7 +237,8 @@ std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::u
                                std::size_t cap) {
     std::size_t x = 3, y = 0;
     // Item bits of the current group stand at the top of c; b items remain in the group.
-    std::uint32_t c = (static_cast<std::uint32_t>(src[1]) << 24) | (static_cast<std::uint32_t>(src[2]) << 16);
+    std::uint32_t c =
+        (static_cast<std::uint32_t>(src[1]) << 24) | (static_cast<std::uint32_t>(src[2]) << 16);
     std::uint32_t b = 16;
 
     for (;;) {
@@ -246,7 +248,8 @@ std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::u
         // time; one step writes up to 16 literal bytes and then up to 24 of a copy.
         while (x + 96 <= size && y + 40 <= cap) {
             if (b == 0) {
-                c = (static_cast<std::uint32_t>(src[x]) << 24) | (static_cast<std::uint32_t>(src[x + 1]) << 16);
+                c = (static_cast<std::uint32_t>(src[x]) << 24) |
+                    (static_cast<std::uint32_t>(src[x + 1]) << 16);
                 x += 2;
                 b = 16;
             }
@@ -264,7 +267,8 @@ std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::u
             // The item now due has its bit set: a copy or a run.
             const std::uint32_t f = (static_cast<std::uint32_t>(src[x]) << 4) | (src[x + 1] >> 4);
             if (f == 0) [[unlikely]] {
-                const std::size_t count = ((static_cast<std::size_t>(src[x + 1]) << 8) | src[x + 2]) + 16;
+                const std::size_t count =
+                    ((static_cast<std::size_t>(src[x + 1]) << 8) | src[x + 2]) + 16;
                 if (y + count > cap) return -1;
                 std::memset(dst + y, src[x + 3], count);
                 x += 4;
@@ -294,7 +298,8 @@ std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::u
         if (x >= size) return static_cast<std::ptrdiff_t>(y);
         if (b == 0) {
             if (x + 2 > size) return -1;
-            c = (static_cast<std::uint32_t>(src[x]) << 24) | (static_cast<std::uint32_t>(src[x + 1]) << 16);
+            c = (static_cast<std::uint32_t>(src[x]) << 24) |
+                (static_cast<std::uint32_t>(src[x + 1]) << 16);
             x += 2;
             b = 16;
             // A control word with no item after it: the compressor never writes one, but
@@ -309,7 +314,8 @@ std::ptrdiff_t decompressItems(const std::uint8_t* src, std::size_t size, std::u
             const std::uint32_t f = (static_cast<std::uint32_t>(src[x]) << 4) | (src[x + 1] >> 4);
             if (f == 0) {
                 if (x + 4 > size) return -1;
-                const std::size_t count = ((static_cast<std::size_t>(src[x + 1]) << 8) | src[x + 2]) + 16;
+                const std::size_t count =
+                    ((static_cast<std::size_t>(src[x + 1]) << 8) | src[x + 2]) + 16;
                 if (y + count > cap) return -1;
                 std::memset(dst + y, src[x + 3], count);
                 x += 4;
@@ -349,7 +355,8 @@ std::uint16_t WJKLZRWCompress(const TLZRWBuffer& source, TLZRWBuffer& destinatio
 
 std::uint16_t WJKLZRWDecompress(const TLZRWBuffer& source, TLZRWBuffer& destination,
                                 std::uint16_t size) {
-    const std::ptrdiff_t n = LZRWDecompressBlock(source.data(), size, destination.data(), destination.size());
+    const std::ptrdiff_t n =
+        LZRWDecompressBlock(source.data(), size, destination.data(), destination.size());
     if (n < 0) throw EReadError();
     return static_cast<std::uint16_t>(n);
 }

@@ -38,7 +38,8 @@ void TLineList::SetText(const void* text, std::size_t size) {
     }
     const auto* p = static_cast<const char*>(text);
     // Anything after a zero byte is not part of the text.
-    if (const void* nul = std::memchr(p, 0, size)) size = static_cast<std::size_t>(static_cast<const char*>(nul) - p);
+    if (const void* nul = std::memchr(p, 0, size))
+        size = static_cast<std::size_t>(static_cast<const char*>(nul) - p);
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < size; ++i) {

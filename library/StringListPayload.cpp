@@ -11,7 +11,8 @@ namespace orlenth {
 void stWriteStringList(TStream& stream, const TLineList& strings, bool compressed) {
     std::string text;
     strings.AppendText(text);
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) throw EWriteError();
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw EWriteError();
     const auto n = static_cast<std::int32_t>(text.size());
     if (compressed) {
         TMemoryStream memory(text.data(), n);

@@ -41,7 +41,8 @@ void TWJKStringListItem::WriteData(TStream& stream) {
 void TWJKStringListItem::DefineProperties(TFiler& filer) {
     TWJKListItem::DefineProperties(filer);
     filer.DefineBinaryProperty(
-        IDS_INTERNAL, [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); }, true);
+        IDS_INTERNAL, [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); },
+        true);
 }
 
 QByteArrayList TWJKStringListItem::ItemsBytes() const {

@@ -65,7 +65,9 @@ std::string itemKinds(const Bytes& b) {
     return kinds;
 }
 
-Bytes ascii(const char* s) { return Bytes(s, s + std::strlen(s)); }
+Bytes ascii(const char* s) {
+    return Bytes(s, s + std::strlen(s));
+}
 
 std::vector<Example> examples() {
     return {
@@ -74,11 +76,13 @@ std::vector<Example> examples() {
         {"one_byte", ascii("q"), hex("80 71")},
         {"two_bytes", ascii("qq"), hex("80 71 71")},
         {"three_equal_bytes_are_stored", ascii("aaa"), hex("80 61 61 61")},
-        {"six_equal_bytes_compress_to_equal_length", testdata::fill(6, 0x61), hex("40 40 00 61 00 12")},
+        {"six_equal_bytes_compress_to_equal_length", testdata::fill(6, 0x61),
+         hex("40 40 00 61 00 12")},
         {"fifteen_bytes_are_a_copy", testdata::fill(15, 0x78), hex("40 40 00 78 00 1B")},
         {"sixteen_bytes_are_a_run", testdata::fill(16, 0x78), hex("40 80 00 00 00 00 78")},
         {"run_of_4095", testdata::fill(4095, 0x7A), hex("40 80 00 00 0F EF 7A")},
-        {"runs_of_4095_and_905", testdata::fill(5000, 0x71), hex("40 C0 00 00 0F EF 71 00 03 79 71")},
+        {"runs_of_4095_and_905", testdata::fill(5000, 0x71),
+         hex("40 C0 00 00 0F EF 71 00 03 79 71")},
         {"overlapping_copy", ascii("abababab"), hex("40 20 00 61 62 00 23")},
     };
 }
@@ -87,9 +91,13 @@ std::vector<Example> examples() {
 
 class CodecExample : public ::testing::TestWithParam<Example> {};
 
-TEST_P(CodecExample, CompressesByteForByte) { EXPECT_EQ(compress(GetParam().input), GetParam().block); }
+TEST_P(CodecExample, CompressesByteForByte) {
+    EXPECT_EQ(compress(GetParam().input), GetParam().block);
+}
 
-TEST_P(CodecExample, DecompressesBack) { EXPECT_EQ(decompress(GetParam().block), GetParam().input); }
+TEST_P(CodecExample, DecompressesBack) {
+    EXPECT_EQ(decompress(GetParam().block), GetParam().input);
+}
 
 INSTANTIATE_TEST_SUITE_P(Blocks, CodecExample, ::testing::ValuesIn(examples()),
                          [](const auto& row) { return std::string(row.param.name); });
@@ -118,8 +126,10 @@ std::vector<RoundTrip> roundTrips() {
     // Runs next to copies next to literals, across group boundaries.
     Bytes mixed;
     for (int i = 0; i < 300; ++i) {
-        const Bytes a = testdata::fill(static_cast<std::size_t>(i % 40), static_cast<std::uint8_t>(i));
-        const Bytes b = testdata::gbkProse(static_cast<std::uint32_t>(i), static_cast<std::size_t>(i % 23));
+        const Bytes a =
+            testdata::fill(static_cast<std::size_t>(i % 40), static_cast<std::uint8_t>(i));
+        const Bytes b =
+            testdata::gbkProse(static_cast<std::uint32_t>(i), static_cast<std::size_t>(i % 23));
         mixed.insert(mixed.end(), a.begin(), a.end());
         mixed.insert(mixed.end(), b.begin(), b.end());
     }
@@ -224,35 +234,37 @@ TEST_P(CodecCorrupt, IsAReadError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Blocks, CodecCorrupt,
-    ::testing::Values(Corrupt{"empty_block", {}}, Corrupt{"compressed_head_cut", hex("40 00")},
-                      Corrupt{"copy_before_start", hex("40 80 00 00 36")},
-                      Corrupt{"copy_offset_past_output", hex("40 20 00 61 62 00 33")},
-                      Corrupt{"copy_cut_off", hex("40 80 00 00")},
-                      Corrupt{"run_cut_off", hex("40 80 00 00 00 00")},
-                      Corrupt{"control_word_cut_off",
-                              hex("40 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 80")},
-                      // Nine runs of 4111 bytes overflow the 32782-byte destination.
-                      Corrupt{"runs_overflow_destination",
-                              hex("40 FF 80 00 0F FF 41 00 0F FF 41 00 0F FF 41 00 0F FF 41 00 0F FF 41 00 0F FF "
-                                  "41 00 0F FF 41 00 0F FF 41 00 0F FF 41")},
-                      Corrupt{"copies_overflow_destination", [] {
-                                  // A literal, then copies of 18 bytes at offset 1, group
-                                  // after group, until well past the buffer.
-                                  Bytes b = hex("40 7F FF 61");
-                                  for (int i = 0; i < 15; ++i) {
-                                      b.push_back(0x00);
-                                      b.push_back(0x1F);
-                                  }
-                                  for (int g = 0; g < 140; ++g) {
-                                      b.push_back(0xFF);
-                                      b.push_back(0xFF);
-                                      for (int i = 0; i < 16; ++i) {
-                                          b.push_back(0x00);
-                                          b.push_back(0x1F);
-                                      }
-                                  }
-                                  return b;
-                              }()}),
+    ::testing::Values(
+        Corrupt{"empty_block", {}}, Corrupt{"compressed_head_cut", hex("40 00")},
+        Corrupt{"copy_before_start", hex("40 80 00 00 36")},
+        Corrupt{"copy_offset_past_output", hex("40 20 00 61 62 00 33")},
+        Corrupt{"copy_cut_off", hex("40 80 00 00")},
+        Corrupt{"run_cut_off", hex("40 80 00 00 00 00")},
+        Corrupt{"control_word_cut_off",
+                hex("40 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 80")},
+        // Nine runs of 4111 bytes overflow the 32782-byte destination.
+        Corrupt{"runs_overflow_destination",
+                hex("40 FF 80 00 0F FF 41 00 0F FF 41 00 0F FF 41 00 0F FF 41 00 0F FF 41 00 0F FF "
+                    "41 00 0F FF 41 00 0F FF 41 00 0F FF 41")},
+        Corrupt{"copies_overflow_destination",
+                [] {
+                    // A literal, then copies of 18 bytes at offset 1, group
+                    // after group, until well past the buffer.
+                    Bytes b = hex("40 7F FF 61");
+                    for (int i = 0; i < 15; ++i) {
+                        b.push_back(0x00);
+                        b.push_back(0x1F);
+                    }
+                    for (int g = 0; g < 140; ++g) {
+                        b.push_back(0xFF);
+                        b.push_back(0xFF);
+                        for (int i = 0; i < 16; ++i) {
+                            b.push_back(0x00);
+                            b.push_back(0x1F);
+                        }
+                    }
+                    return b;
+                }()}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Codec, BlockSizeAboveTheBufferIsRefused) {

@@ -12,7 +12,8 @@ using namespace orlenth;
 
 namespace {
 
-TWJKStringListItem* addItem(TWJKStringList& list, const std::string& description, std::uint16_t ident = 0) {
+TWJKStringListItem* addItem(TWJKStringList& list, const std::string& description,
+                            std::uint16_t ident = 0) {
     auto* item = list.GetArrayItem(list.Add());
     item->SetDescription(description);
     item->SetIdent(ident);
@@ -237,7 +238,8 @@ TEST(Container, PublishedPropertiesInStoredOrder) {
             out.push_back(mo.property(i).name());
         return out;
     };
-    EXPECT_EQ(names(TWJKStringList::staticMetaObject), (std::vector<std::string>{"About", "DefaultCompressed"}));
+    EXPECT_EQ(names(TWJKStringList::staticMetaObject),
+              (std::vector<std::string>{"About", "DefaultCompressed"}));
     EXPECT_EQ(names(TWJKStringListItem::staticMetaObject),
               (std::vector<std::string>{"Description", "Ident", "Items"}));
     EXPECT_FALSE(TWJKStringListItem::staticMetaObject
@@ -263,7 +265,8 @@ TEST(Container, FirstListRegistersTheItemClass) {
 class FakeReader : public TReader {
 public:
     explicit FakeReader(TComponent* parent) : parent_(parent) {}
-    void DefineBinaryProperty(std::string_view name, BinaryProc read, BinaryProc, bool data) override {
+    void DefineBinaryProperty(std::string_view name, BinaryProc read, BinaryProc,
+                              bool data) override {
         declared.emplace_back(name);
         hasData = data;
         readInternal = std::move(read);
@@ -272,7 +275,8 @@ public:
     void ReadProperties(TComponent& c) override {
         c.DefineProperties(*this);
         TMemoryStream record;
-        const std::uint8_t bytes[] = {0x08, 0x08, 0, 0, 0, 'a', 'b', '\r', '\n', 'c', 'd', '\r', '\n'};
+        const std::uint8_t bytes[] = {0x08, 0x08, 0,   0,   0,    'a', 'b',
+                                      '\r', '\n', 'c', 'd', '\r', '\n'};
         record.WriteExact(bytes, sizeof bytes);
         record.SetPosition(0);
         readInternal(record);

@@ -14,8 +14,9 @@ TEST(Errors, MessagesAreFilledInOrder) {
     EXPECT_EQ(EConvertError::cannotAssign("TWJKStringList", "TWJKStringListItem").Message(),
               "Cannot assign a TWJKStringList to a TWJKStringListItem");
     EXPECT_EQ(EFOpenError::forFile("/x/y.txt").Message(), "Cannot open file /x/y.txt");
-    EXPECT_EQ(formatMessage(Msg::ErrorReading, {"Orlenth", ".", "Caption", "Invalid property value"}),
-              "Error reading Orlenth.Caption: Invalid property value");
+    EXPECT_EQ(
+        formatMessage(Msg::ErrorReading, {"Orlenth", ".", "Caption", "Invalid property value"}),
+        "Error reading Orlenth.Caption: Invalid property value");
     EXPECT_EQ(EReadError().Message(), "Stream read error");
     EXPECT_EQ(EWriteError().Message(), "Stream write error");
     // Missing arguments leave the placeholder empty rather than failing.

@@ -14,7 +14,9 @@ using testdata::hex;
 
 namespace {
 
-Bytes bytesOf(TMemoryStream& m) { return m.Bytes(); }
+Bytes bytesOf(TMemoryStream& m) {
+    return m.Bytes();
+}
 
 Bytes frame(const Bytes& in) {
     TMemoryStream src(in.data(), static_cast<std::int64_t>(in.size()));
@@ -32,8 +34,9 @@ Bytes unframe(const Bytes& framed) {
 }
 
 std::int32_t int32At(const Bytes& b, std::size_t at) {
-    const std::uint32_t v = static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-                            static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+    const std::uint32_t v =
+        static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+        static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
     return static_cast<std::int32_t>(v);
 }
 
@@ -64,7 +67,8 @@ TEST(Framing, CutsInputIntoFullBlocksAndARest) {
     struct Case {
         std::size_t size;
         std::size_t blocks;
-    } cases[] = {{k - 1, 1}, {k, 1}, {k + 1, 2}, {2 * k - 1, 2}, {2 * k, 2}, {2 * k + 1, 3}, {3 * k + 1, 4}, {33024, 2}};
+    } cases[] = {{k - 1, 1}, {k, 1},         {k + 1, 2},     {2 * k - 1, 2},
+                 {2 * k, 2}, {2 * k + 1, 3}, {3 * k + 1, 4}, {33024, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
         for (const Bytes& in : {testdata::randomBytes(7, c.size), testdata::gbkProse(8, c.size)}) {
@@ -115,22 +119,25 @@ struct Damage {
 class FramingDamage : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(FramingDamage, IsAReadError) {
-    TMemoryStream src(GetParam().framed.data(), static_cast<std::int64_t>(GetParam().framed.size())), dst;
+    TMemoryStream src(GetParam().framed.data(),
+                      static_cast<std::int64_t>(GetParam().framed.size())),
+        dst;
     EXPECT_THROW(LoadCompressedStream(src, dst), EReadError);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Streams, FramingDamage,
-    ::testing::Values(Damage{"empty", {}}, Damage{"total_cut", hex("0C 00")},
-                      Damage{"negative_total", hex("FF FF FF FF")},
-                      Damage{"total_without_blocks", hex("0C 00 00 00")},
-                      Damage{"block_size_zero", hex("05 00 00 00 00 00 00 00 80")},
-                      Damage{"block_size_negative", hex("08 00 00 00 FC FF FF FF 80 61 62 63")},
-                      Damage{"block_size_above_buffer", hex("0C 80 00 00 0F 80 00 00 80")},
-                      Damage{"block_past_total", hex("06 00 00 00 08 00 00 00 40 10 00 61 62 63 00 36")},
-                      Damage{"total_not_on_a_block_edge", hex("0E 00 00 00 08 00 00 00 40 10 00 61 62 63 00 36")},
-                      Damage{"block_body_cut", hex("0C 00 00 00 08 00 00 00 40 10 00 61 62")},
-                      Damage{"corrupt_block", hex("09 00 00 00 05 00 00 00 40 80 00 00 36")}),
+    ::testing::Values(
+        Damage{"empty", {}}, Damage{"total_cut", hex("0C 00")},
+        Damage{"negative_total", hex("FF FF FF FF")},
+        Damage{"total_without_blocks", hex("0C 00 00 00")},
+        Damage{"block_size_zero", hex("05 00 00 00 00 00 00 00 80")},
+        Damage{"block_size_negative", hex("08 00 00 00 FC FF FF FF 80 61 62 63")},
+        Damage{"block_size_above_buffer", hex("0C 80 00 00 0F 80 00 00 80")},
+        Damage{"block_past_total", hex("06 00 00 00 08 00 00 00 40 10 00 61 62 63 00 36")},
+        Damage{"total_not_on_a_block_edge", hex("0E 00 00 00 08 00 00 00 40 10 00 61 62 63 00 36")},
+        Damage{"block_body_cut", hex("0C 00 00 00 08 00 00 00 40 10 00 61 62")},
+        Damage{"corrupt_block", hex("09 00 00 00 05 00 00 00 40 80 00 00 36")}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // ---------------------------------------------------------------- fields
@@ -181,13 +188,15 @@ TEST_P(TextSplitting, GivesTheLines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, TextSplitting,
-    ::testing::Values(Split{"empty", "", {}}, Split{"crlf_alone_is_one_empty_line", "\r\n", {""}},
-                      Split{"two_crlf", "\r\n\r\n", {"", ""}}, Split{"final_break_adds_nothing", "ab\r\ncd\r\n", {"ab", "cd"}},
-                      Split{"last_line_without_break", "ab\r\ncd", {"ab", "cd"}},
-                      Split{"lone_lf", "ab\ncd\n", {"ab", "cd"}}, Split{"lone_cr", "ab\rcd", {"ab", "cd"}},
-                      Split{"lf_cr_is_two_breaks", "ab\n\rcd", {"ab", "", "cd"}},
-                      Split{"zero_byte_ends_the_text", std::string("ab\r\ncd\0ef\r\n", 11), {"ab", "cd"}},
-                      Split{"gbk_bytes_unchanged", "\xC4\xE3\xBA\xC3\r\n", {"\xC4\xE3\xBA\xC3"}}),
+    ::testing::Values(
+        Split{"empty", "", {}}, Split{"crlf_alone_is_one_empty_line", "\r\n", {""}},
+        Split{"two_crlf", "\r\n\r\n", {"", ""}},
+        Split{"final_break_adds_nothing", "ab\r\ncd\r\n", {"ab", "cd"}},
+        Split{"last_line_without_break", "ab\r\ncd", {"ab", "cd"}},
+        Split{"lone_lf", "ab\ncd\n", {"ab", "cd"}}, Split{"lone_cr", "ab\rcd", {"ab", "cd"}},
+        Split{"lf_cr_is_two_breaks", "ab\n\rcd", {"ab", "", "cd"}},
+        Split{"zero_byte_ends_the_text", std::string("ab\r\ncd\0ef\r\n", 11), {"ab", "cd"}},
+        Split{"gbk_bytes_unchanged", "\xC4\xE3\xBA\xC3\r\n", {"\xC4\xE3\xBA\xC3"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(StringListPayload, ExamplesByteForByte) {
@@ -224,8 +233,8 @@ TEST(StringListPayload, RoundTripsLongChineseTexts) {
 
 TEST(StringListPayload, DamagedPayloadKeepsTheOldLines) {
     const TLineList old{"keep", "me"};
-    const Bytes damaged[] = {hex("08 00 00 00 61 62 0D"), hex("FF FF FF 7F 61"), hex("F0 FF FF FF"), hex("08 00"),
-                             hex("0D 00 00 00 09 00 00 00 80 61 62 0D")};
+    const Bytes damaged[] = {hex("08 00 00 00 61 62 0D"), hex("FF FF FF 7F 61"), hex("F0 FF FF FF"),
+                             hex("08 00"), hex("0D 00 00 00 09 00 00 00 80 61 62 0D")};
     for (std::size_t i = 0; i < std::size(damaged); ++i) {
         SCOPED_TRACE(i);
         TMemoryStream m(damaged[i].data(), static_cast<std::int64_t>(damaged[i].size()));

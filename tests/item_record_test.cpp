@@ -58,15 +58,33 @@ TEST_P(ItemRecord, WritesAndReadsByteForByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Records, ItemRecord,
-    ::testing::Values(
-        RecordExample{"compressed_lines", true, "", 0, {"ab", "cd"},
-                      hex("09 0D 00 00 00 09 00 00 00 80 61 62 0D 0A 63 64 0D 0A")},
-        RecordExample{"plain_lines", false, "", 0, {"ab", "cd"}, hex("08 08 00 00 00 61 62 0D 0A 63 64 0D 0A")},
-        RecordExample{"nothing_at_all", false, "", 0, {}, hex("00")},
-        RecordExample{"catalogue_of_category_0", true, "1", 0, {"ab"}, hex("0B 01 31 09 00 00 00 05 00 00 00 80 61 62 0D 0A")},
-        RecordExample{"article", true, "\xCC\xE2", 116, {"x"},
-                      hex("0F 02 CC E2 74 00 00 00 08 00 00 00 04 00 00 00 80 78 0D 0A")},
-        RecordExample{"no_lines_compressed", true, "", 5, {}, hex("05 05 00 00 00")}),
+    ::testing::Values(RecordExample{"compressed_lines",
+                                    true,
+                                    "",
+                                    0,
+                                    {"ab", "cd"},
+                                    hex("09 0D 00 00 00 09 00 00 00 80 61 62 0D 0A 63 64 0D 0A")},
+                      RecordExample{"plain_lines",
+                                    false,
+                                    "",
+                                    0,
+                                    {"ab", "cd"},
+                                    hex("08 08 00 00 00 61 62 0D 0A 63 64 0D 0A")},
+                      RecordExample{"nothing_at_all", false, "", 0, {}, hex("00")},
+                      RecordExample{"catalogue_of_category_0",
+                                    true,
+                                    "1",
+                                    0,
+                                    {"ab"},
+                                    hex("0B 01 31 09 00 00 00 05 00 00 00 80 61 62 0D 0A")},
+                      RecordExample{
+                          "article",
+                          true,
+                          "\xCC\xE2",
+                          116,
+                          {"x"},
+                          hex("0F 02 CC E2 74 00 00 00 08 00 00 00 04 00 00 00 80 78 0D 0A")},
+                      RecordExample{"no_lines_compressed", true, "", 5, {}, hex("05 05 00 00 00")}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ItemRecordFields, IdentKeepsTheLowSixteenBitsAndHighFlagBitsAreIgnored) {
@@ -124,14 +142,15 @@ TEST_P(DamagedRecord, IsAReadErrorAndKeepsTheLines) {
     EXPECT_EQ(item.GetList(), TLineList{"kept"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Records, DamagedRecord,
-                         ::testing::Values(CutRecord{"empty", {}}, CutRecord{"description_length_only", hex("02")},
-                                           CutRecord{"description_cut", hex("02 05 61 62")},
-                                           CutRecord{"ident_cut", hex("04 05 00")},
-                                           CutRecord{"payload_missing", hex("08")},
-                                           CutRecord{"plain_payload_cut", hex("08 08 00 00 00 61 62")},
-                                           CutRecord{"compressed_payload_cut", hex("09 0D 00 00 00 09 00 00")}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Records, DamagedRecord,
+    ::testing::Values(CutRecord{"empty", {}}, CutRecord{"description_length_only", hex("02")},
+                      CutRecord{"description_cut", hex("02 05 61 62")},
+                      CutRecord{"ident_cut", hex("04 05 00")},
+                      CutRecord{"payload_missing", hex("08")},
+                      CutRecord{"plain_payload_cut", hex("08 08 00 00 00 61 62")},
+                      CutRecord{"compressed_payload_cut", hex("09 0D 00 00 00 09 00 00")}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ContainerRecord, RoundTripsInBothModes) {
     TWJKStringList list;
@@ -140,7 +159,8 @@ TEST(ContainerRecord, RoundTripsInBothModes) {
         item->SetDescription("item " + std::to_string(i));
         item->SetIdent(static_cast<std::uint16_t>(i * 3));
         item->SetCompressed(i % 2 == 0);
-        const Bytes prose = testdata::gbkProse(static_cast<std::uint32_t>(i), static_cast<std::size_t>(i) * 997);
+        const Bytes prose =
+            testdata::gbkProse(static_cast<std::uint32_t>(i), static_cast<std::size_t>(i) * 997);
         item->GetList().SetText(prose.data(), prose.size());
     }
     for (bool compressed : {false, true}) {

@@ -82,7 +82,8 @@ std::vector<std::uint8_t> decompress(const std::vector<std::uint8_t>& src) {
         } else {
             const std::size_t f = static_cast<std::size_t>(src[x] << 4 | src[x + 1] >> 4);
             if (f == 0) {
-                const std::size_t count = static_cast<std::size_t>(src[x + 1] << 8 | src[x + 2]) + 16;
+                const std::size_t count =
+                    static_cast<std::size_t>(src[x + 1] << 8 | src[x + 2]) + 16;
                 dst.insert(dst.end(), count, src[x + 3]);
                 x += 4;
             } else {

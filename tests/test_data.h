@@ -52,7 +52,9 @@ inline Bytes gbkProse(std::uint32_t seed, std::size_t n) {
     return out;
 }
 
-inline Bytes fill(std::size_t n, std::uint8_t b) { return Bytes(n, b); }
+inline Bytes fill(std::size_t n, std::uint8_t b) {
+    return Bytes(n, b);
+}
 
 inline Bytes hex(const std::string& text) {
     Bytes out;

@@ -25,8 +25,9 @@ int compressBlock(std::span<char*> args) {
     noArguments(args);
     const auto in = ReadAllStdin();
     if (in.size() > kLZRWMaxInput)
-        throw UsageError{"input is " + std::to_string(in.size()) + " bytes; one block holds at most " +
-                         std::to_string(kLZRWMaxInput) + " (use 'frame' for longer input)"};
+        throw UsageError{"input is " + std::to_string(in.size()) +
+                         " bytes; one block holds at most " + std::to_string(kLZRWMaxInput) +
+                         " (use 'frame' for longer input)"};
     auto src = std::make_unique<TLZRWBuffer>();
     auto dst = std::make_unique<TLZRWBuffer>();
     if (!in.empty()) std::memcpy(src->data(), in.data(), in.size());
@@ -39,8 +40,8 @@ int decompressBlock(std::span<char*> args) {
     noArguments(args);
     const auto in = ReadAllStdin();
     if (in.empty() || in.size() > kLZRWBufferSize)
-        throw UsageError{"input is " + std::to_string(in.size()) + " bytes; a block form has 1 to " +
-                         std::to_string(kLZRWBufferSize)};
+        throw UsageError{"input is " + std::to_string(in.size()) +
+                         " bytes; a block form has 1 to " + std::to_string(kLZRWBufferSize)};
     auto src = std::make_unique<TLZRWBuffer>();
     auto dst = std::make_unique<TLZRWBuffer>();
     if (!in.empty()) std::memcpy(src->data(), in.data(), in.size());
@@ -76,10 +77,13 @@ int unframe(std::span<char*> args) {
 } // namespace
 
 extern const Command kCodecCommands[] = {
-    {"compress", "", "one block (at most 32781 bytes) from stdin to its block form on stdout", compressBlock},
-    {"decompress", "", "one block form from stdin to the restored bytes on stdout", decompressBlock},
+    {"compress", "", "one block (at most 32781 bytes) from stdin to its block form on stdout",
+     compressBlock},
+    {"decompress", "", "one block form from stdin to the restored bytes on stdout",
+     decompressBlock},
     {"frame", "", "any input on stdin to one compressed stream on stdout", frame},
-    {"unframe", "", "one whole compressed stream on stdin to the restored bytes on stdout", unframe},
+    {"unframe", "", "one whole compressed stream on stdin to the restored bytes on stdout",
+     unframe},
 };
 extern const std::size_t kCodecCommandCount = std::size(kCodecCommands);
 

@@ -15,7 +15,9 @@ namespace orlenth::tool {
 extern const Command kCodecCommands[];
 extern const std::size_t kCodecCommandCount;
 
-std::span<const Command> Commands() { return {kCodecCommands, kCodecCommandCount}; }
+std::span<const Command> Commands() {
+    return {kCodecCommands, kCodecCommandCount};
+}
 
 namespace {
 
@@ -25,7 +27,8 @@ void printHelp(std::FILE* to) {
                "Commands:\n",
                to);
     for (const Command& c : Commands()) {
-        const std::string head = std::string(c.name) + (c.usage.empty() ? "" : " ") + std::string(c.usage);
+        const std::string head =
+            std::string(c.name) + (c.usage.empty() ? "" : " ") + std::string(c.usage);
         std::fprintf(to, "  %-14s %s\n", head.c_str(), std::string(c.summary).c_str());
     }
     std::fputs("  --help         this text\n\n"
