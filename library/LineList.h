@@ -1,9 +1,12 @@
 #pragma once
-// The line list: an ordered, unsorted list of GBK text lines, duplicates allowed, and its
-// text form (every line followed by CR LF). See docs/framing.md for the splitting rules.
+// The line list: an ordered, unsorted list of GBK text lines, duplicates allowed, kept as
+// its text form (every line followed by CR LF) with the start of each line. Asking for the
+// whole text is therefore free, and a canonical text is taken over in one copy. See
+// docs/framing.md for the splitting rules.
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,31 +16,36 @@ namespace orlenth {
 class TLineList {
 public:
     TLineList() = default;
-    TLineList(std::initializer_list<std::string> lines) : lines_(lines) {}
+    TLineList(std::initializer_list<std::string_view> lines);
 
-    int Count() const { return static_cast<int>(lines_.size()); }
-    bool Empty() const { return lines_.empty(); }
-    // EListError "List index out of bounds (%d)" for a bad index.
-    const std::string& operator[](int index) const;
-    void Add(std::string line) { lines_.push_back(std::move(line)); }
-    void Clear() { lines_.clear(); }
-    const std::vector<std::string>& Lines() const { return lines_; }
+    int Count() const { return static_cast<int>(starts_.size()); }
+    bool Empty() const { return starts_.empty(); }
+    // The line without its CR LF; EListError "List index out of bounds (%d)" for a bad
+    // index. Valid until the list changes.
+    std::string_view operator[](int index) const;
+    // Appends a line. A line that itself holds CR or LF stays one line here, but its text
+    // form splits there when read back.
+    void Add(std::string_view line);
+    void Clear();
+    std::vector<std::string> ToVector() const;
 
     // Every line followed by CR LF; the empty list gives the empty text.
-    std::string Text() const;
-    std::size_t TextSize() const;
-    // Appends the text form to out.
-    void AppendText(std::string& out) const;
+    const std::string& Text() const { return text_; }
+    std::size_t TextSize() const { return text_.size(); }
+    void AppendText(std::string& out) const { out += text_; }
     // Replaces the lines by those of a text: a line ends at CR LF, a lone CR or a lone LF;
     // a zero byte ends the text; a last line without a break still counts; a final break
     // adds no empty line. Reads only text[0 .. size-1].
     void SetText(const void* text, std::size_t size);
     void SetText(std::string_view text) { SetText(text.data(), text.size()); }
 
-    bool operator==(const TLineList&) const = default;
+    bool operator==(const TLineList& other) const {
+        return starts_ == other.starts_ && text_ == other.text_;
+    }
 
 private:
-    std::vector<std::string> lines_;
+    std::string text_;
+    std::vector<std::size_t> starts_;
 };
 
 } // namespace orlenth

@@ -48,13 +48,16 @@ void TWJKStringListItem::DefineProperties(TFiler& filer) {
 QByteArrayList TWJKStringListItem::ItemsBytes() const {
     QByteArrayList out;
     out.reserve(lines_.Count());
-    for (const auto& l : lines_.Lines()) out.append(QByteArray::fromStdString(l));
+    for (int i = 0; i < lines_.Count(); ++i) {
+        const std::string_view l = lines_[i];
+        out.append(QByteArray(l.data(), static_cast<qsizetype>(l.size())));
+    }
     return out;
 }
 
 void TWJKStringListItem::SetItemsBytes(const QByteArrayList& lines) {
     TLineList l;
-    for (const auto& b : lines) l.Add(b.toStdString());
+    for (const auto& b : lines) l.Add(std::string_view(b.constData(), static_cast<std::size_t>(b.size())));
     SetList(l);
 }
 

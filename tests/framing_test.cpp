@@ -183,7 +183,11 @@ class TextSplitting : public ::testing::TestWithParam<Split> {};
 TEST_P(TextSplitting, GivesTheLines) {
     TLineList l{"old"};
     l.SetText(GetParam().text);
-    EXPECT_EQ(l.Lines(), GetParam().lines);
+    EXPECT_EQ(l.ToVector(), GetParam().lines);
+    // The text form reads back to the same lines.
+    TLineList again;
+    again.SetText(l.Text());
+    EXPECT_EQ(again, l);
 }
 
 INSTANTIATE_TEST_SUITE_P(
