@@ -54,22 +54,19 @@ void TComponent::RemoveComponent(TComponent* component) {
     component->owner_ = nullptr;
 }
 
-std::string TComponent::ClassName() const {
-    std::string n = metaObject()->className();
-    const auto p = n.rfind("::");
-    return p == std::string::npos ? n : n.substr(p + 2);
-}
-
-void TComponent::Assign(const TComponent* source) {
-    throw EConvertError::cannotAssign(source ? source->ClassName() : "nil", ClassName());
-}
-
 void TComponent::ReadState(TReader& reader) {
     reader.ReadProperties(*this);
     reader.ReadChildren(*this);
 }
 
-void TComponent::DefineProperties(TFiler&) {}
+void TComponent::DefineProperties(TFiler& filer) {
+    TPersistent::DefineProperties(filer);
+    if (!HasDesignPosition()) return;
+    filer.DefineIntegerProperty(
+        "Left", [this](std::int32_t v) { designLeft_ = v; }, [this] { return designLeft_; }, designLeft_ != 0);
+    filer.DefineIntegerProperty(
+        "Top", [this](std::int32_t v) { designTop_ = v; }, [this] { return designTop_; }, designTop_ != 0);
+}
 
 void TComponent::GetChildren(const ChildProc&, TComponent*) {}
 

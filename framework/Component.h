@@ -3,8 +3,9 @@
 // owner, a name and a tag, and destroys the components it owns when it is destroyed.
 // Published properties are Qt properties, so one reflection mechanism serves every class.
 
+#include "framework/Persistent.h"
+
 #include <QByteArray>
-#include <QObject>
 
 #include <cstdint>
 #include <functional>
@@ -16,10 +17,12 @@ namespace orlenth {
 class TFiler;
 class TReader;
 
-class TComponent : public QObject {
+class TComponent : public TPersistent {
     Q_OBJECT
-    Q_PROPERTY(QByteArray Name READ NameBytes WRITE SetNameBytes)
+    // The name travels in the record's head, never as a property.
+    Q_PROPERTY(QByteArray Name READ NameBytes WRITE SetNameBytes STORED false)
     Q_PROPERTY(int Tag READ Tag WRITE SetTag)
+    Q_CLASSINFO("Default.Tag", "0")
 
 public:
     using ChildProc = std::function<void(TComponent*)>;
@@ -47,20 +50,20 @@ public:
     // The component stays alive and is no longer owned by this one.
     void RemoveComponent(TComponent* component);
 
-    // The class name as stored descriptions write it (no namespace).
-    std::string ClassName() const;
-
-    // Copies source into this component. Here every source is refused with
-    // EConvertError "Cannot assign a %s to a %s" (source class or "nil", this class);
-    // classes that can copy override it.
-    virtual void Assign(const TComponent* source);
-
     // ---- object-stream hooks
     // Reads this component's record through the reader: properties, then children.
     // A class that adds work to reading itself overrides this and calls the base first.
     virtual void ReadState(TReader& reader);
-    // Declares stored properties beyond the published ones; nothing here.
-    virtual void DefineProperties(TFiler& filer);
+    // Declares the designer position Left and Top of a component without a place on
+    // screen (stored when not 0); controls, which have real positions, opt out.
+    void DefineProperties(TFiler& filer) override;
+    virtual bool HasDesignPosition() const { return true; }
+    std::int32_t DesignLeft() const { return designLeft_; }
+    std::int32_t DesignTop() const { return designTop_; }
+    void SetDesignPosition(std::int32_t left, std::int32_t top) {
+        designLeft_ = left;
+        designTop_ = top;
+    }
     // Enumerates the children a writer writes after this component's properties.
     virtual void GetChildren(const ChildProc& proc, TComponent* root);
     // The owner given to children read from this component's record; null: the reader's.
@@ -80,6 +83,8 @@ private:
     std::vector<TComponent*> components_;
     std::string name_;
     std::int32_t tag_ = 0;
+    std::int32_t designLeft_ = 0;
+    std::int32_t designTop_ = 0;
     bool loading_ = false;
     bool destroying_ = false;
 };

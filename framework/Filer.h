@@ -1,7 +1,8 @@
 #pragma once
-// What a component sees of the object-stream reader and writer: the hooks through which
-// it declares stored properties of its own and reads its own record.
+// What an object sees of the object-stream reader and writer: the hooks through which it
+// declares stored properties of its own and reads its own record.
 
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -14,12 +15,17 @@ class TFiler {
 public:
     // A binary property's routine gets a stream holding just that property's bytes.
     using BinaryProc = std::function<void(TStream&)>;
+    using IntegerReadProc = std::function<void(std::int32_t)>;
+    using IntegerWriteProc = std::function<std::int32_t()>;
 
     virtual ~TFiler() = default;
     // Declares a stored binary property beyond the published ones. When writing, it is
     // written only when hasData is true.
-    virtual void DefineBinaryProperty(std::string_view name, BinaryProc readData,
-                                      BinaryProc writeData, bool hasData) = 0;
+    virtual void DefineBinaryProperty(std::string_view name, BinaryProc readData, BinaryProc writeData,
+                                      bool hasData) = 0;
+    // The same for a property holding one integer value.
+    virtual void DefineIntegerProperty(std::string_view name, IntegerReadProc read, IntegerWriteProc write,
+                                       bool hasData) = 0;
 };
 
 class TReader : public TFiler {

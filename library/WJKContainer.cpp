@@ -138,7 +138,7 @@ void TWJKCustomContainer::AddList(const TWJKCustomContainer& other) {
     if (!wasUpdating) EndUpdate(true);
 }
 
-void TWJKCustomContainer::Assign(const TComponent* source) {
+void TWJKCustomContainer::Assign(const TPersistent* source) {
     const auto* other = qobject_cast<const TWJKCustomContainer*>(source);
     if (!other || !other->metaObject()->inherits(metaObject())) {
         TWJKBaseContainer::Assign(source);

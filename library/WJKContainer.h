@@ -34,6 +34,7 @@ class TWJKCustomContainer : public TWJKBaseContainer {
     Q_OBJECT
     Q_PROPERTY(QByteArray About READ AboutBytes WRITE SetAboutBytes)
     Q_PROPERTY(bool DefaultCompressed READ DefaultCompressed WRITE SetDefaultCompressed)
+    Q_CLASSINFO("Default.DefaultCompressed", "false")
 
 public:
     explicit TWJKCustomContainer(TComponent* owner = nullptr) : TWJKBaseContainer(owner) {}
@@ -63,7 +64,7 @@ public:
     void AddList(const TWJKCustomContainer& other);
     // Copies a container of this class or a derived one; anything else is EConvertError
     // "Cannot assign a %s to a %s".
-    void Assign(const TComponent* source) override;
+    void Assign(const TPersistent* source) override;
 
     // The container record: a signed 32-bit item count, then every item's record; as one
     // compressed stream when compressed is true, else as a 32-bit length and the bytes

@@ -10,7 +10,7 @@ void TWJKStringListItem::SetList(const TLineList& lines) {
     Change(this);
 }
 
-void TWJKStringListItem::Assign(const TComponent* source) {
+void TWJKStringListItem::Assign(const TPersistent* source) {
     if (const auto* item = qobject_cast<const TWJKStringListItem*>(source)) {
         AssignStd(*item);
         SetList(item->lines_);

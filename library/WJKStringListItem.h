@@ -30,7 +30,7 @@ public:
     void Assign(const TLineList& lines) { SetList(lines); }
     // Another string-list item: its description, identifier, flag and lines. Any other
     // source: EConvertError "Cannot assign a %s to a %s".
-    void Assign(const TComponent* source) override;
+    void Assign(const TPersistent* source) override;
 
     void FreeData() override { lines_.Clear(); }
     bool GetEmpty() const override { return lines_.Empty(); }

@@ -161,6 +161,7 @@ TEST(Container, AssignCopiesItemsAndRefusesOtherClasses) {
     EXPECT_EQ(c->GetList(), (TLineList{"ab", "cd"}));
 
     TComponent other;
+    other.SetDesignPosition(1, 2);
     try {
         copy.Assign(&other);
         FAIL();
@@ -271,6 +272,10 @@ public:
         hasData = data;
         readInternal = std::move(read);
     }
+    void DefineIntegerProperty(std::string_view name, IntegerReadProc, IntegerWriteProc, bool data) override {
+        declared.emplace_back(name);
+        EXPECT_FALSE(data) << "an item at designer position 0 has no position to store";
+    }
     TComponent* Parent() const override { return parent_; }
     void ReadProperties(TComponent& c) override {
         c.DefineProperties(*this);
@@ -297,7 +302,7 @@ TEST(Container, ItemReadFromAStreamDecodesAndAppendsItself) {
     auto* item = new TWJKStringListItem(list.GetChildOwner());
     FakeReader reader(&list);
     item->ReadState(reader);
-    EXPECT_EQ(reader.declared, std::vector<std::string>{"Internal"});
+    EXPECT_EQ(reader.declared, (std::vector<std::string>{"Left", "Top", "Internal"}));
     EXPECT_TRUE(reader.hasData);
     EXPECT_EQ(list.GetCount(), 2);
     EXPECT_EQ(list.GetArrayItem(1), item);
