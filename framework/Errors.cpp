@@ -27,6 +27,7 @@ constexpr std::array kMessages{
     Entry{Msg::PropertyNotExist, "Property %s does not exist"},
     Entry{Msg::InvalidPropertyValue, "Invalid property value"},
     Entry{Msg::ErrorReading, "Error reading %s%s%s: %s"},
+    Entry{Msg::DescriptionSyntax, "%s:%d: %s"},
 };
 
 } // namespace

@@ -24,6 +24,7 @@ enum class Msg {
     PropertyNotExist,     // "Property %s does not exist"
     InvalidPropertyValue, // "Invalid property value"
     ErrorReading,         // "Error reading %s%s%s: %s"
+    DescriptionSyntax,    // "%s:%d: %s" (a description text: file, line, what is wrong)
 };
 
 // The raw format text of a message, with its %s and %d placeholders.
@@ -86,6 +87,12 @@ public:
     using Exception::Exception;
     // "Cannot assign a %s to a %s": source class name, then target class name.
     static EConvertError cannotAssign(std::string_view source, std::string_view target);
+};
+
+// A description text that cannot be packed; the message names file and line.
+class EDescriptionError : public Exception {
+public:
+    using Exception::Exception;
 };
 
 class EInvalidPointer : public Exception {

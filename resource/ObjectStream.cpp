@@ -16,7 +16,8 @@ public:
     explicit Parser(std::string_view bytes) : p_(bytes) {}
 
     void Signature() {
-        if (p_.size() < 4 || p_.substr(0, 4) != "TPF0") throw EReadError(formatMessage(Msg::InvalidStreamFormat));
+        if (p_.size() < 4 || p_.substr(0, 4) != "TPF0")
+            throw EReadError(formatMessage(Msg::InvalidStreamFormat));
         at_ = 4;
     }
 
@@ -40,8 +41,9 @@ public:
             try {
                 prop.value = Value(depth);
             } catch (const Exception& e) {
-                throw EReadError(formatMessage(Msg::ErrorReading,
-                                               {r.name.empty() ? r.className : r.name, ".", prop.name, e.Message()}));
+                throw EReadError(
+                    formatMessage(Msg::ErrorReading, {r.name.empty() ? r.className : r.name, ".",
+                                                      prop.name, e.Message()}));
             }
             r.properties.push_back(std::move(prop));
         }
@@ -70,7 +72,8 @@ private:
     std::int64_t Little(std::size_t width) {
         const std::string_view s = Take(width);
         std::uint64_t v = 0;
-        for (std::size_t i = 0; i < width; ++i) v |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(s[i])) << (8 * i);
+        for (std::size_t i = 0; i < width; ++i)
+            v |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(s[i])) << (8 * i);
         // Sign-extend from the field's width.
         const unsigned shift = static_cast<unsigned>(64 - 8 * width);
         return static_cast<std::int64_t>(v << shift) >> shift;
@@ -101,22 +104,41 @@ private:
             while (Peek() != 0) v.items.push_back(Value(depth + 1));
             ++at_;
             break;
-        case ValueTag::Int8: v.integer = Little(1); break;
-        case ValueTag::Int16: v.integer = Little(2); break;
-        case ValueTag::Int32: v.integer = Little(4); break;
+        case ValueTag::Int8:
+            v.integer = Little(1);
+            break;
+        case ValueTag::Int16:
+            v.integer = Little(2);
+            break;
+        case ValueTag::Int32:
+            v.integer = Little(4);
+            break;
         case ValueTag::Int64:
-        case ValueTag::Currency: v.integer = Little(8); break;
-        case ValueTag::Extended: v.bytes = Take(10); break;
-        case ValueTag::Single: v.bytes = Take(4); break;
-        case ValueTag::Date: v.bytes = Take(8); break;
+        case ValueTag::Currency:
+            v.integer = Little(8);
+            break;
+        case ValueTag::Extended:
+            v.bytes = Take(10);
+            break;
+        case ValueTag::Single:
+            v.bytes = Take(4);
+            break;
+        case ValueTag::Date:
+            v.bytes = Take(8);
+            break;
         case ValueTag::String:
-        case ValueTag::Ident: v.bytes = Take(Byte()); break;
+        case ValueTag::Ident:
+            v.bytes = Take(Byte());
+            break;
         case ValueTag::LString:
         case ValueTag::Utf8String:
-        case ValueTag::Binary: v.bytes = Take(Length32()); break;
+        case ValueTag::Binary:
+            v.bytes = Take(Length32());
+            break;
         case ValueTag::WString: {
             const std::int64_t units = Little(4);
-            if (units < 0 || static_cast<std::uint64_t>(units) > (p_.size() - at_) / 2) throw EReadError();
+            if (units < 0 || static_cast<std::uint64_t>(units) > (p_.size() - at_) / 2)
+                throw EReadError();
             v.bytes = Take(static_cast<std::size_t>(units) * 2);
             break;
         }
@@ -128,7 +150,8 @@ private:
                 TCollectionElement e;
                 if (Peek() != 1) {
                     TValue order = Value(depth + 1);
-                    if (!order.IsInteger()) throw EReadError(formatMessage(Msg::InvalidPropertyValue));
+                    if (!order.IsInteger())
+                        throw EReadError(formatMessage(Msg::InvalidPropertyValue));
                     e.order.push_back(std::move(order));
                 }
                 if (Byte() != 1) throw EReadError(formatMessage(Msg::InvalidPropertyValue));
@@ -182,7 +205,8 @@ private:
         out += s;
     }
     void Little(std::int64_t v, int width) {
-        for (int i = 0; i < width; ++i) out += static_cast<char>(static_cast<std::uint64_t>(v) >> (8 * i));
+        for (int i = 0; i < width; ++i)
+            out += static_cast<char>(static_cast<std::uint64_t>(v) >> (8 * i));
     }
     void Value(const TValue& v) {
         out += static_cast<char>(v.tag);
@@ -191,16 +215,28 @@ private:
             for (const auto& i : v.items) Value(i);
             out += '\0';
             break;
-        case ValueTag::Int8: Little(v.integer, 1); break;
-        case ValueTag::Int16: Little(v.integer, 2); break;
-        case ValueTag::Int32: Little(v.integer, 4); break;
+        case ValueTag::Int8:
+            Little(v.integer, 1);
+            break;
+        case ValueTag::Int16:
+            Little(v.integer, 2);
+            break;
+        case ValueTag::Int32:
+            Little(v.integer, 4);
+            break;
         case ValueTag::Int64:
-        case ValueTag::Currency: Little(v.integer, 8); break;
+        case ValueTag::Currency:
+            Little(v.integer, 8);
+            break;
         case ValueTag::Extended:
         case ValueTag::Single:
-        case ValueTag::Date: out += v.bytes; break;
+        case ValueTag::Date:
+            out += v.bytes;
+            break;
         case ValueTag::String:
-        case ValueTag::Ident: ShortName(v.bytes); break;
+        case ValueTag::Ident:
+            ShortName(v.bytes);
+            break;
         case ValueTag::LString:
         case ValueTag::Utf8String:
         case ValueTag::Binary:
@@ -255,7 +291,8 @@ TValue MakeTextValue(std::string_view gbk) {
     const QByteArray e = u.toUtf8();
     const auto n = static_cast<std::size_t>(u.size());
     if (!ok || static_cast<std::size_t>(e.size()) < 2 * n) {
-        const bool ascii = ok && std::string_view(e.constData(), static_cast<std::size_t>(e.size())) == gbk;
+        const bool ascii =
+            ok && std::string_view(e.constData(), static_cast<std::size_t>(e.size())) == gbk;
         if (ok && !ascii) {
             v.tag = ValueTag::Utf8String;
             v.bytes.assign(e.constData(), static_cast<std::size_t>(e.size()));
@@ -278,7 +315,9 @@ TValue MakeTextValue(std::string_view gbk) {
 TValue MakeIntegerValue(std::int32_t i) {
     TValue v;
     v.integer = i;
-    v.tag = (i >= -128 && i <= 127) ? ValueTag::Int8 : (i >= -32768 && i <= 32767) ? ValueTag::Int16 : ValueTag::Int32;
+    v.tag = (i >= -128 && i <= 127)       ? ValueTag::Int8
+            : (i >= -32768 && i <= 32767) ? ValueTag::Int16
+                                          : ValueTag::Int32;
     return v;
 }
 
@@ -305,9 +344,11 @@ TValue MakeIdentValue(std::string ident) {
 std::string TextValueToGbk(const TValue& v) {
     switch (v.tag) {
     case ValueTag::String:
-    case ValueTag::LString: return v.bytes;
+    case ValueTag::LString:
+        return v.bytes;
     case ValueTag::Utf8String:
-        return UnicodeToGbk(QString::fromUtf8(v.bytes.data(), static_cast<qsizetype>(v.bytes.size())));
+        return UnicodeToGbk(
+            QString::fromUtf8(v.bytes.data(), static_cast<qsizetype>(v.bytes.size())));
     case ValueTag::WString: {
         QString u;
         u.resize(static_cast<qsizetype>(v.bytes.size() / 2));
@@ -318,7 +359,8 @@ std::string TextValueToGbk(const TValue& v) {
         }
         return UnicodeToGbk(u);
     }
-    default: throw EReadError(formatMessage(Msg::InvalidPropertyValue));
+    default:
+        throw EReadError(formatMessage(Msg::InvalidPropertyValue));
     }
 }
 

@@ -48,11 +48,13 @@ struct TValue {
     // The payload as stored: text bytes (6, 12, 20), UTF-16LE bytes (18), the identifier
     // (7), binary data (10), raw float bytes (5, 15, 17).
     std::string bytes;
-    std::vector<TValue> items;                   // list (1)
-    std::vector<std::string> members;            // set (11)
-    std::vector<TCollectionElement> elements;    // collection (14)
+    std::vector<TValue> items;                // list (1)
+    std::vector<std::string> members;         // set (11)
+    std::vector<TCollectionElement> elements; // collection (14)
 
-    bool IsInteger() const { return tag == ValueTag::Int8 || tag == ValueTag::Int16 || tag == ValueTag::Int32; }
+    bool IsInteger() const {
+        return tag == ValueTag::Int8 || tag == ValueTag::Int16 || tag == ValueTag::Int32;
+    }
     bool IsText() const {
         return tag == ValueTag::String || tag == ValueTag::LString || tag == ValueTag::WString ||
                tag == ValueTag::Utf8String;
@@ -66,8 +68,8 @@ struct TPropertyRecord {
 
 struct TObjectRecord {
     bool hasPrefix = false;
-    std::uint8_t prefixFlags = 0;           // low 4 bits of the prefix byte
-    std::vector<TValue> position;           // with flag 2: the one integer value
+    std::uint8_t prefixFlags = 0; // low 4 bits of the prefix byte
+    std::vector<TValue> position; // with flag 2: the one integer value
     std::string className;
     std::string name;
     std::vector<TPropertyRecord> properties;

@@ -74,9 +74,7 @@ int unframe(std::span<char*> args) {
     return 0;
 }
 
-} // namespace
-
-extern const Command kCodecCommands[] = {
+const Command kCodecCommands[] = {
     {"compress", "", "one block (at most 32781 bytes) from stdin to its block form on stdout",
      compressBlock},
     {"decompress", "", "one block form from stdin to the restored bytes on stdout",
@@ -85,7 +83,20 @@ extern const Command kCodecCommands[] = {
     {"unframe", "", "one whole compressed stream on stdin to the restored bytes on stdout",
      unframe},
 };
-extern const std::size_t kCodecCommandCount = std::size(kCodecCommands);
+} // namespace
+
+std::span<const Command> CodecCommands() {
+    return kCodecCommands;
+}
+
+std::string ReadInput(const std::string& path) {
+    if (path.empty() || path == "-") {
+        const auto b = ReadAllStdin();
+        return std::string(b.begin(), b.end());
+    }
+    const auto b = ReadWholeFile(path);
+    return std::string(b.begin(), b.end());
+}
 
 std::vector<std::uint8_t> ReadAllStdin() {
     std::vector<std::uint8_t> out;

@@ -17,8 +17,12 @@ struct Command {
     int (*run)(std::span<char*> args);
 };
 
-// Every subcommand, in the order --help lists them.
-std::span<const Command> Commands();
+// The subcommands of each area, in the order --help lists them.
+std::span<const Command> CodecCommands();
+std::span<const Command> DescriptionCommands();
+// Commands that need the streams embedded in the program; the build-time packer, which
+// makes those streams, has none.
+std::span<const Command> EmbeddedCommands();
 
 // A failure of the tool itself (bad arguments, oversized input), with its message.
 struct UsageError {
@@ -26,6 +30,8 @@ struct UsageError {
 };
 
 std::vector<std::uint8_t> ReadAllStdin();
+// The whole of a file, or of stdin when path is empty or "-".
+std::string ReadInput(const std::string& path);
 // Writes all bytes to stdout; a short write is an error (Stream write error).
 void WriteAllStdout(const std::uint8_t* data, std::size_t n);
 

@@ -12,14 +12,14 @@
 
 namespace orlenth::tool {
 
-extern const Command kCodecCommands[];
-extern const std::size_t kCodecCommandCount;
-
-std::span<const Command> Commands() {
-    return {kCodecCommands, kCodecCommandCount};
-}
-
 namespace {
+
+std::vector<Command> Commands() {
+    std::vector<Command> all;
+    for (auto part : {CodecCommands(), DescriptionCommands(), EmbeddedCommands()})
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
 
 void printHelp(std::FILE* to) {
     std::fputs("orlenth-tool: the companion of the Orlenth reader, for its stored formats.\n\n"
@@ -29,11 +29,11 @@ void printHelp(std::FILE* to) {
     for (const Command& c : Commands()) {
         const std::string head =
             std::string(c.name) + (c.usage.empty() ? "" : " ") + std::string(c.usage);
-        std::fprintf(to, "  %-14s %s\n", head.c_str(), std::string(c.summary).c_str());
+        std::fprintf(to, "  %-28s %s\n", head.c_str(), std::string(c.summary).c_str());
     }
-    std::fputs("  --help         this text\n\n"
-               "Input is read from stdin and output written to stdout, as bytes. Bad input ends\n"
-               "the command with a message on stderr and exit status 1.\n",
+    std::fputs("  --help                       this text\n\n"
+               "Input is read from stdin (or the file named) and output written to stdout, as\n"
+               "bytes. Bad input ends the command with a message on stderr and exit status 1.\n",
                to);
 }
 

@@ -1,0 +1,226 @@
+#include "resource/ComponentReader.h"
+
+#include "framework/ClassRegistry.h"
+#include "framework/Component.h"
+#include "framework/Errors.h"
+#include "framework/Filer.h"
+#include "framework/Stream.h"
+#include "resource/ObjectStream.h"
+
+#include <QByteArrayList>
+#include <QMetaProperty>
+
+#include <vector>
+
+namespace orlenth {
+
+namespace {
+
+EReadError invalidValue() {
+    return EReadError(formatMessage(Msg::InvalidPropertyValue));
+}
+
+// Sets one published property from a value, by the property's type.
+void writePublished(QObject& obj, const QMetaProperty& prop, const TValue& v) {
+    QVariant value;
+    if (prop.isEnumType()) {
+        const QMetaEnum e = prop.enumerator();
+        if (prop.isFlagType()) {
+            if (v.tag != ValueTag::Set) throw invalidValue();
+            int bits = 0;
+            for (const auto& m : v.members) {
+                bool ok = false;
+                const int bit = e.keyToValue(m.c_str(), &ok);
+                if (!ok) throw invalidValue();
+                bits |= bit;
+            }
+            value = bits;
+        } else {
+            std::string key;
+            switch (v.tag) {
+            case ValueTag::Ident:
+                key = v.bytes;
+                break;
+            case ValueTag::False:
+                key = "False";
+                break;
+            case ValueTag::True:
+                key = "True";
+                break;
+            case ValueTag::Null:
+                key = "Null";
+                break;
+            case ValueTag::Nil:
+                key = "nil";
+                break;
+            default:
+                throw invalidValue();
+            }
+            bool ok = false;
+            const int n = e.keyToValue(key.c_str(), &ok);
+            if (!ok) throw invalidValue();
+            value = n;
+        }
+    } else {
+        switch (prop.metaType().id()) {
+        case QMetaType::QByteArray: {
+            const std::string gbk = TextValueToGbk(v);
+            value = QByteArray(gbk.data(), static_cast<qsizetype>(gbk.size()));
+            break;
+        }
+        case QMetaType::Bool:
+            if (v.tag == ValueTag::True || v.tag == ValueTag::False)
+                value = v.tag == ValueTag::True;
+            else if (v.tag == ValueTag::Ident && (v.bytes == "True" || v.bytes == "False"))
+                value = v.bytes == "True";
+            else
+                throw invalidValue();
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            if (!v.IsInteger()) throw invalidValue();
+            value = static_cast<int>(v.integer);
+            break;
+        case QMetaType::QByteArrayList: {
+            if (v.tag != ValueTag::List) throw invalidValue();
+            QByteArrayList lines;
+            for (const auto& item : v.items) {
+                const std::string gbk = TextValueToGbk(item);
+                lines.append(QByteArray(gbk.data(), static_cast<qsizetype>(gbk.size())));
+            }
+            value = QVariant::fromValue(lines);
+            break;
+        }
+        default:
+            throw invalidValue();
+        }
+    }
+    if (!prop.write(&obj, value)) throw invalidValue();
+}
+
+class TreeReader final : public TReader {
+public:
+    explicit TreeReader(TComponent& root) : root_(root) {}
+
+    void Read(const TObjectRecord& record) {
+        root_.SetName(record.name);
+        root_.SetLoading();
+        loaded_.push_back(&root_);
+        records_.push_back(&record);
+        root_.ReadState(*this);
+        records_.pop_back();
+        for (TComponent* c : loaded_) c->Loaded();
+    }
+
+    TComponent* Parent() const override { return parents_.empty() ? nullptr : parents_.back(); }
+
+    void ReadProperties(TComponent& component) override {
+        const TObjectRecord& r = *records_.back();
+        for (const auto& p : r.properties) {
+            try {
+                Apply(component, p);
+            } catch (const Exception& e) {
+                throw EReadError(formatMessage(
+                    Msg::ErrorReading,
+                    {r.name.empty() ? component.ClassName() : r.name, ".", p.name, e.Message()}));
+            }
+        }
+    }
+
+    void ReadChildren(TComponent& component) override {
+        const TObjectRecord& r = *records_.back();
+        parents_.push_back(&component);
+        for (const auto& child : r.children) {
+            const TComponentFactory* make = FindClass(child.className);
+            if (!make) throw EClassNotFound(formatMessage(Msg::ClassNotFound, {child.className}));
+            TComponent* owner = component.GetChildOwner();
+            TComponent* obj = (*make)(owner ? owner : &root_);
+            obj->SetName(child.name);
+            obj->SetLoading();
+            loaded_.push_back(obj);
+            records_.push_back(&child);
+            obj->ReadState(*this);
+            records_.pop_back();
+        }
+        parents_.pop_back();
+    }
+
+    void DefineBinaryProperty(std::string_view name, BinaryProc read, BinaryProc, bool) override {
+        if (!pending_ || handled_ || name != pending_->name) return;
+        handled_ = true;
+        if (pending_->value->tag != ValueTag::Binary) throw invalidValue();
+        // A separate stream of just the payload: what the routine leaves unread is dropped.
+        TMemoryStream payload(pending_->value->bytes.data(),
+                              static_cast<std::int64_t>(pending_->value->bytes.size()));
+        read(payload);
+    }
+
+    void DefineIntegerProperty(std::string_view name, IntegerReadProc read, IntegerWriteProc,
+                               bool) override {
+        if (!pending_ || handled_ || name != pending_->name) return;
+        handled_ = true;
+        if (!pending_->value->IsInteger()) throw invalidValue();
+        read(static_cast<std::int32_t>(pending_->value->integer));
+    }
+
+private:
+    struct Pending {
+        std::string name;
+        const TValue* value;
+    };
+
+    void Apply(TComponent& component, const TPropertyRecord& p) {
+        // Walk a dotted name through sub-objects to the object that holds the last part.
+        TPersistent* obj = &component;
+        std::string_view rest = p.name;
+        for (std::size_t dot; (dot = rest.find('.')) != std::string_view::npos;) {
+            const std::string part(rest.substr(0, dot));
+            const int index = obj->metaObject()->indexOfProperty(part.c_str());
+            TPersistent* sub = nullptr;
+            if (index >= 0)
+                sub = qobject_cast<TPersistent*>(
+                    obj->metaObject()->property(index).read(obj).value<QObject*>());
+            if (!sub) throw EReadError(formatMessage(Msg::PropertyNotExist, {p.name}));
+            obj = sub;
+            rest = rest.substr(dot + 1);
+        }
+        const std::string last(rest);
+        const int index = obj->metaObject()->indexOfProperty(last.c_str());
+        if (index >= 0 && obj->metaObject()->property(index).isStored()) {
+            writePublished(*obj, obj->metaObject()->property(index), p.value);
+            return;
+        }
+        Pending pending{last, &p.value};
+        pending_ = &pending;
+        handled_ = false;
+        try {
+            obj->DefineProperties(*this);
+        } catch (...) {
+            pending_ = nullptr;
+            throw;
+        }
+        pending_ = nullptr;
+        if (!handled_) throw EReadError(formatMessage(Msg::PropertyNotExist, {p.name}));
+    }
+
+    TComponent& root_;
+    std::vector<const TObjectRecord*> records_;
+    std::vector<TComponent*> parents_;
+    std::vector<TComponent*> loaded_;
+    Pending* pending_ = nullptr;
+    bool handled_ = false;
+};
+
+} // namespace
+
+void ReadComponent(const TObjectRecord& record, TComponent& target) {
+    TreeReader(target).Read(record);
+}
+
+} // namespace orlenth

@@ -1,0 +1,120 @@
+#include "resource/ComponentWriter.h"
+
+#include "framework/Component.h"
+#include "framework/Filer.h"
+#include "framework/Stream.h"
+#include "resource/ObjectStream.h"
+
+#include <QByteArrayList>
+#include <QMetaProperty>
+
+namespace orlenth {
+
+namespace {
+
+// The declared default of a property, or null.
+const char* declaredDefault(const QMetaObject* mo, const char* name) {
+    const std::string key = std::string("Default.") + name;
+    const int i = mo->indexOfClassInfo(key.c_str());
+    return i >= 0 ? mo->classInfo(i).value() : nullptr;
+}
+
+bool isInteger(int type) {
+    switch (type) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void writePublished(TComponent& c, TObjectRecord& r) {
+    const QMetaObject* mo = c.metaObject();
+    for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
+        const QMetaProperty prop = mo->property(i);
+        if (!prop.isStored() || !prop.isReadable()) continue;
+        const QVariant value = prop.read(&c);
+        const char* def = declaredDefault(mo, prop.name());
+        TValue v;
+        if (prop.isEnumType()) {
+            const QMetaEnum e = prop.enumerator();
+            const int n = value.toInt();
+            if (def && e.keyToValue(def) == n) continue;
+            if (prop.isFlagType()) {
+                v.tag = ValueTag::Set;
+                for (int k = 0; k < e.keyCount(); ++k)
+                    if (e.value(k) != 0 && (n & e.value(k)) == e.value(k))
+                        v.members.emplace_back(e.key(k));
+            } else {
+                v = MakeIdentValue(e.valueToKey(n) ? e.valueToKey(n) : "");
+            }
+        } else if (prop.metaType().id() == QMetaType::QByteArray) {
+            const QByteArray b = value.toByteArray();
+            if (b.isEmpty()) continue;
+            v = MakeTextValue(std::string_view(b.constData(), static_cast<std::size_t>(b.size())));
+        } else if (prop.metaType().id() == QMetaType::Bool) {
+            if (def && (std::string_view(def) == "true") == value.toBool()) continue;
+            v = MakeBooleanValue(value.toBool());
+        } else if (isInteger(prop.metaType().id())) {
+            if (def && std::stoll(def) == value.toLongLong()) continue;
+            v = MakeIntegerValue(static_cast<std::int32_t>(value.toLongLong()));
+        } else if (prop.metaType().id() == QMetaType::QByteArrayList) {
+            const QByteArrayList lines = value.value<QByteArrayList>();
+            if (lines.isEmpty()) continue;
+            v.tag = ValueTag::List;
+            for (const auto& l : lines)
+                v.items.push_back(MakeTextValue(
+                    std::string_view(l.constData(), static_cast<std::size_t>(l.size()))));
+        } else {
+            continue; // sub-objects are written through their dotted properties by their owners
+        }
+        r.properties.push_back({prop.name(), std::move(v)});
+    }
+}
+
+class DefinedWriter final : public TFiler {
+public:
+    explicit DefinedWriter(TObjectRecord& r) : r_(r) {}
+    void DefineBinaryProperty(std::string_view name, BinaryProc, BinaryProc write,
+                              bool hasData) override {
+        if (!hasData) return;
+        TMemoryStream m;
+        write(m);
+        r_.properties.push_back(
+            {std::string(name), MakeBinaryValue(std::string(m.Bytes().begin(), m.Bytes().end()))});
+    }
+    void DefineIntegerProperty(std::string_view name, IntegerReadProc, IntegerWriteProc write,
+                               bool hasData) override {
+        if (hasData) r_.properties.push_back({std::string(name), MakeIntegerValue(write())});
+    }
+
+private:
+    TObjectRecord& r_;
+};
+
+TObjectRecord writeRecord(TComponent& c, TComponent* root) {
+    TObjectRecord r;
+    r.className = c.ClassName();
+    r.name = c.Name();
+    writePublished(c, r);
+    DefinedWriter defined(r);
+    c.DefineProperties(defined);
+    c.GetChildren([&](TComponent* child) { r.children.push_back(writeRecord(*child, root)); },
+                  root);
+    return r;
+}
+
+} // namespace
+
+TObjectRecord WriteComponent(TComponent& component) {
+    return writeRecord(component, &component);
+}
+
+} // namespace orlenth

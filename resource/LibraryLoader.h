@@ -1,0 +1,26 @@
+#pragma once
+// The article library out of the main window's stored description: the five category
+// containers, each item decoded while its "Internal" is read.
+
+#include <array>
+#include <string_view>
+
+namespace orlenth {
+
+class TComponent;
+class TWJKStringList;
+
+using TLibrary = std::array<TWJKStringList*, 5>;
+
+// Reads the whole stream (every record is parsed, so a damage anywhere is found), creates
+// a container owned by `owner` for each record of class TWJKStringList named
+// WJKStringList0 to WJKStringList4, wherever it stands, and fills it through the component
+// reader. Returns them by category; a category without its record is null. Errors are
+// those of ParseObjectStream and ReadComponent; containers made before the error stay
+// owned by `owner`.
+TLibrary LoadLibrary(std::string_view stream, TComponent& owner);
+
+// Registers the library's classes in the class registry (idempotent).
+void RegisterLibraryClasses();
+
+} // namespace orlenth
