@@ -272,7 +272,8 @@ public:
         hasData = data;
         readInternal = std::move(read);
     }
-    void DefineIntegerProperty(std::string_view name, IntegerReadProc, IntegerWriteProc, bool data) override {
+    void DefineIntegerProperty(std::string_view name, IntegerReadProc, IntegerWriteProc,
+                               bool data) override {
         declared.emplace_back(name);
         EXPECT_FALSE(data) << "an item at designer position 0 has no position to store";
     }

@@ -1,0 +1,463 @@
+#include "resource/ComponentReader.h"
+#include "resource/ComponentWriter.h"
+#include "resource/DescriptionText.h"
+#include "resource/LibraryLoader.h"
+#include "resource/ObjectStream.h"
+
+#include "framework/ClassRegistry.h"
+#include "framework/Errors.h"
+#include "library/WJKStringList.h"
+#include "test_data.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArrayList>
+
+using namespace orlenth;
+
+// A byte string from a literal, zero bytes included, without counting by hand.
+#define B(literal) std::string(literal, sizeof(literal) - 1)
+
+namespace objectstreamtest {
+
+// A component with one property of every kind the reader assigns.
+class TSample : public TComponent {
+    Q_OBJECT
+public:
+    enum TAlign { alNone, alTop, alClient };
+    Q_ENUM(TAlign)
+    enum TStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4 };
+    Q_DECLARE_FLAGS(TStyles, TStyle)
+    Q_FLAG(TStyles)
+
+    Q_PROPERTY(QByteArray Caption MEMBER caption)
+    Q_PROPERTY(int Width MEMBER width)
+    Q_PROPERTY(bool Visible MEMBER visible)
+    Q_PROPERTY(TAlign Align MEMBER align)
+    Q_PROPERTY(TStyles Style READ Style WRITE SetStyle)
+    Q_PROPERTY(QByteArrayList Lines MEMBER lines)
+    Q_CLASSINFO("Default.Visible", "true")
+    Q_CLASSINFO("Default.Align", "alNone")
+
+public:
+    explicit TSample(TComponent* owner = nullptr) : TComponent(owner) {}
+    TStyles Style() const { return style; }
+    void SetStyle(TStyles s) { style = s; }
+    QByteArray caption;
+    int width = 0;
+    bool visible = true;
+    TAlign align = alNone;
+    TStyles style;
+    QByteArrayList lines;
+};
+
+} // namespace objectstreamtest
+
+using objectstreamtest::TSample;
+
+namespace {
+
+std::string streamOf(const TObjectRecord& root) {
+    return SerializeObjectStream(root);
+}
+
+TPropertyRecord prop(const std::string& name, TValue v) {
+    return {name, std::move(v)};
+}
+
+std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "no error";
+}
+
+std::string gbkOf(const char* utf8) {
+    const auto b = testdata::gbk(QString::fromUtf8(utf8));
+    return std::string(b.begin(), b.end());
+}
+
+TObjectRecord sampleRecord() {
+    TObjectRecord r;
+    r.className = "TSample";
+    r.name = "S";
+    r.properties = {prop("Caption", MakeTextValue(gbkOf("标题 and more ASCII"))),
+                    prop("Width", MakeIntegerValue(300)), prop("Visible", MakeBooleanValue(false)),
+                    prop("Align", MakeIdentValue("alClient"))};
+    TValue set;
+    set.tag = ValueTag::Set;
+    set.members = {"fsBold", "fsUnderline"};
+    r.properties.push_back(prop("Style", set));
+    TValue list;
+    list.tag = ValueTag::List;
+    list.items = {MakeTextValue("a"), MakeTextValue(gbkOf("中文"))};
+    r.properties.push_back(prop("Lines", list));
+    return r;
+}
+
+} // namespace
+
+TEST(ObjectStream, ValuesTakeTheTagsOfTheWritingRules) {
+    struct Row {
+        std::int32_t value;
+        ValueTag tag;
+    } rows[] = {{0, ValueTag::Int8},      {127, ValueTag::Int8},    {-128, ValueTag::Int8},
+                {128, ValueTag::Int16},   {255, ValueTag::Int16},   {-129, ValueTag::Int16},
+                {32767, ValueTag::Int16}, {32768, ValueTag::Int32}, {65535, ValueTag::Int32},
+                {-32769, ValueTag::Int32}};
+    for (const auto& r : rows) EXPECT_EQ(MakeIntegerValue(r.value).tag, r.tag) << r.value;
+
+    struct Text {
+        const char* utf8;
+        ValueTag tag;
+    } texts[] = {{"1", ValueTag::String},
+                 {"出师表", ValueTag::WString},
+                 {"Kestrow软件", ValueTag::Utf8String},
+                 {"关于Kestrow软件", ValueTag::Utf8String},
+                 {"文集Ab", ValueTag::WString},
+                 {"abc 中", ValueTag::Utf8String}};
+    for (const auto& t : texts) {
+        const std::string gbk = gbkOf(t.utf8);
+        const TValue v = MakeTextValue(gbk);
+        EXPECT_EQ(v.tag, t.tag) << t.utf8;
+        EXPECT_EQ(TextValueToGbk(v), gbk) << t.utf8;
+    }
+    EXPECT_EQ(MakeTextValue(std::string(300, 'x')).tag, ValueTag::LString);
+    // A short text with bytes of 0x80 and above is taken as GBK, unchanged.
+    TValue raw;
+    raw.tag = ValueTag::String;
+    raw.bytes = "\xB3\xF6\xCA\xA6";
+    EXPECT_EQ(TextValueToGbk(raw), raw.bytes);
+}
+
+TEST(ObjectStream, WritesTheBytesOfTheFormat) {
+    TObjectRecord root;
+    root.className = "TWJKStringList";
+    root.name = "WJKStringList0";
+    root.properties = {prop("DefaultCompressed", MakeBooleanValue(true)),
+                       prop("Left", MakeIntegerValue(202)), prop("Top", MakeIntegerValue(27))};
+    const std::string expected = B("TPF0\x0ETWJKStringList\x0EWJKStringList0\x11"
+                                   "DefaultCompressed\x09"
+                                   "\x04Left\x03\xCA\x00\x03Top\x02\x1B\x00\x00");
+    EXPECT_EQ(streamOf(root), expected);
+    EXPECT_EQ(streamOf(ParseObjectStream(expected)), expected);
+}
+
+struct Broken {
+    const char* name;
+    std::string bytes;
+    std::string message;
+};
+
+class BrokenStream : public ::testing::TestWithParam<Broken> {};
+
+TEST_P(BrokenStream, GivesTheExactMessage) {
+    EXPECT_EQ(errorOf([&] { ParseObjectStream(GetParam().bytes); }), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, BrokenStream,
+    ::testing::Values(Broken{"wrong_signature",
+                             "TPF1\x01"
+                             "A\x00\x00\x00",
+                             "Invalid stream format"},
+                      Broken{"empty", "", "Invalid stream format"},
+                      Broken{"cut_in_class_name", "TPF0\x05TOrl", "Stream read error"},
+                      Broken{"cut_before_end_of_children", B("TPF0\x01T\x01N\x00"),
+                             "Stream read error"},
+                      Broken{"cut_in_value", B("TPF0\x01T\x01N\x04Left\x03\x01"),
+                             "Error reading N.Left: Stream read error"},
+                      Broken{"unknown_tag", B("TPF0\x01T\x00\x04Left\x21"),
+                             "Error reading T.Left: Invalid property value"},
+                      Broken{"length_past_end", B("TPF0\x01T\x01N\x01X\x0A\xFF\xFF\x00\x00ab"),
+                             "Error reading N.X: Stream read error"},
+                      Broken{"wide_length_past_end", B("TPF0\x01T\x01N\x01X\x12\x05\x00\x00\x00ab"),
+                             "Error reading N.X: Stream read error"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ObjectStream, EveryCutOfARealStreamFailsCleanly) {
+    const std::string whole = streamOf(sampleRecord());
+    for (std::size_t n = 0; n < whole.size(); ++n) {
+        const std::string message = errorOf([&] { ParseObjectStream(whole.substr(0, n)); });
+        EXPECT_TRUE(message == "Invalid stream format" || message.ends_with("Stream read error"))
+            << n << ": " << message;
+    }
+}
+
+TEST(ObjectStream, NestingIsBounded) {
+    std::string deep = "TPF0";
+    for (int i = 0; i < 200; ++i) deep += B("\x01T\x00\x00");
+    EXPECT_EQ(errorOf([&] { ParseObjectStream(deep); }), "Invalid property value");
+    std::string lists = B("TPF0\x01T\x00\x01L");
+    for (int i = 0; i < 200; ++i) lists += '\x01';
+    EXPECT_EQ(errorOf([&] { ParseObjectStream(lists); }),
+              "Error reading T.L: Invalid property value");
+}
+
+TEST(ComponentReader, AssignsEveryKindOfPublishedProperty) {
+    RegisterClass<TSample>();
+    TObjectRecord root;
+    root.className = "TWhatever";
+    root.name = "Root";
+    root.children.push_back(sampleRecord());
+    TComponent owner;
+    ReadComponent(ParseObjectStream(streamOf(root)), owner);
+    EXPECT_EQ(owner.Name(), "Root");
+    auto* s = qobject_cast<TSample*>(owner.FindComponent("S"));
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->caption.toStdString(), gbkOf("标题 and more ASCII"));
+    EXPECT_EQ(s->width, 300);
+    EXPECT_FALSE(s->visible);
+    EXPECT_EQ(s->align, TSample::alClient);
+    EXPECT_EQ(static_cast<int>(s->style), TSample::fsBold | TSample::fsUnderline);
+    EXPECT_EQ(s->lines, (QByteArrayList{"a", QByteArray::fromStdString(gbkOf("中文"))}));
+    EXPECT_FALSE(s->IsLoading());
+
+    // Written back by the rules, the component gives the same record.
+    EXPECT_EQ(streamOf(WriteComponent(*s)), streamOf(sampleRecord()));
+}
+
+struct BadValue {
+    const char* name;
+    TPropertyRecord property;
+    std::string message;
+};
+
+class BadProperty : public ::testing::TestWithParam<BadValue> {};
+
+TEST_P(BadProperty, IsFramedWithObjectAndProperty) {
+    RegisterClass<TSample>();
+    TObjectRecord root;
+    root.className = "TSample";
+    root.name = "S";
+    root.properties.push_back(GetParam().property);
+    TSample target;
+    EXPECT_EQ(errorOf([&] { ReadComponent(root, target); }), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Properties, BadProperty,
+    ::testing::Values(BadValue{"unknown_property", prop("Colour", MakeIntegerValue(1)),
+                               "Error reading S.Colour: Property Colour does not exist"},
+                      BadValue{"text_for_integer", prop("Width", MakeTextValue("9")),
+                               "Error reading S.Width: Invalid property value"},
+                      BadValue{"integer_for_text", prop("Caption", MakeIntegerValue(9)),
+                               "Error reading S.Caption: Invalid property value"},
+                      BadValue{"unknown_enum_value", prop("Align", MakeIdentValue("alBottom")),
+                               "Error reading S.Align: Invalid property value"},
+                      BadValue{"unknown_set_member",
+                               prop("Style",
+                                    [] {
+                                        TValue v;
+                                        v.tag = ValueTag::Set;
+                                        v.members = {"fsBold", "fsBlink"};
+                                        return v;
+                                    }()),
+                               "Error reading S.Style: Invalid property value"},
+                      BadValue{"dotted_through_nothing", prop("Font.Name", MakeTextValue("x")),
+                               "Error reading S.Font.Name: Property Font.Name does not exist"},
+                      BadValue{"unstored_name_property", prop("Name", MakeTextValue("x")),
+                               "Error reading S.Name: Property Name does not exist"},
+                      BadValue{"designer_left_not_integer", prop("Left", MakeTextValue("x")),
+                               "Error reading S.Left: Invalid property value"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ComponentReader, UnknownClassIsNamed) {
+    TObjectRecord root;
+    root.className = "TOrlenth";
+    TObjectRecord child;
+    child.className = "TNoSuchClass";
+    root.children.push_back(child);
+    TComponent owner;
+    EXPECT_EQ(errorOf([&] { ReadComponent(root, owner); }), "Class TNoSuchClass not found");
+}
+
+// ---------------------------------------------------------------- the library in a stream
+
+namespace {
+
+TObjectRecord itemRecord(const char* description, TValue ident, TValue internal) {
+    TObjectRecord r;
+    r.className = "TWJKStringListItem";
+    if (description) r.properties.push_back(prop("Description", MakeTextValue(description)));
+    r.properties.push_back(prop("Ident", std::move(ident)));
+    r.properties.push_back(prop("Internal", std::move(internal)));
+    return r;
+}
+
+TObjectRecord containerRecord(const char* name, std::vector<TObjectRecord> items,
+                              bool compressedFlag = true) {
+    TObjectRecord r;
+    r.className = "TWJKStringList";
+    r.name = name;
+    if (compressedFlag) r.properties.push_back(prop("DefaultCompressed", MakeBooleanValue(true)));
+    r.children = std::move(items);
+    return r;
+}
+
+std::string windowWith(std::vector<TObjectRecord> containers) {
+    TObjectRecord root;
+    root.className = "TOrlenth";
+    root.name = "Orlenth";
+    root.children = std::move(containers);
+    return streamOf(root);
+}
+
+} // namespace
+
+TEST(LibraryInStream, RecordValuesWinOverProperties) {
+    // The record (flag 0x04, ident 7, no description) comes after Description and Ident.
+    const std::string record("\x04\x07\x00\x00\x00", 5);
+    const std::string stream = windowWith({containerRecord(
+        "WJKStringList3",
+        {itemRecord("said", MakeIntegerValue(3), MakeBinaryValue(record)),
+         itemRecord(nullptr, MakeIntegerValue(0), MakeBinaryValue(std::string(1, '\0')))})});
+    TComponent owner;
+    const TLibrary lib = LoadLibrary(stream, owner);
+    ASSERT_NE(lib[3], nullptr);
+    EXPECT_EQ(lib[0], nullptr);
+    ASSERT_EQ(lib[3]->GetCount(), 2);
+    EXPECT_EQ(lib[3]->GetArrayItem(0)->Description(), "");
+    EXPECT_EQ(lib[3]->GetArrayItem(0)->Ident(), 7);
+    EXPECT_TRUE(lib[3]->GetArrayItem(1)->GetList().Empty());
+    EXPECT_TRUE(lib[3]->DefaultCompressed());
+    EXPECT_EQ(lib[3]->GetArrayItem(0)->Owner(), lib[3]);
+}
+
+TEST(LibraryInStream, EmptyContainerAndMissingFlag) {
+    TComponent owner;
+    const TLibrary lib =
+        LoadLibrary(windowWith({containerRecord("WJKStringList1", {}, false)}), owner);
+    ASSERT_NE(lib[1], nullptr);
+    EXPECT_EQ(lib[1]->GetCount(), 0);
+    EXPECT_FALSE(lib[1]->DefaultCompressed());
+}
+
+TEST(LibraryInStream, DamagedItemsAreFramedWithTheItemClass) {
+    struct Row {
+        const char* name;
+        TObjectRecord item;
+        std::string message;
+    } rows[] = {
+        {"internal_not_binary", itemRecord(nullptr, MakeIntegerValue(0), MakeIntegerValue(5)),
+         "Error reading TWJKStringListItem.Internal: Invalid property value"},
+        {"record_cut", itemRecord(nullptr, MakeIntegerValue(0), MakeBinaryValue(B("\x09\x0D\x00"))),
+         "Error reading TWJKStringListItem.Internal: Stream read error"},
+    };
+    for (const auto& row : rows) {
+        TComponent owner;
+        EXPECT_EQ(errorOf([&] {
+                      LoadLibrary(windowWith({containerRecord("WJKStringList0", {row.item})}),
+                                  owner);
+                  }),
+                  row.message)
+            << row.name;
+    }
+    TObjectRecord unknown =
+        itemRecord(nullptr, MakeIntegerValue(0), MakeBinaryValue(std::string(1, '\0')));
+    unknown.properties.insert(unknown.properties.begin(), prop("Colour", MakeIntegerValue(1)));
+    TComponent owner;
+    EXPECT_EQ(errorOf([&] {
+                  LoadLibrary(windowWith({containerRecord("WJKStringList0", {unknown})}), owner);
+              }),
+              "Error reading TWJKStringListItem.Colour: Property Colour does not exist");
+}
+
+// ---------------------------------------------------------------- description text
+
+TEST(DescriptionText, EveryValueKindRoundTripsThroughText) {
+    TObjectRecord root;
+    root.className = "TRoot";
+    root.name = "R";
+    auto add = [&](const char* name, TValue v) {
+        root.properties.push_back(prop(name, std::move(v)));
+    };
+    TValue v;
+    for (auto tag : {ValueTag::Null, ValueTag::Nil, ValueTag::True, ValueTag::False}) {
+        v = {};
+        v.tag = tag;
+        add("Flag", v);
+    }
+    v = MakeIntegerValue(5);
+    v.tag = ValueTag::Int32; // wider than the rule would choose
+    add("Wide", v);
+    add("Narrow", MakeIntegerValue(-7));
+    v = {};
+    v.tag = ValueTag::Int64;
+    v.integer = -5'000'000'000;
+    add("Big", v);
+    v.tag = ValueTag::Currency;
+    add("Money", v);
+    for (auto tag : {ValueTag::Extended, ValueTag::Single, ValueTag::Date}) {
+        v = {};
+        v.tag = tag;
+        v.bytes = std::string(tag == ValueTag::Extended ? 10u
+                              : tag == ValueTag::Single ? 4u
+                                                        : 8u,
+                              '\x7F');
+        add("Float", v);
+    }
+    add("Text", MakeTextValue(gbkOf("引号\"与\\反斜杠\r\n")));
+    v = {};
+    v.tag = ValueTag::String;
+    v.bytes = B("\xFF\x01\x80 raw"); // not GBK
+    add("Raw", v);
+    v.tag = ValueTag::Utf8String;
+    v.bytes = "ascii only"; // not what the rule would choose
+    add("Utf8", v);
+    v.tag = ValueTag::WString;
+    v.bytes = B("\x00\xD8\x41\x00"); // a lone surrogate, then 'A'
+    add("Wide", v);
+    add("Ident", MakeIdentValue("alClient"));
+    add("Keyword", MakeIdentValue("true"));
+    v = {};
+    v.tag = ValueTag::Set;
+    v.members = {"a", "b"};
+    add("Set", v);
+    v = {};
+    v.tag = ValueTag::List;
+    v.items = {MakeTextValue("x"), MakeIntegerValue(1000)};
+    add("List", v);
+    add("Bin", MakeBinaryValue(std::string(100, '\x5A')));
+    v = {};
+    v.tag = ValueTag::Collection;
+    TCollectionElement e;
+    e.order.push_back(MakeIntegerValue(3));
+    e.properties.push_back(prop("Width", MakeIntegerValue(40)));
+    v.elements = {e, TCollectionElement{}};
+    add("Columns", v);
+    TObjectRecord child;
+    child.className = "TChild";
+    child.hasPrefix = true;
+    child.prefixFlags = 2;
+    child.position.push_back(MakeIntegerValue(1));
+    root.children.push_back(child);
+
+    const std::string bytes = streamOf(root);
+    const std::string text = PrintDescriptionText(ParseObjectStream(bytes));
+    EXPECT_EQ(streamOf(ParseDescriptionText(text, ".", "t.txt")), bytes) << text;
+}
+
+TEST(DescriptionText, FaultsNameFileAndLine) {
+    struct Row {
+        const char* text;
+        std::string message;
+    } rows[] = {
+        {"object A: TA\n  X = \n", "t.txt:2: a value expected"},
+        {"object A: TA\n  X = \"open\nend\n", "t.txt:2: a text runs past the end of its line"},
+        {"object A: TA\n  X = 1\n", "t.txt:3: 'end' missing for object A"},
+        {"object A: TA\n  X = file \"no/such/file\"\nend\n", "t.txt:2: cannot read ./no/such/file"},
+        {"object A: TA\n  X = int8 300\nend\n", "t.txt:2: the number does not fit its width"},
+        {"object A: TA\n  X = \"\xE2\x98\x83\"\nend\n",
+         "t.txt:2: the text holds characters that GBK cannot hold"},
+        {"object A: TA\n  object B: TB\n  end\n  X = 1\nend\n",
+         "t.txt:4: properties come before children"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(errorOf([&] { ParseDescriptionText(r.text, ".", "t.txt"); }), r.message)
+            << r.text;
+}
+
+#include "object_stream_test.moc"
