@@ -63,9 +63,11 @@ void TComponent::DefineProperties(TFiler& filer) {
     TPersistent::DefineProperties(filer);
     if (!HasDesignPosition()) return;
     filer.DefineIntegerProperty(
-        "Left", [this](std::int32_t v) { designLeft_ = v; }, [this] { return designLeft_; }, designLeft_ != 0);
+        "Left", [this](std::int32_t v) { designLeft_ = v; }, [this] { return designLeft_; },
+        designLeft_ != 0);
     filer.DefineIntegerProperty(
-        "Top", [this](std::int32_t v) { designTop_ = v; }, [this] { return designTop_; }, designTop_ != 0);
+        "Top", [this](std::int32_t v) { designTop_ = v; }, [this] { return designTop_; },
+        designTop_ != 0);
 }
 
 void TComponent::GetChildren(const ChildProc&, TComponent*) {}

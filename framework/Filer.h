@@ -21,11 +21,11 @@ public:
     virtual ~TFiler() = default;
     // Declares a stored binary property beyond the published ones. When writing, it is
     // written only when hasData is true.
-    virtual void DefineBinaryProperty(std::string_view name, BinaryProc readData, BinaryProc writeData,
-                                      bool hasData) = 0;
+    virtual void DefineBinaryProperty(std::string_view name, BinaryProc readData,
+                                      BinaryProc writeData, bool hasData) = 0;
     // The same for a property holding one integer value.
-    virtual void DefineIntegerProperty(std::string_view name, IntegerReadProc read, IntegerWriteProc write,
-                                       bool hasData) = 0;
+    virtual void DefineIntegerProperty(std::string_view name, IntegerReadProc read,
+                                       IntegerWriteProc write, bool hasData) = 0;
 };
 
 class TReader : public TFiler {

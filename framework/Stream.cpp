@@ -35,10 +35,7 @@ void TStream::WriteExact(const void* buffer, std::int64_t n) {
 // ---------------------------------------------------------------- memory
 
 TMemoryStream::TMemoryStream(const void* data, std::int64_t n) {
-    if (n > 0) {
-        const auto* p = static_cast<const std::uint8_t*>(data);
-        bytes_.assign(p, p + n);
-    }
+    if (n > 0) bytes_.assign(static_cast<const char*>(data), static_cast<std::size_t>(n));
 }
 
 std::int64_t TMemoryStream::Read(void* buffer, std::int64_t n) {
@@ -53,12 +50,13 @@ std::int64_t TMemoryStream::Read(void* buffer, std::int64_t n) {
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t n) {
     if (n <= 0) return 0;
     const std::int64_t end = pos_ + n;
-    if (end > Size()) {
-        // Amortised growth: appending block after block must stay linear.
-        if (static_cast<std::size_t>(end) > bytes_.capacity())
-            bytes_.reserve(std::max(static_cast<std::size_t>(end), bytes_.capacity() * 2));
-        bytes_.resize(static_cast<std::size_t>(end));
+    if (pos_ == Size()) {
+        // Appending, the usual case: the string grows geometrically by itself.
+        bytes_.append(static_cast<const char*>(buffer), static_cast<std::size_t>(n));
+        pos_ = end;
+        return n;
     }
+    if (end > Size()) bytes_.resize(static_cast<std::size_t>(end));
     std::memcpy(bytes_.data() + pos_, buffer, static_cast<std::size_t>(n));
     pos_ = end;
     return n;
@@ -81,9 +79,25 @@ void TMemoryStream::Clear() {
     pos_ = 0;
 }
 
-std::vector<std::uint8_t> TMemoryStream::TakeBytes() {
+std::string TMemoryStream::TakeString() {
     pos_ = 0;
     return std::exchange(bytes_, {});
+}
+
+std::int64_t TViewStream::Read(void* buffer, std::int64_t n) {
+    if (n <= 0 || pos_ >= size_) return 0;
+    const std::int64_t count = std::min(n, size_ - pos_);
+    std::memcpy(buffer, data_ + pos_, static_cast<std::size_t>(count));
+    pos_ += count;
+    return count;
+}
+
+std::int64_t TViewStream::Seek(std::int64_t offset, Origin origin) {
+    std::int64_t base = 0;
+    if (origin == Origin::Current) base = pos_;
+    if (origin == Origin::End) base = size_;
+    pos_ = std::max<std::int64_t>(0, base + offset);
+    return pos_;
 }
 
 // ---------------------------------------------------------------- file

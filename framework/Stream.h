@@ -44,7 +44,9 @@ public:
 class TMemoryStream final : public TStream {
 public:
     TMemoryStream() = default;
-    explicit TMemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    explicit TMemoryStream(const std::vector<std::uint8_t>& bytes)
+        : bytes_(bytes.begin(), bytes.end()) {}
+    explicit TMemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
     TMemoryStream(const void* data, std::int64_t n);
 
     std::int64_t Read(void* buffer, std::int64_t n) override;
@@ -56,13 +58,36 @@ public:
     void SetSize(std::int64_t n);
     void Clear();
     // Direct access to all Size() bytes. Valid until the next call that changes the size.
-    std::uint8_t* Memory() { return bytes_.data(); }
-    const std::uint8_t* Memory() const { return bytes_.data(); }
-    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
-    std::vector<std::uint8_t> TakeBytes();
+    std::uint8_t* Memory() { return reinterpret_cast<std::uint8_t*>(bytes_.data()); }
+    const std::uint8_t* Memory() const {
+        return reinterpret_cast<const std::uint8_t*>(bytes_.data());
+    }
+    // A copy of the bytes.
+    std::vector<std::uint8_t> Bytes() const { return {Memory(), Memory() + bytes_.size()}; }
+    const std::string& String() const { return bytes_; }
+    // Hands the bytes over without a copy and leaves the stream empty.
+    std::string TakeString();
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    std::string bytes_;
+    std::int64_t pos_ = 0;
+};
+
+// Reads bytes that belong to someone else, without copying them; they must outlive the
+// stream. Writing is refused (returns 0).
+class TViewStream final : public TStream {
+public:
+    TViewStream(const void* data, std::int64_t n)
+        : data_(static_cast<const std::uint8_t*>(data)), size_(n) {}
+
+    std::int64_t Read(void* buffer, std::int64_t n) override;
+    std::int64_t Write(const void*, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, Origin origin) override;
+    std::int64_t Size() override { return size_; }
+
+private:
+    const std::uint8_t* data_;
+    std::int64_t size_;
     std::int64_t pos_ = 0;
 };
 

@@ -15,7 +15,7 @@ for a in "$@"; do
         *) targets+=("$a") ;;
     esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(decompress roundtrip unframe string_list item_record)
+[ ${#targets[@]} -gt 0 ] || targets=(decompress roundtrip unframe string_list item_record object_stream)
 
 if [ ! -f build-fuzz/build.ninja ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -18,8 +18,8 @@ public:
     TLineList() = default;
     TLineList(std::initializer_list<std::string_view> lines);
 
-    int Count() const { return static_cast<int>(starts_.size()); }
-    bool Empty() const { return starts_.empty(); }
+    int Count() const { return static_cast<int>(count_); }
+    bool Empty() const { return count_ == 0; }
     // The line without its CR LF; EListError "List index out of bounds (%d)" for a bad
     // index. Valid until the list changes.
     std::string_view operator[](int index) const;
@@ -39,13 +39,22 @@ public:
     void SetText(const void* text, std::size_t size);
     void SetText(std::string_view text) { SetText(text.data(), text.size()); }
 
-    bool operator==(const TLineList& other) const {
-        return starts_ == other.starts_ && text_ == other.text_;
-    }
+    // The same, taking over the buffer when it already is a text form.
+    void SetText(std::string&& text);
+
+    bool operator==(const TLineList& other) const;
 
 private:
+    // Line starts are found only when a line is asked for: articles are shown as one text
+    // and never need them.
+    void Index() const;
+
     std::string text_;
-    std::vector<std::size_t> starts_;
+    std::size_t count_ = 0;
+    mutable std::vector<std::size_t> starts_;
+    mutable bool indexed_ = true;
+    // Some line holds a CR or LF of its own, so the text alone does not give the lines.
+    bool irregular_ = false;
 };
 
 } // namespace orlenth

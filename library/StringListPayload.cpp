@@ -41,7 +41,7 @@ void stReadStringList(TStream& stream, TLineList& strings, bool compressed) {
         memory.SetSize(n);
         stream.ReadExact(memory.Memory(), n);
     }
-    strings.SetText(memory.Memory(), static_cast<std::size_t>(memory.Size()));
+    strings.SetText(memory.TakeString());
 }
 
 } // namespace orlenth

@@ -57,7 +57,8 @@ QByteArrayList TWJKStringListItem::ItemsBytes() const {
 
 void TWJKStringListItem::SetItemsBytes(const QByteArrayList& lines) {
     TLineList l;
-    for (const auto& b : lines) l.Add(std::string_view(b.constData(), static_cast<std::size_t>(b.size())));
+    for (const auto& b : lines)
+        l.Add(std::string_view(b.constData(), static_cast<std::size_t>(b.size())));
     SetList(l);
 }
 

@@ -87,8 +87,7 @@ public:
         if (!hasData) return;
         TMemoryStream m;
         write(m);
-        r_.properties.push_back(
-            {std::string(name), MakeBinaryValue(std::string(m.Bytes().begin(), m.Bytes().end()))});
+        r_.properties.push_back({std::string(name), MakeBinaryValue(m.TakeString())});
     }
     void DefineIntegerProperty(std::string_view name, IntegerReadProc, IntegerWriteProc write,
                                bool hasData) override {

@@ -123,6 +123,11 @@ private:
         if (Peek().kind != Tok::Word) Fail(std::string(what) + " expected");
         return Next().text;
     }
+    // A name: a word, or a quoted text for names that are not words (any bytes).
+    std::string Name(const char* what) {
+        if (Peek().kind == Tok::String) return Utf8Of(Next().text);
+        return Word(what);
+    }
     std::string Str(const char* what) {
         if (Peek().kind != Tok::String) Fail(std::string(what) + " (a quoted text) expected");
         return Next().text;
@@ -150,9 +155,9 @@ private:
         if (!IsWord("object")) Fail("'object' expected");
         Next();
         TObjectRecord r;
-        if (Peek().kind == Tok::Word) r.name = Next().text;
+        if (Peek().kind == Tok::Word || Peek().kind == Tok::String) r.name = Name("an object name");
         Expect(":");
-        r.className = Word("a class name");
+        r.className = Name("a class name");
         if (IsWord("prefix")) {
             Next();
             r.hasPrefix = true;
@@ -182,7 +187,7 @@ private:
             } else {
                 if (children) Fail("properties come before children");
                 TPropertyRecord p;
-                p.name = Word("a property name");
+                p.name = Name("a property name");
                 Expect("=");
                 p.value = Value(depth);
                 EndOfLine();
@@ -209,7 +214,7 @@ private:
             Next();
             v.tag = ValueTag::Set;
             while (!IsPunct("]")) {
-                v.members.push_back(Word("a set member"));
+                v.members.push_back(Name("a set member"));
                 if (IsPunct(","))
                     Next();
                 else if (!IsPunct("]"))
@@ -260,16 +265,15 @@ private:
             for (int i = 0; i < 4; ++i) b += static_cast<char>(data.size() >> (8 * i));
             v = MakeBinaryValue(b + data);
         } else if (w == "hex" || w == "extended" || w == "single" || w == "date") {
-            std::string digits = Str("hexadecimal digits");
-            // Long binaries continue in further quoted pieces on the following lines.
-            for (;;) {
-                const std::size_t mark = at_;
-                SkipNewlines();
-                if (Peek().kind != Tok::String) {
-                    at_ = mark;
-                    break;
-                }
-                digits += Next().text;
+            // Long binaries come as a parenthesised run of quoted pieces, one per line.
+            std::string digits;
+            if (IsPunct("(")) {
+                Next();
+                for (SkipNewlines(); !IsPunct(")"); SkipNewlines())
+                    digits += Str("hexadecimal digits");
+                Next();
+            } else {
+                digits = Str("hexadecimal digits");
             }
             const std::string bytes = Hex(digits);
             const std::size_t want = w == "extended" ? 10
@@ -293,7 +297,7 @@ private:
                 Expect("(");
                 for (SkipNewlines(); !IsPunct(")"); SkipNewlines()) {
                     TPropertyRecord p;
-                    p.name = Word("a property name");
+                    p.name = Name("a property name");
                     Expect("=");
                     p.value = Value(depth + 1);
                     e.properties.push_back(std::move(p));

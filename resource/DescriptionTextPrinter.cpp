@@ -131,6 +131,12 @@ std::string printText(const TValue& v) {
     return "wide \"" + quoteUnicode(u, true) + "\"";
 }
 
+// A name as a word where it is one, else quoted.
+std::string name(const std::string& n) {
+    if (isWord(n) && !isKeyword(n)) return n;
+    return "\"" + quoteBytes(n) + "\"";
+}
+
 class Printer {
 public:
     explicit Printer(const TPrintOptions& o) : options_(o) {}
@@ -139,14 +145,14 @@ public:
 
     void Record(const TObjectRecord& r, int depth) {
         const std::string pad(static_cast<std::size_t>(depth) * 2, ' ');
-        out += pad + "object " + r.name + ": " + r.className;
+        out += pad + "object " + (r.name.empty() ? "" : name(r.name)) + ": " + name(r.className);
         if (r.hasPrefix) {
             out += " prefix " + std::to_string(r.prefixFlags);
             if (!r.position.empty()) out += " " + Value(r.position.front(), pad, "");
         }
         out += "\n";
         for (const auto& p : r.properties)
-            out += pad + "  " + p.name + " = " + Value(p.value, pad + "  ", p.name) + "\n";
+            out += pad + "  " + name(p.name) + " = " + Value(p.value, pad + "  ", p.name) + "\n";
         bool itemsDone = false;
         if (r.className == "TWJKStringList" && !options_.filesDir.empty() && !r.children.empty()) {
             const std::string rel =
@@ -200,7 +206,8 @@ private:
             return "ident \"" + quoteBytes(v.bytes) + "\"";
         case ValueTag::Set: {
             std::string s = "[";
-            for (std::size_t i = 0; i < v.members.size(); ++i) s += (i ? ", " : "") + v.members[i];
+            for (std::size_t i = 0; i < v.members.size(); ++i)
+                s += (i ? ", " : "") + name(v.members[i]);
             return s + "]";
         }
         case ValueTag::List: {
@@ -223,8 +230,8 @@ private:
                 if (!e.order.empty()) s += Value(e.order.front(), pad, "") + " ";
                 s += "(\n";
                 for (const auto& p : e.properties)
-                    s +=
-                        pad + "    " + p.name + " = " + Value(p.value, pad + "    ", p.name) + "\n";
+                    s += pad + "    " + name(p.name) + " = " +
+                         Value(p.value, pad + "    ", p.name) + "\n";
                 s += pad + "  )\n";
             }
             return s + pad + ")";
@@ -261,12 +268,17 @@ private:
                 }
             }
         }
-        std::string s = "hex \"";
+        if (b.size() <= 40) {
+            std::string s = "hex \"";
+            for (char c : b) s += hexByte(static_cast<unsigned char>(c), 2);
+            return s + "\"";
+        }
+        std::string s = "hex (";
         for (std::size_t i = 0; i < b.size(); ++i) {
-            if (i && i % 40 == 0) s += "\"\n" + pad + "    \"";
+            if (i % 40 == 0) s += (i ? "\"\n" : "\n") + pad + "  \"";
             s += hexByte(static_cast<unsigned char>(b[i]), 2);
         }
-        return s + "\"";
+        return s + "\"\n" + pad + ")";
     }
 
     const TPrintOptions& options_;
