@@ -254,7 +254,7 @@ private:
             v.tag = ValueTag::WString;
             v.bytes = Utf16Of(Str("a text"));
         } else if (w == "ident") {
-            v = MakeIdentValue(Str("an identifier"));
+            v = MakeIdentValue(Utf8Of(Str("an identifier")));
         } else if (w == "file") {
             v = MakeBinaryValue(ReadFile(Utf8Of(Str("a file name"))));
         } else if (w == "picture") {

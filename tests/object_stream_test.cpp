@@ -412,6 +412,8 @@ TEST(DescriptionText, EveryValueKindRoundTripsThroughText) {
     add("Wide", v);
     add("Ident", MakeIdentValue("alClient"));
     add("Keyword", MakeIdentValue("true"));
+    add("OddIdent", MakeIdentValue(B("bv\x00\\\"x")));
+    add(B("odd name\x01"), MakeIntegerValue(1));
     v = {};
     v.tag = ValueTag::Set;
     v.members = {"a", "b"};
