@@ -371,7 +371,7 @@ TEST(DescriptionText, EveryValueKindRoundTripsThroughText) {
     TObjectRecord root;
     root.className = "TRoot";
     root.name = "R";
-    auto add = [&](const char* name, TValue v) {
+    auto add = [&](const std::string& name, TValue v) {
         root.properties.push_back(prop(name, std::move(v)));
     };
     TValue v;
