@@ -24,6 +24,8 @@ std::int64_t TStream::Remaining() {
     return std::max<std::int64_t>(0, Size() - here);
 }
 
+const std::uint8_t* TStream::ReadInPlace(std::int64_t) { return nullptr; }
+
 void TStream::ReadExact(void* buffer, std::int64_t n) {
     if (n > 0 && Read(buffer, n) != n) throw EReadError();
 }
@@ -90,6 +92,20 @@ std::int64_t TViewStream::Read(void* buffer, std::int64_t n) {
     std::memcpy(buffer, data_ + pos_, static_cast<std::size_t>(count));
     pos_ += count;
     return count;
+}
+
+const std::uint8_t* TViewStream::ReadInPlace(std::int64_t n) {
+    if (n < 0 || pos_ > size_ || n > size_ - pos_) return nullptr;
+    const std::uint8_t* p = data_ + pos_;
+    pos_ += n;
+    return p;
+}
+
+const std::uint8_t* TMemoryStream::ReadInPlace(std::int64_t n) {
+    if (n < 0 || pos_ > Size() || n > Size() - pos_) return nullptr;
+    const std::uint8_t* p = Memory() + pos_;
+    pos_ += n;
+    return p;
 }
 
 std::int64_t TViewStream::Seek(std::int64_t offset, Origin origin) {

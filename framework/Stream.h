@@ -37,6 +37,9 @@ public:
     void SetPosition(std::int64_t p) { Seek(p, Origin::Begin); }
     // Bytes from the position to the end (0 when the position is past the end).
     std::int64_t Remaining();
+    // For streams over bytes in memory: the next n bytes in place, the position moved past
+    // them; null (and nothing moved) when fewer remain or the stream has no such bytes.
+    virtual const std::uint8_t* ReadInPlace(std::int64_t n);
 };
 
 // A growable stream in memory. Writing past the end extends it; a gap left by a seek past
@@ -53,6 +56,7 @@ public:
     std::int64_t Write(const void* buffer, std::int64_t n) override;
     std::int64_t Seek(std::int64_t offset, Origin origin) override;
     std::int64_t Size() override { return static_cast<std::int64_t>(bytes_.size()); }
+    const std::uint8_t* ReadInPlace(std::int64_t n) override;
 
     // New bytes are zero; the position is kept, also when it now lies past the end.
     void SetSize(std::int64_t n);
@@ -84,6 +88,7 @@ public:
     std::int64_t Write(const void*, std::int64_t) override { return 0; }
     std::int64_t Seek(std::int64_t offset, Origin origin) override;
     std::int64_t Size() override { return size_; }
+    const std::uint8_t* ReadInPlace(std::int64_t n) override;
 
 private:
     const std::uint8_t* data_;

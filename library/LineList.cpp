@@ -24,6 +24,11 @@ std::string_view TLineList::operator[](int index) const {
 }
 
 void TLineList::Add(std::string_view line) {
+    Settle();
+    AppendLine(line);
+}
+
+void TLineList::AppendLine(std::string_view line) const {
     Index();
     starts_.push_back(text_.size());
     text_.append(line);
@@ -33,6 +38,7 @@ void TLineList::Add(std::string_view line) {
 }
 
 void TLineList::Clear() {
+    unsettled_ = false;
     text_.clear();
     starts_.clear();
     count_ = 0;
@@ -41,6 +47,8 @@ void TLineList::Clear() {
 }
 
 void TLineList::Index() const {
+    if (indexed_) return;
+    Settle();
     if (indexed_) return;
     starts_.clear();
     starts_.reserve(count_);
@@ -55,7 +63,7 @@ void TLineList::Index() const {
 }
 
 bool TLineList::operator==(const TLineList& other) const {
-    if (count_ != other.count_ || text_ != other.text_) return false;
+    if (Count() != other.Count() || text_ != other.text_) return false;
     if (!irregular_ && !other.irregular_) return true;
     Index();
     other.Index();
@@ -117,13 +125,9 @@ std::size_t countCanonical(const char* p, std::size_t size) {
 
 } // namespace
 
-void TLineList::SetText(const void* text, std::size_t size) {
-    Clear();
-    if (size == 0) return;
-    const auto* p = static_cast<const char*>(text);
+void TLineList::Build(const char* p, std::size_t size) const {
     // Anything after a zero byte is not part of the text.
-    if (const void* nul = std::memchr(p, 0, size))
-        size = static_cast<std::size_t>(static_cast<const char*>(nul) - p);
+    if (const void* nul = std::memchr(p, 0, size)) size = static_cast<std::size_t>(static_cast<const char*>(nul) - p);
     if (const std::size_t lines = countCanonical(p, size)) {
         text_.assign(p, size);
         count_ = lines;
@@ -135,25 +139,38 @@ void TLineList::SetText(const void* text, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         const char ch = p[i];
         if (ch != '\r' && ch != '\n') continue;
-        Add(std::string_view(p + start, i - start));
+        AppendLine(std::string_view(p + start, i - start));
         if (ch == '\r' && i + 1 < size && p[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    if (start < size) Add(std::string_view(p + start, size - start));
+    if (start < size) AppendLine(std::string_view(p + start, size - start));
+}
+
+void TLineList::SetText(const void* text, std::size_t size) {
+    Clear();
+    if (size) Build(static_cast<const char*>(text), size);
 }
 
 void TLineList::SetText(std::string&& text) {
-    const std::size_t end = text.find('\0');
-    const std::size_t size = end == std::string::npos ? text.size() : end;
-    if (const std::size_t lines = countCanonical(text.data(), size)) {
-        Clear();
-        text.resize(size);
-        text_ = std::move(text);
+    Clear();
+    text_ = std::move(text);
+    unsettled_ = !text_.empty();
+}
+
+void TLineList::SettleNow() const {
+    unsettled_ = false;
+    std::string raw = std::move(text_);
+    text_.clear();
+    const std::size_t nul = raw.find('\0');
+    const std::size_t size = nul == std::string::npos ? raw.size() : nul;
+    if (const std::size_t lines = countCanonical(raw.data(), size)) {
+        raw.resize(size);
+        text_ = std::move(raw); // a text form already: kept without a copy
         count_ = lines;
         indexed_ = false;
         return;
     }
-    SetText(text.data(), size);
+    Build(raw.data(), size);
 }
 
 } // namespace orlenth

@@ -18,8 +18,11 @@ public:
     TLineList() = default;
     TLineList(std::initializer_list<std::string_view> lines);
 
-    int Count() const { return static_cast<int>(count_); }
-    bool Empty() const { return count_ == 0; }
+    int Count() const {
+        Settle();
+        return static_cast<int>(count_);
+    }
+    bool Empty() const { return Count() == 0; }
     // The line without its CR LF; EListError "List index out of bounds (%d)" for a bad
     // index. Valid until the list changes.
     std::string_view operator[](int index) const;
@@ -30,31 +33,45 @@ public:
     std::vector<std::string> ToVector() const;
 
     // Every line followed by CR LF; the empty list gives the empty text.
-    const std::string& Text() const { return text_; }
-    std::size_t TextSize() const { return text_.size(); }
-    void AppendText(std::string& out) const { out += text_; }
+    const std::string& Text() const {
+        Settle();
+        return text_;
+    }
+    std::size_t TextSize() const { return Text().size(); }
+    void AppendText(std::string& out) const { out += Text(); }
     // Replaces the lines by those of a text: a line ends at CR LF, a lone CR or a lone LF;
     // a zero byte ends the text; a last line without a break still counts; a final break
     // adds no empty line. Reads only text[0 .. size-1].
     void SetText(const void* text, std::size_t size);
     void SetText(std::string_view text) { SetText(text.data(), text.size()); }
 
-    // The same, taking over the buffer when it already is a text form.
+    // The same, taking over the buffer. The text is split when the list is first used, not
+    // now: the whole library is read at start-up, and most articles are never opened.
     void SetText(std::string&& text);
 
     bool operator==(const TLineList& other) const;
 
 private:
+    // Splits a text taken over by SetText(std::string&&) into its text form and line count.
+    void Settle() const {
+        if (unsettled_) SettleNow();
+    }
+    void SettleNow() const;
+    // Sets the lines from a text into an empty list.
+    void Build(const char* text, std::size_t size) const;
+    void AppendLine(std::string_view line) const;
     // Line starts are found only when a line is asked for: articles are shown as one text
     // and never need them.
     void Index() const;
 
-    std::string text_;
-    std::size_t count_ = 0;
+    // Mutable because settling and indexing are deferred work, not changes of the value.
+    mutable std::string text_;
+    mutable std::size_t count_ = 0;
     mutable std::vector<std::size_t> starts_;
     mutable bool indexed_ = true;
+    mutable bool unsettled_ = false;
     // Some line holds a CR or LF of its own, so the text alone does not give the lines.
-    bool irregular_ = false;
+    mutable bool irregular_ = false;
 };
 
 } // namespace orlenth
