@@ -45,7 +45,7 @@ const Blocks& GetBlocks() {
         std::function<void(const TObjectRecord&)> walk = [&](const TObjectRecord& r) {
             for (const auto& p : r.properties) {
                 if (p.name != "Internal") continue;
-                const std::string_view rec = p.value.bytes;
+                const std::string_view rec = p.value.Data();
                 const auto flag = static_cast<unsigned char>(rec[0]);
                 std::size_t at = 1;
                 if (flag & 2) at += 1u + static_cast<unsigned char>(rec[at]);

@@ -222,7 +222,7 @@ private:
         case ValueTag::Date:
             return "date \"" + Plain(v.bytes) + "\"";
         case ValueTag::Binary:
-            return Binary(v.bytes, pad, propName);
+            return Binary(std::string(v.Data()), pad, propName);
         case ValueTag::Collection: {
             std::string s = "collection (\n";
             for (const auto& e : v.elements) {

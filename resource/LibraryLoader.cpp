@@ -20,7 +20,7 @@ void RegisterLibraryClasses() {
 
 TLibrary LoadLibrary(std::string_view stream, TComponent& owner) {
     RegisterLibraryClasses();
-    const TObjectRecord root = ParseObjectStream(stream);
+    const TObjectRecord root = ParseObjectStream(stream, true);
     TLibrary lib{};
     std::function<void(const TObjectRecord&)> walk = [&](const TObjectRecord& r) {
         if (r.className == "TWJKStringList" && r.name.size() == 14 &&

@@ -13,7 +13,7 @@ namespace {
 
 class Parser {
 public:
-    explicit Parser(std::string_view bytes) : p_(bytes) {}
+    Parser(std::string_view bytes, bool borrow) : p_(bytes), borrow_(borrow) {}
 
     void Signature() {
         if (p_.size() < 4 || p_.substr(0, 4) != "TPF0")
@@ -35,6 +35,7 @@ public:
         }
         r.className = ShortName();
         r.name = ShortName();
+        r.properties.reserve(4);
         while (Peek() != 0) {
             TPropertyRecord prop;
             prop.name = ShortName();
@@ -173,6 +174,7 @@ private:
     }
 
     std::string_view p_;
+    bool borrow_;
     std::size_t at_ = 0;
 };
 
@@ -240,8 +242,8 @@ private:
         case ValueTag::LString:
         case ValueTag::Utf8String:
         case ValueTag::Binary:
-            Little(static_cast<std::int64_t>(v.bytes.size()), 4);
-            out += v.bytes;
+            Little(static_cast<std::int64_t>(v.Data().size()), 4);
+            out += v.Data();
             break;
         case ValueTag::WString:
             Little(static_cast<std::int64_t>(v.bytes.size() / 2), 4);
@@ -271,8 +273,8 @@ private:
 
 } // namespace
 
-TObjectRecord ParseObjectStream(std::string_view bytes) {
-    Parser p(bytes);
+TObjectRecord ParseObjectStream(std::string_view bytes, bool borrowBinaries) {
+    Parser p(bytes, borrowBinaries);
     p.Signature();
     return p.Record(0);
 }

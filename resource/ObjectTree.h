@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orlenth {
@@ -48,9 +49,15 @@ struct TValue {
     // The payload as stored: text bytes (6, 12, 20), UTF-16LE bytes (18), the identifier
     // (7), binary data (10), raw float bytes (5, 15, 17).
     std::string bytes;
+    // A binary payload left where it was parsed from (see ParseObjectStream); when set,
+    // it stands in for `bytes`.
+    std::string_view borrowed;
     std::vector<TValue> items;                // list (1)
     std::vector<std::string> members;         // set (11)
     std::vector<TCollectionElement> elements; // collection (14)
+
+    // The payload of a binary value, wherever it is kept.
+    std::string_view Data() const { return borrowed.data() ? borrowed : std::string_view(bytes); }
 
     bool IsInteger() const {
         return tag == ValueTag::Int8 || tag == ValueTag::Int16 || tag == ValueTag::Int32;

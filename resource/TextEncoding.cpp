@@ -3,13 +3,41 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <optional>
+
 namespace orlenth {
 
+namespace {
+
+// Opening a converter looks its name up in the conversion library, which costs more than
+// converting a title; one converter per thread is kept while it converts cleanly. After
+// an error it is dropped, since its state cannot be trusted to be reset.
+template <class Converter> class Cached {
+public:
+    Converter& Get() {
+        if (!converter_) converter_.emplace("GBK");
+        return *converter_;
+    }
+    void Done() {
+        if (converter_->hasError()) converter_.reset();
+    }
+
+private:
+    std::optional<Converter> converter_;
+};
+
+thread_local Cached<QStringDecoder> tDecoder;
+thread_local Cached<QStringEncoder> tEncoder;
+
+} // namespace
+
 QString GbkToUnicode(std::string_view gbk, bool* ok) {
-    QStringDecoder dec("GBK");
+    QStringDecoder& dec = tDecoder.Get();
     const QString s = dec.decode(QByteArrayView(gbk.data(), static_cast<qsizetype>(gbk.size())));
+    const bool decodedCleanly = !dec.hasError();
+    tDecoder.Done();
     if (ok) {
-        bool good = !dec.hasError();
+        bool good = decodedCleanly;
         if (good) {
             bool back = false;
             good = UnicodeToGbk(s, &back) == gbk && back;
@@ -20,9 +48,10 @@ QString GbkToUnicode(std::string_view gbk, bool* ok) {
 }
 
 std::string UnicodeToGbk(const QString& text, bool* ok) {
-    QStringEncoder enc("GBK");
+    QStringEncoder& enc = tEncoder.Get();
     const QByteArray b = enc.encode(text);
     if (ok) *ok = !enc.hasError();
+    tEncoder.Done();
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 

@@ -69,5 +69,33 @@ check unknown_command 1 "$tool" nonsense
 check extra_argument 1 sh -c "'$tool' frame extra < /dev/null"
 check no_command 1 "$tool"
 
+# The embedded window descriptions: extract, check, and dump and pack back to the same bytes.
+for name in TORLENTH TSTARYE TABOUTKESTROW; do
+    check "extract_$name" 0 sh -c "'$tool' extract $name > '$tmp/$name'"
+    check "check_$name" 0 "$tool" check "$tmp/$name"
+    check "dump_$name" 0 sh -c "'$tool' dump '$tmp/$name' > '$tmp/$name.txt'"
+    check "pack_$name" 0 "$tool" pack "$tmp/$name.txt" -o "$tmp/$name.again"
+    cmp -s "$tmp/$name" "$tmp/$name.again" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL $name inline round trip"; }
+    check "dump_files_$name" 0 "$tool" dump --files "$tmp/d-$name" "$tmp/$name"
+    check "pack_files_$name" 0 sh -c "'$tool' pack '$tmp'/d-$name/*.txt > '$tmp/$name.files'"
+    cmp -s "$tmp/$name" "$tmp/$name.files" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL $name files round trip"; }
+done
+"$tool" check "$tmp/TORLENTH" > "$tmp/report"
+grep -q "306 object records" "$tmp/report" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL record count"; }
+grep -q "WJKStringList2: 117 items, 116 catalogue lines" "$tmp/report" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL category 2"; }
+test -d "$tmp/d-TORLENTH/collection/WJKStringList3" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL items as files"; }
+
+# Damaged streams: the exact messages, status 1.
+printf 'TPF1' > "$tmp/bad"
+check check_signature 1 "$tool" check "$tmp/bad"
+expect_stderr check_signature_says "Invalid stream format"
+head -c 5000 "$tmp/TORLENTH" > "$tmp/cut"
+check check_cut 1 "$tool" check "$tmp/cut"
+expect_stderr check_cut_says "Stream read error"
+check extract_unknown 1 "$tool" extract TNOTHING
+printf 'object A: TA\n  X = \n' > "$tmp/bad.txt"
+check pack_bad_text 1 "$tool" pack "$tmp/bad.txt"
+expect_stderr pack_bad_text_says "bad.txt:2: a value expected"
+
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
