@@ -3,6 +3,8 @@
 #include "framework/Errors.h"
 #include "framework/Filer.h"
 
+#include <QMetaProperty>
+
 #include <algorithm>
 
 namespace orlenth {
@@ -78,6 +80,17 @@ TComponent* TComponent::GetChildOwner() {
 
 void TComponent::Loaded() {
     loading_ = false;
+}
+
+void TComponent::BindField(const std::string& name, TComponent* component) {
+    const int index = metaObject()->indexOfProperty(name.c_str());
+    if (index < 0) return;
+    const QMetaProperty field = metaObject()->property(index);
+    const QMetaObject* type = field.metaType().metaObject();
+    if (!(field.metaType().flags() & QMetaType::PointerToQObject) || !type ||
+        !component->metaObject()->inherits(type))
+        return;
+    field.write(this, QVariant::fromValue(static_cast<QObject*>(component)));
 }
 
 } // namespace orlenth

@@ -70,6 +70,11 @@ public:
     virtual TComponent* GetChildOwner();
     // End-of-loading notification; clears the loading mark.
     virtual void Loaded();
+    // Binds a named component this one owns, just read from its description, to the field
+    // of the same name: a writable Qt property whose type is a pointer to the component's
+    // class (or a base of it). A name without such a field is left unbound, as a window
+    // may own components it never refers to.
+    virtual void BindField(const std::string& name, TComponent* component);
 
     bool IsLoading() const { return loading_; }
     void SetLoading() { loading_ = true; }

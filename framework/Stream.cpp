@@ -24,7 +24,9 @@ std::int64_t TStream::Remaining() {
     return std::max<std::int64_t>(0, Size() - here);
 }
 
-const std::uint8_t* TStream::ReadInPlace(std::int64_t) { return nullptr; }
+const std::uint8_t* TStream::ReadInPlace(std::int64_t) {
+    return nullptr;
+}
 
 void TStream::ReadExact(void* buffer, std::int64_t n) {
     if (n > 0 && Read(buffer, n) != n) throw EReadError();

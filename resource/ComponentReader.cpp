@@ -4,6 +4,7 @@
 #include "framework/Component.h"
 #include "framework/Errors.h"
 #include "framework/Filer.h"
+#include "framework/IntegerIdents.h"
 #include "framework/Stream.h"
 #include "resource/ObjectStream.h"
 
@@ -84,6 +85,17 @@ void writePublished(QObject& obj, const QMetaProperty& prop, const TValue& v) {
         case QMetaType::ULong:
         case QMetaType::LongLong:
         case QMetaType::ULongLong:
+            if (v.tag == ValueTag::Ident) {
+                // An integer with named values: the class names the table it uses.
+                const std::string key = std::string("Idents.") + prop.name();
+                const int info = obj.metaObject()->indexOfClassInfo(key.c_str());
+                const auto n =
+                    info >= 0 ? IdentToInteger(obj.metaObject()->classInfo(info).value(), v.bytes)
+                              : std::nullopt;
+                if (!n) throw invalidValue();
+                value = *n;
+                break;
+            }
             if (!v.IsInteger()) throw invalidValue();
             value = static_cast<int>(v.integer);
             break;
@@ -142,6 +154,7 @@ public:
             TComponent* owner = component.GetChildOwner();
             TComponent* obj = (*make)(owner ? owner : &root_);
             obj->SetName(child.name);
+            if (!child.name.empty() && obj->Owner() == &root_) root_.BindField(child.name, obj);
             obj->SetLoading();
             loaded_.push_back(obj);
             records_.push_back(&child);

@@ -2,6 +2,7 @@
 
 #include "framework/Component.h"
 #include "framework/Filer.h"
+#include "framework/IntegerIdents.h"
 #include "framework/Stream.h"
 #include "resource/ObjectStream.h"
 
@@ -65,6 +66,11 @@ void writePublished(TComponent& c, TObjectRecord& r) {
         } else if (isInteger(prop.metaType().id())) {
             if (def && std::stoll(def) == value.toLongLong()) continue;
             v = MakeIntegerValue(static_cast<std::int32_t>(value.toLongLong()));
+            // A value with a name in the property's table is written by its name.
+            const std::string key = std::string("Idents.") + prop.name();
+            if (const int info = mo->indexOfClassInfo(key.c_str()); info >= 0)
+                if (auto ident = IntegerToIdent(mo->classInfo(info).value(), value.toInt()))
+                    v = MakeIdentValue(*ident);
         } else if (prop.metaType().id() == QMetaType::QByteArrayList) {
             const QByteArrayList lines = value.value<QByteArrayList>();
             if (lines.isEmpty()) continue;

@@ -6,6 +6,7 @@
 
 #include "framework/ClassRegistry.h"
 #include "framework/Errors.h"
+#include "framework/IntegerIdents.h"
 #include "library/WJKStringList.h"
 #include "test_data.h"
 
@@ -36,7 +37,9 @@ public:
     Q_PROPERTY(TAlign Align MEMBER align)
     Q_PROPERTY(TStyles Style READ Style WRITE SetStyle)
     Q_PROPERTY(QByteArrayList Lines MEMBER lines)
+    Q_PROPERTY(objectstreamtest::TSample* Buddy MEMBER buddy)
     Q_CLASSINFO("Default.Visible", "true")
+    Q_CLASSINFO("Idents.Width", "TestWidths")
     Q_CLASSINFO("Default.Align", "alNone")
 
 public:
@@ -49,6 +52,7 @@ public:
     TAlign align = alNone;
     TStyles style;
     QByteArrayList lines;
+    TSample* buddy = nullptr;
 };
 
 } // namespace objectstreamtest
@@ -263,6 +267,42 @@ INSTANTIATE_TEST_SUITE_P(
                       BadValue{"designer_left_not_integer", prop("Left", MakeTextValue("x")),
                                "Error reading S.Left: Invalid property value"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ComponentReader, IntegersTakeNamedValuesAndFieldsAreBound) {
+    RegisterClass<TSample>();
+    RegisterIntegerIdents(
+        "TestWidths",
+        [](std::string_view n) { return n == "wWide" ? std::optional<int>(640) : std::nullopt; },
+        [](int v) { return v == 640 ? std::optional<std::string>("wWide") : std::nullopt; });
+    TObjectRecord root;
+    root.className = "TSample";
+    root.name = "Form";
+    TObjectRecord buddy;
+    buddy.className = "TSample";
+    buddy.name = "Buddy";
+    buddy.properties.push_back(prop("Width", MakeIdentValue("wWide")));
+    root.children.push_back(buddy);
+    TObjectRecord unbound = buddy;
+    unbound.name = "NoSuchField";
+    root.children.push_back(unbound);
+    TSample form;
+    ReadComponent(root, form);
+    ASSERT_NE(form.buddy, nullptr);
+    EXPECT_EQ(form.buddy, form.FindComponent("Buddy"));
+    EXPECT_EQ(form.buddy->width, 640);
+    EXPECT_NE(form.FindComponent("NoSuchField"), nullptr);
+    // Written back, the width is named again.
+    const TObjectRecord written = WriteComponent(*form.buddy);
+    ASSERT_FALSE(written.properties.empty());
+    EXPECT_EQ(written.properties.front().name, "Width");
+    EXPECT_EQ(written.properties.front().value.tag, ValueTag::Ident);
+    EXPECT_EQ(written.properties.front().value.bytes, "wWide");
+
+    root.children.front().properties.front().value = MakeIdentValue("wNarrow");
+    TSample again;
+    EXPECT_EQ(errorOf([&] { ReadComponent(root, again); }),
+              "Error reading Buddy.Width: Invalid property value");
+}
 
 TEST(ComponentReader, UnknownClassIsNamed) {
     TObjectRecord root;
