@@ -7,6 +7,7 @@
 #include "framework/IntegerIdents.h"
 #include "framework/Stream.h"
 #include "resource/ObjectStream.h"
+#include "resource/PropertyKinds.h"
 
 #include <QByteArrayList>
 #include <QMetaProperty>
@@ -77,28 +78,6 @@ void writePublished(QObject& obj, const QMetaProperty& prop, const TValue& v) {
             else
                 throw invalidValue();
             break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Long:
-        case QMetaType::ULong:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            if (v.tag == ValueTag::Ident) {
-                // An integer with named values: the class names the table it uses.
-                const std::string key = std::string("Idents.") + prop.name();
-                const int info = obj.metaObject()->indexOfClassInfo(key.c_str());
-                const auto n =
-                    info >= 0 ? IdentToInteger(obj.metaObject()->classInfo(info).value(), v.bytes)
-                              : std::nullopt;
-                if (!n) throw invalidValue();
-                value = *n;
-                break;
-            }
-            if (!v.IsInteger()) throw invalidValue();
-            value = static_cast<int>(v.integer);
-            break;
         case QMetaType::QByteArrayList: {
             if (v.tag != ValueTag::List) throw invalidValue();
             QByteArrayList lines;
@@ -110,7 +89,18 @@ void writePublished(QObject& obj, const QMetaProperty& prop, const TValue& v) {
             break;
         }
         default:
-            throw invalidValue();
+            if (!IsIntegerType(prop.metaType().id())) throw invalidValue();
+            if (v.tag == ValueTag::Ident) {
+                // An integer with named values: the class names the table it uses.
+                const char* table = PropertyClassInfo(obj.metaObject(), "Idents", prop.name());
+                const auto n = table ? IdentToInteger(table, v.bytes) : std::nullopt;
+                if (!n) throw invalidValue();
+                value = *n;
+                break;
+            }
+            if (!v.IsInteger()) throw invalidValue();
+            value = static_cast<int>(v.integer);
+            break;
         }
     }
     if (!prop.write(&obj, value)) throw invalidValue();

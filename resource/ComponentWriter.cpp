@@ -5,6 +5,7 @@
 #include "framework/IntegerIdents.h"
 #include "framework/Stream.h"
 #include "resource/ObjectStream.h"
+#include "resource/PropertyKinds.h"
 
 #include <QByteArrayList>
 #include <QMetaProperty>
@@ -13,36 +14,13 @@ namespace orlenth {
 
 namespace {
 
-// The declared default of a property, or null.
-const char* declaredDefault(const QMetaObject* mo, const char* name) {
-    const std::string key = std::string("Default.") + name;
-    const int i = mo->indexOfClassInfo(key.c_str());
-    return i >= 0 ? mo->classInfo(i).value() : nullptr;
-}
-
-bool isInteger(int type) {
-    switch (type) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
-
 void writePublished(TComponent& c, TObjectRecord& r) {
     const QMetaObject* mo = c.metaObject();
     for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
         const QMetaProperty prop = mo->property(i);
         if (!prop.isStored() || !prop.isReadable()) continue;
         const QVariant value = prop.read(&c);
-        const char* def = declaredDefault(mo, prop.name());
+        const char* def = PropertyClassInfo(mo, "Default", prop.name());
         TValue v;
         if (prop.isEnumType()) {
             const QMetaEnum e = prop.enumerator();
@@ -63,14 +41,12 @@ void writePublished(TComponent& c, TObjectRecord& r) {
         } else if (prop.metaType().id() == QMetaType::Bool) {
             if (def && (std::string_view(def) == "true") == value.toBool()) continue;
             v = MakeBooleanValue(value.toBool());
-        } else if (isInteger(prop.metaType().id())) {
+        } else if (IsIntegerType(prop.metaType().id())) {
             if (def && std::stoll(def) == value.toLongLong()) continue;
             v = MakeIntegerValue(static_cast<std::int32_t>(value.toLongLong()));
             // A value with a name in the property's table is written by its name.
-            const std::string key = std::string("Idents.") + prop.name();
-            if (const int info = mo->indexOfClassInfo(key.c_str()); info >= 0)
-                if (auto ident = IntegerToIdent(mo->classInfo(info).value(), value.toInt()))
-                    v = MakeIdentValue(*ident);
+            if (const char* table = PropertyClassInfo(mo, "Idents", prop.name()))
+                if (auto ident = IntegerToIdent(table, value.toInt())) v = MakeIdentValue(*ident);
         } else if (prop.metaType().id() == QMetaType::QByteArrayList) {
             const QByteArrayList lines = value.value<QByteArrayList>();
             if (lines.isEmpty()) continue;
