@@ -1,0 +1,42 @@
+#include "framework/ui/Application.h"
+
+#include "framework/ui/Dialogs.h"
+
+#include <QApplication>
+
+namespace orlenth {
+
+TApplication& TApplication::Instance() {
+    static TApplication app;
+    return app;
+}
+
+QString ErrorBoxText(const std::string& message) {
+    std::string text = message;
+    if (!text.empty()) {
+        // The last character's first byte: its lead byte when it is a multi-byte one.
+        std::size_t last = text.size() - 1;
+        while (last > 0 && (static_cast<unsigned char>(text[last]) & 0xC0) == 0x80) --last;
+        if (static_cast<unsigned char>(text[last]) > static_cast<unsigned char>('.')) text += '.';
+    }
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void TApplication::ShowException(const std::exception& e) {
+    TMessageBoxRequest r;
+    r.owner = QApplication::activeWindow();
+    r.text = ErrorBoxText(e.what());
+    r.caption = title_;
+    r.icon = TMessageIcon::Stop;
+    Dialogs().MessageBox(r);
+}
+
+void TApplication::ShowUnknownException() {
+    TMessageBoxRequest r;
+    r.owner = QApplication::activeWindow();
+    r.text = ErrorBoxText("");
+    r.caption = title_;
+    Dialogs().MessageBox(r);
+}
+
+} // namespace orlenth

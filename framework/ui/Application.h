@@ -1,0 +1,49 @@
+#pragma once
+// The application object: the title, and the one place where failures of handlers end up.
+// No exception ever crosses Qt's event loop: every handler runs through Dispatch, which
+// reports what it throws in the error box and lets the loop go on.
+
+#include <QString>
+
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace orlenth {
+
+class TApplication {
+public:
+    static TApplication& Instance();
+
+    const QString& Title() const { return title_; }
+    void SetTitle(const QString& title) { title_ = title; }
+
+    // Shows the error box for an exception: stop icon, one OK button, the title as caption.
+    void ShowException(const std::exception& e);
+    // The same for something thrown that is no exception: the empty message.
+    void ShowUnknownException();
+
+    // Runs a handler; what it throws is shown in the error box and swallowed. Returns
+    // whether the handler ran to its end.
+    template <class Handler> bool Dispatch(Handler&& handler) noexcept {
+        try {
+            std::forward<Handler>(handler)();
+            return true;
+        } catch (const std::exception& e) {
+            ShowException(e);
+        } catch (...) {
+            ShowUnknownException();
+        }
+        return false;
+    }
+
+private:
+    QString title_;
+};
+
+// The error box's text for a message (UTF-8): a "." is appended when the message is not
+// empty and its last character sorts after "." by byte value (a character of more than one
+// byte always does). So "Cannot open file /a/b.txt" gains a ".", "... (-1)" does not.
+QString ErrorBoxText(const std::string& message);
+
+} // namespace orlenth

@@ -1,0 +1,65 @@
+#include "framework/ui/Dialogs.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+namespace orlenth {
+
+namespace {
+
+class QtDialogs final : public TDialogs {
+public:
+    void MessageBox(const TMessageBoxRequest& r) override {
+        QMessageBox box(r.icon == TMessageIcon::Stop ? QMessageBox::Critical
+                                                     : QMessageBox::Information,
+                        r.caption, r.text, QMessageBox::Ok, r.owner);
+        // Text as given: an error message is no markup.
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+
+    int RunModal(QWidget& window) override {
+        if (auto* dialog = qobject_cast<QDialog*>(&window)) return dialog->exec();
+        window.setWindowModality(Qt::ApplicationModal);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        QPointer<QWidget> guard(&window);
+        QEventLoop loop;
+        window.installEventFilter(&closeWatcher_);
+        closeWatcher_.loop = &loop;
+        window.show();
+        loop.exec(QEventLoop::DialogExec);
+        if (guard) guard->removeEventFilter(&closeWatcher_);
+        return 0;
+    }
+
+private:
+    // Ends the modal loop when the window hides or closes.
+    struct CloseWatcher : QObject {
+        QEventLoop* loop = nullptr;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if ((e->type() == QEvent::Hide || e->type() == QEvent::Close) && loop) loop->quit();
+            return false;
+        }
+    } closeWatcher_;
+};
+
+std::unique_ptr<TDialogs>& current() {
+    static std::unique_ptr<TDialogs> d = std::make_unique<QtDialogs>();
+    return d;
+}
+
+} // namespace
+
+TDialogs& Dialogs() {
+    return *current();
+}
+
+void SetDialogs(std::unique_ptr<TDialogs> dialogs) {
+    current() = dialogs ? std::move(dialogs) : std::make_unique<QtDialogs>();
+}
+
+} // namespace orlenth

@@ -1,0 +1,80 @@
+// The application object and the dialog seam, on the offscreen platform.
+
+#include "framework/ui/Application.h"
+#include "framework/ui/Dialogs.h"
+
+#include "framework/Errors.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace orlenth;
+
+namespace {
+
+class Recorder : public TDialogs {
+public:
+    std::vector<TMessageBoxRequest>* boxes;
+    explicit Recorder(std::vector<TMessageBoxRequest>* b) : boxes(b) {}
+    void MessageBox(const TMessageBoxRequest& r) override { boxes->push_back(r); }
+    int RunModal(QWidget&) override { return 0; }
+};
+
+} // namespace
+
+TEST(ErrorBox, DotRule) {
+    struct Row {
+        const char* name;
+        std::string message;
+        const char* shown;
+    } rows[] = {
+        {"path_ending_in_a_letter", "Cannot open file /books/a.txt",
+         "Cannot open file /books/a.txt."},
+        {"closing_parenthesis", "List index out of bounds (-1)", "List index out of bounds (-1)"},
+        {"already_a_dot", "Done.", "Done."},
+        {"exclamation_sorts_before_dot", "LZRW Error!", "LZRW Error!"},
+        {"digit_sorts_after_dot", "code 7", "code 7."},
+        {"slash_sorts_after_dot", "/tmp/", "/tmp/."},
+        {"chinese_character", "无法打开", "无法打开."},
+        {"empty", "", ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(ErrorBoxText(r.message), QString::fromUtf8(r.shown)) << r.name;
+}
+
+TEST(Application, DispatchReportsAndSwallowsEverything) {
+    std::vector<TMessageBoxRequest> boxes;
+    SetDialogs(std::make_unique<Recorder>(&boxes));
+    TApplication::Instance().SetTitle(QString::fromUtf8("Orlenth扩展文集--001 2004.11"));
+    bool after = false;
+    EXPECT_FALSE(TApplication::Instance().Dispatch([&] {
+        throw EFOpenError::forFile("/x/y.txt");
+        after = true;
+    }));
+    EXPECT_FALSE(after);
+    EXPECT_FALSE(TApplication::Instance().Dispatch([] { throw 42; }));
+    EXPECT_TRUE(TApplication::Instance().Dispatch([] {}));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Cannot open file /x/y.txt.");
+    EXPECT_EQ(boxes[0].caption, QString::fromUtf8("Orlenth扩展文集--001 2004.11"));
+    EXPECT_EQ(boxes[0].icon, TMessageIcon::Stop);
+    EXPECT_EQ(boxes[1].text, "");
+    SetDialogs(nullptr);
+}
+
+TEST(Dialogs, RunModalReturnsWhenTheWindowCloses) {
+    SetDialogs(nullptr);
+    QWidget w;
+    QTimer::singleShot(50, &w, [&] { w.close(); });
+    Dialogs().RunModal(w);
+    EXPECT_FALSE(w.isVisible());
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
