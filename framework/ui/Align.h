@@ -1,0 +1,28 @@
+#pragma once
+// Alignment of a parent's child controls, as a pure function of their stored bounds: the
+// top strips first, then the bottom ones, then the left- and right-aligned ones by
+// position, and the client-aligned one fills what is left. Hidden controls take no space.
+
+#include <QRect>
+
+#include <vector>
+
+namespace orlenth {
+
+enum class TAlignKind { None, Top, Bottom, Left, Right, Client };
+
+struct TAlignedControl {
+    TAlignKind align = TAlignKind::None;
+    bool visible = true;
+    QRect bounds; // in the parent's client coordinates; updated in place
+};
+
+// Lays out `controls` (in creation order) inside `area` (the parent's client area less its
+// border and bevels). Controls of one kind are placed in the order of their position:
+// top ones by top, bottom ones from the lowest up, left ones by left, right ones from the
+// rightmost inward; equal positions keep creation order. A control's own size along the
+// strip is kept; across it, it spans the remaining area. Sizes never go below 0. Controls
+// aligned None and hidden ones are left as they are.
+void AlignControls(const QRect& area, std::vector<TAlignedControl*>& controls);
+
+} // namespace orlenth
