@@ -1,0 +1,13 @@
+#include "app/platform/FileEntry.h"
+
+#include <sys/stat.h>
+
+namespace orlenth::platform {
+
+EntryKind KindOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return EntryKind::Missing;
+    return S_ISDIR(st.st_mode) ? EntryKind::Directory : EntryKind::Other;
+}
+
+} // namespace orlenth::platform

@@ -1,0 +1,33 @@
+#pragma once
+// The folder part of the first command-line argument and the name of its tab.
+// Both are pure functions of bytes; the style says which separators count.
+
+#include <string>
+#include <string_view>
+
+namespace orlenth::platform {
+
+enum class PathStyle {
+    // Only '/' separates. Names are opaque bytes.
+    Posix,
+    // '\\' and ':' separate, except a byte that is the second byte of a GBK
+    // double-byte character (a lead byte 0x81..0xFE always takes the next byte).
+    Windows,
+};
+
+// The style of the platform we run on.
+inline constexpr PathStyle kNativePathStyle = PathStyle::Posix;
+
+// The argument up to and including its last separator; empty when the argument is
+// empty or holds no separator.
+std::string FolderPathOf(std::string_view argument, PathStyle style);
+
+// The caption of the folder tab for a folder path as FolderPathOf gives it.
+// Windows: a folder path of 3 bytes or fewer (a drive root such as "C:\") is its own
+// name; otherwise the trailing separator is dropped and what follows the last
+// separator of the rest is the name.
+// Posix: trailing '/' are dropped and what follows the last '/' is the name; a path of
+// slashes only (the root) is its own name.
+std::string FolderTabName(std::string_view folderPath, PathStyle style);
+
+} // namespace orlenth::platform

@@ -1,0 +1,65 @@
+#include "app/platform/FileEntry.h"
+
+#include "tests/platform/TempFolder.h"
+
+namespace orlenth::platform {
+namespace {
+
+using testing::RowName;
+using testing::TempFolder;
+
+struct KindRow {
+    const char* name;
+    std::string (*make)(const TempFolder&);
+    EntryKind kind;
+};
+
+const KindRow kKindRows[] = {
+    {"EmptyPath", [](const TempFolder&) { return std::string(); }, EntryKind::Missing},
+    {"NoSuchEntry", [](const TempFolder& t) { return t / "gone.txt"; }, EntryKind::Missing},
+    {"PlainFile", [](const TempFolder& t) { return t.WriteFile("a.txt", "x"); }, EntryKind::Other},
+    {"EmptyFile", [](const TempFolder& t) { return t.WriteFile("e.txt", ""); }, EntryKind::Other},
+    {"Folder", [](const TempFolder& t) { return t.MakeFolder("sub"); }, EntryKind::Directory},
+    {"FolderWithTrailingSlash", [](const TempFolder& t) { return t.MakeFolder("sub") + "/"; },
+     EntryKind::Directory},
+    {"FolderNamedLikeText", [](const TempFolder& t) { return t.MakeFolder("notes.txt"); },
+     EntryKind::Directory},
+    {"LinkToFolder", [](const TempFolder& t) { return t.MakeLink("l.txt", t.MakeFolder("real")); },
+     EntryKind::Directory},
+    {"LinkToFile", [](const TempFolder& t) { return t.MakeLink("l.txt", t.WriteFile("f", "")); },
+     EntryKind::Other},
+    {"DanglingLink", [](const TempFolder& t) { return t.MakeLink("l.txt", t / "nowhere"); },
+     EntryKind::Missing},
+    {"PathThroughAFile", [](const TempFolder& t) { return t.WriteFile("f.txt", "x") + "/a.txt"; },
+     EntryKind::Missing},
+    {"Socket", [](const TempFolder& t) { return t.MakeSocket("s.txt"); }, EntryKind::Other},
+    {"NameNotUtf8", [](const TempFolder& t) { return t.WriteFile("\xB2\xE2\xFF.txt", "x"); },
+     EntryKind::Other},
+    {"PathLongerThan253Bytes",
+     [](const TempFolder& t) {
+         const std::string p = testing::MakeDeepFolder(t.Path(), 300) + "a.txt";
+         std::ofstream(p) << "x";
+         return p;
+     },
+     EntryKind::Other},
+};
+
+class EntryKindTest : public ::testing::TestWithParam<KindRow> {};
+
+TEST_P(EntryKindTest, Kind) {
+    TempFolder dir;
+    EXPECT_EQ(KindOf(GetParam().make(dir)), GetParam().kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EntryKindTest, ::testing::ValuesIn(kKindRows), RowName());
+
+TEST(EntryKind, FileRemovedBetweenCalls) {
+    TempFolder dir;
+    const std::string p = dir.WriteFile("a.txt", "x");
+    EXPECT_EQ(KindOf(p), EntryKind::Other);
+    std::filesystem::remove(p);
+    EXPECT_EQ(KindOf(p), EntryKind::Missing);
+}
+
+} // namespace
+} // namespace orlenth::platform
