@@ -93,4 +93,17 @@ void TComponent::BindField(const std::string& name, TComponent* component) {
     field.write(this, QVariant::fromValue(static_cast<QObject*>(component)));
 }
 
+void TComponent::BindEvent(const std::string& name, QObject* target, const QMetaMethod& method) {
+    if (!target || !method.isValid()) {
+        events_.erase(name);
+        return;
+    }
+    events_[name] = TEventBinding{target, method};
+}
+
+const TEventBinding* TComponent::Event(const std::string& name) const {
+    const auto it = events_.find(name);
+    return it == events_.end() ? nullptr : &it->second;
+}
+
 } // namespace orlenth

@@ -3,12 +3,14 @@
 // owner, a name and a tag, and destroys the components it owns when it is destroyed.
 // Published properties are Qt properties, so one reflection mechanism serves every class.
 
+#include "framework/Events.h"
 #include "framework/Persistent.h"
 
 #include <QByteArray>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,21 @@ public:
     // may own components it never refers to.
     virtual void BindField(const std::string& name, TComponent* component);
 
+    // ---- events
+    // Binds the event NAME (declared with Q_CLASSINFO("Event.NAME", "")) to a method of
+    // target; an invalid method unbinds it.
+    void BindEvent(const std::string& name, QObject* target, const QMetaMethod& method);
+    const TEventBinding* Event(const std::string& name) const;
+    // Calls the handler bound to the event, if any, through the dispatch point, passing
+    // the arguments given (Q_ARG values). Returns whether a handler was bound.
+    template <class... Args> bool Fire(const std::string& name, Args... args) {
+        const TEventBinding* b = Event(name);
+        if (!b || !*b) return false;
+        const TEventBinding binding = *b;
+        DispatchEvent([&] { binding.method.invoke(binding.target.data(), Qt::DirectConnection, args...); });
+        return true;
+    }
+
     bool IsLoading() const { return loading_; }
     void SetLoading() { loading_ = true; }
     bool IsDestroying() const { return destroying_; }
@@ -88,6 +105,7 @@ private:
     std::vector<TComponent*> components_;
     std::string name_;
     std::int32_t tag_ = 0;
+    std::map<std::string, TEventBinding, std::less<>> events_;
     std::int32_t designLeft_ = 0;
     std::int32_t designTop_ = 0;
     bool loading_ = false;

@@ -28,6 +28,7 @@ constexpr std::array kMessages{
     Entry{Msg::InvalidPropertyValue, "Invalid property value"},
     Entry{Msg::ErrorReading, "Error reading %s%s%s: %s"},
     Entry{Msg::DescriptionSyntax, "%s:%d: %s"},
+    Entry{Msg::MethodNotFound, "Method %s not found"},
 };
 
 } // namespace

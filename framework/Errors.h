@@ -25,6 +25,7 @@ enum class Msg {
     InvalidPropertyValue, // "Invalid property value"
     ErrorReading,         // "Error reading %s%s%s: %s"
     DescriptionSyntax,    // "%s:%d: %s" (a description text: file, line, what is wrong)
+    MethodNotFound,       // "Method %s not found" (an event names no handler of the form)
 };
 
 // The raw format text of a message, with its %s and %d placeholders.

@@ -3,6 +3,7 @@
 #include "framework/ClassRegistry.h"
 #include "framework/Component.h"
 #include "framework/Errors.h"
+#include "framework/Events.h"
 #include "framework/Filer.h"
 #include "framework/IntegerIdents.h"
 #include "framework/Stream.h"
@@ -194,6 +195,18 @@ private:
             rest = rest.substr(dot + 1);
         }
         const std::string last(rest);
+        // An event: bound by name to a method of the root (the form).
+        if (obj == &component && DeclaresEvent(component, last)) {
+            if (p.value.tag == ValueTag::Nil) {
+                component.BindEvent(last, nullptr, {});
+                return;
+            }
+            if (p.value.tag != ValueTag::Ident) throw invalidValue();
+            const QMetaMethod m = FindHandler(root_, p.value.bytes);
+            if (!m.isValid()) throw EReadError(formatMessage(Msg::MethodNotFound, {p.value.bytes}));
+            component.BindEvent(last, &root_, m);
+            return;
+        }
         const int index = obj->metaObject()->indexOfProperty(last.c_str());
         if (index >= 0 && obj->metaObject()->property(index).isStored()) {
             writePublished(*obj, obj->metaObject()->property(index), p.value);

@@ -6,6 +6,7 @@
 
 #include "framework/ClassRegistry.h"
 #include "framework/Errors.h"
+#include "framework/Events.h"
 #include "framework/IntegerIdents.h"
 #include "library/WJKStringList.h"
 #include "test_data.h"
@@ -40,6 +41,7 @@ public:
     Q_PROPERTY(objectstreamtest::TSample* Buddy MEMBER buddy)
     Q_CLASSINFO("Default.Visible", "true")
     Q_CLASSINFO("Idents.Width", "TestWidths")
+    Q_CLASSINFO("Event.OnClick", "")
     Q_CLASSINFO("Default.Align", "alNone")
 
 public:
@@ -53,6 +55,13 @@ public:
     TStyles style;
     QByteArrayList lines;
     TSample* buddy = nullptr;
+    std::vector<std::string> clicks;
+
+public slots:
+    void SampleClick(orlenth::TComponent* sender) {
+        clicks.push_back(sender->Name());
+        if (sender->Name() == "Thrower") throw EListError::indexOutOfBounds(-1);
+    }
 };
 
 } // namespace objectstreamtest
@@ -302,6 +311,46 @@ TEST(ComponentReader, IntegersTakeNamedValuesAndFieldsAreBound) {
     TSample again;
     EXPECT_EQ(errorOf([&] { ReadComponent(root, again); }),
               "Error reading Buddy.Width: Invalid property value");
+}
+
+TEST(ComponentReader, EventsBindToTheFormsMethodsByName) {
+    RegisterClass<TSample>();
+    TObjectRecord root;
+    root.className = "TSample";
+    root.name = "Form";
+    for (const char* name : {"Clicker", "Thrower"}) {
+        TObjectRecord child;
+        child.className = "TSample";
+        child.name = name;
+        child.properties.push_back(prop("OnClick", MakeIdentValue("SampleClick")));
+        root.children.push_back(child);
+    }
+    TSample form;
+    ReadComponent(root, form);
+    auto* clicker = form.FindComponent("Clicker");
+    auto* thrower = form.FindComponent("Thrower");
+    EXPECT_TRUE(clicker->Fire("OnClick", Q_ARG(orlenth::TComponent*, clicker)));
+    EXPECT_EQ(form.clicks, std::vector<std::string>{"Clicker"});
+    EXPECT_FALSE(form.Fire("OnClick", Q_ARG(orlenth::TComponent*, &form))) << "nothing bound on the form itself";
+
+    // What a handler throws goes to the dispatch point, not through the caller.
+    std::vector<std::string> reported;
+    SetEventDispatcher([&](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const Exception& e) {
+            reported.push_back(e.Message());
+        }
+    });
+    EXPECT_NO_THROW(thrower->Fire("OnClick", Q_ARG(orlenth::TComponent*, thrower)));
+    EXPECT_EQ(reported, std::vector<std::string>{"List index out of bounds (-1)"});
+    SetEventDispatcher(nullptr);
+
+    // A handler name that does not resolve is a load error that names it.
+    root.children.front().properties.front().value = MakeIdentValue("NoSuchHandler");
+    TSample again;
+    EXPECT_EQ(errorOf([&] { ReadComponent(root, again); }),
+              "Error reading Clicker.OnClick: Method NoSuchHandler not found");
 }
 
 TEST(ComponentReader, UnknownClassIsNamed) {

@@ -1,0 +1,48 @@
+#pragma once
+// Advance and break class of every GBK character in one font, indexed by its bytes.
+
+#include "framework/text/AdvanceCache.h"
+#include "framework/text/BreakClass.h"
+#include "framework/text/GbkDecoder.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace orlenth::text {
+
+// The wrap engine's inner loop looks characters up by their bytes, skipping decoding, in
+// entries of four bytes so that the table of all pairs stays in cache. An entry packs the
+// break class (bits 0-1), whether the bytes form no pair (bit 2) and the advance in 1/64
+// pixel (bits 3 and up), rounded up so that a line measured in these units never comes
+// out narrower than it draws. Four-byte characters go through the decoder and the cache
+// on each use, as they are rare in GBK text.
+class GbkMetrics {
+public:
+    using Entry = std::uint32_t;
+    static constexpr Entry kNotAPair = 1u << 2;
+    static constexpr int kSubpixels = 64;
+
+    static constexpr BreakClass breakClass(Entry e) { return static_cast<BreakClass>(e & 3u); }
+    static constexpr std::int64_t advance(Entry e) { return static_cast<std::int64_t>(e >> 3); }
+
+    // Keeps a reference to the cache, which must outlive this object.
+    explicit GbkMetrics(AdvanceCache& cache);
+
+    const QFont& font() const { return cache_.font(); }
+
+    // An ASCII byte, or the replacement character for any other single byte.
+    Entry single(std::uint8_t b) const { return singles_[b]; }
+    // Any two bytes; kNotAPair is set unless they are a GBK lead and trail byte.
+    Entry pair(std::uint8_t first, std::uint8_t second) const {
+        return pairs_[GbkDecoder::pairIndex(first, second)];
+    }
+    Entry of(char32_t codePoint) const;
+
+private:
+    AdvanceCache& cache_;
+    std::array<Entry, 256> singles_{};
+    std::vector<Entry> pairs_;
+};
+
+} // namespace orlenth::text

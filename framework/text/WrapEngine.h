@@ -1,0 +1,94 @@
+#pragma once
+// The wrap engine: GBK text broken into display lines at a width in pixels.
+
+#include "framework/text/AdvanceCache.h"
+#include "framework/text/GbkMetrics.h"
+
+#include <QByteArray>
+#include <QFont>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace orlenth::text {
+
+// The most text the engine takes, in bytes: 512 MiB. Display lines address the text with
+// 32-bit offsets, and a 100 MB novel must fit with room to spare. A larger text is refused
+// with EOutOfResources "Text exceeds memo capacity".
+inline constexpr std::size_t kMemoCapacity = std::size_t{512} * 1024 * 1024;
+
+// At most this many bytes of a display line are handed out as its text.
+inline constexpr std::size_t kMaxLineTextBytes = 4096;
+
+// A display line as a byte range of the text; the line break is not part of it.
+struct DisplayLine {
+    std::uint32_t start;
+    std::uint32_t length;
+    friend bool operator==(const DisplayLine&, const DisplayLine&) = default;
+};
+
+// Breaks GBK text into display lines, greedily.
+//
+// Hard breaks: CR LF, a lone CR and a lone LF each end a hard line; the bytes of a multi-byte
+// character are never taken for a break (see GbkDecoder for stray lead bytes). An empty
+// hard line gives one empty display line. The returned list leaves out the last display line
+// when it is empty, so a text ending in a line break has no empty line at its end, an empty
+// text has none at all and a text of one CR LF has one.
+//
+// Soft breaks: each display line is as long as fits within `width` pixels (the sum of its
+// characters' advances), breaking only between whole characters (one, two or four bytes;
+// an invalid byte is a character of its own with the advance of U+FFFD). A break never
+// falls before a closing mark (，。？！”》 ...) or a space, nor after an opening mark
+// (“《（ ...), nor inside a run of Latin letters and digits; the characters after the last
+// allowed break move down together. Only when a line has no allowed break at all are these
+// given up, the least first: a Latin run is split (at the last character that fits) before
+// a line may end in an opening mark, and that before a line may start with a closing mark.
+// So a run of Latin letters or digits that fits on a line of its own is never split. Spaces
+// count towards the width of the line they end. A single character wider than `width` gets
+// a line to itself, the only case in which a line is wider than `width`.
+//
+// Throws EOutOfResources when the text is longer than kMemoCapacity.
+std::vector<DisplayLine> wrapText(std::string_view gbkText, double width,
+                                  const GbkMetrics& metrics);
+
+// The stateful engine that the reading page uses: text, width and font are set separately
+// and the lines are wrapped again, once, when next asked for after any of them changed.
+class WrapEngine {
+public:
+    explicit WrapEngine(const QFont& font, int width = 0);
+    ~WrapEngine();
+
+    // Replaces the whole text. Throws EOutOfResources beyond kMemoCapacity and then keeps
+    // the previous text.
+    void setText(QByteArray gbkText);
+    // Replaces the whole text with a file's bytes; EFOpenError if it cannot be read.
+    void loadFromFile(const QString& path);
+    const QByteArray& text() const { return text_; }
+
+    void setWidth(int widthPx);
+    int width() const { return width_; }
+    void setFont(const QFont& font);
+    const QFont& font() const { return cache_->font(); }
+
+    std::size_t lineCount();
+    // The text of display line i, without its break, cut to kMaxLineTextBytes (and back to
+    // the start of a character cut there). EListError when i is not below lineCount().
+    QByteArray line(std::size_t i);
+    const std::vector<DisplayLine>& lines();
+
+private:
+    void ensureWrapped();
+
+    QByteArray text_;
+    int width_;
+    std::unique_ptr<AdvanceCache> cache_;
+    std::unique_ptr<GbkMetrics> metrics_;
+    std::vector<DisplayLine> lines_;
+    bool dirty_ = true;
+};
+
+} // namespace orlenth::text
