@@ -13,6 +13,14 @@ std::vector<TAlignedControl*> ofKind(const std::vector<TAlignedControl*>& all, T
     return out;
 }
 
+// Orders by a position key, the changed control first among equals.
+template <class Key> auto before(Key key) {
+    return [key](const TAlignedControl* a, const TAlignedControl* b) {
+        const int ka = key(a), kb = key(b);
+        return ka < kb || (ka == kb && a->changed && !b->changed);
+    };
+}
+
 } // namespace
 
 void AlignControls(const QRect& area, std::vector<TAlignedControl*>& controls) {
@@ -23,8 +31,7 @@ void AlignControls(const QRect& area, std::vector<TAlignedControl*>& controls) {
     auto spanH = [&] { return std::max(0, bottom - top); };
 
     auto tops = ofKind(controls, TAlignKind::Top);
-    std::stable_sort(tops.begin(), tops.end(),
-                     [](auto* a, auto* b) { return a->bounds.top() < b->bounds.top(); });
+    std::stable_sort(tops.begin(), tops.end(), before([](auto* c) { return c->bounds.top(); }));
     for (auto* c : tops) {
         const int h = std::min(std::max(0, c->bounds.height()), spanH());
         c->bounds = QRect(left, top, spanW(), h);
@@ -32,15 +39,14 @@ void AlignControls(const QRect& area, std::vector<TAlignedControl*>& controls) {
     }
     auto bottoms = ofKind(controls, TAlignKind::Bottom);
     std::stable_sort(bottoms.begin(), bottoms.end(),
-                     [](auto* a, auto* b) { return a->bounds.bottom() > b->bounds.bottom(); });
+                     before([](auto* c) { return -(c->bounds.top() + c->bounds.height()); }));
     for (auto* c : bottoms) {
         const int h = std::min(std::max(0, c->bounds.height()), spanH());
         bottom -= h;
         c->bounds = QRect(left, bottom, spanW(), h);
     }
     auto lefts = ofKind(controls, TAlignKind::Left);
-    std::stable_sort(lefts.begin(), lefts.end(),
-                     [](auto* a, auto* b) { return a->bounds.left() < b->bounds.left(); });
+    std::stable_sort(lefts.begin(), lefts.end(), before([](auto* c) { return c->bounds.left(); }));
     for (auto* c : lefts) {
         const int w = std::min(std::max(0, c->bounds.width()), spanW());
         c->bounds = QRect(left, top, w, spanH());
@@ -48,7 +54,7 @@ void AlignControls(const QRect& area, std::vector<TAlignedControl*>& controls) {
     }
     auto rights = ofKind(controls, TAlignKind::Right);
     std::stable_sort(rights.begin(), rights.end(),
-                     [](auto* a, auto* b) { return a->bounds.left() > b->bounds.left(); });
+                     before([](auto* c) { return -(c->bounds.left() + c->bounds.width()); }));
     for (auto* c : rights) {
         const int w = std::min(std::max(0, c->bounds.width()), spanW());
         right -= w;

@@ -15,12 +15,17 @@ struct TAlignedControl {
     TAlignKind align = TAlignKind::None;
     bool visible = true;
     QRect bounds; // in the parent's client coordinates; updated in place
+    // The control whose change started this alignment: among equal positions it goes
+    // first, so that a panel shown again at the left edge goes back before the splitter
+    // that took its place.
+    bool changed = false;
 };
 
 // Lays out `controls` (in creation order) inside `area` (the parent's client area less its
 // border and bevels). Controls of one kind are placed in the order of their position:
 // top ones by top, bottom ones from the lowest up, left ones by left, right ones from the
-// rightmost inward; equal positions keep creation order. A control's own size along the
+// rightmost inward; at equal positions the changed control comes first, then creation
+// order. A control's own size along the
 // strip is kept; across it, it spans the remaining area. Sizes never go below 0. Controls
 // aligned None and hidden ones are left as they are.
 void AlignControls(const QRect& area, std::vector<TAlignedControl*>& controls);

@@ -1,0 +1,109 @@
+#pragma once
+// Controls: components with a place on screen, each standing for one Qt widget. A control
+// keeps its stored bounds and alignment; a windowed control (one that holds others) lays
+// its children out by the alignment rule whenever its client area changes size.
+
+#include "framework/Component.h"
+#include "framework/ui/Align.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+#include <vector>
+
+namespace orlenth {
+
+class TWinControl;
+
+class TControl : public TComponent {
+    Q_OBJECT
+public:
+    enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+    Q_ENUM(TAlign)
+
+    Q_PROPERTY(int Left READ Left WRITE SetLeft)
+    Q_PROPERTY(int Top READ Top WRITE SetTop)
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)
+    Q_PROPERTY(int Height READ Height WRITE SetHeight)
+    Q_PROPERTY(TAlign Align READ Align WRITE SetAlign)
+    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    Q_CLASSINFO("Default.Align", "alNone")
+    Q_CLASSINFO("Default.Visible", "true")
+
+public:
+    explicit TControl(TComponent* owner = nullptr);
+    ~TControl() override;
+
+    // The widget that shows this control; null only while a control is being built.
+    QWidget* Widget() const { return widget_; }
+    TWinControl* Parent() const { return parent_; }
+    // Moves the control into a windowed control (or out of any, with null).
+    virtual void SetParent(TWinControl* parent);
+
+    int Left() const { return bounds_.left(); }
+    int Top() const { return bounds_.top(); }
+    int Width() const { return bounds_.width(); }
+    int Height() const { return bounds_.height(); }
+    void SetLeft(int v) { SetBounds(QRect(v, Top(), Width(), Height())); }
+    void SetTop(int v) { SetBounds(QRect(Left(), v, Width(), Height())); }
+    void SetWidth(int v) { SetBounds(QRect(Left(), Top(), v, Height())); }
+    void SetHeight(int v) { SetBounds(QRect(Left(), Top(), Width(), v)); }
+    QRect Bounds() const { return bounds_; }
+    // Sets the bounds in the parent's client coordinates and lets the parent realign.
+    void SetBounds(const QRect& r);
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign a);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+
+    // A control is placed by its parent; it has no designer position of its own.
+    bool HasDesignPosition() const override { return false; }
+    // Joins the windowed control whose children are being read.
+    void ReadState(TReader& reader) override;
+    void Loaded() override;
+
+protected:
+    // Concrete controls create their widget in their constructor and hand it over here.
+    void SetWidget(QWidget* widget);
+    // Applies the bounds to the widget without asking the parent to realign.
+    void PlaceWidget();
+
+private:
+    friend class TWinControl;
+    QPointer<QWidget> widget_;
+    TWinControl* parent_ = nullptr;
+    QRect bounds_;
+    TAlign align_ = alNone;
+    bool visible_ = true;
+};
+
+class TWinControl : public TControl {
+    Q_OBJECT
+public:
+    explicit TWinControl(TComponent* owner = nullptr);
+    ~TWinControl() override;
+
+    const std::vector<TControl*>& Controls() const { return controls_; }
+    // Lays the children out by the alignment rule inside AlignArea(); `changed` is the
+    // child whose change asks for it, if any.
+    void Realign(TControl* changed = nullptr);
+    // The part of the client area that aligned children share: all of it here; forms
+    // take their border width off, panels their bevels.
+    virtual QRect AlignArea() const;
+    // The widget children are placed on.
+    virtual QWidget* ClientWidget() const { return Widget(); }
+
+    // Children are written after the control's properties, in the order they were placed.
+    void GetChildren(const ChildProc& proc, TComponent* root) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class TControl;
+    std::vector<TControl*> controls_;
+    bool aligning_ = false;
+};
+
+} // namespace orlenth
