@@ -208,7 +208,9 @@ private:
             return;
         }
         const int index = obj->metaObject()->indexOfProperty(last.c_str());
-        if (index >= 0 && obj->metaObject()->property(index).isStored()) {
+        // Unstored properties are read too: a window stores either its size or its client
+        // size, and both are properties.
+        if (index >= 0 && obj->metaObject()->property(index).isWritable()) {
             writePublished(*obj, obj->metaObject()->property(index), p.value);
             return;
         }

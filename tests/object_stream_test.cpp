@@ -271,8 +271,6 @@ INSTANTIATE_TEST_SUITE_P(
                                "Error reading S.Style: Invalid property value"},
                       BadValue{"dotted_through_nothing", prop("Font.Name", MakeTextValue("x")),
                                "Error reading S.Font.Name: Property Font.Name does not exist"},
-                      BadValue{"unstored_name_property", prop("Name", MakeTextValue("x")),
-                               "Error reading S.Name: Property Name does not exist"},
                       BadValue{"designer_left_not_integer", prop("Left", MakeTextValue("x")),
                                "Error reading S.Left: Invalid property value"}),
     [](const auto& row) { return std::string(row.param.name); });
@@ -331,7 +329,8 @@ TEST(ComponentReader, EventsBindToTheFormsMethodsByName) {
     auto* thrower = form.FindComponent("Thrower");
     EXPECT_TRUE(clicker->Fire("OnClick", Q_ARG(orlenth::TComponent*, clicker)));
     EXPECT_EQ(form.clicks, std::vector<std::string>{"Clicker"});
-    EXPECT_FALSE(form.Fire("OnClick", Q_ARG(orlenth::TComponent*, &form))) << "nothing bound on the form itself";
+    EXPECT_FALSE(form.Fire("OnClick", Q_ARG(orlenth::TComponent*, &form)))
+        << "nothing bound on the form itself";
 
     // What a handler throws goes to the dispatch point, not through the caller.
     std::vector<std::string> reported;

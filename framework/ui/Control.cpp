@@ -1,6 +1,8 @@
 #include "framework/ui/Control.h"
 
 #include "framework/Filer.h"
+#include "framework/IntegerIdents.h"
+#include "resource/TextEncoding.h"
 
 #include <QEvent>
 
@@ -85,6 +87,80 @@ void TControl::SetVisible(bool v) {
     visible_ = v;
     if (widget_ && parent_) widget_->setVisible(v);
     if (parent_) parent_->Realign(this);
+}
+
+void TControl::SetCursor(int c) {
+    cursor_ = c;
+    if (widget_) widget_->setCursor(ToQtCursor(c));
+}
+
+void TControl::SetHint(const QByteArray& h) {
+    hint_ = h;
+    ApplyHint();
+}
+
+void TControl::SetShowHint(bool s) {
+    showHint_ = s;
+    ApplyHint();
+}
+
+void TControl::ApplyHint() {
+    if (!widget_) return;
+    widget_->setToolTip(showHint_ ? GbkToUnicode(std::string_view(
+                                        hint_.constData(), static_cast<std::size_t>(hint_.size())))
+                                  : QString());
+}
+
+namespace {
+
+struct CursorName {
+    std::string_view name;
+    int value;
+    Qt::CursorShape shape;
+};
+
+constexpr CursorName kCursors[] = {
+    {"crDefault", 0, Qt::ArrowCursor},
+    {"crNone", -1, Qt::BlankCursor},
+    {"crArrow", -2, Qt::ArrowCursor},
+    {"crCross", -3, Qt::CrossCursor},
+    {"crIBeam", -4, Qt::IBeamCursor},
+    {"crSizeNESW", -6, Qt::SizeBDiagCursor},
+    {"crSizeNS", -7, Qt::SizeVerCursor},
+    {"crSizeNWSE", -8, Qt::SizeFDiagCursor},
+    {"crSizeWE", -9, Qt::SizeHorCursor},
+    {"crUpArrow", -10, Qt::UpArrowCursor},
+    {"crHourGlass", -11, Qt::WaitCursor},
+    {"crNo", -18, Qt::ForbiddenCursor},
+    {"crHSplit", -14, Qt::SplitHCursor},
+    {"crVSplit", -15, Qt::SplitVCursor},
+    {"crAppStart", -19, Qt::BusyCursor},
+    {"crHelp", -20, Qt::WhatsThisCursor},
+    {"crHandPoint", -21, Qt::PointingHandCursor},
+    {"crSizeAll", -22, Qt::SizeAllCursor},
+};
+
+} // namespace
+
+void RegisterCursorIdents() {
+    RegisterIntegerIdents(
+        "TCursor",
+        [](std::string_view n) -> std::optional<int> {
+            for (const auto& c : kCursors)
+                if (c.name == n) return c.value;
+            return std::nullopt;
+        },
+        [](int v) -> std::optional<std::string> {
+            for (const auto& c : kCursors)
+                if (c.value == v) return std::string(c.name);
+            return std::nullopt;
+        });
+}
+
+Qt::CursorShape ToQtCursor(int cursor) {
+    for (const auto& c : kCursors)
+        if (c.value == cursor) return c.shape;
+    return Qt::ArrowCursor;
 }
 
 void TControl::ReadState(TReader& reader) {

@@ -28,8 +28,16 @@ public:
     Q_PROPERTY(int Height READ Height WRITE SetHeight)
     Q_PROPERTY(TAlign Align READ Align WRITE SetAlign)
     Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    Q_PROPERTY(int Cursor READ Cursor WRITE SetCursor)
+    Q_PROPERTY(QByteArray Hint READ Hint WRITE SetHint)
+    Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
+    Q_PROPERTY(bool ParentShowHint READ ParentShowHint WRITE SetParentShowHint)
     Q_CLASSINFO("Default.Align", "alNone")
     Q_CLASSINFO("Default.Visible", "true")
+    Q_CLASSINFO("Default.Cursor", "0")
+    Q_CLASSINFO("Default.ShowHint", "false")
+    Q_CLASSINFO("Default.ParentShowHint", "true")
+    Q_CLASSINFO("Idents.Cursor", "TCursor")
 
 public:
     explicit TControl(TComponent* owner = nullptr);
@@ -56,6 +64,15 @@ public:
     void SetAlign(TAlign a);
     bool Visible() const { return visible_; }
     void SetVisible(bool v);
+    int Cursor() const { return cursor_; }
+    void SetCursor(int c);
+    // The hint as GBK bytes; shown as a tooltip when ShowHint is on.
+    QByteArray Hint() const { return hint_; }
+    void SetHint(const QByteArray& h);
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool s);
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool p) { parentShowHint_ = p; }
 
     // A control is placed by its parent; it has no designer position of its own.
     bool HasDesignPosition() const override { return false; }
@@ -76,7 +93,18 @@ private:
     QRect bounds_;
     TAlign align_ = alNone;
     bool visible_ = true;
+    int cursor_ = 0;
+    QByteArray hint_;
+    bool showHint_ = false;
+    bool parentShowHint_ = true;
+
+    void ApplyHint();
 };
+
+// Registers the cursor names (crHelp, crHandPoint, crHSplit …) for integer properties
+// whose class names the table "TCursor", and maps them to Qt's shapes.
+void RegisterCursorIdents();
+Qt::CursorShape ToQtCursor(int cursor);
 
 class TWinControl : public TControl {
     Q_OBJECT

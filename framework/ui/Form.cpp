@@ -1,0 +1,116 @@
+#include "framework/ui/Form.h"
+
+#include "resource/TextEncoding.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+
+namespace orlenth {
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+    auto* w = new QWidget;
+    w->setAutoFillBackground(true);
+    SetWidget(w);
+    SetColor(color_);
+}
+
+QSize TCustomForm::FrameExtra() const {
+    // At 96 pixels per inch a sizeable window's frame is 4 pixels a side with a 26-pixel
+    // caption, a single one 3 pixels; a window without border has no frame.
+    switch (borderStyle_) {
+    case bsNone:
+        return {0, 0};
+    case bsSingle:
+    case bsDialog:
+        return {6, 32};
+    default:
+        return {8, 34};
+    }
+}
+
+// The border band lies outside the client area, inside the frame.
+int TCustomForm::ClientWidth() const {
+    return Width() - FrameExtra().width() - 2 * borderWidth_;
+}
+int TCustomForm::ClientHeight() const {
+    return Height() - FrameExtra().height() - 2 * borderWidth_;
+}
+void TCustomForm::SetClientWidth(int w) {
+    SetWidth(w + FrameExtra().width() + 2 * borderWidth_);
+}
+void TCustomForm::SetClientHeight(int h) {
+    SetHeight(h + FrameExtra().height() + 2 * borderWidth_);
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle s) {
+    // The client size stays what it was; the frame around it changes.
+    const int cw = ClientWidth(), ch = ClientHeight();
+    borderStyle_ = s;
+    SetClientWidth(cw);
+    SetClientHeight(ch);
+    if (QWidget* w = Widget()) w->setWindowFlag(Qt::FramelessWindowHint, s == bsNone);
+}
+
+void TCustomForm::SetBorderWidth(int w) {
+    borderWidth_ = std::max(0, w);
+    Realign();
+}
+
+void TCustomForm::SetCaption(const QByteArray& c) {
+    caption_ = c;
+    if (QWidget* w = Widget())
+        w->setWindowTitle(
+            GbkToUnicode(std::string_view(c.constData(), static_cast<std::size_t>(c.size()))));
+}
+
+void TCustomForm::SetColor(int c) {
+    color_ = c;
+    if (QWidget* w = Widget()) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, ToQColor(c, p));
+        w->setPalette(p);
+    }
+}
+
+QRect TCustomForm::AlignArea() const {
+    return TWinControl::AlignArea().adjusted(borderWidth_, borderWidth_, -borderWidth_,
+                                             -borderWidth_);
+}
+
+void TCustomForm::Loaded() {
+    TWinControl::Loaded();
+    if (autoSize_) {
+        // The window fits itself around its children.
+        int right = 0, bottom = 0;
+        for (const TControl* c : Controls()) {
+            if (!c->Visible()) continue;
+            right = std::max(right, c->Left() + c->Width());
+            bottom = std::max(bottom, c->Top() + c->Height());
+        }
+        SetClientWidth(right);
+        SetClientHeight(bottom);
+    }
+    // The widget is the client area with the border band; the window system draws the
+    // frame around it.
+    if (QWidget* w = Widget())
+        w->resize(std::max(0, ClientWidth() + 2 * borderWidth_),
+                  std::max(0, ClientHeight() + 2 * borderWidth_));
+    Realign();
+}
+
+bool TCustomForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Widget()) {
+        if (event->type() == QEvent::KeyPress) {
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (!text.isEmpty() && text[0].unicode() < 0x80) {
+                char key = static_cast<char>(text[0].unicode());
+                Fire("OnKeyPress", Q_ARG(orlenth::TComponent*, this), Q_ARG(char&, key));
+            }
+        } else if (event->type() == QEvent::Show) {
+            Fire("OnShow", Q_ARG(orlenth::TComponent*, this));
+        }
+    }
+    return TWinControl::eventFilter(watched, event);
+}
+
+} // namespace orlenth

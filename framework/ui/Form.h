@@ -1,0 +1,102 @@
+#pragma once
+// A window built from its stored description: caption, client size, border style and
+// width, colour, font, placement, and the window's own events.
+
+#include "framework/ui/Control.h"
+#include "framework/ui/Font.h"
+
+namespace orlenth {
+
+class TCustomForm : public TWinControl {
+    Q_OBJECT
+public:
+    enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+    Q_ENUM(TFormBorderStyle)
+    enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+    Q_DECLARE_FLAGS(TBorderIcons, TBorderIcon)
+    Q_FLAG(TBorderIcons)
+    enum TPosition {
+        poDesigned,
+        poDefault,
+        poDefaultPosOnly,
+        poDefaultSizeOnly,
+        poScreenCenter,
+        poDesktopCenter,
+        poMainFormCenter,
+        poOwnerFormCenter
+    };
+    Q_ENUM(TPosition)
+    enum TDefaultMonitor { dmDesktop, dmPrimary, dmMainForm, dmActiveForm };
+    Q_ENUM(TDefaultMonitor)
+
+    Q_PROPERTY(int ClientWidth READ ClientWidth WRITE SetClientWidth STORED false)
+    Q_PROPERTY(int ClientHeight READ ClientHeight WRITE SetClientHeight STORED false)
+    Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
+    Q_PROPERTY(TBorderIcons BorderIcons READ BorderIcons WRITE SetBorderIcons)
+    Q_PROPERTY(TFormBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
+    Q_PROPERTY(int BorderWidth READ BorderWidth WRITE SetBorderWidth)
+    Q_PROPERTY(QByteArray Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(int Color READ Color WRITE SetColor)
+    Q_PROPERTY(TDefaultMonitor DefaultMonitor READ DefaultMonitor WRITE SetDefaultMonitor)
+    Q_PROPERTY(orlenth::TFont* Font READ Font)
+    Q_PROPERTY(bool OldCreateOrder MEMBER oldCreateOrder_)
+    Q_PROPERTY(TPosition Position READ Position WRITE SetPosition)
+    Q_PROPERTY(bool Scaled MEMBER scaled_)
+    Q_PROPERTY(int PixelsPerInch MEMBER pixelsPerInch_)
+    Q_PROPERTY(int TextHeight MEMBER textHeight_)
+    Q_CLASSINFO("Idents.Color", "TColor")
+    Q_CLASSINFO("Event.OnCreate", "")
+    Q_CLASSINFO("Event.OnClose", "")
+    Q_CLASSINFO("Event.OnKeyPress", "")
+    Q_CLASSINFO("Event.OnShow", "")
+
+public:
+    explicit TCustomForm(TComponent* owner = nullptr);
+
+    // The client area: the window less its frame, the border band included.
+    int ClientWidth() const;
+    int ClientHeight() const;
+    void SetClientWidth(int w);
+    void SetClientHeight(int h);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool a) { autoSize_ = a; }
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons i) { borderIcons_ = i; }
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle s);
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int w);
+    QByteArray Caption() const { return caption_; }
+    void SetCaption(const QByteArray& c);
+    int Color() const { return color_; }
+    void SetColor(int c);
+    TDefaultMonitor DefaultMonitor() const { return defaultMonitor_; }
+    void SetDefaultMonitor(TDefaultMonitor m) { defaultMonitor_ = m; }
+    TFont* Font() { return &font_; }
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition p) { position_ = p; }
+
+    // Children share the client area less the border band.
+    QRect AlignArea() const override;
+    void Loaded() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The frame a sizeable or single window adds around its client area at design time.
+    QSize FrameExtra() const;
+
+    TFont font_;
+    QByteArray caption_;
+    TBorderIcons borderIcons_ = TBorderIcons(biSystemMenu | biMinimize | biMaximize);
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TPosition position_ = poDesigned;
+    TDefaultMonitor defaultMonitor_ = dmActiveForm;
+    int borderWidth_ = 0;
+    int color_ = kSystemColor | 15; // the button face
+    bool autoSize_ = false, oldCreateOrder_ = false, scaled_ = true;
+    int pixelsPerInch_ = 96, textHeight_ = 13;
+};
+
+} // namespace orlenth
