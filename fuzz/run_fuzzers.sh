@@ -17,6 +17,11 @@ for a in "$@"; do
 done
 [ ${#targets[@]} -gt 0 ] || targets=(decompress roundtrip unframe string_list item_record object_stream)
 
+# libFuzzer comes with clang; its sanitizer runtime with libclang-rt.
+. scripts/deps.sh
+ORLENTH_PACKAGES+=(clang libclang-rt-14-dev)
+orlenth_ensure_packages
+
 if [ ! -f build-fuzz/build.ninja ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DORLENTH_LIBFUZZER=ON -DORLENTH_BENCHMARKS=OFF
