@@ -21,6 +21,9 @@ class TControl : public TComponent {
 public:
     enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
     Q_ENUM(TAlign)
+    // Horizontal alignment of a caption, shared by the controls that have one.
+    enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+    Q_ENUM(TAlignment)
 
     Q_PROPERTY(int Left READ Left WRITE SetLeft)
     Q_PROPERTY(int Top READ Top WRITE SetTop)

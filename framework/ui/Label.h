@@ -11,12 +11,10 @@ namespace orlenth {
 class TLabel : public TControl {
     Q_OBJECT
 public:
-    enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-    Q_ENUM(TAlignment)
     enum TTextLayout { tlTop, tlCenter, tlBottom };
     Q_ENUM(TTextLayout)
 
-    Q_PROPERTY(TAlignment Alignment READ Alignment WRITE SetAlignment)
+    Q_PROPERTY(orlenth::TControl::TAlignment Alignment READ Alignment WRITE SetAlignment)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
     Q_PROPERTY(QByteArray Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(orlenth::TFont* Font READ Font)

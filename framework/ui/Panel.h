@@ -10,14 +10,12 @@ namespace orlenth {
 class TPanel : public TWinControl {
     Q_OBJECT
 public:
-    enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-    Q_ENUM(TAlignment)
     enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
     Q_ENUM(TBevelCut)
     enum TMouseButton { mbLeft, mbRight, mbMiddle };
     Q_ENUM(TMouseButton)
 
-    Q_PROPERTY(TAlignment Alignment READ Alignment WRITE SetAlignment)
+    Q_PROPERTY(orlenth::TControl::TAlignment Alignment READ Alignment WRITE SetAlignment)
     Q_PROPERTY(TBevelCut BevelInner READ BevelInner WRITE SetBevelInner)
     Q_PROPERTY(TBevelCut BevelOuter READ BevelOuter WRITE SetBevelOuter)
     Q_PROPERTY(int BevelWidth READ BevelWidth WRITE SetBevelWidth)
