@@ -26,6 +26,7 @@ enum class Msg {
     ErrorReading,         // "Error reading %s%s%s: %s"
     DescriptionSyntax,    // "%s:%d: %s" (a description text: file, line, what is wrong)
     MethodNotFound,       // "Method %s not found" (an event names no handler of the form)
+    ComponentNotFound,    // "Component %s not found" (a reference names no component)
 };
 
 // The raw format text of a message, with its %s and %d placeholders.

@@ -118,6 +118,7 @@ public:
         records_.push_back(&record);
         root_.ReadState(*this);
         records_.pop_back();
+        ResolveReferences();
         for (TComponent* c : loaded_) c->Loaded();
     }
 
@@ -208,6 +209,19 @@ private:
             return;
         }
         const int index = obj->metaObject()->indexOfProperty(last.c_str());
+        if (index >= 0 && IsComponentReference(obj->metaObject()->property(index))) {
+            const QMetaProperty prop = obj->metaObject()->property(index);
+            if (p.value.tag == ValueTag::Nil) {
+                if (!prop.write(obj, QVariant::fromValue<QObject*>(nullptr))) throw invalidValue();
+                return;
+            }
+            if (p.value.tag != ValueTag::Ident) throw invalidValue();
+            // The component named may come later in the description: resolved at the end.
+            const TObjectRecord& r = *records_.back();
+            references_.push_back({obj, prop, p.value.bytes,
+                                   r.name.empty() ? component.ClassName() : r.name, p.name});
+            return;
+        }
         // Unstored properties are read too: a window stores either its size or its client
         // size, and both are properties.
         if (index >= 0 && obj->metaObject()->property(index).isWritable()) {
@@ -227,7 +241,39 @@ private:
         if (!handled_) throw EReadError(formatMessage(Msg::PropertyNotExist, {p.name}));
     }
 
+    // A property that holds another component of the window, stored by that one's name.
+    static bool IsComponentReference(const QMetaProperty& prop) {
+        const QMetaObject* target = prop.metaType().metaObject();
+        return prop.isWritable() && (prop.metaType().flags() & QMetaType::PointerToQObject) &&
+               target && target->inherits(&TComponent::staticMetaObject);
+    }
+
+    void ResolveReferences() {
+        for (const Reference& ref : references_) {
+            TComponent* target = ref.name == root_.Name() ? &root_ : root_.FindComponent(ref.name);
+            try {
+                if (!target) throw EReadError(formatMessage(Msg::ComponentNotFound, {ref.name}));
+                // Qt refuses a component of a class the property cannot hold.
+                if (!ref.property.write(ref.object, QVariant::fromValue<QObject*>(target)))
+                    throw invalidValue();
+            } catch (const Exception& e) {
+                throw EReadError(formatMessage(
+                    Msg::ErrorReading, {ref.recordName, ".", ref.propertyName, e.Message()}));
+            }
+        }
+        references_.clear();
+    }
+
+    struct Reference {
+        QObject* object;
+        QMetaProperty property;
+        std::string name;
+        std::string recordName;
+        std::string propertyName;
+    };
+
     TComponent& root_;
+    std::vector<Reference> references_;
     std::vector<const TObjectRecord*> records_;
     std::vector<TComponent*> parents_;
     std::vector<TComponent*> loaded_;

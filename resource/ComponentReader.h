@@ -20,7 +20,10 @@ class TComponent;
 //   "Property %s does not exist" for a name that resolves neither to a published nor to
 //   a declared property, "Invalid property value" for a value that does not fit the
 //   property's type or names no value of its enumeration or set, and whatever a stored
-//   property's reading routine raises.
+//   property's reading routine raises;
+// - the same frame around "Component %s not found" for a reference (a property holding a
+//   pointer to a component) whose name no component of `target` has. References are
+//   resolved after every record is read, so a reference may name a later component.
 void ReadComponent(const TObjectRecord& record, TComponent& target);
 
 } // namespace orlenth

@@ -54,6 +54,11 @@ void writePublished(TComponent& c, TObjectRecord& r) {
             for (const auto& l : lines)
                 v.items.push_back(MakeTextValue(
                     std::string_view(l.constData(), static_cast<std::size_t>(l.size()))));
+        } else if (auto* ref = qobject_cast<TComponent*>(value.value<QObject*>())) {
+            // A reference to another component is stored by that component's name; one to
+            // a component this one owns is a field, which the owned one's record restores.
+            if (ref->Name().empty() || ref->Owner() == &c) continue;
+            v = MakeIdentValue(ref->Name());
         } else {
             continue; // sub-objects are written through their dotted properties by their owners
         }

@@ -39,6 +39,7 @@ public:
     Q_PROPERTY(TStyles Style READ Style WRITE SetStyle)
     Q_PROPERTY(QByteArrayList Lines MEMBER lines)
     Q_PROPERTY(objectstreamtest::TSample* Buddy MEMBER buddy)
+    Q_PROPERTY(objectstreamtest::TSample* Partner MEMBER partner)
     Q_CLASSINFO("Default.Visible", "true")
     Q_CLASSINFO("Idents.Width", "TestWidths")
     Q_CLASSINFO("Event.OnClick", "")
@@ -55,6 +56,7 @@ public:
     TStyles style;
     QByteArrayList lines;
     TSample* buddy = nullptr;
+    TSample* partner = nullptr;
     std::vector<std::string> clicks;
 
 public slots:
@@ -309,6 +311,46 @@ TEST(ComponentReader, IntegersTakeNamedValuesAndFieldsAreBound) {
     TSample again;
     EXPECT_EQ(errorOf([&] { ReadComponent(root, again); }),
               "Error reading Buddy.Width: Invalid property value");
+}
+
+TEST(ComponentReader, ReferencesResolveByNameOnceEveryComponentExists) {
+    RegisterClass<TSample>();
+    TObjectRecord root;
+    root.className = "TSample";
+    root.name = "Form";
+    TObjectRecord first;
+    first.className = "TSample";
+    first.name = "First";
+    first.properties.push_back(prop("Partner", MakeIdentValue("Second"))); // read later
+    TObjectRecord second = first;
+    second.name = "Second";
+    second.properties.front().value = MakeIdentValue("Form");
+    root.children = {first, second};
+    TSample form;
+    ReadComponent(root, form);
+    auto* a = qobject_cast<TSample*>(form.FindComponent("First"));
+    auto* b = qobject_cast<TSample*>(form.FindComponent("Second"));
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->partner, b);
+    EXPECT_EQ(b->partner, &form);
+    // Written back by name; the window's fields (components it owns) are not written.
+    const TObjectRecord written = WriteComponent(*a);
+    const auto partner = std::find_if(written.properties.begin(), written.properties.end(),
+                                      [](const auto& p) { return p.name == "Partner"; });
+    ASSERT_NE(partner, written.properties.end());
+    EXPECT_EQ(partner->value.tag, ValueTag::Ident);
+    EXPECT_EQ(partner->value.bytes, "Second");
+    form.partner = b;
+    for (const auto& p : WriteComponent(form).properties) EXPECT_NE(p.name, "Buddy");
+
+    root.children.front().properties.front().value = MakeIdentValue("Nobody");
+    TSample again;
+    EXPECT_EQ(errorOf([&] { ReadComponent(root, again); }),
+              "Error reading First.Partner: Component Nobody not found");
+    root.children.front().properties.front().value = MakeIntegerValue(3);
+    TSample third;
+    EXPECT_EQ(errorOf([&] { ReadComponent(root, third); }),
+              "Error reading First.Partner: Invalid property value");
 }
 
 TEST(ComponentReader, EventsBindToTheFormsMethodsByName) {

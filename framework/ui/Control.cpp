@@ -47,6 +47,19 @@ void TControl::SetWidget(QWidget* widget) {
     PlaceWidget();
 }
 
+void TControl::SetPopupMenu(TPopupMenuBase* menu) {
+    popupMenu_ = menu;
+    QWidget* w = Widget();
+    if (!w) return;
+    // A child whose widget leaves the context-menu event unhandled passes it up here.
+    w->setContextMenuPolicy(menu ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+    QObject::disconnect(w, &QWidget::customContextMenuRequested, this, nullptr);
+    if (menu)
+        QObject::connect(w, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+            if (popupMenu_ && Widget()) popupMenu_->Popup(Widget()->mapToGlobal(p));
+        });
+}
+
 void TControl::SetParent(TWinControl* parent) {
     if (parent == parent_) return;
     if (parent_) {

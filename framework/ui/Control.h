@@ -16,6 +16,17 @@ namespace orlenth {
 
 class TWinControl;
 
+// What a control's PopupMenu property holds: a menu that can show itself at a point on
+// the screen. The pop-up menu component is the one kind.
+class TPopupMenuBase : public TComponent {
+    Q_OBJECT
+public:
+    using TComponent::TComponent;
+    // Shows the menu with its top-left corner at `globalPos` (screen coordinates) and
+    // returns once it has closed or its chosen item has run.
+    virtual void Popup(const QPoint& globalPos) = 0;
+};
+
 class TControl : public TComponent {
     Q_OBJECT
 public:
@@ -35,6 +46,7 @@ public:
     Q_PROPERTY(QByteArray Hint READ Hint WRITE SetHint)
     Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
     Q_PROPERTY(bool ParentShowHint READ ParentShowHint WRITE SetParentShowHint)
+    Q_PROPERTY(orlenth::TPopupMenuBase* PopupMenu READ PopupMenu WRITE SetPopupMenu)
     Q_CLASSINFO("Default.Align", "alNone")
     Q_CLASSINFO("Default.Visible", "true")
     Q_CLASSINFO("Default.Cursor", "0")
@@ -76,6 +88,10 @@ public:
     void SetShowHint(bool s);
     bool ParentShowHint() const { return parentShowHint_; }
     void SetParentShowHint(bool p) { parentShowHint_ = p; }
+    // The menu a right click on the control (or on a child without a menu of its own)
+    // opens, or null.
+    TPopupMenuBase* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenuBase* menu);
 
     // A control is placed by its parent; it has no designer position of its own.
     bool HasDesignPosition() const override { return false; }
@@ -100,6 +116,7 @@ private:
     QByteArray hint_;
     bool showHint_ = false;
     bool parentShowHint_ = true;
+    QPointer<TPopupMenuBase> popupMenu_;
 
     void ApplyHint();
 };
