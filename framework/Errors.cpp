@@ -30,6 +30,7 @@ constexpr std::array kMessages{
     Entry{Msg::DescriptionSyntax, "%s:%d: %s"},
     Entry{Msg::MethodNotFound, "Method %s not found"},
     Entry{Msg::ComponentNotFound, "Component %s not found"},
+    Entry{Msg::ResourceNotFound, "Resource %s not found"},
 };
 
 } // namespace

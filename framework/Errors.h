@@ -27,6 +27,7 @@ enum class Msg {
     DescriptionSyntax,    // "%s:%d: %s" (a description text: file, line, what is wrong)
     MethodNotFound,       // "Method %s not found" (an event names no handler of the form)
     ComponentNotFound,    // "Component %s not found" (a reference names no component)
+    ResourceNotFound,     // "Resource %s not found" (no embedded description of that name)
 };
 
 // The raw format text of a message, with its %s and %d placeholders.

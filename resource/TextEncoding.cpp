@@ -14,8 +14,9 @@ namespace {
 // an error it is dropped, since its state cannot be trusted to be reset.
 template <class Converter> class Cached {
 public:
+    explicit Cached(const char* name) : name_(name) {}
     Converter& Get() {
-        if (!converter_) converter_.emplace("GBK");
+        if (!converter_) converter_.emplace(name_);
         return *converter_;
     }
     void Done() {
@@ -23,11 +24,14 @@ public:
     }
 
 private:
+    const char* name_;
     std::optional<Converter> converter_;
 };
 
-thread_local Cached<QStringDecoder> tDecoder;
-thread_local Cached<QStringEncoder> tEncoder;
+thread_local Cached<QStringDecoder> tDecoder("GBK");
+thread_local Cached<QStringEncoder> tEncoder("GBK");
+thread_local Cached<QStringDecoder> tDisplayDecoder("GB18030");
+thread_local Cached<QStringEncoder> tDisplayEncoder("GB18030");
 
 } // namespace
 
@@ -52,6 +56,21 @@ std::string UnicodeToGbk(const QString& text, bool* ok) {
     const QByteArray b = enc.encode(text);
     if (ok) *ok = !enc.hasError();
     tEncoder.Done();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+QString DisplayTextToUnicode(std::string_view bytes) {
+    QStringDecoder& dec = tDisplayDecoder.Get();
+    const QString s =
+        dec.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    tDisplayDecoder.Done();
+    return s;
+}
+
+std::string UnicodeToDisplayText(const QString& text) {
+    QStringEncoder& enc = tDisplayEncoder.Get();
+    const QByteArray b = enc.encode(text);
+    tDisplayEncoder.Done();
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 

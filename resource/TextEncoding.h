@@ -14,4 +14,12 @@ QString GbkToUnicode(std::string_view gbk, bool* ok = nullptr);
 // UTF-16 to GBK. Characters GBK cannot hold make `ok` false (and are replaced).
 std::string UnicodeToGbk(const QString& text, bool* ok = nullptr);
 
+// Text on screen (captions, rows, the page) is read as GB18030: GBK bytes read the same
+// under it, and its four-byte sequences carry the characters GBK lacks, so that a folder
+// or file name from the file system loses nothing on its way to the screen. Invalid
+// sequences become U+FFFD; never throws.
+QString DisplayTextToUnicode(std::string_view bytes);
+// UTF-16 to GB18030, which holds every character.
+std::string UnicodeToDisplayText(const QString& text);
+
 } // namespace orlenth

@@ -11,6 +11,11 @@ TApplication& TApplication::Instance() {
     return app;
 }
 
+void TApplication::SetArguments(int argc, const char* const* argv) {
+    args_.clear();
+    for (int i = 0; i < argc; ++i) args_.emplace_back(argv[i] ? argv[i] : "");
+}
+
 QString ErrorBoxText(const std::string& message) {
     std::string text = message;
     if (!text.empty()) {

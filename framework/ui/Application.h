@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace orlenth {
 
@@ -17,6 +18,13 @@ public:
 
     const QString& Title() const { return title_; }
     void SetTitle(const QString& title) { title_ = title; }
+
+    // The command line as the system gave it, bytes unchanged (file names are bytes).
+    void SetArguments(int argc, const char* const* argv);
+    // Argument i (0: the program), or "" when there are fewer.
+    std::string Argument(std::size_t i) const {
+        return i < args_.size() ? args_[i] : std::string();
+    }
 
     // Shows the error box for an exception: stop icon, one OK button, the title as caption.
     void ShowException(const std::exception& e);
@@ -39,6 +47,7 @@ public:
 
 private:
     QString title_;
+    std::vector<std::string> args_;
 };
 
 // The error box's text for a message (UTF-8): a "." is appended when the message is not

@@ -1,15 +1,33 @@
 #include "framework/ui/Form.h"
 
+#include "framework/ui/Dialogs.h"
 #include "resource/TextEncoding.h"
 
+#include <QCloseEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QScreen>
 
 namespace orlenth {
+
+namespace {
+QPointer<TCustomForm> gMainForm;
+} // namespace
+
+void TCustomForm::SetMainForm(TCustomForm* form) {
+    gMainForm = form;
+}
+TCustomForm* TCustomForm::MainForm() {
+    return gMainForm.data();
+}
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
     auto* w = new QWidget;
     w->setAutoFillBackground(true);
+    // Keys reach the window itself when no child takes them (its key-press handler).
+    w->setFocusPolicy(Qt::StrongFocus);
     SetWidget(w);
     SetColor(color_);
 }
@@ -79,6 +97,8 @@ QRect TCustomForm::AlignArea() const {
 
 void TCustomForm::Loaded() {
     TWinControl::Loaded();
+    // The stored name ("starYe") names the window for tests and accessibility tools.
+    if (QWidget* w = Widget()) w->setObjectName(QString::fromStdString(Name()));
     if (autoSize_) {
         // The window fits itself around its children.
         int right = 0, bottom = 0;
@@ -98,7 +118,76 @@ void TCustomForm::Loaded() {
     Realign();
 }
 
+void TCustomForm::PlaceByPosition() {
+    QWidget* w = Widget();
+    if (!w) return;
+    QRect around;
+    if ((position_ == poOwnerFormCenter || position_ == poMainFormCenter) && MainForm() &&
+        MainForm() != this && MainForm()->Widget() && MainForm()->Widget()->isVisible())
+        around = MainForm()->Widget()->frameGeometry();
+    else if (position_ == poScreenCenter || position_ == poDesktopCenter ||
+             position_ == poOwnerFormCenter || position_ == poMainFormCenter)
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            around = screen->availableGeometry();
+    if (around.isValid()) {
+        const QSize size = w->frameGeometry().size().expandedTo(w->size());
+        w->move(around.center() - QPoint(size.width() / 2, size.height() / 2));
+    } else {
+        w->move(Left(), Top());
+    }
+}
+
+void TCustomForm::Show() {
+    if (QWidget* w = Widget()) {
+        if (!w->isVisible()) PlaceByPosition();
+        w->show();
+        w->activateWindow();
+        w->setFocus();
+    }
+}
+
+int TCustomForm::ShowModal() {
+    QWidget* w = Widget();
+    if (!w) return mrCancel;
+    modalResult_ = mrNone;
+    closing_ = false;
+    PlaceByPosition();
+    w->setFocus();
+    Dialogs().RunModal(*w);
+    if (modalResult_ == mrNone) modalResult_ = mrCancel;
+    return modalResult_;
+}
+
+bool TCustomForm::QueryClose() {
+    TCloseAction action = caHide;
+    Fire("OnClose", Q_ARG(orlenth::TComponent*, this),
+         Q_ARG(orlenth::TCustomForm::TCloseAction&, action));
+    return action != caNone;
+}
+
+void TCustomForm::Close() {
+    QWidget* w = Widget();
+    if (!w || closing_ || !w->isVisible()) return;
+    closing_ = true;
+    const bool go = QueryClose();
+    closing_ = false;
+    if (!go) return;
+    if (modalResult_ == mrNone) modalResult_ = mrCancel;
+    // Closing through Qt lets the application end with its last window.
+    closing_ = true;
+    w->close();
+    closing_ = false;
+}
+
 bool TCustomForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Widget() && event->type() == QEvent::Close && !closing_) {
+        // The close box or the window manager: the same road as Close().
+        if (!QueryClose()) {
+            event->ignore();
+            return true;
+        }
+        if (modalResult_ == mrNone) modalResult_ = mrCancel;
+    }
     if (watched == Widget()) {
         if (event->type() == QEvent::KeyPress) {
             const QString text = static_cast<QKeyEvent*>(event)->text();

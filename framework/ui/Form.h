@@ -28,6 +28,11 @@ public:
     Q_ENUM(TPosition)
     enum TDefaultMonitor { dmDesktop, dmPrimary, dmMainForm, dmActiveForm };
     Q_ENUM(TDefaultMonitor)
+    // What closing does with the window, as the close handler decides.
+    enum TCloseAction { caNone, caHide, caFree, caMinimize };
+    Q_ENUM(TCloseAction)
+    // The result a modal showing ends with.
+    enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
     Q_PROPERTY(int ClientWidth READ ClientWidth WRITE SetClientWidth STORED false)
     Q_PROPERTY(int ClientHeight READ ClientHeight WRITE SetClientHeight STORED false)
@@ -80,12 +85,31 @@ public:
     QRect AlignArea() const override;
     void Loaded() override;
 
+    // Shows the window by its Position (centred on the desktop, or over the main window)
+    // and returns when it has been closed, with its modal result (mrCancel when closing
+    // set none). The window is hidden, not destroyed: its creator destroys it.
+    int ShowModal();
+    // Shows the window without a modal loop.
+    void Show();
+    // Asks the window to close: the close handler (OnClose, with the sender and a
+    // TCloseAction& starting at caHide) may refuse with caNone; otherwise the window
+    // hides, which ends a modal showing. Calling it again once closed does nothing.
+    void Close();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int r) { modalResult_ = r; }
+    // The window the program's other windows centre on; set by the program entry.
+    static void SetMainForm(TCustomForm* form);
+    static TCustomForm* MainForm();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The frame a sizeable or single window adds around its client area at design time.
     QSize FrameExtra() const;
+    void PlaceByPosition();
+    // Runs the close handler; false when it refused.
+    bool QueryClose();
 
     TFont font_;
     QByteArray caption_;
@@ -97,6 +121,8 @@ private:
     int color_ = kSystemColor | 15; // the button face
     bool autoSize_ = false, oldCreateOrder_ = false, scaled_ = true;
     int pixelsPerInch_ = 96, textHeight_ = 13;
+    int modalResult_ = mrNone;
+    bool closing_ = false;
 };
 
 } // namespace orlenth

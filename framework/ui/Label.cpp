@@ -20,8 +20,12 @@ void TLabel::Loaded() {
 void TLabel::Apply() {
     // "&" is shown as itself: captions carry no accelerator marks here.
     label_->setTextFormat(Qt::PlainText);
-    label_->setText(GbkToUnicode(
-        std::string_view(caption_.constData(), static_cast<std::size_t>(caption_.size()))));
+    // Every CR, with or without its LF, breaks the line; tabs go to the next tab stop.
+    QString text = GbkToUnicode(
+        std::string_view(caption_.constData(), static_cast<std::size_t>(caption_.size())));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    label_->setText(text);
     Qt::Alignment h = alignment_ == taCenter         ? Qt::AlignHCenter
                       : alignment_ == taRightJustify ? Qt::AlignRight
                                                      : Qt::AlignLeft;

@@ -1,0 +1,20 @@
+#include "app/FormDescription.h"
+
+#include "framework/Errors.h"
+#include "framework/ui/Form.h"
+#include "resource/ComponentReader.h"
+#include "resource/EmbeddedStreams.h"
+#include "resource/ObjectStream.h"
+
+#include <QByteArray>
+
+namespace orlenth {
+
+void ReadFormDescription(TCustomForm& form) {
+    const std::string name = QByteArray::fromStdString(form.ClassName()).toUpper().toStdString();
+    const std::string_view stream = EmbeddedStream(name);
+    if (stream.empty()) throw EReadError(formatMessage(Msg::ResourceNotFound, {name}));
+    ReadComponent(ParseObjectStream(stream), form);
+}
+
+} // namespace orlenth

@@ -1,0 +1,211 @@
+#include "app/Unit1main.h"
+
+#include "app/FormDescription.h"
+#include "app/Unit1satrye.h"
+#include "app/platform/DisplayName.h"
+#include "app/platform/DisplayText.h"
+#include "app/platform/FileEntry.h"
+#include "app/platform/FolderListing.h"
+#include "app/platform/FolderPath.h"
+#include "framework/Errors.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/ListBox.h"
+#include "framework/ui/Memo.h"
+#include "framework/ui/PaintBox.h"
+#include "framework/ui/ScrollBox.h"
+#include "framework/ui/TabSet.h"
+#include "library/WJKStringList.h"
+#include "library/WJKStringListItem.h"
+#include "resource/TextEncoding.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+#include <limits>
+
+namespace orlenth {
+
+namespace {
+
+QByteArray bytesOf(const std::string& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The folder part of the first command-line argument, recomputed at every use.
+std::string folderPath() {
+    return platform::FolderPathOf(TApplication::Instance().Argument(1), platform::kNativePathStyle);
+}
+
+} // namespace
+
+TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
+    ReadFormDescription(*this);
+    Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
+}
+
+TOrlenth::~TOrlenth() = default;
+
+QByteArray TOrlenth::ApplicationTitle() {
+    return bytesOf(UnicodeToGbk(QStringLiteral("Orlenth扩展文集--001 2004.11")));
+}
+
+int TOrlenth::PageFontPoints() {
+    return PaintBox1->Font()->SizeInPoints();
+}
+
+int TOrlenth::LinePitch() {
+    return PageFontPoints() + static_cast<int>(PaintBox1->Tag());
+}
+
+const QByteArray& TOrlenth::ArticleText() const {
+    return Memo1->Text();
+}
+
+TWJKStringList* TOrlenth::Container(int category) const {
+    switch (category) {
+    case 0:
+        return WJKStringList0;
+    case 1:
+        return WJKStringList1;
+    case 2:
+        return WJKStringList2;
+    case 3:
+        return WJKStringList3;
+    case 4:
+        return WJKStringList4;
+    default:
+        return nullptr;
+    }
+}
+
+QByteArrayList TOrlenth::CatalogueRows(int category) const {
+    QByteArrayList rows;
+    const TLineList& catalogue = Container(category)->GetArrayItem(0)->GetList();
+    rows.reserve(catalogue.Count());
+    for (int i = 0; i < catalogue.Count(); ++i) {
+        const std::string_view line = catalogue[i];
+        rows.append(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+    }
+    return rows;
+}
+
+// ---- start-up
+
+void TOrlenth::FormCreate(TComponent*) {
+    // 1. The splash window, modal, destroyed as soon as it has closed.
+    {
+        TstarYe splash;
+        splash.ShowModal();
+    }
+    // 2–3. The folder category when the first argument's folder exists.
+    const std::string folder = folderPath();
+    if (!folder.empty() && platform::KindOf(folder) == platform::EntryKind::Directory) {
+        const std::string name = platform::FolderTabName(folder, platform::kNativePathStyle);
+        TabSet1->Tabs()->Add(bytesOf(UnicodeToDisplayText(platform::DisplayName(name))));
+        TabSet1->SetTabIndex(TabSet1->Tabs()->Count() - 1);
+    } else {
+        ListBox1->Items()->SetStrings(CatalogueRows(0));
+    }
+    // 4–7.
+    SetCaption(ApplicationTitle());
+    ListBox1->SetItemIndex(0);
+    ScrollBox1Resize(nullptr);
+    ListBox1Click(nullptr);
+}
+
+// ---- categories and articles
+
+void TOrlenth::ListFolder() {
+    folderNames_.clear();
+    QByteArrayList rows;
+    const std::string folder = folderPath();
+    if (!folder.empty() && platform::KindOf(folder) == platform::EntryKind::Directory) {
+        folderNames_ = platform::ListTextEntries(folder);
+        rows.reserve(static_cast<qsizetype>(folderNames_.size()));
+        for (const std::string& name : folderNames_)
+            rows.append(bytesOf(UnicodeToDisplayText(platform::DisplayName(name))));
+    }
+    ListBox1->Items()->SetStrings(rows);
+}
+
+void TOrlenth::OpenFolderRow(int row) {
+    // The row's text must exist: no row selected is "List index out of bounds (-1)".
+    ListBox1->Items()->Get(row);
+    if (row >= static_cast<int>(folderNames_.size())) return;
+    const std::string path = folderPath() + folderNames_[static_cast<std::size_t>(row)];
+    if (platform::KindOf(path) != platform::EntryKind::Other) return;
+    Memo1->SetText(bytesOf(platform::LoadForDisplay(path)));
+}
+
+void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
+    if (newTab >= 0 && newTab <= 4) {
+        ListBox1->Items()->SetStrings(CatalogueRows(newTab));
+        ListBox1->SetItemIndex(0);
+        Memo1->SetText(
+            bytesOf(Container(newTab)->GetArrayItem(ListBox1->ItemIndex() + 1)->GetList().Text()));
+    } else if (newTab == 5) {
+        ListFolder();
+        ListBox1->SetItemIndex(0);
+        if (ListBox1->Count() > 0) {
+            ScrollBox1->SetVertPosition(0);
+            OpenFolderRow(ListBox1->ItemIndex());
+        }
+    }
+    PaintBox1Paint(nullptr);
+}
+
+void TOrlenth::ListBox1Click(TComponent*) {
+    ScrollBox1->SetVertPosition(0);
+    const int c = TabSet1->TabIndex();
+    if (c >= 0 && c <= 4)
+        Memo1->SetText(
+            bytesOf(Container(c)->GetArrayItem(ListBox1->ItemIndex() + 1)->GetList().Text()));
+    else if (c == 5)
+        OpenFolderRow(ListBox1->ItemIndex());
+    PaintBox1Paint(nullptr);
+}
+
+// ---- the ruled page
+
+void TOrlenth::ScrollBox1Resize(TComponent*) {
+    const int w = ScrollBox1->Width();
+    if (BieJie->Checked()) {
+        PaintBox1->SetWidth(2 * w / 3);
+        PaintBox1->SetLeft(w / 6);
+    } else {
+        PaintBox1->SetWidth(w - 40);
+        PaintBox1->SetLeft(16);
+    }
+    Memo1->SetWidth(PaintBox1->Width() - 8);
+}
+
+void TOrlenth::PaintBox1Paint(TComponent*) {
+    TCanvas* canvas = PaintBox1->Canvas();
+    canvas->Pen()->SetStyle(visBK->Checked() ? TPen::psSolid : TPen::psClear);
+    canvas->Rectangle(0, 0, PaintBox1->Width(), PaintBox1->Height());
+    canvas->Pen()->SetStyle(TPen::psDot);
+    const int pitch = LinePitch();
+    const int count = Memo1->LineCount();
+    // Only the lines that meet the part being painted are drawn: the result is the same
+    // as drawing all of them and letting the clip drop the rest, at the cost of a screen.
+    const QRect clip = canvas->ClipRect();
+    if (!clip.isEmpty() && pitch > 0 && count > 0) {
+        const int cell = QFontMetrics(canvas->Font()->ToQFont()).height();
+        const auto first = std::max<std::int64_t>(0, (std::int64_t{clip.top()} - 4 - cell) / pitch);
+        const auto last =
+            std::min<std::int64_t>(count - 1, (std::int64_t{clip.bottom()} + 7) / pitch + 1);
+        const int ruleEnd = PaintBox1->Width() - 8;
+        for (std::int64_t i = first; i <= last; ++i) {
+            const int y = static_cast<int>(i * pitch);
+            canvas->TextOut(4, y + 4, Memo1->Line(static_cast<int>(i)));
+            canvas->MoveTo(4, y - 7);
+            canvas->LineTo(ruleEnd, y - 7);
+        }
+    }
+    const std::int64_t height = std::int64_t{count} * pitch;
+    PaintBox1->SetHeight(
+        static_cast<int>(std::min<std::int64_t>(height, std::numeric_limits<int>::max())));
+}
+
+} // namespace orlenth

@@ -1,0 +1,224 @@
+#pragma once
+// The main window: tab strip and title list on the left, the ruled reading page on the
+// right, tool bars and the banner on top. Built from its description, which also brings
+// the five category containers (the whole article library) into memory; FormCreate then
+// runs the start-up steps. The window keeps no state of its own beyond its components:
+// the category is the tab strip's index, the article the title list's row, the text on
+// show the wrap engine's.
+
+#include "framework/ui/Form.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+
+#include <string>
+#include <vector>
+
+namespace orlenth {
+
+class TPanel;
+class TSplitter;
+class TMemo;
+class TToolBar;
+class TToolButton;
+class TImage;
+class TWJKStringList;
+class TScrollBox;
+class TPaintBox;
+class TTabSet;
+class TListBox;
+class TFontDialog;
+class TColorDialog;
+class TPopupMenu;
+class TActionList;
+class TAction;
+class TMenuItem;
+class TTimer;
+class TTrackBar;
+
+class TOrlenth : public TCustomForm {
+    Q_OBJECT
+    Q_PROPERTY(orlenth::TPanel* Panel1 MEMBER Panel1 STORED false)
+    Q_PROPERTY(orlenth::TPanel* Panel2 MEMBER Panel2 STORED false)
+    Q_PROPERTY(orlenth::TSplitter* Splitter1 MEMBER Splitter1 STORED false)
+    Q_PROPERTY(orlenth::TMemo* Memo1 MEMBER Memo1 STORED false)
+    Q_PROPERTY(orlenth::TPanel* Panel3 MEMBER Panel3 STORED false)
+    Q_PROPERTY(orlenth::TToolBar* ToolBar1 MEMBER ToolBar1 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton1 MEMBER ToolButton1 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton2 MEMBER ToolButton2 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton3 MEMBER ToolButton3 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton4 MEMBER ToolButton4 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton5 MEMBER ToolButton5 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton6 MEMBER ToolButton6 STORED false)
+    Q_PROPERTY(orlenth::TImage* Image1 MEMBER Image1 STORED false)
+    Q_PROPERTY(orlenth::TWJKStringList* WJKStringList0 MEMBER WJKStringList0 STORED false)
+    Q_PROPERTY(orlenth::TScrollBox* ScrollBox1 MEMBER ScrollBox1 STORED false)
+    Q_PROPERTY(orlenth::TPaintBox* PaintBox1 MEMBER PaintBox1 STORED false)
+    Q_PROPERTY(orlenth::TTabSet* TabSet1 MEMBER TabSet1 STORED false)
+    Q_PROPERTY(orlenth::TListBox* ListBox1 MEMBER ListBox1 STORED false)
+    Q_PROPERTY(orlenth::TWJKStringList* WJKStringList1 MEMBER WJKStringList1 STORED false)
+    Q_PROPERTY(orlenth::TWJKStringList* WJKStringList2 MEMBER WJKStringList2 STORED false)
+    Q_PROPERTY(orlenth::TWJKStringList* WJKStringList4 MEMBER WJKStringList4 STORED false)
+    Q_PROPERTY(orlenth::TFontDialog* FontDialog1 MEMBER FontDialog1 STORED false)
+    Q_PROPERTY(orlenth::TColorDialog* ColorDialog1 MEMBER ColorDialog1 STORED false)
+    Q_PROPERTY(orlenth::TPopupMenu* PopupMenu1 MEMBER PopupMenu1 STORED false)
+    Q_PROPERTY(orlenth::TActionList* ActionList1 MEMBER ActionList1 STORED false)
+    Q_PROPERTY(orlenth::TAction* changeFnt MEMBER changeFnt STORED false)
+    Q_PROPERTY(orlenth::TAction* changBJcolor MEMBER changBJcolor STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N1 MEMBER N1 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N2 MEMBER N2 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton7 MEMBER ToolButton7 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton8 MEMBER ToolButton8 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton9 MEMBER ToolButton9 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton10 MEMBER ToolButton10 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton11 MEMBER ToolButton11 STORED false)
+    Q_PROPERTY(orlenth::TTimer* Timer1 MEMBER Timer1 STORED false)
+    Q_PROPERTY(orlenth::TTrackBar* TrackBar1 MEMBER TrackBar1 STORED false)
+    Q_PROPERTY(orlenth::TAction* ycList1 MEMBER ycList1 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N3 MEMBER N3 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N4 MEMBER N4 STORED false)
+    Q_PROPERTY(orlenth::TAction* gunp MEMBER gunp STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N5 MEMBER N5 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N6 MEMBER N6 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N7 MEMBER N7 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N8 MEMBER N8 STORED false)
+    Q_PROPERTY(orlenth::TAction* About MEMBER About STORED false)
+    Q_PROPERTY(orlenth::TAction* visBK MEMBER visBK STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N9 MEMBER N9 STORED false)
+    Q_PROPERTY(orlenth::TAction* chageBKColor MEMBER chageBKColor STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N10 MEMBER N10 STORED false)
+    Q_PROPERTY(orlenth::TAction* BieJie MEMBER BieJie STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N11 MEMBER N11 STORED false)
+    Q_PROPERTY(orlenth::TAction* chageBYse MEMBER chageBYse STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N12 MEMBER N12 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N13 MEMBER N13 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N14 MEMBER N14 STORED false)
+    Q_PROPERTY(orlenth::TToolBar* ToolBar2 MEMBER ToolBar2 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton12 MEMBER ToolButton12 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton13 MEMBER ToolButton13 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N15 MEMBER N15 STORED false)
+    Q_PROPERTY(orlenth::TWJKStringList* WJKStringList3 MEMBER WJKStringList3 STORED false)
+
+public:
+    // The components, in the order the window declares them; bound by name when read.
+    TPanel* Panel1 = nullptr;
+    TPanel* Panel2 = nullptr;
+    TSplitter* Splitter1 = nullptr;
+    TMemo* Memo1 = nullptr;
+    TPanel* Panel3 = nullptr;
+    TToolBar* ToolBar1 = nullptr;
+    TToolButton* ToolButton1 = nullptr;
+    TToolButton* ToolButton2 = nullptr;
+    TToolButton* ToolButton3 = nullptr;
+    TToolButton* ToolButton4 = nullptr;
+    TToolButton* ToolButton5 = nullptr;
+    TToolButton* ToolButton6 = nullptr;
+    TImage* Image1 = nullptr;
+    TWJKStringList* WJKStringList0 = nullptr;
+    TScrollBox* ScrollBox1 = nullptr;
+    TPaintBox* PaintBox1 = nullptr;
+    TTabSet* TabSet1 = nullptr;
+    TListBox* ListBox1 = nullptr;
+    TWJKStringList* WJKStringList1 = nullptr;
+    TWJKStringList* WJKStringList2 = nullptr;
+    TWJKStringList* WJKStringList4 = nullptr;
+    TFontDialog* FontDialog1 = nullptr;
+    TColorDialog* ColorDialog1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TActionList* ActionList1 = nullptr;
+    TAction* changeFnt = nullptr;
+    TAction* changBJcolor = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* N2 = nullptr;
+    TToolButton* ToolButton7 = nullptr;
+    TToolButton* ToolButton8 = nullptr;
+    TToolButton* ToolButton9 = nullptr;
+    TToolButton* ToolButton10 = nullptr;
+    TToolButton* ToolButton11 = nullptr;
+    TTimer* Timer1 = nullptr;
+    TTrackBar* TrackBar1 = nullptr;
+    TAction* ycList1 = nullptr;
+    TMenuItem* N3 = nullptr;
+    TMenuItem* N4 = nullptr;
+    TAction* gunp = nullptr;
+    TMenuItem* N5 = nullptr;
+    TMenuItem* N6 = nullptr;
+    TMenuItem* N7 = nullptr;
+    TMenuItem* N8 = nullptr;
+    TAction* About = nullptr;
+    TAction* visBK = nullptr;
+    TMenuItem* N9 = nullptr;
+    TAction* chageBKColor = nullptr;
+    TMenuItem* N10 = nullptr;
+    TAction* BieJie = nullptr;
+    TMenuItem* N11 = nullptr;
+    TAction* chageBYse = nullptr;
+    TMenuItem* N12 = nullptr;
+    TMenuItem* N13 = nullptr;
+    TMenuItem* N14 = nullptr;
+    TToolBar* ToolBar2 = nullptr;
+    TToolButton* ToolButton12 = nullptr;
+    TToolButton* ToolButton13 = nullptr;
+    TMenuItem* N15 = nullptr;
+    TWJKStringList* WJKStringList3 = nullptr;
+
+    // Reads the description (controls and library) and runs FormCreate; a failure inside
+    // FormCreate is reported and start-up goes on, a damaged description throws.
+    explicit TOrlenth(TComponent* owner = nullptr);
+    ~TOrlenth() override;
+
+    // The application title, GBK: every error box's caption and the window's caption.
+    static QByteArray ApplicationTitle();
+    // The page font's size in whole points and the line pitch (that size plus the page's
+    // Tag, used as pixels).
+    int PageFontPoints();
+    int LinePitch();
+    // What the current article is: the wrap engine's text.
+    const QByteArray& ArticleText() const;
+
+public slots:
+    // Start-up and the article road.
+    void FormCreate(orlenth::TComponent* sender);
+    void TabSet1Change(orlenth::TComponent* sender, int newTab, bool& allowChange);
+    void ListBox1Click(orlenth::TComponent* sender);
+    void ScrollBox1Resize(orlenth::TComponent* sender);
+    void PaintBox1Paint(orlenth::TComponent* sender);
+    // Navigation and auto-scroll.
+    void ToolButton5Click(orlenth::TComponent* sender);
+    void ToolButton6Click(orlenth::TComponent* sender);
+    void N7Click(orlenth::TComponent* sender);
+    void N8Click(orlenth::TComponent* sender);
+    void ToolButton7Click(orlenth::TComponent* sender);
+    void Timer1Timer(orlenth::TComponent* sender);
+    void TrackBar1Change(orlenth::TComponent* sender);
+    // Appearance and the other commands.
+    void changeFntExecute(orlenth::TComponent* sender);
+    void changBJcolorExecute(orlenth::TComponent* sender);
+    void chageBKColorExecute(orlenth::TComponent* sender);
+    void chageBYseExecute(orlenth::TComponent* sender);
+    void visBKExecute(orlenth::TComponent* sender);
+    void BieJieExecute(orlenth::TComponent* sender);
+    void ycList1Execute(orlenth::TComponent* sender);
+    void AboutExecute(orlenth::TComponent* sender);
+    void N15Click(orlenth::TComponent* sender);
+
+public:
+    // Step forward ('q') or back ('h') through the titles and on across the categories;
+    // any other key does nothing.
+    void StepArticle(char key);
+
+private:
+    TWJKStringList* Container(int category) const;
+    // The titles of a built-in category: the lines of its container's item 0.
+    QByteArrayList CatalogueRows(int category) const;
+    // Fills the title list with the folder's *.txt entries; the names' bytes are kept
+    // for opening, the rows show them decoded.
+    void ListFolder();
+    // Loads row `row` of the folder category into the wrap engine, if it names a file.
+    void OpenFolderRow(int row);
+
+    // The file-system names behind the folder category's rows, in row order.
+    std::vector<std::string> folderNames_;
+};
+
+} // namespace orlenth

@@ -1,0 +1,42 @@
+#pragma once
+// Shared by the window tests: the program's set-up without its loop, and a dialog seam
+// that records message boxes and modal runs instead of waiting for a person.
+
+#include "framework/ui/Dialogs.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace apptest {
+
+struct Recorded {
+    std::vector<orlenth::TMessageBoxRequest> boxes;
+    std::vector<QString> modalWindows; // window class names, in order
+};
+
+class RecordingDialogs : public orlenth::TDialogs {
+public:
+    explicit RecordingDialogs(Recorded* r) : r_(r) {}
+    void MessageBox(const orlenth::TMessageBoxRequest& request) override {
+        r_->boxes.push_back(request);
+    }
+    // Modal windows return at once unless a test asks for a real loop.
+    int RunModal(QWidget& window) override;
+    static std::function<int(QWidget&)> realLoop;
+
+private:
+    Recorded* r_;
+};
+
+// The program's steps 1–2 (title, dispatcher, fonts, classes) and the recording seam;
+// the first argument of the "command line" is `argument` (none when empty).
+Recorded& SetUpProgram(const std::string& argument = {});
+
+// GBK bytes of a UTF-8 literal.
+QByteArray Gbk(const char* utf8);
+
+} // namespace apptest

@@ -1,0 +1,247 @@
+// The main window as a user meets it: start-up with and without a folder, categories and
+// titles, the ruled page's geometry. Offscreen platform; modal windows return at once.
+
+#include "tests/app/AppFixture.h"
+
+#include "app/Unit1main.h"
+#include "framework/ui/Actions.h"
+#include "framework/ui/ListBox.h"
+#include "framework/ui/Memo.h"
+#include "framework/ui/PaintBox.h"
+#include "framework/ui/ScrollBox.h"
+#include "framework/ui/TabSet.h"
+#include "library/WJKStringList.h"
+#include "library/WJKStringListItem.h"
+#include "resource/TextEncoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include <unistd.h>
+
+using namespace orlenth;
+using apptest::Gbk;
+
+namespace {
+
+QByteArray itemText(TWJKStringList* list, int item) {
+    return QByteArray::fromStdString(list->GetArrayItem(item)->GetList().Text());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsWithTheFirstCategory() {
+        auto& rec = apptest::SetUpProgram();
+        TOrlenth form;
+        QCOMPARE(rec.modalWindows, std::vector<QString>{QStringLiteral("starYe")});
+        QVERIFY(rec.boxes.empty());
+        QCOMPARE(form.TabSet1->Tabs()->Count(), 5);
+        QCOMPARE(form.TabSet1->TabIndex(), 0);
+        QCOMPARE(form.ListBox1->Count(), 27);
+        QCOMPARE(form.ListBox1->ItemIndex(), 0);
+        QCOMPARE(form.Caption(), TOrlenth::ApplicationTitle());
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList0, 1));
+        QVERIFY(form.Memo1->LineCount() > 0);
+    }
+
+    void tabsAndRowsOpenTheirArticles() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.ScrollBox1->SetVertPosition(40);
+        form.TabSet1->SetTabIndex(2); // 军事
+        QCOMPARE(form.ListBox1->Count(), 116);
+        QCOMPARE(form.ListBox1->ItemIndex(), 0);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList2, 1));
+
+        form.TabSet1->SetTabIndex(0);
+        form.ListBox1->SetItemIndex(3);
+        form.ScrollBox1->SetVertPosition(100);
+        form.ListBox1Click(nullptr);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList0, 4));
+        QCOMPARE(form.ScrollBox1->VertPosition(), 0);
+
+        form.TabSet1->SetTabIndex(4); // Kestrow: four titles, the last is the last item
+        QCOMPARE(form.ListBox1->Count(), 4);
+        form.ListBox1->SetItemIndex(3);
+        form.ListBox1Click(nullptr);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList4, 4));
+
+        // Re-selecting the selected tab reloads nothing.
+        form.ListBox1->SetItemIndex(1);
+        form.TabSet1->SetTabIndex(4);
+        QCOMPARE(form.ListBox1->ItemIndex(), 1);
+    }
+
+    void folderArgumentAddsItsTab() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QStringLiteral("/书库");
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/notes.txt"))); // a folder named like a file
+        writeFile(folder + QStringLiteral("/甲.txt"), Gbk("第一行\r\n第二行\r\n"));
+        writeFile(folder + QStringLiteral("/b.TXT"), QByteArray("upper case\n"));
+        writeFile(folder + QStringLiteral("/c.md"), QByteArray("not listed"));
+        auto& rec = apptest::SetUpProgram((folder + QStringLiteral("/a.txt")).toStdString());
+        TOrlenth form;
+        QVERIFY(rec.boxes.empty());
+        QCOMPARE(form.TabSet1->Tabs()->Count(), 6);
+        QCOMPARE(form.TabSet1->TabIndex(), 5);
+        QCOMPARE(DisplayTextToUnicode(form.TabSet1->Tabs()->Get(5).toStdString()),
+                 QStringLiteral("书库"));
+        QCOMPARE(form.ListBox1->Count(), 3);
+        QStringList rows;
+        for (int i = 0; i < form.ListBox1->Count(); ++i)
+            rows << DisplayTextToUnicode(form.ListBox1->Items()->Get(i).toStdString());
+        rows.sort();
+        QCOMPARE(rows, (QStringList{QStringLiteral("b.TXT"), QStringLiteral("notes.txt"),
+                                    QStringLiteral("甲.txt")}));
+        // Every row opens: files load, the folder loads nothing and keeps the text.
+        for (int i = 0; i < form.ListBox1->Count(); ++i) {
+            const QByteArray before = form.Memo1->Text();
+            form.ListBox1->SetItemIndex(i);
+            form.ListBox1Click(nullptr);
+            const QString row = DisplayTextToUnicode(form.ListBox1->Items()->Get(i).toStdString());
+            if (row == QStringLiteral("甲.txt"))
+                QCOMPARE(form.Memo1->Text(), Gbk("第一行\r\n第二行\r\n"));
+            else if (row == QStringLiteral("b.TXT"))
+                QCOMPARE(form.Memo1->Text(), QByteArray("upper case\n"));
+            else
+                QCOMPARE(form.Memo1->Text(), before);
+        }
+        QVERIFY(rec.boxes.empty());
+    }
+
+    void emptyFolderReportsAndStaysUsable() {
+        QTemporaryDir dir;
+        auto& rec = apptest::SetUpProgram((dir.path() + QStringLiteral("/")).toStdString());
+        TOrlenth form;
+        QCOMPARE(form.TabSet1->TabIndex(), 5);
+        QCOMPARE(form.ListBox1->Count(), 0);
+        QCOMPARE(rec.boxes.size(), std::size_t{1});
+        QCOMPARE(rec.boxes[0].text, QStringLiteral("List index out of bounds (-1)"));
+        QCOMPARE(rec.boxes[0].caption, QString::fromUtf8("Orlenth扩展文集--001 2004.11"));
+        QCOMPARE(form.Caption(), TOrlenth::ApplicationTitle());
+        QCOMPARE(form.Memo1->LineCount(), 0);
+        // Still usable: the built-in categories open.
+        form.TabSet1->SetTabIndex(1);
+        QCOMPARE(form.ListBox1->Count(), 54);
+    }
+
+    void unreadableFileIsReported() {
+        if (geteuid() == 0) QSKIP("root reads every file");
+        QTemporaryDir dir;
+        const QString file = dir.path() + QStringLiteral("/locked.txt");
+        writeFile(file, "secret");
+        QFile::setPermissions(file, QFileDevice::Permissions{});
+        auto& rec = apptest::SetUpProgram(file.toStdString());
+        TOrlenth form;
+        QCOMPARE(rec.boxes.size(), std::size_t{1});
+        QCOMPARE(rec.boxes[0].text, QStringLiteral("Cannot open file ") + file + QLatin1Char('.'));
+    }
+
+    void marginsRuleAt500Pixels() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.ScrollBox1->SetWidth(500);
+        form.ScrollBox1Resize(nullptr);
+        QCOMPARE(form.PaintBox1->Width(), 333);
+        QCOMPARE(form.PaintBox1->Left(), 83);
+        QCOMPARE(form.Memo1->Width(), 325);
+        form.BieJie->SetChecked(false);
+        form.ScrollBox1Resize(nullptr);
+        QCOMPARE(form.PaintBox1->Width(), 460);
+        QCOMPARE(form.PaintBox1->Left(), 16);
+        QCOMPARE(form.Memo1->Width(), 452);
+    }
+
+    void pageHeightFollowsTheLines_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("one_break") << QByteArray("\r\n") << 1;
+        QTest::newRow("ends_with_crlf") << Gbk("一\r\n二\r\n") << 2;
+        QTest::newRow("bare_lf") << Gbk("一\n二\n") << 2;
+        QTest::newRow("no_final_break") << Gbk("一\r\n二") << 2;
+        QTest::newRow("empty_lines_kept") << QByteArray("a\r\n\r\n\r\nb\r\n") << 4;
+    }
+    void pageHeightFollowsTheLines() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, lines);
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QCOMPARE(form.LinePitch(), 31);
+        form.Memo1->SetText(text);
+        form.PaintBox1Paint(nullptr);
+        QCOMPARE(form.Memo1->LineCount(), lines);
+        QCOMPARE(form.PaintBox1->Height(), lines * 31);
+        QCOMPARE(form.ScrollBox1->VertRange(), 2 + lines * 31);
+    }
+
+    void twelvePointFontGivesPitch32() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.PaintBox1->Font()->SetHeight(-16);
+        QCOMPARE(form.PageFontPoints(), 12);
+        QCOMPARE(form.LinePitch(), 32);
+    }
+
+    void narrowingRewraps() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.ScrollBox1->SetWidth(600);
+        form.ScrollBox1Resize(nullptr);
+        form.PaintBox1Paint(nullptr);
+        const int wide = form.Memo1->LineCount();
+        form.ScrollBox1->SetWidth(300);
+        form.ScrollBox1Resize(nullptr);
+        form.PaintBox1Paint(nullptr);
+        QVERIFY(form.Memo1->LineCount() > wide);
+        QCOMPARE(form.PaintBox1->Height(), form.Memo1->LineCount() * 31);
+    }
+
+    void rulesAndLinesSitOnThePitch() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Widget()->resize(727, 466);
+        form.Memo1->SetText(Gbk("一二三\r\n四五六\r\n七八九\r\n"));
+        form.PaintBox1Paint(nullptr);
+        QImage page(form.PaintBox1->Width(), form.PaintBox1->Height(), QImage::Format_RGB32);
+        form.PaintBox1->Widget()->render(&page);
+        const QRgb paper = page.pixel(form.PaintBox1->Width() - 2, 1);
+        auto inkIn = [&](int y0, int y1, int x0, int x1) {
+            int n = 0;
+            for (int y = y0; y < y1; ++y)
+                for (int x = x0; x < x1; ++x) n += page.pixel(x, y) != paper;
+            return n;
+        };
+        // Rule of line 1 at 24 and of line 2 at 55: dotted, one pixel on, one off.
+        for (const int y : {24, 55}) {
+            QVERIFY(page.pixel(4, y) != paper);
+            QVERIFY(page.pixel(5, y) == paper);
+            QVERIFY(page.pixel(6, y) != paper);
+            QCOMPARE(inkIn(y - 1, y, 4, 60), 0);
+        }
+        // Text of line i starts at 31 i + 4: ink in its cell, none between its rule
+        // (11 pixels above) and the cell's top.
+        for (const int i : {0, 1, 2}) {
+            QVERIFY(inkIn(31 * i + 4, 31 * i + 4 + 14, 4, 60) > 10);
+            QCOMPARE(inkIn(std::max(0, 31 * i - 6), 31 * i + 4, 4, 60), 0);
+        }
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,166 @@
+// The splash and About windows as a user meets them, with real modal loops.
+
+#include "tests/app/AppFixture.h"
+
+#include "app/Unit1satrye.h"
+#include "app/Unitabout.h"
+#include "framework/ui/Image.h"
+#include "framework/ui/Label.h"
+#include "framework/ui/Panel.h"
+#include "framework/ui/Timer.h"
+#include "resource/TextEncoding.h"
+
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace orlenth;
+
+namespace {
+
+// Runs the window modally for real and acts on it once its loop runs; returns whether
+// the showing ended (within a bound, so a window that stays open fails the test).
+bool showModalAnd(TCustomForm& form, const std::function<void()>& act, bool expectClosed) {
+    apptest::RecordingDialogs::realLoop = [](QWidget& w) {
+        // The real loop of the platform; a guard timer ends it if nothing else does.
+        QEventLoop loop;
+        QObject::connect(&loop, &QObject::destroyed, [] {});
+        w.setWindowModality(Qt::ApplicationModal);
+        w.show();
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+        guard.start(1500);
+        struct Watch : QObject {
+            QEventLoop* l;
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Hide) l->quit();
+                return false;
+            }
+        } watch;
+        watch.l = &loop;
+        w.installEventFilter(&watch);
+        loop.exec();
+        w.removeEventFilter(&watch);
+        return 2;
+    };
+    QTimer::singleShot(20, act);
+    form.ShowModal();
+    apptest::RecordingDialogs::realLoop = nullptr;
+    const bool closed = !form.Widget()->isVisible();
+    form.Widget()->hide();
+    return closed == expectClosed;
+}
+
+} // namespace
+
+class SideWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void splashClosesOnEnterEscAndClicksButNotSpace_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("enter") << "enter" << true;
+        QTest::newRow("esc") << "esc" << true;
+        QTest::newRow("space") << "space" << false;
+        QTest::newRow("letter") << "letter" << false;
+        QTest::newRow("click_picture") << "picture" << true;
+        QTest::newRow("click_caption") << "caption" << true;
+        QTest::newRow("timer_tick") << "timer" << true;
+    }
+    void splashClosesOnEnterEscAndClicksButNotSpace() {
+        QFETCH(QString, how);
+        QFETCH(bool, closes);
+        apptest::SetUpProgram();
+        TstarYe splash;
+        QCOMPARE(splash.Timer1->Interval(), 4000);
+        QVERIFY(splash.Timer1->Enabled());
+        QWidget* w = splash.Widget();
+        const bool ok = showModalAnd(
+            splash,
+            [&] {
+                if (how == "enter") QTest::keyClick(w, Qt::Key_Return);
+                if (how == "esc") QTest::keyClick(w, Qt::Key_Escape);
+                if (how == "space") QTest::keyClick(w, Qt::Key_Space);
+                if (how == "letter") QTest::keyClick(w, Qt::Key_A);
+                if (how == "picture")
+                    QTest::mouseClick(splash.Image1->Widget(), Qt::LeftButton, {}, {200, 300});
+                if (how == "caption")
+                    QTest::mouseClick(splash.Label1->Widget(), Qt::LeftButton, {}, {10, 100});
+                if (how == "timer")
+                    splash.Timer1->Fire("OnTimer", Q_ARG(orlenth::TComponent*, splash.Timer1));
+            },
+            closes);
+        QVERIFY2(ok, qPrintable(how));
+    }
+
+    void aboutShowsTheMemoryFigures() {
+        apptest::SetUpProgram();
+        TaboutKestrow::SetMemorySource([] {
+            return platform::MemoryStatus{std::uint64_t{512} << 20, 37};
+        });
+        TaboutKestrow about;
+        about.FormShow(nullptr);
+        const QByteArray expected = QByteArray("\xCE\xEF\xC0\xED\xC4\xDA\xB4\xE6: \t") + "512" +
+                                    QByteArray(" MB\r\r\xD2\xD1\xBE\xAD\xCA\xB9\xD3\xC3: \t") +
+                                    "37 %";
+        QCOMPARE(about.Label4Mem->Caption(), expected);
+        TaboutKestrow::SetMemorySource(nullptr);
+    }
+
+    void logoShowsTheInformationMessageEachTime() {
+        auto& rec = apptest::SetUpProgram();
+        TaboutKestrow about;
+        QTest::mouseClick(about.Image1->Widget(), Qt::LeftButton);
+        QTest::mouseClick(about.Image1->Widget(), Qt::LeftButton);
+        QCOMPARE(rec.boxes.size(), std::size_t{2});
+        const auto& box = rec.boxes[0];
+        QCOMPARE(box.caption, QStringLiteral("Orlenth"));
+        QCOMPARE(box.icon, TMessageIcon::Information);
+        const QStringList lines = box.text.split(QLatin1Char('\r'));
+        QCOMPARE(lines.size(), 11);
+        QCOMPARE(lines[0], QString::fromUtf8("Orlenth——"));
+        QCOMPARE(lines[10], QString::fromUtf8("真诚为本，自由为尊！"));
+        QVERIFY(!box.text.contains(QLatin1Char('\n')));
+    }
+
+    void closePanelSinksAndClosesOnRelease_data() {
+        QTest::addColumn<int>("button");
+        QTest::newRow("left") << int(Qt::LeftButton);
+        QTest::newRow("right") << int(Qt::RightButton);
+    }
+    void closePanelSinksAndClosesOnRelease() {
+        QFETCH(int, button);
+        apptest::SetUpProgram();
+        TaboutKestrow about;
+        QWidget* panel = about.Panel4->Widget();
+        const auto b = static_cast<Qt::MouseButton>(button);
+        const bool ok = showModalAnd(
+            about,
+            [&] {
+                QTest::mousePress(panel, b, {}, {10, 10});
+                QCOMPARE(about.Panel4->BevelOuter(), TPanel::bvLowered);
+                QCOMPARE(about.Panel4->BevelInner(), TPanel::bvLowered);
+                // Released away from the panel: still closes.
+                QTest::mouseRelease(panel, b, {}, {300, 200});
+            },
+            true);
+        QVERIFY(ok);
+        QCOMPARE(about.Panel4->BevelOuter(), TPanel::bvRaised);
+        QCOMPARE(about.Panel4->BevelInner(), TPanel::bvRaised);
+    }
+
+    void aboutClosesOnEnterButNotOnOtherKeys() {
+        apptest::SetUpProgram();
+        TaboutKestrow about;
+        QVERIFY(showModalAnd(
+            about, [&] { QTest::keyClick(about.Widget(), Qt::Key_X); }, false));
+        QVERIFY(showModalAnd(
+            about, [&] { QTest::keyClick(about.Widget(), Qt::Key_Enter); }, true));
+    }
+};
+
+QTEST_MAIN(SideWindowsTest)
+#include "side_windows_test.moc"
