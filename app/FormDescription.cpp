@@ -8,11 +8,24 @@
 
 #include <QByteArray>
 
+#include <utility>
+
 namespace orlenth {
+
+namespace {
+TDescriptionSource& source() {
+    static TDescriptionSource s;
+    return s;
+}
+} // namespace
+
+void SetDescriptionSource(TDescriptionSource s) {
+    source() = std::move(s);
+}
 
 void ReadFormDescription(TCustomForm& form) {
     const std::string name = QByteArray::fromStdString(form.ClassName()).toUpper().toStdString();
-    const std::string_view stream = EmbeddedStream(name);
+    const std::string_view stream = source() ? source()(name) : EmbeddedStream(name);
     if (stream.empty()) throw EReadError(formatMessage(Msg::ResourceNotFound, {name}));
     ReadComponent(ParseObjectStream(stream), form);
 }

@@ -1,24 +1,12 @@
-// The program entry: the application object with its title, the main window, the message
-// loop. Whatever escapes is shown in the error box and the program still returns 0.
+// The program entry. --help and --version answer without a display; everything else is
+// the reader (app/Program.h).
 
-#include "app/Unit1main.h"
-#include "app/WindowClasses.h"
-#include "framework/Events.h"
-#include "framework/ui/Application.h"
-#include "framework/ui/Dialogs.h"
-#include "framework/ui/Font.h"
-#include "resource/TextEncoding.h"
+#include "app/Program.h"
 
 #include <QApplication>
-#include <QImage>
-#include <QPixmap>
-#include <QTimer>
-#include <QWidget>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -40,16 +28,6 @@ void printHelp() {
         "                            exit (no display needed with QT_QPA_PLATFORM=offscreen)\n");
 }
 
-// Without a person to answer them, screenshots must not wait on a modal window: the
-// splash closes at once and messages go to standard error.
-class UnattendedDialogs final : public orlenth::TDialogs {
-public:
-    void MessageBox(const orlenth::TMessageBoxRequest& r) override {
-        std::fprintf(stderr, "orlenth: %s\n", r.text.toLocal8Bit().constData());
-    }
-    int RunModal(QWidget&) override { return 2; }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -62,40 +40,5 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication qt(argc, argv);
-    orlenth::TApplication& app = orlenth::TApplication::Instance();
-    const QByteArray screenshot = qgetenv("ORLENTH_SCREENSHOT");
-    try {
-        // 1–2. The application object and its title.
-        app.SetArguments(argc, argv);
-        const QByteArray title = orlenth::TOrlenth::ApplicationTitle();
-        app.SetTitle(orlenth::GbkToUnicode(
-            std::string_view(title.constData(), static_cast<std::size_t>(title.size()))));
-        qt.setApplicationDisplayName(app.Title());
-        orlenth::SetEventDispatcher([](const std::function<void()>& call) {
-            orlenth::TApplication::Instance().Dispatch(call);
-        });
-        if (!screenshot.isEmpty()) orlenth::SetDialogs(std::make_unique<UnattendedDialogs>());
-        orlenth::InstallFontSubstitutions();
-        orlenth::RegisterWindowClasses();
-        // 3. The main window; building it reads the library and runs FormCreate.
-        auto form = std::make_unique<orlenth::TOrlenth>();
-        orlenth::TCustomForm::SetMainForm(form.get());
-        form->Show();
-        if (!screenshot.isEmpty()) {
-            QTimer::singleShot(0, [&] {
-                const QPixmap shot = form->Widget()->grab();
-                if (!shot.save(QString::fromLocal8Bit(screenshot), "PNG"))
-                    std::fprintf(stderr, "orlenth: cannot write %s\n", screenshot.constData());
-                QApplication::quit();
-            });
-        }
-        // 4. The loop, until the main window closes.
-        QApplication::exec();
-    } catch (const std::exception& e) {
-        app.ShowException(e);
-    } catch (...) {
-        app.ShowUnknownException();
-    }
-    // 5.
-    return 0;
+    return orlenth::RunProgram(argc, argv);
 }

@@ -3,6 +3,8 @@
 
 #include "tests/app/AppFixture.h"
 
+#include "app/FormDescription.h"
+#include "app/Program.h"
 #include "app/Unit1main.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/ListBox.h"
@@ -12,6 +14,7 @@
 #include "framework/ui/TabSet.h"
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
+#include "resource/EmbeddedStreams.h"
 #include "resource/TextEncoding.h"
 
 #include <QDir>
@@ -150,6 +153,24 @@ private slots:
         TOrlenth form;
         QCOMPARE(rec.boxes.size(), std::size_t{1});
         QCOMPARE(rec.boxes[0].text, QStringLiteral("Cannot open file ") + file + QLatin1Char('.'));
+    }
+
+    void damagedDescriptionIsReportedAndTheProgramReturnsZero() {
+        auto& rec = apptest::SetUpProgram();
+        const std::string whole(EmbeddedStream("TORLENTH"));
+        const std::string cut = whole.substr(0, whole.size() / 2);
+        SetDescriptionSource([&](const std::string& name) {
+            return name == "TORLENTH" ? std::string_view(cut) : EmbeddedStream(name);
+        });
+        const char* argv[] = {"orlenth"};
+        const int status = RunProgram(1, argv);
+        SetDescriptionSource(nullptr);
+        QCOMPARE(status, 0);
+        QCOMPARE(rec.boxes.size(), std::size_t{1});
+        QCOMPARE(rec.boxes[0].icon, TMessageIcon::Stop);
+        QVERIFY2(rec.boxes[0].text.endsWith(QStringLiteral("Stream read error")),
+                 qPrintable(rec.boxes[0].text));
+        QVERIFY(rec.modalWindows.empty()); // the splash comes only after the description
     }
 
     void marginsRuleAt500Pixels() {

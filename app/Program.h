@@ -1,0 +1,14 @@
+#pragma once
+// The program entry's steps after Qt's application object exists: the application
+// object's title and arguments, the main window, the message loop.
+
+namespace orlenth {
+
+// Runs the program and returns 0 in every case: a failure that escapes start-up or the
+// loop (a damaged description, say) is shown in the error box first. With the
+// environment variable ORLENTH_SCREENSHOT=FILE set, modal windows close at once,
+// messages go to standard error, and a PNG of the main window is saved to FILE once it
+// has been painted, which ends the loop. A QApplication must exist.
+int RunProgram(int argc, const char* const* argv);
+
+} // namespace orlenth
