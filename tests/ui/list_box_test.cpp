@@ -152,13 +152,8 @@ TEST(ListBox, RowsPastTheBottomBringTheScrollBar) {
     EXPECT_EQ(l.list->ScrollArea()->verticalScrollBar()->maximum(), 0);
     l.list->Items()->Add("row 5");
     EXPECT_EQ(l.list->ScrollArea()->verticalScrollBar()->maximum(), 1);
-    l.list->Widget()->show();
-    QApplication::processEvents();
-    EXPECT_TRUE(l.list->ScrollArea()->verticalScrollBar()->isVisible());
     l.list->Items()->Clear();
-    QApplication::processEvents();
-    EXPECT_FALSE(l.list->ScrollArea()->verticalScrollBar()->isVisible());
-    l.list->Widget()->hide();
+    EXPECT_EQ(l.list->ScrollArea()->verticalScrollBar()->maximum(), 0);
 }
 
 TEST(ListBox, FocusRectangle) {

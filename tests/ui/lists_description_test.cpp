@@ -36,15 +36,11 @@ public slots:
 
 namespace {
 
-// Splitter1, Panel1 (tab strip and list) and the tool strip's speed slider, copied from
-// resource/descriptions/TOrlenth.txt.
+// The window's font and colours, Splitter1, Panel1 (tab strip and list) and the tool
+// strip's speed slider, copied from resource/descriptions/TOrlenth.txt.
 const char* kMainWindowPart = R"txt(object Orlenth: TListsForm
-  Left = 188
-  Top = 106
   Width = 727
   Height = 466
-  BorderIcons = [biSystemMenu, biMinimize, biMaximize]
-  BorderStyle = bsSizeable
   BorderWidth = 5
   Color = 0x00EFF3F7
   Font.Charset = ANSI_CHARSET
@@ -52,9 +48,6 @@ const char* kMainWindowPart = R"txt(object Orlenth: TListsForm
   Font.Height = -13
   Font.Name = "宋体"
   Font.Style = []
-  OldCreateOrder = false
-  PixelsPerInch = 96
-  TextHeight = 13
   object Splitter1: TSplitter
     Left = 204
     Top = 24

@@ -70,14 +70,6 @@ struct Frame {
 
 } // namespace
 
-TEST(Splitter, FindsTheControlItResizes) {
-    Frame f;
-    EXPECT_EQ(f.splitter->ResizedControl(), f.left);
-    EXPECT_EQ(f.splitter->Bounds(), QRect(100, 0, 3, 300));
-    f.left->SetVisible(false);
-    EXPECT_EQ(f.splitter->ResizedControl(), nullptr) << "a hidden panel is not resized";
-}
-
 TEST(Splitter, DragResizesTheLeftControlWithinMinSize) {
     struct Row {
         const char* name;
