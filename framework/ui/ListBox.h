@@ -1,6 +1,9 @@
 #pragma once
 // A list of text rows, one of which may be selected. Only the rows in sight are drawn, so
 // a folder of tens of thousands of titles scrolls as lightly as a handful.
+// The user's selections go to OnClick: a press on a row selects it and reports it, even
+// when it was selected already (a title is opened again); the arrow keys, Page Up/Down,
+// Home and End report only when they move the selection.
 
 #include "framework/ui/Control.h"
 #include "framework/ui/Font.h"
