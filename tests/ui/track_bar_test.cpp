@@ -1,0 +1,110 @@
+// The speed slider: every change of its position, by the program or the user, reaches
+// OnChange once; the position stays within Min … Max.
+
+#include "framework/ui/TrackBar.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+
+using namespace orlenth;
+
+namespace trackbartest {
+
+class TOwner : public TComponent {
+    Q_OBJECT
+public:
+    std::vector<int> seen;
+    TTrackBar* bar = nullptr;
+public slots:
+    void TrackBar1Change(orlenth::TComponent* sender) {
+        EXPECT_EQ(sender, bar);
+        seen.push_back(bar->Position());
+    }
+};
+
+} // namespace trackbartest
+
+namespace {
+
+struct Bound {
+    trackbartest::TOwner owner;
+    TTrackBar* bar;
+    Bound() : bar(new TTrackBar(&owner)) {
+        owner.bar = bar;
+        bar->BindEvent("OnChange", &owner, FindHandler(owner, "TrackBar1Change"));
+        bar->SetMax(300);
+        bar->SetMin(1);
+        owner.seen.clear();
+    }
+};
+
+} // namespace
+
+TEST(TrackBar, ProgramChangesAreClampedAndReported) {
+    struct Row {
+        const char* name;
+        int start;
+        int set;
+        int expected;
+        bool reported;
+    } rows[] = {
+        {"inside", 1, 150, 150, true},
+        {"above_max", 1, 999, 300, true},
+        {"below_min", 150, -5, 1, true},
+        {"same_position", 150, 150, 150, false},
+        {"clamped_to_where_it_is", 300, 301, 300, false},
+    };
+    for (const auto& r : rows) {
+        Bound b;
+        b.bar->SetPosition(r.start);
+        b.owner.seen.clear();
+        b.bar->SetPosition(r.set);
+        EXPECT_EQ(b.bar->Position(), r.expected) << r.name;
+        EXPECT_EQ(b.bar->Slider()->value(), r.expected) << r.name;
+        EXPECT_EQ(b.owner.seen, r.reported ? std::vector<int>{r.expected} : std::vector<int>{})
+            << r.name;
+    }
+}
+
+TEST(TrackBar, NarrowingTheRangePullsThePositionInAndReportsIt) {
+    Bound b;
+    b.bar->SetPosition(250);
+    b.owner.seen.clear();
+    b.bar->SetMax(200);
+    EXPECT_EQ(b.bar->Position(), 200);
+    EXPECT_EQ(b.owner.seen, std::vector<int>{200});
+    b.bar->SetMin(220);
+    EXPECT_EQ(b.bar->Max(), 220) << "the maximum follows a minimum above it";
+    EXPECT_EQ(b.bar->Position(), 220);
+}
+
+TEST(TrackBar, UserChangesAreReportedOnce) {
+    Bound b;
+    b.bar->SetPosition(150);
+    b.owner.seen.clear();
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(b.bar->Slider(), &right);
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(b.bar->Slider(), &end);
+    EXPECT_EQ(b.owner.seen, (std::vector<int>{151, 300}));
+    EXPECT_EQ(b.bar->Position(), 300);
+    QApplication::sendEvent(b.bar->Slider(), &end);
+    EXPECT_EQ(b.owner.seen.size(), 2u) << "no move, no report";
+}
+
+TEST(TrackBar, NothingIsReportedWhileLoading) {
+    Bound b;
+    b.bar->SetLoading();
+    // The description's order: Max and Min before Position, but any order must do.
+    b.bar->SetPosition(150);
+    b.bar->SetMax(300);
+    b.bar->SetMin(1);
+    b.bar->Loaded();
+    EXPECT_TRUE(b.owner.seen.empty());
+    EXPECT_EQ(b.bar->Position(), 150);
+    EXPECT_EQ(b.bar->Slider()->value(), 150);
+    EXPECT_EQ(b.bar->Slider()->maximum(), 300);
+}
+
+#include "track_bar_test.moc"
