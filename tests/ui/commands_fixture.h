@@ -11,8 +11,14 @@
 #include <QPoint>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace commandstest {
 
