@@ -116,3 +116,6 @@ private:
 QByteArray StoredFaceName(const QString& chosenFace, const QByteArray& current);
 
 } // namespace orlenth
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(orlenth::TFontDialog::TFontDialogOptions)
+Q_DECLARE_OPERATORS_FOR_FLAGS(orlenth::TColorDialog::TColorDialogOptions)

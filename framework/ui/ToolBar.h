@@ -105,3 +105,5 @@ private:
 };
 
 } // namespace orlenth
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(orlenth::TToolBar::TEdgeBorders)
