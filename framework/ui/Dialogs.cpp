@@ -1,8 +1,11 @@
 #include "framework/ui/Dialogs.h"
 
+#include <QColorDialog>
 #include <QDialog>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFontDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -53,6 +56,25 @@ std::unique_ptr<TDialogs>& current() {
 }
 
 } // namespace
+
+void TDialogs::ExecMenu(QMenu& menu, const QPoint& globalPos) {
+    menu.exec(globalPos);
+}
+
+bool TDialogs::ChooseFont(QFont& font, QColor&, QWidget* owner) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, owner);
+    if (ok) font = chosen;
+    return ok;
+}
+
+bool TDialogs::ChooseColor(QColor& color, QWidget* owner) {
+    const QColor chosen = QColorDialog::getColor(color, owner);
+    // An invalid colour is how the dialog says it was cancelled.
+    if (!chosen.isValid()) return false;
+    color = chosen;
+    return true;
+}
 
 TDialogs& Dialogs() {
     return *current();

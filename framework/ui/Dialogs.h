@@ -7,6 +7,10 @@
 #include <functional>
 #include <memory>
 
+class QColor;
+class QFont;
+class QMenu;
+class QPoint;
 class QWidget;
 
 namespace orlenth {
@@ -27,6 +31,15 @@ public:
     virtual void MessageBox(const TMessageBoxRequest& request) = 0;
     // Runs a window modally and returns when it has closed.
     virtual int RunModal(QWidget& window) = 0;
+    // Runs a pop-up menu at a point on the screen; returns when it has closed, after the
+    // chosen action (if any) has been triggered.
+    virtual void ExecMenu(QMenu& menu, const QPoint& globalPos);
+    // Lets the user choose a font and its colour, starting from the values given. On
+    // confirmation both are replaced and the result is true; on cancel neither changes.
+    // The default dialog offers no colour, so it leaves the colour as it was.
+    virtual bool ChooseFont(QFont& font, QColor& color, QWidget* owner);
+    // Lets the user choose a colour; the same contract as ChooseFont.
+    virtual bool ChooseColor(QColor& color, QWidget* owner);
 };
 
 // The dialogs in use: Qt's own unless a test has installed others.

@@ -1,0 +1,157 @@
+#include "framework/ui/Menus.h"
+
+#include "framework/Errors.h"
+#include "framework/Filer.h"
+#include "framework/ui/Dialogs.h"
+#include "resource/TextEncoding.h"
+
+#include <QMenu>
+
+#include <algorithm>
+
+namespace orlenth {
+
+namespace {
+
+QString unicodeOf(const QByteArray& gbk) {
+    return GbkToUnicode(std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
+}
+
+} // namespace
+
+TMenuItem::TMenuItem(TComponent* owner)
+    : TComponent(owner), TActionClient(static_cast<TComponent&>(*this)),
+      windowShortCut_([this] { Click(); }) {
+    QObject::connect(&qtAction_, &QAction::triggered, this, [this] {
+        // Qt toggles a checkable action on its own; the item's state is the one that counts.
+        qtAction_.setChecked(checked_);
+        Click();
+    });
+}
+
+TMenuItem::~TMenuItem() {
+    SetMenu(nullptr);
+}
+
+void TMenuItem::SetAction(TAction* action) {
+    TActionClient::SetAction(action);
+    UpdateShortCut();
+}
+
+void TMenuItem::SetCaption(const QByteArray& c) {
+    caption_ = c;
+    UpdateQtAction();
+}
+
+void TMenuItem::SetChecked(bool c) {
+    checked_ = c;
+    UpdateQtAction();
+}
+
+void TMenuItem::SetEnabled(bool e) {
+    enabled_ = e;
+    UpdateQtAction();
+    windowShortCut_.SetEnabled(enabled_ && visible_);
+}
+
+void TMenuItem::SetHint(const QByteArray& h) {
+    hint_ = h;
+    UpdateQtAction();
+}
+
+void TMenuItem::SetShortCut(int s) {
+    shortCut_ = s;
+    UpdateQtAction();
+    UpdateShortCut();
+}
+
+void TMenuItem::SetVisible(bool v) {
+    visible_ = v;
+    UpdateQtAction();
+    windowShortCut_.SetEnabled(enabled_ && visible_);
+}
+
+void TMenuItem::UpdateShortCut() {
+    // Two bindings of one key in a window would make it ambiguous, and neither would run.
+    if (Action() && Action()->ShortCut() == shortCut_)
+        windowShortCut_.Unbind();
+    else
+        windowShortCut_.Bind(*this, shortCut_);
+    windowShortCut_.SetEnabled(enabled_ && visible_);
+}
+
+void TMenuItem::UpdateQtAction() {
+    qtAction_.setSeparator(IsSeparator());
+    QString text = unicodeOf(caption_);
+    if (menu_ && menu_->AutoHotkeys() == TPopupMenu::maManual)
+        text.replace(QStringLiteral("&"), QStringLiteral("&&"));
+    // The text after a tab is the menu's shortcut column: the shortcut's own name, never
+    // run from the menu (the window-wide binding does that).
+    const QString keys = ShortCutToText(shortCut_);
+    if (!keys.isEmpty()) text += u'\t' + keys;
+    qtAction_.setText(text);
+    qtAction_.setCheckable(checked_);
+    qtAction_.setChecked(checked_);
+    qtAction_.setEnabled(enabled_);
+    qtAction_.setVisible(visible_);
+    qtAction_.setStatusTip(unicodeOf(hint_));
+    qtAction_.setToolTip(unicodeOf(hint_));
+}
+
+void TMenuItem::Click() {
+    if (!enabled_ || IsSeparator()) return;
+    if (Fire("OnClick", Q_ARG(orlenth::TComponent*, this))) return;
+    if (TAction* a = Action()) a->Execute();
+}
+
+void TMenuItem::SetMenu(TPopupMenu* menu) {
+    if (menu == menu_) return;
+    if (menu_) {
+        auto& v = menu_->items_;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    menu_ = menu;
+    if (menu_) menu_->items_.push_back(this);
+    UpdateQtAction();
+}
+
+void TMenuItem::ReadState(TReader& reader) {
+    if (auto* menu = qobject_cast<TPopupMenu*>(reader.Parent())) SetMenu(menu);
+    TComponent::ReadState(reader);
+}
+
+void TMenuItem::Loaded() {
+    TComponent::Loaded();
+    // The action is bound only now, and the window may not have been reachable before.
+    UpdateShortCut();
+}
+
+TPopupMenu::TPopupMenu(TComponent* owner) : TPopupMenuBase(owner) {}
+
+TPopupMenu::~TPopupMenu() {
+    while (!items_.empty()) items_.back()->SetMenu(nullptr);
+}
+
+void TPopupMenu::SetAutoHotkeys(TMenuAutoFlag f) {
+    autoHotkeys_ = f;
+    for (TMenuItem* i : items_) i->UpdateQtAction();
+}
+
+TMenuItem* TPopupMenu::Item(int index) const {
+    if (index < 0 || index >= Count()) throw EListError::indexOutOfBounds(index);
+    return items_[static_cast<std::size_t>(index)];
+}
+
+void TPopupMenu::Popup(const QPoint& globalPos) {
+    if (!menu_) menu_ = std::make_unique<QMenu>();
+    // Built afresh each time: items may have joined, left or moved since the last time.
+    menu_->clear();
+    for (TMenuItem* i : items_) menu_->addAction(i->QtAction());
+    Dialogs().ExecMenu(*menu_, globalPos);
+}
+
+void TPopupMenu::GetChildren(const ChildProc& proc, TComponent*) {
+    for (TMenuItem* i : items_) proc(i);
+}
+
+} // namespace orlenth

@@ -1,0 +1,118 @@
+// The font and colour dialogs through a seam that answers at once.
+
+#include "commands_fixture.h"
+
+#include "framework/ui/CommonDialogs.h"
+
+#include "resource/TextEncoding.h"
+
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+using namespace orlenth;
+using commandstest::TCommandsForm;
+using commandstest::TFakeDialogs;
+
+namespace {
+
+QByteArray gbk(const char* utf8) {
+    const std::string s = UnicodeToGbk(QString::fromUtf8(utf8));
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+class CommonDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallFontSubstitutions();
+        SetDialogs(std::make_unique<TFakeDialogs>(log));
+    }
+    void TearDown() override { SetDialogs(nullptr); }
+
+    TFakeDialogs::Log log;
+    TCommandsForm form;
+};
+
+} // namespace
+
+TEST_F(CommonDialogTest, FontOfferedInWholePointsAndTakenBackAsPixelHeight) {
+    auto* dialog = new TFontDialog(&form);
+    dialog->Font()->SetName(gbk("宋体"));
+    dialog->Font()->SetHeight(-14);
+    ASSERT_TRUE(dialog->Execute()) << "confirmed unchanged";
+    EXPECT_EQ(log.offeredFont.pointSize(), 11);
+    EXPECT_EQ(log.offeredFont.family(), QString::fromUtf8("宋体"));
+    EXPECT_EQ(log.owner, form.Widget());
+    EXPECT_EQ(dialog->Font()->Height(), -14) << "a size left as offered keeps its height";
+    EXPECT_EQ(dialog->Font()->Name(), gbk("宋体"));
+    EXPECT_EQ(dialog->Font()->Color(), kSystemColor | 8) << "still the window-text colour";
+
+    log.editFont = [](QFont& f, QColor& c) {
+        f.setPointSize(12);
+        f.setBold(true);
+        c = QColor(0x11, 0x22, 0x33);
+    };
+    ASSERT_TRUE(dialog->Execute());
+    EXPECT_EQ(dialog->Font()->Height(), -16);
+    EXPECT_EQ(dialog->Font()->Style(), TFont::TFontStyles(TFont::fsBold));
+    EXPECT_EQ(dialog->Font()->Color(), 0x00332211);
+
+    log.editFont = [](QFont& f, QColor&) { f.setPixelSize(20); };
+    ASSERT_TRUE(dialog->Execute());
+    EXPECT_EQ(dialog->Font()->Height(), -20) << "a pixel size is taken as it is";
+}
+
+TEST_F(CommonDialogTest, ACancelledFontChangesNothing) {
+    TFontDialog dialog(&form);
+    log.confirm = false;
+    log.editFont = [](QFont& f, QColor& c) {
+        f.setPointSize(30);
+        f.setFamily("Other");
+        c = Qt::red;
+    };
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_EQ(dialog.Font()->Height(), -11);
+    EXPECT_EQ(dialog.Font()->Name(), "MS Sans Serif");
+    EXPECT_EQ(dialog.Font()->Color(), kSystemColor | 8);
+}
+
+TEST(StoredFaceNames, ChosenFacesMapBackToStoredNames) {
+    InstallFontSubstitutions();
+    struct Row {
+        const char* name;
+        const char* chosen;
+        const char* current;
+        const char* stored;
+    } rows[] = {
+        {"song_face", "AR PL UMing CN", "MS Sans Serif", "宋体"},
+        {"song_face_other_case", "ar pl uming cn", "MS Sans Serif", "宋体"},
+        {"song_face_over_a_kai_fallback", "AR PL UMing CN", "楷体_GB2312", "宋体"},
+        {"kai_face", "AR PL UKai CN", "宋体", "楷体_GB2312"},
+        {"stored_name_itself", "楷体_GB2312", "宋体", "楷体_GB2312"},
+        {"second_song_face", "AR PL UMing TW", "MS Sans Serif", "宋体"},
+        {"stand_in_keeps_current_name", "DejaVu Sans", "MS Sans Serif", "MS Sans Serif"},
+        {"other_face_by_its_name", "Noto Sans Mono", "宋体", "Noto Sans Mono"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(StoredFaceName(QString::fromUtf8(r.chosen), gbk(r.current)), gbk(r.stored))
+            << r.name;
+}
+
+TEST_F(CommonDialogTest, ColourConfirmedOrCancelled) {
+    TColorDialog dialog(&form);
+    dialog.SetColor(0x00E7FAF0);
+    log.editColor = [](QColor& c) { c = QColor(0x10, 0x20, 0x30); };
+    log.confirm = false;
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_EQ(log.offeredColor, QColor(0xF0, 0xFA, 0xE7));
+    EXPECT_EQ(dialog.Color(), 0x00E7FAF0);
+    log.confirm = true;
+    EXPECT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Color(), 0x00302010);
+    EXPECT_EQ(log.owner, form.Widget());
+
+    // A system colour confirmed as offered stays a system colour.
+    dialog.SetColor(kSystemColor | 15);
+    log.editColor = nullptr;
+    EXPECT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Color(), kSystemColor | 15);
+}
