@@ -34,9 +34,7 @@ void TMemoLines::SetStrings(const QByteArrayList& lines) {
     memo_.SetText(std::move(text));
 }
 
-TMemo::TMemo(TComponent* owner)
-    : TControl(owner), lines_(*this),
-      engine_(std::make_unique<text::WrapEngine>(font_.PageFont(), 0)) {
+TMemo::TMemo(TComponent* owner) : TControl(owner), lines_(*this) {
     auto* w = new QWidget;
     w->hide();
     SetWidget(w);
@@ -66,30 +64,45 @@ void TMemo::Loaded() {
 }
 
 void TMemo::SetText(QByteArray gbk) {
-    engine_->setText(std::move(gbk));
+    if (engine_) {
+        engine_->setText(std::move(gbk));
+        return;
+    }
+    if (static_cast<std::size_t>(gbk.size()) > text::kMemoCapacity)
+        throw EOutOfResources(formatMessage(Msg::MemoCapacity));
+    pendingText_ = std::move(gbk);
 }
 
 const QByteArray& TMemo::Text() const {
-    return engine_->text();
+    return engine_ ? engine_->text() : pendingText_;
 }
 
-void TMemo::SyncEngine() {
-    engine_->setWidth(wordWrap_ ? std::max(0, Width()) : INT_MAX);
+text::WrapEngine& TMemo::Engine() {
+    const int width = wordWrap_ ? std::max(0, Width()) : INT_MAX;
+    if (!engine_) {
+        // Measuring a font costs tens of milliseconds, so the engine is made only once
+        // lines are wanted, in the font the memo has by then.
+        engine_ = std::make_unique<text::WrapEngine>(font_.PageFont(), width);
+        engine_->setText(std::move(pendingText_));
+        pendingText_ = QByteArray();
+        fontChanged_ = false;
+    }
+    engine_->setWidth(width);
     if (fontChanged_) {
         fontChanged_ = false;
         engine_->setFont(font_.PageFont());
     }
+    return *engine_;
 }
 
 int TMemo::LineCount() {
-    SyncEngine();
-    return static_cast<int>(engine_->lineCount());
+    return static_cast<int>(Engine().lineCount());
 }
 
 QByteArray TMemo::Line(int i) {
-    SyncEngine();
+    text::WrapEngine& engine = Engine();
     if (i < 0) throw EListError::indexOutOfBounds(i);
-    return engine_->line(static_cast<std::size_t>(i));
+    return engine.line(static_cast<std::size_t>(i));
 }
 
 } // namespace orlenth

@@ -102,12 +102,14 @@ public:
     void Loaded() override;
 
 private:
-    // Brings the engine's width and font up to date; it re-wraps only if they changed.
-    void SyncEngine();
+    // The engine, made on first use, with its width and font brought up to date; it
+    // re-wraps only if they changed.
+    text::WrapEngine& Engine();
 
     TMemoLines lines_;
     TFont font_;
     std::unique_ptr<text::WrapEngine> engine_;
+    QByteArray pendingText_; // the text until the engine exists
     TAlignment alignment_ = taLeftJustify;
     TBorderStyle borderStyle_ = bsSingle;
     TScrollStyle scrollBars_ = ssNone;
