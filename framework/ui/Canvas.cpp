@@ -2,7 +2,6 @@
 
 #include "resource/TextEncoding.h"
 
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 
@@ -54,7 +53,22 @@ QString unicodeOf(const QByteArray& gbk) {
 
 } // namespace
 
-TCanvas::TCanvas() : palette_(QGuiApplication::palette()) {}
+TCanvas::TCanvas() : palette_(QGuiApplication::palette()) {
+    QObject::connect(&font_, &TFont::Changed, &font_, [this] {
+        pageFont_.reset();
+        metrics_.reset();
+    });
+}
+
+const QFont& TCanvas::PageFont() const {
+    if (!pageFont_) pageFont_ = font_.PageFont();
+    return *pageFont_;
+}
+
+const QFontMetrics& TCanvas::Metrics() const {
+    if (!metrics_) metrics_.emplace(PageFont());
+    return *metrics_;
+}
 
 TCanvas::~TCanvas() = default;
 
@@ -195,8 +209,7 @@ void TCanvas::DrawRun(QPoint from, QPoint step, int length) {
 }
 
 void TCanvas::TextOut(int x, int y, const QByteArray& gbk) {
-    const QFont font = font_.PageFont();
-    const QFontMetrics metrics(font);
+    const QFontMetrics& metrics = Metrics();
     const QString text = unicodeOf(gbk);
     const int width = metrics.horizontalAdvance(text);
     penPos_ = QPoint(x + width, y);
@@ -206,19 +219,18 @@ void TCanvas::TextOut(int x, int y, const QByteArray& gbk) {
     if (brush_.Style() == TBrush::bsSolid)
         painter_->fillRect(cell & clipRect_, Resolve(brush_.Color()));
     painter_->save();
-    painter_->setFont(font);
+    painter_->setFont(PageFont());
     painter_->setPen(Resolve(font_.Color()));
     painter_->drawText(QPoint(x, y + metrics.ascent()), text);
     painter_->restore();
 }
 
 int TCanvas::TextWidth(const QByteArray& gbk) const {
-    return QFontMetrics(font_.PageFont()).horizontalAdvance(unicodeOf(gbk));
+    return Metrics().horizontalAdvance(unicodeOf(gbk));
 }
 
 int TCanvas::TextHeight(const QByteArray&) const {
-    const QFontMetrics metrics(font_.PageFont());
-    return metrics.ascent() + metrics.descent();
+    return Metrics().ascent() + Metrics().descent();
 }
 
 } // namespace orlenth

@@ -9,10 +9,12 @@
 #include "framework/ui/Font.h"
 
 #include <QByteArray>
+#include <QFontMetrics>
 #include <QPalette>
 #include <QRect>
 
 #include <functional>
+#include <optional>
 
 class QPainter;
 
@@ -121,6 +123,9 @@ public:
 
 private:
     QColor Resolve(int color) const;
+    // The font's QFont and metrics, made again only after the font changed.
+    const QFont& PageFont() const;
+    const QFontMetrics& Metrics() const;
     // False, after asking the owner to repaint, when there is no painter.
     bool CanDraw() const;
     // An axis-parallel run of `length` pixels from `from` along `step`, in the pen.
@@ -134,6 +139,8 @@ private:
     QPalette palette_;
     QPoint penPos_;
     std::function<void()> drawnOutside_;
+    mutable std::optional<QFont> pageFont_;
+    mutable std::optional<QFontMetrics> metrics_;
 };
 
 } // namespace orlenth

@@ -25,6 +25,7 @@ class TControlScrollBar : public TPersistent {
 public:
     explicit TControlScrollBar(QObject* parent = nullptr) : TPersistent(parent) {}
 
+    // Kept for the description; scrolling is always by whole pixels here.
     bool Smooth() const { return smooth_; }
     void SetSmooth(bool s) { smooth_ = s; }
     // With tracking, dragging the thumb scrolls as it moves; without, on release.
@@ -42,6 +43,10 @@ private:
     int increment_ = 8;
 };
 
+// Events: OnResize(sender) when the size of the whole area, as seen, changes: on its first
+// showing and on every later change of its bounds while shown (after its own layout; the
+// scroll bar coming or going is no resize). OnDblClick(sender) for a double click on the
+// area itself, not on a child.
 class TScrollBox : public TWinControl {
     Q_OBJECT
 public:
