@@ -1,28 +1,15 @@
-// The hidden wrap memo: its text from a description's Lines.Strings, display lines at
-// its width and font, bounds and capacity errors, and agreement with the page's canvas.
+// The hidden wrap memo: its text as Lines.Strings, display lines at its width and font,
+// bounds and capacity errors, and agreement with the page's canvas.
 
 #include "framework/ui/Canvas.h"
 #include "framework/ui/Memo.h"
 
-#include "framework/ClassRegistry.h"
 #include "framework/Errors.h"
-#include "resource/ComponentReader.h"
-#include "resource/DescriptionText.h"
 #include "resource/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
 using namespace orlenth;
-
-namespace memotest {
-
-class TMemoHost : public TComponent {
-    Q_OBJECT
-public:
-    explicit TMemoHost(TComponent* owner = nullptr) : TComponent(owner) {}
-};
-
-} // namespace memotest
 
 namespace {
 
@@ -37,35 +24,6 @@ QByteArray repeated(const char* utf8, int times) {
 }
 
 } // namespace
-
-TEST(Memo, LinesStringsFromADescription) {
-    RegisterColorIdents();
-    RegisterClass<TMemo>();
-    struct Row {
-        const char* name;
-        const char* lines;
-        QByteArray text;
-        int count;
-    } rows[] = {
-        {"one_empty_line", "    \"\"\n", "\r\n", 1},
-        {"two_lines", "    \"ab\"\n    \"cd\"\n", "ab\r\ncd\r\n", 2},
-        {"blank_between", "    \"ab\"\n    \"\"\n    \"cd\"\n", "ab\r\n\r\ncd\r\n", 3},
-    };
-    for (const Row& r : rows) {
-        const std::string text = std::string("object Host: TMemoHost\n  object Memo1: TMemo\n"
-                                             "    Width = 149\n    WordWrap = true\n"
-                                             "    Lines.Strings = (\n") +
-                                 r.lines + "    )\n  end\nend\n";
-        memotest::TMemoHost host;
-        ReadComponent(ParseDescriptionText(text, ".", "memo.txt"), host);
-        auto* memo = qobject_cast<TMemo*>(host.FindComponent("Memo1"));
-        ASSERT_NE(memo, nullptr) << r.name;
-        EXPECT_EQ(memo->Text(), r.text) << r.name;
-        EXPECT_EQ(memo->LineCount(), r.count) << r.name;
-        // Read back, the lines are what was stored.
-        EXPECT_EQ(memo->Lines()->Strings().size(), r.count) << r.name;
-    }
-}
 
 TEST(Memo, DisplayLineCountsOfHardBreaks) {
     struct Row {
@@ -91,6 +49,11 @@ TEST(Memo, DisplayLineCountsOfHardBreaks) {
         ASSERT_EQ(memo.LineCount(), r.count) << r.name;
         for (int i = 0; i < r.count; ++i) EXPECT_EQ(memo.Line(i), r.lines[i]) << r.name << i;
         EXPECT_EQ(memo.Lines()->Strings(), r.lines) << r.name;
+        // Stored back as Lines.Strings, each line ends in CR LF and the lines stay.
+        memo.Lines()->SetStrings(r.lines);
+        EXPECT_EQ(memo.Text(), r.lines.isEmpty() ? QByteArray() : r.lines.join("\r\n") + "\r\n")
+            << r.name;
+        EXPECT_EQ(memo.LineCount(), r.count) << r.name;
     }
 }
 
@@ -162,5 +125,3 @@ TEST(Memo, TextBeyondCapacityKeepsTheOldText) {
     EXPECT_EQ(memo.Text(), QByteArray("kept\r\n"));
     EXPECT_EQ(memo.Line(0), QByteArray("kept"));
 }
-
-#include "memo_test.moc"
