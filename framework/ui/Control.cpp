@@ -2,6 +2,7 @@
 
 #include "framework/Filer.h"
 #include "framework/IntegerIdents.h"
+#include "framework/ui/Font.h"
 #include "resource/TextEncoding.h"
 
 #include <QEvent>
@@ -71,18 +72,55 @@ void TControl::SetParent(TWinControl* parent) {
     parent_ = parent;
     if (parent_) {
         parent_->controls_.push_back(this);
-        if (widget_) {
-            widget_->setParent(parent_->ClientWidget());
-            widget_->setVisible(visible_);
-        }
+        if (widget_) widget_->setParent(parent_->ClientWidget());
+        PlaceWidget();
         parent_->Realign();
     }
 }
 
 void TControl::PlaceWidget() {
     if (!widget_) return;
-    widget_->setGeometry(bounds_);
-    if (parent_) widget_->setVisible(visible_);
+    if (placementHolds_ > 0) {
+        placementPending_ = true;
+        return;
+    }
+    placementPending_ = false;
+    if (parent_)
+        parent_->PlaceChild(*this);
+    else
+        widget_->setGeometry(bounds_);
+    WidgetPlaced();
+}
+
+void TControl::ReleasePlacement(bool later) {
+    if (placementHolds_ > 0) --placementHolds_;
+    if (placementHolds_ > 0 || !placementPending_) return;
+    auto apply = [this] {
+        if (placementHolds_ > 0 || !placementPending_) return;
+        PlaceWidget();
+        if (parent_ && align_ != alNone) parent_->Realign(this);
+    };
+    if (later)
+        QMetaObject::invokeMethod(this, apply, Qt::QueuedConnection);
+    else
+        apply();
+}
+
+const TFont* TControl::ParentFontSource() const {
+    for (const TWinControl* p = parent_; p; p = p->Parent()) {
+        const QVariant takesParents = p->property("ParentFont");
+        if (takesParents.isValid() && takesParents.toBool()) continue;
+        if (auto* font = qobject_cast<const TFont*>(p->property("Font").value<QObject*>()))
+            return font;
+    }
+    return nullptr;
+}
+
+std::optional<int> TControl::ParentColorSource() const {
+    if (!parent_) return std::nullopt;
+    const QVariant c = parent_->property("Color");
+    if (!c.isValid() || c.typeId() != QMetaType::Int) return std::nullopt;
+    return c.toInt();
 }
 
 void TControl::SetBounds(const QRect& r) {
@@ -98,8 +136,10 @@ void TControl::SetAlign(TAlign a) {
 
 void TControl::SetVisible(bool v) {
     visible_ = v;
-    if (widget_ && parent_) widget_->setVisible(v);
-    if (parent_) parent_->Realign(this);
+    if (parent_) {
+        PlaceWidget();
+        parent_->Realign(this);
+    }
 }
 
 void TControl::SetCursor(int c) {
@@ -193,6 +233,22 @@ TWinControl::~TWinControl() {
     // while they do.
     aligning_ = true;
     while (!controls_.empty()) controls_.back()->SetParent(nullptr);
+}
+
+void TWinControl::PlaceChild(TControl& child) {
+    SetChildWidget(child, child.bounds_, QPoint(0, 0), child.visible_);
+}
+
+void TWinControl::SetChildWidget(TControl& child, const QRect& geometry, QPoint origin,
+                                 bool shown) {
+    QWidget* w = child.widget_;
+    if (!w) return;
+    w->setGeometry(geometry);
+    w->setVisible(shown);
+    if (origin != child.widgetOrigin_) {
+        child.widgetOrigin_ = origin;
+        w->update();
+    }
 }
 
 QRect TWinControl::AlignArea() const {

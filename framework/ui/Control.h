@@ -10,10 +10,12 @@
 #include <QRect>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 namespace orlenth {
 
+class TFont;
 class TWinControl;
 
 // What a control's PopupMenu property holds: a menu that can show itself at a point on
@@ -93,6 +95,20 @@ public:
     TPopupMenuBase* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(TPopupMenuBase* menu);
 
+    // Where the widget's top-left corner lies in the control's own coordinates: (0, 0)
+    // unless the parent shows only a part of the control (a scrolling area cuts its
+    // children to what is visible), so that a control that paints itself can paint in its
+    // own coordinates whatever part its widget shows.
+    QPoint WidgetOrigin() const { return widgetOrigin_; }
+
+    // The font a control with ParentFont set takes: that of the nearest ancestor that has a
+    // Font property and does not itself take its parent's (one without a ParentFont
+    // property, like a form, counts as having its own). Null when no ancestor has a font.
+    const TFont* ParentFontSource() const;
+    // The Color property of the parent, for controls with ParentColor set; nothing when
+    // there is no parent or it has no such property.
+    std::optional<int> ParentColorSource() const;
+
     // A control is placed by its parent; it has no designer position of its own.
     bool HasDesignPosition() const override { return false; }
     // Joins the windowed control whose children are being read.
@@ -102,8 +118,19 @@ public:
 protected:
     // Concrete controls create their widget in their constructor and hand it over here.
     void SetWidget(QWidget* widget);
-    // Applies the bounds to the widget without asking the parent to realign.
+    // Applies the bounds to the widget without asking the parent to realign: through the
+    // parent's PlaceChild, or as they are for a control without a parent. While placement
+    // is held, only the wish is kept.
     void PlaceWidget();
+    // Called after every placement of the widget (its size may have changed).
+    virtual void WidgetPlaced() {}
+    // Holding placement keeps bounds changes (they still change Bounds()) away from the
+    // widget until released; a control that may be resized by its own paint handler holds
+    // it while painting. Nested holds count. When the last hold ends and bounds changed
+    // meanwhile, they are applied at once or, with `later`, from the event loop (where a
+    // placement made in between has already done it).
+    void HoldPlacement() { ++placementHolds_; }
+    void ReleasePlacement(bool later = false);
 
 private:
     friend class TWinControl;
@@ -117,6 +144,9 @@ private:
     bool showHint_ = false;
     bool parentShowHint_ = true;
     QPointer<TPopupMenuBase> popupMenu_;
+    QPoint widgetOrigin_;
+    int placementHolds_ = 0;
+    bool placementPending_ = false;
 
     void ApplyHint();
 };
@@ -141,12 +171,19 @@ public:
     virtual QRect AlignArea() const;
     // The widget children are placed on.
     virtual QWidget* ClientWidget() const { return Widget(); }
+    // Puts a child's widget where its bounds say, shown when the child is visible. A
+    // control whose children live in other coordinates (a scrolling area) overrides it.
+    virtual void PlaceChild(TControl& child);
 
     // Children are written after the control's properties, in the order they were placed.
     void GetChildren(const ChildProc& proc, TComponent* root) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Sets a child's widget geometry (in ClientWidget() coordinates), the child-local point
+    // that geometry's top-left shows, and whether the widget is shown. A changed origin
+    // repaints the child, as its widget shows other content where it stands.
+    static void SetChildWidget(TControl& child, const QRect& geometry, QPoint origin, bool shown);
 
 private:
     friend class TControl;

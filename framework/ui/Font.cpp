@@ -1,5 +1,6 @@
 #include "framework/ui/Font.h"
 
+#include "framework/text/PageFont.h"
 #include "resource/TextEncoding.h"
 
 #include <QFontDatabase>
@@ -9,6 +10,31 @@
 namespace orlenth {
 
 TFont::TFont(QObject* parent) : TPersistent(parent) {}
+
+void TFont::SetCharset(TFontCharset c) {
+    charset_ = c;
+    emit Changed();
+}
+
+void TFont::SetColor(int c) {
+    color_ = c;
+    emit Changed();
+}
+
+void TFont::SetHeight(int h) {
+    height_ = h;
+    emit Changed();
+}
+
+void TFont::SetName(const QByteArray& n) {
+    name_ = n;
+    emit Changed();
+}
+
+void TFont::SetStyle(TFontStyles s) {
+    style_ = s;
+    emit Changed();
+}
 
 int TFont::SizeInPoints() const {
     // At 96 pixels per inch a point is 4/3 pixels; the character height is what a
@@ -28,6 +54,17 @@ QFont TFont::ToQFont() const {
     return f;
 }
 
+QFont TFont::PageFont() const {
+    QFont f = text::pageFont(
+        GbkToUnicode(std::string_view(name_.constData(), static_cast<std::size_t>(name_.size()))),
+        std::max(1, height_ < 0 ? -height_ : height_));
+    f.setBold(style_.testFlag(fsBold));
+    f.setItalic(style_.testFlag(fsItalic));
+    f.setUnderline(style_.testFlag(fsUnderline));
+    f.setStrikeOut(style_.testFlag(fsStrikeOut));
+    return f;
+}
+
 void TFont::Assign(const TPersistent* source) {
     if (const auto* f = qobject_cast<const TFont*>(source)) {
         charset_ = f->charset_;
@@ -35,6 +72,7 @@ void TFont::Assign(const TPersistent* source) {
         height_ = f->height_;
         name_ = f->name_;
         style_ = f->style_;
+        emit Changed();
         return;
     }
     TPersistent::Assign(source);

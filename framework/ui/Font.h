@@ -30,22 +30,33 @@ public:
     explicit TFont(QObject* parent = nullptr);
 
     TFontCharset Charset() const { return charset_; }
-    void SetCharset(TFontCharset c) { charset_ = c; }
+    void SetCharset(TFontCharset c);
     int Color() const { return color_; }
-    void SetColor(int c) { color_ = c; }
+    void SetColor(int c);
     // Negative: the character height in pixels; positive: the cell height.
     int Height() const { return height_; }
-    void SetHeight(int h) { height_ = h; }
+    void SetHeight(int h);
     // The face name as GBK bytes.
     QByteArray Name() const { return name_; }
-    void SetName(const QByteArray& n) { name_ = n; }
+    void SetName(const QByteArray& n);
     TFontStyles Style() const { return style_; }
-    void SetStyle(TFontStyles s) { style_ = s; }
+    void SetStyle(TFontStyles s);
 
     // Whole points at 96 pixels per inch, as a font dialog shows them.
     int SizeInPoints() const;
+    // The font for captions and controls: the stored face name as it is, left to the
+    // substitutions below.
     QFont ToQFont() const;
+    // The font the reading page draws with and the wrap engine measures with: the face
+    // matched by text::pageFont, the character height as pixel size (a positive, cell
+    // height is taken as it is), and the style. Both take it from here and nowhere else.
+    QFont PageFont() const;
+    // Copies another font's properties (one Changed); anything else is EConvertError.
     void Assign(const TPersistent* source) override;
+
+signals:
+    // Emitted by every setter and by Assign, whether or not the value differs.
+    void Changed();
 
 private:
     TFontCharset charset_ = DEFAULT_CHARSET;

@@ -1,0 +1,108 @@
+#include "framework/ui/Memo.h"
+
+#include "framework/Errors.h"
+
+#include <climits>
+
+namespace orlenth {
+
+QByteArrayList TMemoLines::Strings() const {
+    // CR and LF never occur inside a GBK character, so bytes can be split as they are.
+    const QByteArray& text = memo_.Text();
+    QByteArrayList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') continue;
+        lines.append(text.mid(start, i - start));
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.append(text.mid(start));
+    return lines;
+}
+
+void TMemoLines::SetStrings(const QByteArrayList& lines) {
+    QByteArray text;
+    qsizetype size = 0;
+    for (const QByteArray& l : lines) size += l.size() + 2;
+    text.reserve(size);
+    for (const QByteArray& l : lines) {
+        text += l;
+        text += "\r\n";
+    }
+    memo_.SetText(std::move(text));
+}
+
+TMemo::TMemo(TComponent* owner) : TControl(owner), lines_(*this) {
+    auto* w = new QWidget;
+    w->hide();
+    SetWidget(w);
+    // The font is handed to the engine when lines are next asked for, so a run of
+    // property changes costs one re-wrap at most.
+    QObject::connect(&font_, &TFont::Changed, this, [this] { fontChanged_ = true; });
+}
+
+TMemo::~TMemo() = default;
+
+void TMemo::SetColor(int c) {
+    color_ = c;
+    parentColor_ = false;
+}
+
+void TMemo::SetParentColor(bool p) {
+    parentColor_ = p;
+    if (!p || IsLoading()) return;
+    if (const auto c = ParentColorSource()) color_ = *c;
+}
+
+void TMemo::Loaded() {
+    TControl::Loaded();
+    if (parentColor_) SetParentColor(true);
+    if (parentFont_)
+        if (const TFont* f = ParentFontSource()) font_.Assign(f);
+}
+
+void TMemo::SetText(QByteArray gbk) {
+    if (engine_) {
+        engine_->setText(std::move(gbk));
+        return;
+    }
+    if (static_cast<std::size_t>(gbk.size()) > text::kMemoCapacity)
+        throw EOutOfResources(formatMessage(Msg::MemoCapacity));
+    pendingText_ = std::move(gbk);
+}
+
+const QByteArray& TMemo::Text() const {
+    return engine_ ? engine_->text() : pendingText_;
+}
+
+text::WrapEngine& TMemo::Engine() {
+    const int width = wordWrap_ ? std::max(0, Width()) : INT_MAX;
+    if (!engine_) {
+        // Measuring a font costs tens of milliseconds, so the engine is made only once
+        // lines are wanted, in the font the memo has by then.
+        engine_ = std::make_unique<text::WrapEngine>(font_.PageFont(), width);
+        engine_->setText(std::move(pendingText_));
+        pendingText_ = QByteArray();
+        fontChanged_ = false;
+    }
+    engine_->setWidth(width);
+    if (fontChanged_) {
+        fontChanged_ = false;
+        engine_->setFont(font_.PageFont());
+    }
+    return *engine_;
+}
+
+int TMemo::LineCount() {
+    return static_cast<int>(Engine().lineCount());
+}
+
+QByteArray TMemo::Line(int i) {
+    text::WrapEngine& engine = Engine();
+    if (i < 0) throw EListError::indexOutOfBounds(i);
+    return engine.line(static_cast<std::size_t>(i));
+}
+
+} // namespace orlenth

@@ -1,0 +1,122 @@
+#pragma once
+// The hidden wrap engine of the reading page: a control holding the whole article text
+// and its display lines at the control's width in the control's font. Its widget is never
+// drawn; what it offers is the lines.
+
+#include "framework/text/WrapEngine.h"
+#include "framework/ui/Control.h"
+#include "framework/ui/Font.h"
+
+#include <QByteArrayList>
+
+#include <memory>
+
+namespace orlenth {
+
+class TMemo;
+
+// The memo's text as a list of its hard lines, stored as "Lines.Strings". No copy of the
+// text is kept here: it is split and joined on the way through.
+class TMemoLines : public TPersistent {
+    Q_OBJECT
+    Q_PROPERTY(QByteArrayList Strings READ Strings WRITE SetStrings)
+
+public:
+    explicit TMemoLines(TMemo& memo) : memo_(memo) {}
+
+    // The hard lines (ended by CR LF, a lone CR or a lone LF), the empty one after a
+    // final break left out.
+    QByteArrayList Strings() const;
+    // Sets the text to the lines, each followed by CR LF; an empty list gives an empty
+    // text. Throws like TMemo::SetText.
+    void SetStrings(const QByteArrayList& lines);
+
+private:
+    TMemo& memo_;
+};
+
+class TMemo : public TControl {
+    Q_OBJECT
+public:
+    enum TBorderStyle { bsNone, bsSingle };
+    Q_ENUM(TBorderStyle)
+    enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+    Q_ENUM(TScrollStyle)
+
+    Q_PROPERTY(orlenth::TControl::TAlignment Alignment READ Alignment WRITE SetAlignment)
+    Q_PROPERTY(TBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
+    Q_PROPERTY(int Color READ Color WRITE SetColor)
+    Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
+    Q_PROPERTY(orlenth::TFont* Font READ Font)
+    Q_PROPERTY(bool ParentFont READ ParentFont WRITE SetParentFont)
+    Q_PROPERTY(orlenth::TMemoLines* Lines READ Lines)
+    Q_PROPERTY(int TabOrder READ TabOrder WRITE SetTabOrder)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
+    Q_PROPERTY(TScrollStyle ScrollBars READ ScrollBars WRITE SetScrollBars)
+    Q_CLASSINFO("Default.Alignment", "taLeftJustify")
+    Q_CLASSINFO("Default.BorderStyle", "bsSingle")
+    Q_CLASSINFO("Default.ParentColor", "false")
+    Q_CLASSINFO("Default.ParentFont", "true")
+    Q_CLASSINFO("Default.WordWrap", "true")
+    Q_CLASSINFO("Default.ScrollBars", "ssNone")
+    Q_CLASSINFO("Idents.Color", "TColor")
+
+public:
+    Q_INVOKABLE explicit TMemo(TComponent* owner = nullptr);
+    ~TMemo() override;
+
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a) { alignment_ = a; }
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle b) { borderStyle_ = b; }
+    int Color() const { return color_; }
+    void SetColor(int c);
+    bool ParentColor() const { return parentColor_; }
+    // Takes the parent's colour now (after loading) or when loading ends.
+    void SetParentColor(bool p);
+    // The font the lines are measured in (TFont::PageFont); a change re-wraps lazily.
+    TFont* Font() { return &font_; }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool p) { parentFont_ = p; }
+    TMemoLines* Lines() { return &lines_; }
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int t) { tabOrder_ = t; }
+    // Without word wrap only hard breaks end lines.
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool w) { wordWrap_ = w; }
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle s) { scrollBars_ = s; }
+
+    // Replaces the whole text. Above text::kMemoCapacity bytes: EOutOfResources "Text
+    // exceeds memo capacity", and the old text stays.
+    void SetText(QByteArray gbk);
+    const QByteArray& Text() const;
+    // The display lines at the current Width and font, wrapped again first when text,
+    // width, font or word wrap changed since the last query. The last display line is not
+    // counted when empty, so an empty text has none.
+    int LineCount();
+    // Display line i without its break, cut to text::kMaxLineTextBytes (never inside a
+    // character). EListError "List index out of bounds (%d)" outside 0 … LineCount() − 1.
+    QByteArray Line(int i);
+
+    void Loaded() override;
+
+private:
+    // The engine, made on first use, with its width and font brought up to date; it
+    // re-wraps only if they changed.
+    text::WrapEngine& Engine();
+
+    TMemoLines lines_;
+    TFont font_;
+    std::unique_ptr<text::WrapEngine> engine_;
+    QByteArray pendingText_; // the text until the engine exists
+    TAlignment alignment_ = taLeftJustify;
+    TBorderStyle borderStyle_ = bsSingle;
+    TScrollStyle scrollBars_ = ssNone;
+    int color_ = kSystemColor | 5; // the window colour
+    int tabOrder_ = -1;
+    bool parentColor_ = false, parentFont_ = true, wordWrap_ = true;
+    bool fontChanged_ = false;
+};
+
+} // namespace orlenth

@@ -1,0 +1,82 @@
+#include "framework/ui/PaintBox.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace orlenth {
+
+class PaintBoxWidget : public QWidget {
+public:
+    explicit PaintBoxWidget(TPaintBox& box) : box_(box) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        box_.Paint(painter, event->rect());
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        box_.Fire("OnDblClick", Q_ARG(orlenth::TComponent*, &box_));
+        event->accept();
+    }
+
+private:
+    TPaintBox& box_;
+};
+
+TPaintBox::TPaintBox(TComponent* owner) : TControl(owner) {
+    SetWidget(new PaintBoxWidget(*this));
+    canvas_.SetDrawnOutsidePaint([this] { Invalidate(); });
+    QObject::connect(&font_, &TFont::Changed, this, [this] { Invalidate(); });
+}
+
+TPaintBox::~TPaintBox() = default;
+
+void TPaintBox::SetColor(int c) {
+    color_ = c;
+    parentColor_ = false;
+    Invalidate();
+}
+
+void TPaintBox::SetParentColor(bool p) {
+    parentColor_ = p;
+    if (!p || IsLoading()) return;
+    if (const auto c = ParentColorSource()) {
+        color_ = *c;
+        Invalidate();
+    }
+}
+
+void TPaintBox::Loaded() {
+    TControl::Loaded();
+    if (parentColor_) SetParentColor(true);
+    if (parentFont_)
+        if (const TFont* f = ParentFontSource()) font_.Assign(f);
+}
+
+void TPaintBox::Invalidate() {
+    if (QWidget* w = Widget()) w->update();
+}
+
+void TPaintBox::Paint(QPainter& painter, const QRect& widgetRect) {
+    const QPoint origin = WidgetOrigin();
+    painter.setClipRect(widgetRect);
+    painter.translate(-origin);
+    canvas_.Font()->Assign(&font_);
+    canvas_.Brush()->SetColor(color_);
+    canvas_.Brush()->SetStyle(TBrush::bsSolid);
+    canvas_.Begin(&painter, widgetRect.translated(origin), Widget()->palette());
+    // A handler that sets the page's height at its end must not move or resize this widget
+    // while it paints; the new bounds are applied from the event loop right after.
+    HoldPlacement();
+    struct EndPaint {
+        TPaintBox& box;
+        ~EndPaint() {
+            box.canvas_.End();
+            box.ReleasePlacement(true);
+        }
+    } end{*this};
+    Fire("OnPaint", Q_ARG(orlenth::TComponent*, this));
+}
+
+} // namespace orlenth

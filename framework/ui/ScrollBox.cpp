@@ -1,0 +1,270 @@
+#include "framework/ui/ScrollBox.h"
+
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace orlenth {
+
+namespace {
+
+// Wheel notches come in eighths of a degree, 120 to a notch.
+constexpr int kWheelNotch = 120;
+constexpr int kLinesPerNotch = 3;
+
+// The frame: background, the sunken border of bsSingle, and room for the client area and
+// the scroll bar, which the box places itself.
+class ScrollBoxFrame : public QWidget {
+public:
+    explicit ScrollBoxFrame(const TScrollBox& box) : box_(box) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (box_.BorderStyle() != TScrollBox::bsSingle) return;
+        QPainter p(this);
+        const QRect r = rect();
+        const QColor shadow = palette().color(QPalette::Mid),
+                     light = palette().color(QPalette::Light),
+                     dark = palette().color(QPalette::Dark),
+                     face = palette().color(QPalette::Button);
+        auto edge = [&](const QRect& e, const QColor& topLeft, const QColor& bottomRight) {
+            p.setPen(topLeft);
+            p.drawLine(e.topLeft(), e.topRight());
+            p.drawLine(e.topLeft(), e.bottomLeft());
+            p.setPen(bottomRight);
+            p.drawLine(e.bottomLeft(), e.bottomRight());
+            p.drawLine(e.topRight(), e.bottomRight());
+        };
+        edge(r, shadow, light);
+        edge(r.adjusted(1, 1, -1, -1), dark, face);
+    }
+
+private:
+    const TScrollBox& box_;
+};
+
+} // namespace
+
+void TControlScrollBar::SetTracking(bool t) {
+    tracking_ = t;
+    emit Changed();
+}
+
+void TControlScrollBar::SetIncrement(int i) {
+    increment_ = std::max(1, i);
+    emit Changed();
+}
+
+TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner) {
+    auto* frame = new ScrollBoxFrame(*this);
+    viewport_ = new QWidget(frame);
+    viewport_->setAutoFillBackground(true);
+    bar_ = new QScrollBar(Qt::Vertical, frame);
+    bar_->hide();
+    bar_->setTracking(vertScrollBar_.Tracking());
+    QObject::connect(bar_, &QScrollBar::valueChanged, this,
+                     [this](int value) { SetVertPosition(value); });
+    QObject::connect(&vertScrollBar_, &TControlScrollBar::Changed, this, [this] {
+        bar_->setTracking(vertScrollBar_.Tracking());
+        bar_->setSingleStep(vertScrollBar_.Increment());
+    });
+    viewport_->installEventFilter(this);
+    SetWidget(frame);
+    ApplyColor();
+}
+
+TScrollBox::~TScrollBox() {
+    // The widgets outlive this part of the object; their events must not reach it.
+    viewport_->removeEventFilter(this);
+    if (QWidget* w = Widget()) w->removeEventFilter(this);
+}
+
+void TScrollBox::SetAutoScroll(bool a) {
+    autoScroll_ = a;
+    UpdateLayout();
+}
+
+void TScrollBox::SetBorderStyle(TBorderStyle b) {
+    borderStyle_ = b;
+    UpdateLayout();
+    if (QWidget* w = Widget()) w->update();
+}
+
+void TScrollBox::SetColor(int c) {
+    color_ = c;
+    parentColor_ = false;
+    ApplyColor();
+}
+
+void TScrollBox::SetParentColor(bool p) {
+    parentColor_ = p;
+    if (!p || IsLoading()) return;
+    if (const auto c = ParentColorSource()) {
+        color_ = *c;
+        ApplyColor();
+    }
+}
+
+void TScrollBox::ApplyColor() {
+    for (QWidget* w : {Widget(), viewport_}) {
+        if (!w) continue;
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, ToQColor(color_, p));
+        w->setPalette(p);
+        w->update();
+    }
+}
+
+void TScrollBox::Loaded() {
+    TWinControl::Loaded();
+    if (parentColor_) SetParentColor(true);
+    if (parentFont_)
+        if (const TFont* f = ParentFontSource()) font_.Assign(f);
+    UpdateLayout();
+    Realign();
+}
+
+QWidget* TScrollBox::ClientWidget() const {
+    return viewport_;
+}
+
+int TScrollBox::ClientWidth() const {
+    return viewport_->width();
+}
+int TScrollBox::ClientHeight() const {
+    return viewport_->height();
+}
+bool TScrollBox::VertScrollBarShown() const {
+    return !bar_->isHidden();
+}
+
+int TScrollBox::MaxVertPosition() const {
+    return std::max(range_ - ClientHeight(), 0);
+}
+
+void TScrollBox::SetVertPosition(int pos) {
+    pos = std::clamp(pos, 0, MaxVertPosition());
+    if (pos == position_) return;
+    position_ = pos;
+    {
+        const QSignalBlocker block(bar_);
+        bar_->setValue(pos);
+    }
+    // Scrolling only moves what is shown: children keep their bounds and their layout.
+    for (TControl* c : Controls()) PlaceChildInView(*c);
+}
+
+void TScrollBox::ScrollBy(int delta) {
+    const std::int64_t target = std::int64_t{position_} + delta;
+    SetVertPosition(static_cast<int>(std::clamp<std::int64_t>(target, 0, MaxVertPosition())));
+}
+
+void TScrollBox::PlaceChild(TControl& child) {
+    if (laying_)
+        PlaceChildInView(child);
+    else
+        UpdateLayout();
+}
+
+void TScrollBox::PlaceChildInView(TControl& child) {
+    QWidget* w = child.Widget();
+    if (!w) return;
+    const QRect b = child.Bounds();
+    // Content rows run past what int differences of view rows can hold near the ends.
+    const std::int64_t top = std::int64_t{b.top()} - position_;
+    const std::int64_t bottom = top + b.height();
+    const std::int64_t left = b.left(), right = left + b.width();
+    const std::int64_t visTop = std::max<std::int64_t>(top, 0),
+                       visBottom = std::min<std::int64_t>(bottom, viewport_->height()),
+                       visLeft = std::max<std::int64_t>(left, 0),
+                       visRight = std::min<std::int64_t>(right, viewport_->width());
+    if (!child.Visible() || visTop >= visBottom || visLeft >= visRight) {
+        SetChildWidget(child, w->geometry(), child.WidgetOrigin(), false);
+        return;
+    }
+    const QRect geometry(static_cast<int>(visLeft), static_cast<int>(visTop),
+                         static_cast<int>(visRight - visLeft),
+                         static_cast<int>(visBottom - visTop));
+    SetChildWidget(child, geometry,
+                   QPoint(static_cast<int>(visLeft - left), static_cast<int>(visTop - top)), true);
+}
+
+void TScrollBox::UpdateLayout() {
+    QWidget* frame = Widget();
+    if (laying_ || !frame) return;
+    laying_ = true;
+    std::int64_t range = 0;
+    for (const TControl* c : Controls())
+        if (c->Visible()) range = std::max(range, std::int64_t{c->Top()} + c->Height());
+    range_ = static_cast<int>(std::min<std::int64_t>(range, INT32_MAX));
+
+    const int border = BorderWidth();
+    const int outerWidth = std::max(0, frame->width() - 2 * border),
+              outerHeight = std::max(0, frame->height() - 2 * border);
+    const bool showBar = autoScroll_ && range_ > outerHeight;
+    const int barWidth =
+        showBar ? std::min(outerWidth, bar_->style()->pixelMetric(QStyle::PM_ScrollBarExtent)) : 0;
+    const QSize oldClient = viewport_->size();
+    viewport_->setGeometry(border, border, outerWidth - barWidth, outerHeight);
+    bar_->setGeometry(border + outerWidth - barWidth, border, barWidth, outerHeight);
+    bar_->setVisible(showBar);
+
+    position_ = std::clamp(position_, 0, MaxVertPosition());
+    {
+        const QSignalBlocker block(bar_);
+        bar_->setRange(0, MaxVertPosition());
+        bar_->setPageStep(std::max(1, ClientHeight()));
+        bar_->setSingleStep(vertScrollBar_.Increment());
+        bar_->setValue(position_);
+    }
+    for (TControl* c : Controls()) PlaceChildInView(*c);
+    laying_ = false;
+    // Aligned children follow the client area, which the scroll bar narrows.
+    if (viewport_->size() != oldClient) Realign();
+}
+
+void TScrollBox::WidgetPlaced() {
+    SizeChanged();
+}
+
+void TScrollBox::SizeChanged() {
+    UpdateLayout();
+    QWidget* frame = Widget();
+    // The size is reported as the user sees it: not while loading or hidden; the first
+    // showing reports it too.
+    if (!frame || IsLoading() || !frame->isVisible() || frame->size() == reportedSize_) return;
+    reportedSize_ = frame->size();
+    Fire("OnResize", Q_ARG(orlenth::TComponent*, this));
+}
+
+bool TScrollBox::eventFilter(QObject* watched, QEvent* event) {
+    const bool inArea = watched == viewport_ || watched == Widget();
+    if (inArea) {
+        switch (event->type()) {
+        case QEvent::Wheel: {
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            wheelRemainder_ += wheel->angleDelta().y();
+            const int notches = wheelRemainder_ / kWheelNotch;
+            wheelRemainder_ %= kWheelNotch;
+            ScrollBy(-notches * kLinesPerNotch * vertScrollBar_.Increment());
+            return true;
+        }
+        case QEvent::MouseButtonDblClick:
+            Fire("OnDblClick", Q_ARG(orlenth::TComponent*, this));
+            return true;
+        case QEvent::Resize:
+        case QEvent::Show:
+            if (watched == Widget()) SizeChanged();
+            break;
+        default:
+            break;
+        }
+    }
+    return TWinControl::eventFilter(watched, event);
+}
+
+} // namespace orlenth

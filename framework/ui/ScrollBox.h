@@ -1,0 +1,142 @@
+#pragma once
+// The reading area: a windowed control whose children live in a vertically scrolling,
+// virtual content space. A child's bounds are content coordinates and may be far taller
+// than any widget can be (a long novel's page is tens of millions of pixels high), so no
+// child widget is ever given its full size: each is cut to the visible part and told which
+// part of itself it shows (TControl::WidgetOrigin).
+
+#include "framework/ui/Control.h"
+#include "framework/ui/Font.h"
+
+class QScrollBar;
+
+namespace orlenth {
+
+// The stored settings of the area's vertical scroll bar.
+class TControlScrollBar : public TPersistent {
+    Q_OBJECT
+    Q_PROPERTY(bool Smooth READ Smooth WRITE SetSmooth)
+    Q_PROPERTY(bool Tracking READ Tracking WRITE SetTracking)
+    Q_PROPERTY(int Increment READ Increment WRITE SetIncrement)
+    Q_CLASSINFO("Default.Smooth", "false")
+    Q_CLASSINFO("Default.Tracking", "false")
+    Q_CLASSINFO("Default.Increment", "8")
+
+public:
+    explicit TControlScrollBar(QObject* parent = nullptr) : TPersistent(parent) {}
+
+    // Kept for the description; scrolling is always by whole pixels here.
+    bool Smooth() const { return smooth_; }
+    void SetSmooth(bool s) { smooth_ = s; }
+    // With tracking, dragging the thumb scrolls as it moves; without, on release.
+    bool Tracking() const { return tracking_; }
+    void SetTracking(bool t);
+    // Pixels per arrow click; values below 1 are taken as 1.
+    int Increment() const { return increment_; }
+    void SetIncrement(int i);
+
+signals:
+    void Changed();
+
+private:
+    bool smooth_ = false, tracking_ = false;
+    int increment_ = 8;
+};
+
+// Events: OnResize(sender) when the size of the whole area, as seen, changes: on its first
+// showing and on every later change of its bounds while shown (after its own layout; the
+// scroll bar coming or going is no resize). OnDblClick(sender) for a double click on the
+// area itself, not on a child.
+class TScrollBox : public TWinControl {
+    Q_OBJECT
+public:
+    enum TBorderStyle { bsNone, bsSingle };
+    Q_ENUM(TBorderStyle)
+
+    Q_PROPERTY(bool AutoScroll READ AutoScroll WRITE SetAutoScroll)
+    Q_PROPERTY(TBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
+    Q_PROPERTY(int Color READ Color WRITE SetColor)
+    Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
+    Q_PROPERTY(orlenth::TFont* Font READ Font)
+    Q_PROPERTY(bool ParentFont READ ParentFont WRITE SetParentFont)
+    Q_PROPERTY(int TabOrder READ TabOrder WRITE SetTabOrder)
+    Q_PROPERTY(orlenth::TControlScrollBar* VertScrollBar READ VertScrollBar)
+    Q_CLASSINFO("Default.AutoScroll", "true")
+    Q_CLASSINFO("Default.BorderStyle", "bsSingle")
+    Q_CLASSINFO("Default.ParentColor", "false")
+    Q_CLASSINFO("Default.ParentFont", "true")
+    Q_CLASSINFO("Idents.Color", "TColor")
+    Q_CLASSINFO("Event.OnResize", "")
+    Q_CLASSINFO("Event.OnDblClick", "")
+
+public:
+    Q_INVOKABLE explicit TScrollBox(TComponent* owner = nullptr);
+    ~TScrollBox() override;
+
+    // Without AutoScroll the scroll bar is never shown; the position can still be set.
+    bool AutoScroll() const { return autoScroll_; }
+    void SetAutoScroll(bool a);
+    // bsSingle draws a 2-pixel sunken frame inside the bounds; the client area shrinks.
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle b);
+    // The background seen around the children.
+    int Color() const { return color_; }
+    void SetColor(int c);
+    bool ParentColor() const { return parentColor_; }
+    // Takes the parent's colour now (after loading) or when loading ends.
+    void SetParentColor(bool p);
+    TFont* Font() { return &font_; }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool p) { parentFont_ = p; }
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int t) { tabOrder_ = t; }
+    TControlScrollBar* VertScrollBar() { return &vertScrollBar_; }
+
+    // The content row shown at the top of the client area. Set: clamped to
+    // 0 … MaxVertPosition(); the current value changes nothing.
+    int VertPosition() const { return position_; }
+    void SetVertPosition(int pos);
+    int MaxVertPosition() const;
+    // The content height: the largest Top + Height of the visible children (at least 0).
+    int VertRange() const { return range_; }
+    // The visible area: the bounds less the border and a shown scroll bar.
+    int ClientWidth() const;
+    int ClientHeight() const;
+    bool VertScrollBarShown() const;
+
+    QWidget* ClientWidget() const override;
+    // Places a child at its bounds moved up by VertPosition() and cut to the client area;
+    // a child with nothing in view, or invisible, is hidden. Any change of a child's
+    // bounds or visibility lands here, so the range is recomputed too.
+    void PlaceChild(TControl& child) override;
+    void Loaded() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void WidgetPlaced() override;
+
+private:
+    // Range, scroll bar, client area and every child's place, from the current state.
+    void UpdateLayout();
+    void PlaceChildInView(TControl& child);
+    void ScrollBy(int delta);
+    // Lays out for a new size of the whole area and reports it once loading is over.
+    void SizeChanged();
+    void ApplyColor();
+    int BorderWidth() const { return borderStyle_ == bsSingle ? 2 : 0; }
+
+    QWidget* viewport_;
+    QScrollBar* bar_;
+    TFont font_;
+    TControlScrollBar vertScrollBar_;
+    int color_ = kSystemColor | 15;
+    int position_ = 0, range_ = 0;
+    int tabOrder_ = -1;
+    int wheelRemainder_ = 0;
+    QSize reportedSize_{-1, -1};
+    TBorderStyle borderStyle_ = bsSingle;
+    bool autoScroll_ = true, parentColor_ = false, parentFont_ = true;
+    bool laying_ = false;
+};
+
+} // namespace orlenth

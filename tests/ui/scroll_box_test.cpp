@@ -1,0 +1,396 @@
+// The reading area: its scroll range and position, children cut to the visible part of a
+// content space taller than any widget, wheel and scroll bar, its events, and the reading
+// page's description record read into live controls.
+
+#include "framework/ui/Form.h"
+#include "framework/ui/Memo.h"
+#include "framework/ui/PaintBox.h"
+#include "framework/ui/Panel.h"
+#include "framework/ui/ScrollBox.h"
+
+#include "framework/ClassRegistry.h"
+#include "framework/Events.h"
+#include "resource/ComponentReader.h"
+#include "resource/DescriptionText.h"
+#include "resource/TextEncoding.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+using namespace orlenth;
+
+namespace scrolltest {
+
+// Stands in for the main window: the handlers the page's description names.
+class TPageForm : public TCustomForm {
+    Q_OBJECT
+public:
+    explicit TPageForm(TComponent* owner = nullptr) : TCustomForm(owner) {}
+    std::vector<std::string> calls;
+    std::vector<QRect> clips;
+    std::function<void(TCanvas&)> draw;
+public slots:
+    void ToolButton7Click(orlenth::TComponent* sender) {
+        calls.push_back("dblclick " + sender->Name());
+    }
+    void ScrollBox1Resize(orlenth::TComponent*) { calls.push_back("resize"); }
+    void PaintBox1Paint(orlenth::TComponent* sender) {
+        auto* box = static_cast<TPaintBox*>(sender);
+        clips.push_back(box->Canvas()->ClipRect());
+        if (draw) draw(*box->Canvas());
+    }
+};
+
+class TPopupMenuStandIn : public TPopupMenuBase {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TPopupMenuStandIn(TComponent* owner = nullptr) : TPopupMenuBase(owner) {}
+    void Popup(const QPoint&) override {}
+};
+
+} // namespace scrolltest
+
+using scrolltest::TPageForm;
+
+namespace {
+
+// An area 300 × 200 without a border, holding one page.
+struct Area {
+    TScrollBox box;
+    TPaintBox page;
+    TPageForm form;
+    Area() {
+        box.SetBorderStyle(TScrollBox::bsNone);
+        box.SetBounds(QRect(0, 0, 300, 200));
+        page.SetParent(&box);
+        page.SetBounds(QRect(4, 2, 200, 100));
+        page.SetName("PaintBox1");
+        box.SetName("ScrollBox1");
+        box.BindEvent("OnResize", &form, FindHandler(form, "ScrollBox1Resize"));
+        box.BindEvent("OnDblClick", &form, FindHandler(form, "ToolButton7Click"));
+        page.BindEvent("OnDblClick", &form, FindHandler(form, "ToolButton7Click"));
+        page.BindEvent("OnPaint", &form, FindHandler(form, "PaintBox1Paint"));
+    }
+    int BarWidth() const { return box.Widget()->style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
+};
+
+} // namespace
+
+TEST(ScrollBox, RangeFollowsTheChildrenAndClampsThePosition) {
+    Area a;
+    EXPECT_EQ(a.box.VertRange(), 102) << "top 2 + height 100";
+    EXPECT_FALSE(a.box.VertScrollBarShown());
+    EXPECT_EQ(a.box.ClientWidth(), 300);
+    EXPECT_EQ(a.box.ClientHeight(), 200);
+    a.box.SetVertPosition(50);
+    EXPECT_EQ(a.box.VertPosition(), 0) << "nothing to scroll";
+
+    struct Row {
+        const char* name;
+        int pageHeight, setTo, expected;
+    } rows[] = {
+        {"past_the_end", 1000, 5000, 802},
+        {"negative", 1000, -5, 0},
+        {"inside", 1000, 300, 300},
+        {"exactly_the_end", 1000, 802, 802},
+        {"range_equal_to_client", 198, 10, 0},
+    };
+    for (const Row& r : rows) {
+        a.page.SetHeight(r.pageHeight);
+        a.box.SetVertPosition(r.setTo);
+        EXPECT_EQ(a.box.VertPosition(), r.expected) << r.name;
+    }
+
+    a.page.SetHeight(1000);
+    EXPECT_TRUE(a.box.VertScrollBarShown());
+    EXPECT_EQ(a.box.ClientWidth(), 300 - a.BarWidth());
+    EXPECT_EQ(a.box.ClientHeight(), 200);
+    EXPECT_EQ(a.box.Width(), 300) << "the whole width includes the bar";
+    // Setting the current value again (or one that clamps to it) re-places nothing: a
+    // widget moved behind the area's back stays where it was put.
+    a.box.SetVertPosition(802);
+    a.page.Widget()->move(7, 7);
+    a.box.SetVertPosition(9000);
+    EXPECT_EQ(a.page.Widget()->pos(), QPoint(7, 7));
+    a.box.SetVertPosition(801);
+    EXPECT_EQ(a.page.Widget()->pos(), QPoint(4, 0));
+    a.box.SetVertPosition(700);
+    a.page.SetHeight(500);
+    EXPECT_EQ(a.box.VertRange(), 502);
+    EXPECT_EQ(a.box.VertPosition(), 302) << "a shrinking range pulls the position back";
+    a.page.SetVisible(false);
+    EXPECT_EQ(a.box.VertRange(), 0) << "invisible children take no room";
+    EXPECT_EQ(a.box.VertPosition(), 0);
+    EXPECT_FALSE(a.box.VertScrollBarShown());
+    EXPECT_EQ(a.box.ClientWidth(), 300);
+}
+
+TEST(ScrollBox, ChildrenAreCutToTheVisiblePart) {
+    Area a;
+    struct Row {
+        const char* name;
+        int position;
+        QRect geometry;
+        QPoint origin;
+    } rows[] = {
+        {"top", 0, QRect(4, 2, 200, 198), QPoint(0, 0)},
+        {"middle", 1000, QRect(4, 0, 200, 200), QPoint(0, 998)},
+        {"end", 79999802, QRect(4, 0, 200, 200), QPoint(0, 79999800)},
+    };
+    a.page.SetHeight(80000000);
+    EXPECT_EQ(a.box.VertRange(), 80000002);
+    for (const Row& r : rows) {
+        a.box.SetVertPosition(r.position);
+        EXPECT_EQ(a.box.VertPosition(), r.position) << r.name;
+        EXPECT_EQ(a.page.Widget()->geometry(), r.geometry) << r.name;
+        EXPECT_EQ(a.page.WidgetOrigin(), r.origin) << r.name;
+    }
+    // Scrolled past a short page, its widget is hidden rather than placed off view.
+    TPaintBox second;
+    second.SetParent(&a.box);
+    second.SetBounds(QRect(0, 10, 50, 50));
+    a.box.SetVertPosition(1000);
+    EXPECT_TRUE(second.Widget()->isHidden());
+    EXPECT_TRUE(second.Visible());
+    a.box.SetVertPosition(20);
+    EXPECT_FALSE(second.Widget()->isHidden());
+    EXPECT_EQ(second.Widget()->geometry(), QRect(0, 0, 50, 40));
+    EXPECT_EQ(second.WidgetOrigin(), QPoint(0, 10));
+}
+
+TEST(ScrollBox, APageTallerThanAnyWidgetPaintsItsLastRows) {
+    Area a;
+    a.page.SetColor(0x00FFFFFF);
+    a.page.SetHeight(80000000);
+    const int end = a.box.MaxVertPosition();
+    ASSERT_EQ(end, 79999802);
+    a.box.SetVertPosition(end);
+    // A rule every 100 rows of the page and a text line; only those in view may show.
+    QSize cell;
+    a.form.draw = [&cell](TCanvas& c) {
+        const QRect clip = c.ClipRect();
+        c.Pen()->SetStyle(TPen::psClear);
+        c.Rectangle(clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1);
+        c.Pen()->SetStyle(TPen::psSolid);
+        c.Pen()->SetColor(0x000000FF);
+        for (int y = 79999700; y < 80000000; y += 100) {
+            c.MoveTo(0, y);
+            c.LineTo(200, y);
+        }
+        c.Brush()->SetColor(0x00FF0000);
+        c.Font()->SetColor(0x0000FF00);
+        c.TextOut(10, 79999950, "End");
+        cell = QSize(c.TextWidth("End"), c.TextHeight("End"));
+    };
+    a.form.clips.clear();
+    const QImage img = a.box.Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(a.form.clips.empty());
+    EXPECT_EQ(a.form.clips.back(), QRect(0, 79999800, 200, 200)) << "in the page's rows";
+    // Page row 79999900 is area row 79999900 - 79999802 + 2 = 100, column 4 + x.
+    const QColor red(0xFF, 0, 0), white(0xFF, 0xFF, 0xFF), blue(0, 0, 0xFF);
+    EXPECT_EQ(QColor(img.pixel(4, 100)), red);
+    EXPECT_EQ(QColor(img.pixel(150, 100)), red);
+    EXPECT_EQ(QColor(img.pixel(4, 0)), red) << "row 79999800";
+    EXPECT_EQ(QColor(img.pixel(4, 99)), white);
+    EXPECT_EQ(QColor(img.pixel(4, 101)), white);
+    EXPECT_EQ(QColor(img.pixel(4, 199)), white);
+    // The text cell's top-left, filled with the brush.
+    EXPECT_EQ(QColor(img.pixel(14, 150)), blue);
+    EXPECT_EQ(QColor(img.pixel(13, 150)), white);
+    // The glyphs themselves, in the font's green, this far down the page.
+    int green = 0;
+    for (int y = 150; y < 150 + cell.height(); ++y)
+        for (int x = 14; x < 14 + cell.width(); ++x)
+            if (QColor(img.pixel(x, y)).green() > 150 && QColor(img.pixel(x, y)).blue() < 100)
+                ++green;
+    EXPECT_GT(green, 10);
+}
+
+TEST(ScrollBox, WheelAndScrollBarScroll) {
+    Area a;
+    a.page.SetHeight(1000);
+    QWheelEvent down(QPointF(250, 100), QPointF(250, 100), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(a.box.ClientWidget(), &down);
+    EXPECT_EQ(a.box.VertPosition(), 3 * 8) << "three increments a notch";
+    // Over the page the wheel is left unhandled, so that Qt passes it on to the area.
+    QApplication::sendEvent(a.page.Widget(), &down);
+    EXPECT_FALSE(down.isAccepted());
+    QApplication::sendEvent(a.box.ClientWidget(), &down);
+    EXPECT_EQ(a.box.VertPosition(), 6 * 8);
+    QWheelEvent up(QPointF(250, 100), QPointF(250, 100), QPoint(), QPoint(0, 240), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(a.box.ClientWidget(), &up);
+    EXPECT_EQ(a.box.VertPosition(), 0) << "stops at the top";
+
+    auto* bar = a.box.Widget()->findChild<QScrollBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->maximum(), 802);
+    EXPECT_EQ(bar->pageStep(), 200);
+    bar->setValue(400);
+    EXPECT_EQ(a.box.VertPosition(), 400);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(a.box.VertPosition(), 408);
+    a.box.SetVertPosition(10);
+    EXPECT_EQ(bar->value(), 10) << "the bar follows the position";
+}
+
+TEST(ScrollBox, ResizeReportsOwnSizeOnlyAndAlignedChildrenFollowTheClientWidth) {
+    Area a;
+    TPaintBox strip;
+    strip.SetParent(&a.box);
+    strip.SetBounds(QRect(0, 0, 10, 20));
+    strip.SetAlign(TControl::alTop);
+    EXPECT_EQ(strip.Width(), 300);
+    a.box.Widget()->show();
+    EXPECT_EQ(a.form.calls, std::vector<std::string>{"resize"}) << "the first showing";
+    a.box.SetBounds(QRect(0, 0, 320, 200));
+    EXPECT_EQ(a.form.calls.size(), 2u);
+    EXPECT_EQ(strip.Width(), 320);
+    a.form.calls.clear();
+    a.page.SetHeight(1000);
+    ASSERT_TRUE(a.box.VertScrollBarShown());
+    EXPECT_TRUE(a.form.calls.empty()) << "the scroll bar's coming is no resize";
+    EXPECT_EQ(strip.Width(), 320 - a.BarWidth());
+    a.box.SetBounds(QRect(0, 0, 320, 200));
+    EXPECT_TRUE(a.form.calls.empty()) << "the same size again";
+}
+
+TEST(ScrollBox, DoubleClicksGoToTheAreaOrThePage) {
+    Area a;
+    a.box.Widget()->show();
+    auto dbl = [](QWidget* w, QPoint p) {
+        QMouseEvent e(QEvent::MouseButtonDblClick, p, w->mapToGlobal(p), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    };
+    dbl(a.box.ClientWidget(), QPoint(250, 150));
+    dbl(a.page.Widget(), QPoint(10, 10));
+    EXPECT_EQ(a.form.calls,
+              (std::vector<std::string>{"resize", "dblclick ScrollBox1", "dblclick PaintBox1"}));
+}
+
+namespace {
+
+// The reading part of the main window's description, as it stores it.
+const char* kPage = R"(
+object Orlenth: TPageForm
+  ClientWidth = 502
+  ClientHeight = 398
+  Color = 0x00EFF3F7
+  object Panel2: TPanel
+    Left = 207
+    Top = 24
+    Width = 502
+    Height = 398
+    Align = alClient
+    BevelOuter = bvLowered
+    BevelWidth = 1
+    Color = 0x00DEEBEF
+    Font.Charset = ANSI_CHARSET
+    Font.Color = clWindowText
+    Font.Height = -14
+    Font.Name = "宋体"
+    Font.Style = []
+    ParentFont = false
+    TabOrder = 1
+    object ScrollBox1: TScrollBox
+      Left = 1
+      Top = 1
+      Width = 500
+      Height = 396
+      Align = alClient
+      VertScrollBar.Smooth = true
+      VertScrollBar.Tracking = true
+      AutoScroll = true
+      BorderStyle = bsNone
+      ParentColor = true
+      PopupMenu = PopupMenu1
+      TabOrder = 0
+      OnDblClick = ToolButton7Click
+      OnResize = ScrollBox1Resize
+      object PaintBox1: TPaintBox
+        Left = 4
+        Top = 2
+        Width = 165
+        Height = 71
+        Tag = 20
+        Color = 0x00E7FAF0
+        ParentColor = false
+        OnDblClick = ToolButton7Click
+        OnPaint = PaintBox1Paint
+      end
+      object Memo1: TMemo
+        Left = 1
+        Top = 237
+        Width = 149
+        Height = 112
+        Alignment = taLeftJustify
+        BorderStyle = bsNone
+        Lines.Strings = (
+          ""
+        )
+        ParentColor = true
+        TabOrder = 0
+        Visible = false
+        WordWrap = true
+      end
+    end
+  end
+  object PopupMenu1: TPopupMenuStandIn
+    Left = 456
+    Top = 27
+  end
+end
+)";
+
+} // namespace
+
+TEST(PageDescription, ReadsIntoLiveControls) {
+    RegisterColorIdents();
+    RegisterCursorIdents();
+    RegisterClass<TPanel>();
+    RegisterClass<TScrollBox>();
+    RegisterClass<TPaintBox>();
+    RegisterClass<TMemo>();
+    RegisterClass<scrolltest::TPopupMenuStandIn>();
+    TPageForm form;
+    ReadComponent(ParseDescriptionText(kPage, ".", "page.txt"), form);
+    auto* area = qobject_cast<TScrollBox*>(form.FindComponent("ScrollBox1"));
+    auto* page = qobject_cast<TPaintBox*>(form.FindComponent("PaintBox1"));
+    auto* memo = qobject_cast<TMemo*>(form.FindComponent("Memo1"));
+    ASSERT_TRUE(area && page && memo);
+
+    EXPECT_EQ(area->BorderStyle(), TScrollBox::bsNone);
+    EXPECT_TRUE(area->VertScrollBar()->Smooth());
+    EXPECT_TRUE(area->VertScrollBar()->Tracking());
+    EXPECT_EQ(area->VertScrollBar()->Increment(), 8);
+    EXPECT_EQ(area->Color(), 0x00DEEBEF) << "Panel2's colour";
+    EXPECT_EQ(area->PopupMenu(), form.FindComponent("PopupMenu1"));
+    EXPECT_EQ(page->Parent(), area);
+    EXPECT_EQ(page->Tag(), 20);
+    EXPECT_EQ(page->Color(), 0x00E7FAF0);
+    EXPECT_EQ(page->Font()->Height(), -14) << "Panel2's font, through the area";
+    EXPECT_EQ(GbkToUnicode(page->Font()->Name().toStdString()), QString::fromUtf8("宋体"));
+    EXPECT_EQ(memo->Text(), QByteArray("\r\n"));
+    EXPECT_EQ(memo->LineCount(), 1);
+    EXPECT_EQ(memo->Color(), 0x00DEEBEF) << "the area's colour, itself Panel2's";
+    EXPECT_EQ(memo->Font()->Height(), -14);
+    EXPECT_FALSE(memo->Visible());
+    EXPECT_EQ(area->VertRange(), 73) << "the page only: the memo is hidden";
+
+    // Shown: the area fills the panel inside its bevel.
+    form.Widget()->show();
+    EXPECT_EQ(area->Widget()->size(), QSize(500, 396));
+    EXPECT_EQ(area->ClientWidth(), 500);
+    EXPECT_EQ(form.calls, std::vector<std::string>{"resize"});
+    QApplication::processEvents();
+    ASSERT_FALSE(form.clips.empty()) << "the page painted";
+    EXPECT_EQ(form.clips.back(), QRect(0, 0, 165, 71));
+}
+
+#include "scroll_box_test.moc"
