@@ -93,6 +93,9 @@ QByteArrayList TOrlenth::CatalogueRows(int category) const {
 // ---- start-up
 
 void TOrlenth::FormCreate(TComponent*) {
+    // The title from the start (step 4 sets it again): a start-up cut short by a failure
+    // still shows it, and the window is not visible before the end anyway.
+    SetCaption(ApplicationTitle());
     // 1. The splash window, modal, destroyed as soon as it has closed.
     {
         TstarYe splash;

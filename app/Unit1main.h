@@ -6,7 +6,22 @@
 // the category is the tab strip's index, the article the title list's row, the text on
 // show the wrap engine's.
 
+#include "framework/ui/Actions.h"
+#include "framework/ui/CommonDialogs.h"
 #include "framework/ui/Form.h"
+#include "framework/ui/Image.h"
+#include "framework/ui/ListBox.h"
+#include "framework/ui/Memo.h"
+#include "framework/ui/Menus.h"
+#include "framework/ui/PaintBox.h"
+#include "framework/ui/Panel.h"
+#include "framework/ui/ScrollBox.h"
+#include "framework/ui/Splitter.h"
+#include "framework/ui/TabSet.h"
+#include "framework/ui/Timer.h"
+#include "framework/ui/ToolBar.h"
+#include "framework/ui/TrackBar.h"
+#include "library/WJKStringList.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -15,26 +30,6 @@
 #include <vector>
 
 namespace orlenth {
-
-class TPanel;
-class TSplitter;
-class TMemo;
-class TToolBar;
-class TToolButton;
-class TImage;
-class TWJKStringList;
-class TScrollBox;
-class TPaintBox;
-class TTabSet;
-class TListBox;
-class TFontDialog;
-class TColorDialog;
-class TPopupMenu;
-class TActionList;
-class TAction;
-class TMenuItem;
-class TTimer;
-class TTrackBar;
 
 class TOrlenth : public TCustomForm {
     Q_OBJECT

@@ -4,12 +4,11 @@
 // caption, Enter or Esc.
 
 #include "framework/ui/Form.h"
+#include "framework/ui/Image.h"
+#include "framework/ui/Label.h"
+#include "framework/ui/Timer.h"
 
 namespace orlenth {
-
-class TImage;
-class TLabel;
-class TTimer;
 
 class TstarYe : public TCustomForm {
     Q_OBJECT

@@ -5,16 +5,15 @@
 
 #include "app/platform/MemoryStatus.h"
 #include "framework/ui/Form.h"
+#include "framework/ui/Image.h"
+#include "framework/ui/Label.h"
+#include "framework/ui/Panel.h"
 
 #include <QByteArray>
 
 #include <functional>
 
 namespace orlenth {
-
-class TImage;
-class TLabel;
-class TPanel;
 
 class TaboutKestrow : public TCustomForm {
     Q_OBJECT

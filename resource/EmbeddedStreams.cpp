@@ -6,9 +6,18 @@
 #include <map>
 #include <mutex>
 
+// Referencing the resource's registration from here links it in wherever the streams are
+// read, also through a static library (which would otherwise drop the unreferenced object
+// file). It must be called outside any namespace.
+static void registerEmbeddedDescriptions() {
+    Q_INIT_RESOURCE(orlenth_descriptions);
+}
+
 namespace orlenth {
 
 std::string_view EmbeddedStream(const std::string& name) {
+    static const bool registered = (registerEmbeddedDescriptions(), true);
+    (void)registered;
     // Packed uncompressed, so the bytes are read in place; a compressed entry (should the
     // build ever change) is inflated once and kept.
     static std::map<std::string, QByteArray> inflated;
@@ -24,6 +33,7 @@ std::string_view EmbeddedStream(const std::string& name) {
 }
 
 std::vector<std::string> EmbeddedStreamNames() {
+    EmbeddedStream("");
     std::vector<std::string> names;
     for (const QString& n : QDir(":/").entryList(QDir::Files)) {
         const std::string s = n.toStdString();

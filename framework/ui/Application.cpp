@@ -3,12 +3,36 @@
 #include "framework/ui/Dialogs.h"
 
 #include <QApplication>
+#include <QThread>
 
 namespace orlenth {
 
 TApplication& TApplication::Instance() {
     static TApplication app;
     return app;
+}
+
+bool TApplication::Dispatch(const std::function<void()>& handler) {
+    const int level = QThread::currentThread()->loopLevel();
+    if (!handlerLevels_.empty() && handlerLevels_.back() == level) {
+        handler();
+        return true;
+    }
+    handlerLevels_.push_back(level);
+    struct Pop {
+        std::vector<int>& levels;
+        ~Pop() { levels.pop_back(); }
+    };
+    try {
+        Pop pop{handlerLevels_};
+        handler();
+        return true;
+    } catch (const std::exception& e) {
+        ShowException(e);
+    } catch (...) {
+        ShowUnknownException();
+    }
+    return false;
 }
 
 void TApplication::SetArguments(int argc, const char* const* argv) {

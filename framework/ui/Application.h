@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,21 +33,17 @@ public:
     void ShowUnknownException();
 
     // Runs a handler; what it throws is shown in the error box and swallowed. Returns
-    // whether the handler ran to its end.
-    template <class Handler> bool Dispatch(Handler&& handler) noexcept {
-        try {
-            std::forward<Handler>(handler)();
-            return true;
-        } catch (const std::exception& e) {
-            ShowException(e);
-        } catch (...) {
-            ShowUnknownException();
-        }
-        return false;
-    }
+    // whether the handler ran to its end. A handler called from inside another one (a
+    // tab change run by code in a click handler, say) is part of the caller's work: what
+    // it throws goes on to the caller, whose remaining steps are skipped too, and is
+    // reported once. A handler run by a nested event loop (a modal window's) reports its
+    // own failures, so nothing ever crosses an event loop.
+    bool Dispatch(const std::function<void()>& handler);
 
 private:
     QString title_;
+    // The event-loop level at which each running dispatched handler started.
+    std::vector<int> handlerLevels_;
     std::vector<std::string> args_;
 };
 

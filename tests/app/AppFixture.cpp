@@ -16,7 +16,7 @@ namespace apptest {
 std::function<int(QWidget&)> RecordingDialogs::realLoop;
 
 int RecordingDialogs::RunModal(QWidget& window) {
-    r_->modalWindows.push_back(QString::fromLatin1(window.objectName()));
+    r_->modalWindows.push_back(window.objectName());
     return realLoop ? realLoop(window) : 2;
 }
 

@@ -27,7 +27,7 @@ assert w >= 600 and h >= 350, (w, h)
 idat = b''.join(data[i + 8:i + 8 + struct.unpack('>I', data[i:i + 4])[0]]
                 for i in range(8, len(data)) if data[i + 4:i + 8] == b'IDAT')
 raw = zlib.decompress(idat)
-assert len(set(raw[1:2000])) > 4, 'a plain picture'
+assert len(set(raw)) > 16, 'a plain picture'
 PY
 }
 export -f png_ok

@@ -6,6 +6,7 @@
 #include "framework/Errors.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -61,6 +62,35 @@ TEST(Application, DispatchReportsAndSwallowsEverything) {
     EXPECT_EQ(boxes[0].caption, QString::fromUtf8("Orlenth扩展文集--001 2004.11"));
     EXPECT_EQ(boxes[0].icon, TMessageIcon::Stop);
     EXPECT_EQ(boxes[1].text, "");
+    SetDialogs(nullptr);
+}
+
+TEST(Application, NestedHandlersFailAsPartOfTheirCaller) {
+    std::vector<TMessageBoxRequest> boxes;
+    SetDialogs(std::make_unique<Recorder>(&boxes));
+    auto& app = TApplication::Instance();
+    std::vector<std::string> steps;
+    EXPECT_FALSE(app.Dispatch([&] {
+        steps.push_back("outer");
+        app.Dispatch([] { throw EListError::indexOutOfBounds(-1); });
+        steps.push_back("outer after inner"); // skipped with the caller's other steps
+    }));
+    EXPECT_EQ(steps, std::vector<std::string>{"outer"});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "List index out of bounds (-1)");
+
+    // A handler run by a nested event loop reports for itself; the caller goes on.
+    boxes.clear();
+    EXPECT_TRUE(app.Dispatch([&] {
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            app.Dispatch([] { throw EListError::indexOutOfBounds(7); });
+            loop.quit();
+        });
+        loop.exec();
+    }));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "List index out of bounds (7)");
     SetDialogs(nullptr);
 }
 
