@@ -48,7 +48,8 @@ bool patternOn(std::span<const int> pattern, std::int64_t i) {
 }
 
 QString unicodeOf(const QByteArray& gbk) {
-    return GbkToUnicode(std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
+    return DisplayTextToUnicode(
+        std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
 }
 
 } // namespace

@@ -159,7 +159,7 @@ void TControl::SetShowHint(bool s) {
 
 void TControl::ApplyHint() {
     if (!widget_) return;
-    widget_->setToolTip(showHint_ ? GbkToUnicode(std::string_view(
+    widget_->setToolTip(showHint_ ? DisplayTextToUnicode(std::string_view(
                                         hint_.constData(), static_cast<std::size_t>(hint_.size())))
                                   : QString());
 }

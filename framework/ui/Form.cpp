@@ -77,8 +77,8 @@ void TCustomForm::SetBorderWidth(int w) {
 void TCustomForm::SetCaption(const QByteArray& c) {
     caption_ = c;
     if (QWidget* w = Widget())
-        w->setWindowTitle(
-            GbkToUnicode(std::string_view(c.constData(), static_cast<std::size_t>(c.size()))));
+        w->setWindowTitle(DisplayTextToUnicode(
+            std::string_view(c.constData(), static_cast<std::size_t>(c.size()))));
 }
 
 void TCustomForm::SetColor(int c) {

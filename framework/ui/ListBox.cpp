@@ -96,10 +96,10 @@ void ListBoxWidget::paintEvent(QPaintEvent*) {
         // Drawn as plain text: "&" stays itself.
         const QByteArray& gbk = list_.Items()->Get(i);
         p.setClipRect(row);
-        p.drawText(
-            row.adjusted(kTextIndent, 0, 0, 0),
-            static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine),
-            GbkToUnicode(std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size()))));
+        p.drawText(row.adjusted(kTextIndent, 0, 0, 0),
+                   static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine),
+                   DisplayTextToUnicode(
+                       std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size()))));
         p.setClipping(false);
     }
     if (!hasFocus()) return;

@@ -14,7 +14,8 @@ namespace orlenth {
 namespace {
 
 QString unicodeOf(const QByteArray& gbk) {
-    return GbkToUnicode(std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
+    return DisplayTextToUnicode(
+        std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
 }
 
 } // namespace

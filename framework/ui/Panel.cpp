@@ -46,9 +46,9 @@ protected:
                                     : panel_.Alignment() == TPanel::taRightJustify ? Qt::AlignRight
                                                                                    : Qt::AlignLeft;
             p.setPen(palette().color(QPalette::WindowText));
-            p.drawText(
-                r, static_cast<int>(h | Qt::AlignVCenter),
-                GbkToUnicode(std::string_view(c.constData(), static_cast<std::size_t>(c.size()))));
+            p.drawText(r, static_cast<int>(h | Qt::AlignVCenter),
+                       DisplayTextToUnicode(
+                           std::string_view(c.constData(), static_cast<std::size_t>(c.size()))));
         }
     }
 

@@ -21,7 +21,8 @@ constexpr int kSlant = 3;
 constexpr int kArrowWidth = 16;
 
 QString captionOf(const QByteArray& gbk) {
-    return GbkToUnicode(std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
+    return DisplayTextToUnicode(
+        std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
 }
 
 } // namespace

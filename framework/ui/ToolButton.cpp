@@ -88,7 +88,7 @@ void ToolButtonWidget::paintEvent(QPaintEvent*) {
     if (sunk) text.translate(1, 1);
     const QByteArray c = button_.Caption();
     const QString caption =
-        GbkToUnicode(std::string_view(c.constData(), static_cast<std::size_t>(c.size())));
+        DisplayTextToUnicode(std::string_view(c.constData(), static_cast<std::size_t>(c.size())));
     // The drop-down mark takes the right end when the caption leaves room for it.
     constexpr int kArrow = 7;
     if (button_.Style() == TToolButton::tbsDropDown &&

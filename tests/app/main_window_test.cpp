@@ -131,6 +131,23 @@ private slots:
         QVERIFY(rec.boxes.empty());
     }
 
+    void utf8NamesAndTextsKeepEveryCharacter() {
+        // Characters GBK lacks (an emoji, a CJK extension B ideograph) in a file's name
+        // and text survive on their way to the rows and the page.
+        QTemporaryDir dir;
+        const QString name = QString::fromUtf8("笔记😀\U00020000.txt");
+        const QString text = QString::fromUtf8("第一行 \U00020000 😀\n第二行\n");
+        writeFile(dir.path() + QLatin1Char('/') + name, text.toUtf8());
+        auto& rec = apptest::SetUpProgram((dir.path() + QLatin1Char('/')).toStdString());
+        TOrlenth form;
+        QVERIFY(rec.boxes.empty());
+        QCOMPARE(form.ListBox1->Count(), 1);
+        QCOMPARE(DisplayTextToUnicode(form.ListBox1->Items()->Get(0).toStdString()), name);
+        QCOMPARE(form.Memo1->LineCount(), 2);
+        QCOMPARE(DisplayTextToUnicode(form.Memo1->Line(0).toStdString()),
+                 QString::fromUtf8("第一行 \U00020000 😀"));
+    }
+
     void emptyFolderReportsAndStaysUsable() {
         QTemporaryDir dir;
         auto& rec = apptest::SetUpProgram((dir.path() + QStringLiteral("/")).toStdString());
