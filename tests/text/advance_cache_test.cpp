@@ -4,6 +4,7 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QStringDecoder>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -51,6 +52,31 @@ INSTANTIATE_TEST_SUITE_P(Fonts, AdvanceCacheAgreesWithFontMetrics,
                                            FontCase{"Song21", QStringLiteral("宋体"), 21},
                                            FontCase{"Kai16", QStringLiteral("楷体_GB2312"), 16}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+TEST(AdvanceCache, TheMetricsTableGivesWhatTheEngineMeasuresForEveryCommonCharacter) {
+    // The page font takes its advances from the face's metrics table in bulk; every
+    // character of GB2312 (symbols, full-width forms, the hanzi of both levels) and of
+    // ASCII must then measure exactly as the engine lays it out.
+    const QFont font = defaultPageFont();
+    AdvanceCache cache(font);
+    EXPECT_TRUE(cache.fromTable());
+    const QFontMetricsF metrics(font);
+    QStringDecoder gbk("GBK");
+    int checked = 0;
+    for (unsigned lead = 0xA1; lead <= 0xF7; ++lead)
+        for (unsigned trail = 0xA1; trail <= 0xFE; ++trail) {
+            const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            const QString c = gbk.decode(QByteArrayView(pair, 2));
+            if (c.size() != 1 || c[0] == QChar::ReplacementCharacter || c[0].isSurrogate())
+                continue;
+            ASSERT_DOUBLE_EQ(cache.advance(c[0].unicode()), metrics.horizontalAdvance(c))
+                << std::hex << lead << trail;
+            ++checked;
+        }
+    for (char16_t c = 0x20; c < 0x7F; ++c)
+        ASSERT_DOUBLE_EQ(cache.advance(c), metrics.horizontalAdvance(QChar(c))) << char(c);
+    EXPECT_GT(checked, 7000);
+}
 
 TEST(AdvanceCache, CharactersOutsideTheFaceFallBackToFontMetrics) {
     const QFont font = defaultPageFont();
