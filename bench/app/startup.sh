@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up to the first painted main window: the reader in screenshot mode beside a bare
 # Qt window that also saves its screenshot. Medians of RUNS runs each, alternating.
-# Usage: bench/app/startup.sh [BUILD_DIR] [RUNS] [offscreen|xvfb]
+# Usage: bench/app/startup.sh [BUILD_DIR] [RUNS] [offscreen|xvfb|x11]  (x11: the current display)
 set -euo pipefail
 build=${1:-build}
 runs=${2:-15}
@@ -31,10 +31,9 @@ measure() {
     echo "reader ${r} ms, bare window ${b} ms, ratio $(awk -v r="$r" -v b="$b" 'BEGIN {printf "%.2f", r / b}')"
 }
 
-if [ "$mode" = xvfb ]; then
-    export -f time_ms median measure
-    export build runs out
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c measure
-else
-    QT_QPA_PLATFORM=offscreen measure
-fi
+case "$mode" in
+xvfb) # The same measurement on a real X server: this script again, inside Xvfb.
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$runs" x11 ;;
+x11) QT_QPA_PLATFORM=xcb measure ;;
+*) QT_QPA_PLATFORM=offscreen measure ;;
+esac

@@ -33,6 +33,8 @@ public:
     // How many code points were measured through QFontMetricsF; lets tests and
     // benchmarks see that the bulk path did the work.
     int slowMeasurements() const { return slowMeasurements_; }
+    // Whether the advance of the code point is already at hand (no measuring needed).
+    bool known(char32_t codePoint) const { return codePoint < bmp_.size() && bmp_[codePoint] >= 0; }
     // Whether the face's advances came from its metrics table in bulk.
     bool fromTable() const { return bulk_; }
 

@@ -13,7 +13,11 @@ GbkMetrics::GbkMetrics(AdvanceCache& cache) : cache_(cache), pairs_(65536, kNotA
             if (trail != 0x7F) {
                 const auto l = static_cast<std::uint8_t>(lead);
                 const auto t = static_cast<std::uint8_t>(trail);
-                pairs_[GbkDecoder::pairIndex(l, t)] = of(decoder.pair(l, t));
+                // A character the cache would have to measure one by one is left to the
+                // engine's slow path, which decodes it and asks on first use: measuring
+                // them all here would cost a start-up tens of milliseconds.
+                const char32_t c = decoder.pair(l, t);
+                if (cache_.known(c)) pairs_[GbkDecoder::pairIndex(l, t)] = of(c);
             }
 }
 

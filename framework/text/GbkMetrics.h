@@ -15,8 +15,9 @@ namespace orlenth::text {
 // entries of four bytes so that the table of all pairs stays in cache. An entry packs the
 // break class (bits 0-1), whether the bytes form no pair (bit 2) and the advance in 1/64
 // pixel (bits 3 and up), rounded up so that a line measured in these units never comes
-// out narrower than it draws. Four-byte characters go through the decoder and the cache
-// on each use, as they are rare in GBK text.
+// out narrower than it draws. Four-byte characters, and the pairs whose advance the cache
+// could not give in bulk (marked as no pair), go through the decoder and the cache on
+// each use, as they are rare in GBK text.
 class GbkMetrics {
 public:
     using Entry = std::uint32_t;
@@ -33,7 +34,8 @@ public:
 
     // An ASCII byte, or the replacement character for any other single byte.
     Entry single(std::uint8_t b) const { return singles_[b]; }
-    // Any two bytes; kNotAPair is set unless they are a GBK lead and trail byte.
+    // Any two bytes; kNotAPair is set unless they are a GBK lead and trail byte whose
+    // advance was known when the table was built (otherwise use the decoder and of()).
     Entry pair(std::uint8_t first, std::uint8_t second) const {
         return pairs_[GbkDecoder::pairIndex(first, second)];
     }
