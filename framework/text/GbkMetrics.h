@@ -40,11 +40,19 @@ public:
         return pairs_[GbkDecoder::pairIndex(first, second)];
     }
     Entry of(char32_t codePoint) const;
+    // The entry of a GBK pair left out of the table (see pair()): measured now and put
+    // into the table, so that the next occurrence takes the fast path.
+    Entry resolve(std::uint8_t first, std::uint8_t second, char32_t codePoint) const {
+        const Entry e = of(codePoint);
+        pairs_[GbkDecoder::pairIndex(first, second)] = e;
+        return e;
+    }
 
 private:
     AdvanceCache& cache_;
     std::array<Entry, 256> singles_{};
-    std::vector<Entry> pairs_;
+    // Filled further as characters left out are first met.
+    mutable std::vector<Entry> pairs_;
 };
 
 } // namespace orlenth::text

@@ -89,7 +89,10 @@ std::vector<DisplayLine> wrapText(std::string_view gbkText, double width,
             length = 2;
         } else {
             const GbkChar c = decoder.next(data + pos, data + n);
-            e = c.length == 1 ? metrics.single(b) : metrics.of(c.codePoint);
+            e = c.length == 1 ? metrics.single(b)
+                : c.length == 2
+                    ? metrics.resolve(b, static_cast<std::uint8_t>(data[pos + 1]), c.codePoint)
+                    : metrics.of(c.codePoint);
             length = c.length;
         }
 
