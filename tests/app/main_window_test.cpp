@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 #include <sys/socket.h>
@@ -146,6 +147,44 @@ private slots:
         QCOMPARE(form.Memo1->LineCount(), 2);
         QCOMPARE(DisplayTextToUnicode(form.Memo1->Line(0).toStdString()),
                  QString::fromUtf8("第一行 \U00020000 😀"));
+    }
+
+    void hundredMegabyteNovelOpensAndScrollsToItsEnd() {
+        QTemporaryDir dir;
+        QByteArray chapter;
+        for (int i = 0; i < 200; ++i) chapter += Gbk("天下大势，分久必合，合久必分。周末七国分争，并入于秦。\r\n");
+        QByteArray novel;
+        novel.reserve(100'000'000 + chapter.size());
+        while (novel.size() < 100'000'000) novel += chapter;
+        novel += Gbk("全书完\r\n");
+        writeFile(dir.path() + QStringLiteral("/novel.txt"), novel);
+        novel.clear();
+        auto& rec = apptest::SetUpProgram((dir.path() + QLatin1Char('/')).toStdString());
+        TOrlenth form;
+        form.Show();
+        QCoreApplication::processEvents();
+        QVERIFY(rec.boxes.empty());
+        const int lines = form.Memo1->LineCount();
+        QVERIFY(lines > 1'000'000);
+        // Taller than any widget may be, and still exactly lines × pitch.
+        QCOMPARE(form.PaintBox1->Height(), lines * 31);
+        QVERIFY(form.PaintBox1->Height() > 16'777'215);
+        form.ScrollBox1->SetVertPosition(std::numeric_limits<int>::max());
+        QCOMPARE(form.ScrollBox1->VertPosition(), form.ScrollBox1->MaxVertPosition());
+        QCOMPARE(form.ScrollBox1->MaxVertPosition(),
+                 2 + lines * 31 - form.ScrollBox1->ClientHeight());
+        QCOMPARE(DisplayTextToUnicode(form.Memo1->Line(lines - 1).toStdString()),
+                 QString::fromUtf8("全书完"));
+        // The last line is on screen: ink where its text sits, 4 pixels into its cell.
+        QImage screen(form.ScrollBox1->Widget()->size(), QImage::Format_RGB32);
+        form.ScrollBox1->Widget()->render(&screen);
+        const int lastTop = 2 + (lines - 1) * 31 + 4 - form.ScrollBox1->VertPosition();
+        const int left = form.PaintBox1->Left() + 4;
+        const QRgb paper = screen.pixel(left + 200, lastTop + 7);
+        int ink = 0;
+        for (int y = lastTop; y < lastTop + 14; ++y)
+            for (int x = left; x < left + 42; ++x) ink += screen.pixel(x, y) != paper;
+        QVERIFY(ink > 20);
     }
 
     void emptyFolderReportsAndStaysUsable() {
