@@ -20,6 +20,18 @@ int RecordingDialogs::RunModal(QWidget& window) {
     return realLoop ? realLoop(window) : 2;
 }
 
+void RecordingDialogs::ExecMenu(QMenu&, const QPoint& globalPos) {
+    r_->menus.push_back(globalPos);
+}
+
+bool RecordingDialogs::ChooseFont(QFont& font, QColor& color, QWidget*) {
+    return r_->chooseFont && r_->chooseFont(font, color);
+}
+
+bool RecordingDialogs::ChooseColor(QColor& color, QWidget*) {
+    return r_->chooseColor && r_->chooseColor(color);
+}
+
 Recorded& SetUpProgram(const std::string& argument) {
     static Recorded recorded;
     recorded = Recorded{};

@@ -5,6 +5,9 @@
 #include "framework/ui/Dialogs.h"
 
 #include <QByteArray>
+#include <QColor>
+#include <QFont>
+#include <QPoint>
 #include <QString>
 
 #include <functional>
@@ -15,7 +18,11 @@ namespace apptest {
 
 struct Recorded {
     std::vector<orlenth::TMessageBoxRequest> boxes;
-    std::vector<QString> modalWindows; // window class names, in order
+    std::vector<QString> modalWindows; // window names, in order
+    std::vector<QPoint> menus;         // where pop-up menus were asked to show
+    // What the font and colour dialogs answer: null cancels.
+    std::function<bool(QFont&, QColor&)> chooseFont;
+    std::function<bool(QColor&)> chooseColor;
 };
 
 class RecordingDialogs : public orlenth::TDialogs {
@@ -27,6 +34,9 @@ public:
     // Modal windows return at once unless a test asks for a real loop.
     int RunModal(QWidget& window) override;
     static std::function<int(QWidget&)> realLoop;
+    void ExecMenu(QMenu& menu, const QPoint& globalPos) override;
+    bool ChooseFont(QFont& font, QColor& color, QWidget* owner) override;
+    bool ChooseColor(QColor& color, QWidget* owner) override;
 
 private:
     Recorded* r_;

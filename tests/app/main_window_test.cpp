@@ -152,7 +152,8 @@ private slots:
     void hundredMegabyteNovelOpensAndScrollsToItsEnd() {
         QTemporaryDir dir;
         QByteArray chapter;
-        for (int i = 0; i < 200; ++i) chapter += Gbk("天下大势，分久必合，合久必分。周末七国分争，并入于秦。\r\n");
+        for (int i = 0; i < 200; ++i)
+            chapter += Gbk("天下大势，分久必合，合久必分。周末七国分争，并入于秦。\r\n");
         QByteArray novel;
         novel.reserve(100'000'000 + chapter.size());
         while (novel.size() < 100'000'000) novel += chapter;
