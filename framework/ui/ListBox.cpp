@@ -1,7 +1,6 @@
 #include "framework/ui/ListBox.h"
 
 #include "framework/ui/Form.h"
-#include "framework/ui/InheritedFont.h"
 #include "framework/ui/Panel.h"
 #include "resource/TextEncoding.h"
 
@@ -190,10 +189,7 @@ void TListBox::SetColor(int c) {
 void TListBox::SetParentColor(bool p) {
     parentColor_ = p;
     if (!p || IsLoading()) return;
-    if (auto* form = qobject_cast<TCustomForm*>(Parent()))
-        color_ = form->Color();
-    else if (auto* panel = qobject_cast<TPanel*>(Parent()))
-        color_ = panel->Color();
+    if (const auto c = ParentColorSource()) color_ = *c;
     ApplyColor();
 }
 
@@ -208,13 +204,13 @@ void TListBox::SetParentFont(bool p) {
 
 QFont TListBox::EffectiveFont() const {
     if (!parentFont_) return font_.ToQFont();
-    if (const TFont* f = InheritedFont(*this)) return f->ToQFont();
+    if (const TFont* f = ParentFontSource()) return f->ToQFont();
     return Widget() ? Widget()->font() : QFont();
 }
 
 QColor TListBox::TextColor() const {
     const QPalette pal = Widget() ? Widget()->palette() : QPalette();
-    const TFont* f = parentFont_ ? InheritedFont(*this) : &font_;
+    const TFont* f = parentFont_ ? ParentFontSource() : &font_;
     return f ? ToQColor(f->Color(), pal) : pal.color(QPalette::WindowText);
 }
 

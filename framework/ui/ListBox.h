@@ -62,7 +62,7 @@ public:
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool p);
     TFont* Font() { return &font_; }
-    // On: rows are drawn in the parent's font (see InheritedFont) instead of Font.
+    // On: rows are drawn in the parent's font (see TControl::ParentFontSource) instead of Font.
     bool ParentFont() const { return parentFont_; }
     void SetParentFont(bool p);
     int TabOrder() const { return tabOrder_; }

@@ -109,11 +109,7 @@ void TPanel::SetColor(int c) {
 void TPanel::SetParentColor(bool p) {
     parentColor_ = p;
     if (!p || IsLoading()) return;
-    // The parent's colour: a form's or a panel's.
-    if (auto* form = qobject_cast<TCustomForm*>(Parent()))
-        SetColor(form->Color());
-    else if (auto* panel = qobject_cast<TPanel*>(Parent()))
-        SetColor(panel->Color());
+    if (const auto c = ParentColorSource()) SetColor(*c);
     parentColor_ = true;
 }
 

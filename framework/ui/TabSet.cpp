@@ -1,6 +1,5 @@
 #include "framework/ui/TabSet.h"
 
-#include "framework/ui/InheritedFont.h"
 #include "resource/TextEncoding.h"
 
 #include <QMouseEvent>
@@ -72,7 +71,7 @@ void TabSetWidget::DrawTab(QPainter& p, int index, bool selected) {
         p.setPen(pal.color(QPalette::Light));
         p.drawLine(QPointF(l + 1, t), QPointF(l + kSlant + 1, b - 1));
     }
-    const TFont* f = tabs_.ParentFont() ? InheritedFont(tabs_) : tabs_.Font();
+    const TFont* f = tabs_.ParentFont() ? tabs_.ParentFontSource() : tabs_.Font();
     p.setPen(f ? ToQColor(f->Color(), pal) : pal.color(QPalette::WindowText));
     p.drawText(r.adjusted(kSlant, 0, -kSlant, 0),
                static_cast<int>(Qt::AlignCenter | Qt::TextSingleLine),
@@ -133,7 +132,7 @@ QAbstractButton* TTabSet::ScrollButton(bool forward) const {
 
 QFont TTabSet::EffectiveFont() const {
     if (!parentFont_) return font_.ToQFont();
-    if (const TFont* f = InheritedFont(*this)) return f->ToQFont();
+    if (const TFont* f = ParentFontSource()) return f->ToQFont();
     return Widget() ? Widget()->font() : QFont();
 }
 

@@ -67,7 +67,7 @@ public:
     int TabHeight() const { return tabHeight_; }
     void SetTabHeight(int h);
     TFont* Font() { return &font_; }
-    // On: the captions take the parent's font (see InheritedFont) instead of Font.
+    // On: the captions take the parent's font (see TControl::ParentFontSource) instead of Font.
     bool ParentFont() const { return parentFont_; }
     void SetParentFont(bool p);
 

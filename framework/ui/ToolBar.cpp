@@ -94,12 +94,7 @@ void TToolBar::SetColor(int c) {
 void TToolBar::SetParentColor(bool p) {
     parentColor_ = p;
     if (!p || IsLoading()) return;
-    if (auto* form = qobject_cast<TCustomForm*>(Parent()))
-        SetColor(form->Color());
-    else if (auto* panel = qobject_cast<TPanel*>(Parent()))
-        SetColor(panel->Color());
-    else if (auto* bar = qobject_cast<TToolBar*>(Parent()))
-        SetColor(bar->Color());
+    if (const auto c = ParentColorSource()) SetColor(*c);
     parentColor_ = true;
 }
 
