@@ -157,11 +157,17 @@ void TControl::SetShowHint(bool s) {
     ApplyHint();
 }
 
+bool TControl::HintShown() const {
+    if (showHint_) return true;
+    return parentShowHint_ && parent_ && parent_->HintShown();
+}
+
 void TControl::ApplyHint() {
     if (!widget_) return;
-    widget_->setToolTip(showHint_ ? DisplayTextToUnicode(std::string_view(
-                                        hint_.constData(), static_cast<std::size_t>(hint_.size())))
-                                  : QString());
+    widget_->setToolTip(HintShown()
+                            ? DisplayTextToUnicode(std::string_view(
+                                  hint_.constData(), static_cast<std::size_t>(hint_.size())))
+                            : QString());
 }
 
 namespace {
@@ -223,6 +229,8 @@ void TControl::ReadState(TReader& reader) {
 
 void TControl::Loaded() {
     TComponent::Loaded();
+    // The parent's ShowHint is known now.
+    ApplyHint();
     if (parent_) parent_->Realign();
 }
 
@@ -274,6 +282,24 @@ void TWinControl::Realign(TControl* changed) {
         c->PlaceWidget();
     }
     aligning_ = false;
+}
+
+void TWinControl::ApplyTabOrder() {
+    std::vector<std::pair<int, QWidget*>> chain;
+    for (TControl* c : controls_) {
+        const QVariant order = c->property("TabOrder");
+        if (order.isValid() && order.toInt() >= 0 && c->Widget())
+            chain.emplace_back(order.toInt(), c->Widget());
+    }
+    std::stable_sort(chain.begin(), chain.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1].second, chain[i].second);
+}
+
+void TWinControl::Loaded() {
+    TControl::Loaded();
+    ApplyTabOrder();
 }
 
 void TWinControl::GetChildren(const ChildProc& proc, TComponent*) {

@@ -89,7 +89,13 @@ public:
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool s);
     bool ParentShowHint() const { return parentShowHint_; }
-    void SetParentShowHint(bool p) { parentShowHint_ = p; }
+    void SetParentShowHint(bool p) {
+        parentShowHint_ = p;
+        ApplyHint();
+    }
+    // Whether the hint shows as a tooltip: ShowHint, or with ParentShowHint the parent's
+    // answer. A window's ShowHint is off unless its description says otherwise.
+    virtual bool HintShown() const;
     // The menu a right click on the control (or on a child without a menu of its own)
     // opens, or null.
     TPopupMenuBase* PopupMenu() const { return popupMenu_; }
@@ -148,7 +154,10 @@ private:
     int placementHolds_ = 0;
     bool placementPending_ = false;
 
+protected:
     void ApplyHint();
+
+private:
 };
 
 // Registers the cursor names (crHelp, crHandPoint, crHSplit …) for integer properties
@@ -177,6 +186,10 @@ public:
 
     // Children are written after the control's properties, in the order they were placed.
     void GetChildren(const ChildProc& proc, TComponent* root) override;
+    // Orders the keyboard focus chain of the children by their TabOrder property (those
+    // without one, or with a negative one, keep Qt's order). Run when loading ends.
+    void ApplyTabOrder();
+    void Loaded() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

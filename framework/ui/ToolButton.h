@@ -81,6 +81,9 @@ public:
 protected:
     QByteArray ClientCaption() const override { return caption_; }
     void SetClientCaption(const QByteArray& c) override { SetCaption(c); }
+    // A tool button offers its hint as a tooltip whatever the window's ShowHint: the
+    // buttons show captions only, and the hint says what each does.
+    bool HintShown() const override { return !Hint().isEmpty(); }
     QByteArray ClientHint() const override { return Hint(); }
     void SetClientHint(const QByteArray& h) override { SetHint(h); }
     bool ClientChecked() const override { return down_; }

@@ -167,6 +167,18 @@ private slots:
         QCOMPARE(form.PaintBox1->Canvas()->Pen()->Color(), 0x001E140A);
     }
 
+    void hintsShowAsTooltips() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QCOMPARE(form.ToolButton1->Widget()->toolTip(), QString::fromUtf8("改变文本字体"));
+        QCOMPARE(form.ToolButton7->Widget()->toolTip(), QString::fromUtf8("开始或结束滚屏"));
+        QCOMPARE(form.ToolButton5->Widget()->toolTip(), QString());
+        QCOMPARE(form.Image1->Widget()->toolTip(), QString::fromUtf8("关于我们"));
+        QCOMPARE(form.TrackBar1->Widget()->toolTip(), QString::fromUtf8("滚屏速度(左:快;右:慢)"));
+        // The window shows no hints of its own: the list has none to show anyway.
+        QCOMPARE(form.ListBox1->Widget()->toolTip(), QString());
+    }
+
     void aboutOpensModallyAndAltF4Closes() {
         auto& rec = apptest::SetUpProgram();
         TOrlenth form;

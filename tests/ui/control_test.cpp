@@ -137,3 +137,30 @@ TEST(Controls, UnknownAlignmentIsALoadError) {
 }
 
 #include "control_test.moc"
+
+TEST(WinControl, FocusFollowsTheTabOrderOfTheDescription) {
+    // Stored in the order B, A, C with tab orders 0, 2, 1: Tab goes B, C, A, where the
+    // stored order alone would give B, A, C.
+    TTestForm form;
+    auto add = [&](const char* name, int order) {
+        auto* c = new TTestPanel(&form);
+        c->SetName(name);
+        c->setProperty("TabOrder", order);
+        c->Widget()->setFocusPolicy(Qt::StrongFocus);
+        c->SetParent(&form);
+        return c;
+    };
+    TTestPanel* b = add("B", 0);
+    TTestPanel* a = add("A", 2);
+    TTestPanel* c = add("C", 1);
+    form.ApplyTabOrder();
+    // What Tab moves to: the next widget in the chain that takes focus by Tab.
+    auto next = [](QWidget* w) {
+        do w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+        return w;
+    };
+    EXPECT_EQ(next(b->Widget()), c->Widget());
+    EXPECT_EQ(next(c->Widget()), a->Widget());
+    EXPECT_EQ(next(a->Widget()), b->Widget());
+}
