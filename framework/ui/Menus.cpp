@@ -90,7 +90,9 @@ void TMenuItem::UpdateQtAction() {
     // run from the menu (the window-wide binding does that).
     const QString keys = ShortCutToText(shortCut_);
     if (!keys.isEmpty()) text += u'\t' + keys;
-    qtAction_.setText(text);
+    // A separator with a text is drawn as a titled section by some styles: the "-" that
+    // marks it must not show.
+    qtAction_.setText(IsSeparator() ? QString() : text);
     qtAction_.setCheckable(checked_);
     qtAction_.setChecked(checked_);
     qtAction_.setEnabled(enabled_);
