@@ -1,5 +1,7 @@
 #include "framework/ui/Image.h"
 
+#include <QMouseEvent>
+
 #include "framework/Filer.h"
 #include "framework/Stream.h"
 #include "resource/picture/Picture.h"
@@ -46,7 +48,10 @@ void TImage::Apply() {
 
 bool TImage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == label_) {
-        if (event->type() == QEvent::MouseButtonPress)
+        // A click is a press and a release on the picture, as for a button: firing on the
+        // press would run a modal window while the mouse is still held.
+        if (event->type() == QEvent::MouseButtonRelease &&
+            label_->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
             Fire("OnClick", Q_ARG(orlenth::TComponent*, this));
         if (event->type() == QEvent::MouseButtonDblClick)
             Fire("OnDblClick", Q_ARG(orlenth::TComponent*, this));
