@@ -26,7 +26,9 @@
 #include <limits>
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -186,6 +188,35 @@ private slots:
         for (int y = lastTop; y < lastTop + 14; ++y)
             for (int x = left; x < left + 42; ++x) ink += screen.pixel(x, y) != paper;
         QVERIFY(ink > 20);
+    }
+
+    void namesThatAreNotUtf8AndLongPathsOpen() {
+        // A name in GBK bytes (not UTF-8) deep in a path of over 253 bytes: the row shows
+        // it with replacement characters, and opening uses its bytes.
+        QTemporaryDir dir;
+        QByteArray folder = QFile::encodeName(dir.path());
+        for (int i = 0; i < 6; ++i) {
+            folder += "/" + QByteArray(50, char('a' + i));
+            QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+        }
+        QVERIFY(folder.size() > 253);
+        const QByteArray name = Gbk("旧文") + ".txt";
+        {
+            const int fd = ::open((folder + "/" + name).constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            const QByteArray text = Gbk("旧文一篇\r\n");
+            QCOMPARE(::write(fd, text.constData(), static_cast<std::size_t>(text.size())),
+                     static_cast<ssize_t>(text.size()));
+            ::close(fd);
+        }
+        auto& rec = apptest::SetUpProgram((folder + "/").toStdString());
+        TOrlenth form;
+        QVERIFY(rec.boxes.empty());
+        QCOMPARE(form.ListBox1->Count(), 1);
+        const QString row = DisplayTextToUnicode(form.ListBox1->Items()->Get(0).toStdString());
+        QVERIFY(row.contains(QChar::ReplacementCharacter));
+        QVERIFY(row.endsWith(QStringLiteral(".txt")));
+        QCOMPARE(form.Memo1->Text(), Gbk("旧文一篇\r\n"));
     }
 
     void emptyFolderReportsAndStaysUsable() {
