@@ -17,9 +17,14 @@ namespace {
 class QtDialogs final : public TDialogs {
 public:
     void MessageBox(const TMessageBoxRequest& r) override {
+        // A message box breaks lines at every CR, with or without its LF, as the
+        // messages of this program are written.
+        QString text = r.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         QMessageBox box(r.icon == TMessageIcon::Stop ? QMessageBox::Critical
                                                      : QMessageBox::Information,
-                        r.caption, r.text, QMessageBox::Ok, r.owner);
+                        r.caption, text, QMessageBox::Ok, r.owner);
         // Text as given: an error message is no markup.
         box.setTextFormat(Qt::PlainText);
         box.exec();
