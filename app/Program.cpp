@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include "app/ProgramIcon.h"
 #include "app/Unit1main.h"
 #include "app/WindowClasses.h"
 #include "framework/Events.h"
@@ -42,6 +43,7 @@ int RunProgram(int argc, const char* const* argv) {
         app.SetTitle(GbkToUnicode(
             std::string_view(title.constData(), static_cast<std::size_t>(title.size()))));
         QApplication::setApplicationDisplayName(app.Title());
+        QApplication::setWindowIcon(ProgramIcon());
         SetEventDispatcher(
             [](const std::function<void()>& call) { TApplication::Instance().Dispatch(call); });
         if (!screenshot.isEmpty()) SetDialogs(std::make_unique<UnattendedDialogs>());

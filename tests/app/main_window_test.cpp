@@ -5,6 +5,7 @@
 
 #include "app/FormDescription.h"
 #include "app/Program.h"
+#include "app/ProgramIcon.h"
 #include "app/Unit1main.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/ListBox.h"
@@ -281,6 +282,17 @@ private slots:
         QVERIFY2(rec.boxes[0].text.endsWith(QStringLiteral("Stream read error.")),
                  qPrintable(rec.boxes[0].text));
         QVERIFY(rec.modalWindows.empty()); // the splash comes only after the description
+    }
+
+    void iconComesInTwoSizes() {
+        const QIcon icon = ProgramIcon();
+        QCOMPARE(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+        const QImage big = icon.pixmap(32, 32).toImage();
+        QCOMPARE(qAlpha(big.pixel(1, 16)), 255); // the seal fills the square
+        int character = 0;                       // pixels of the light character on the red seal
+        for (int y = 6; y < 26; ++y)
+            for (int x = 6; x < 26; ++x) character += qGreen(big.pixel(x, y)) > 128;
+        QVERIFY(character > 20);
     }
 
     void marginsRuleAt500Pixels() {
