@@ -1,5 +1,7 @@
 #include "framework/ui/Colors.h"
 
+#include <QWidget>
+
 #include "framework/IntegerIdents.h"
 
 #include <array>
@@ -114,6 +116,13 @@ void RegisterColorIdents() {
     RegisterIntegerIdents(
         "TColor", [](std::string_view n) -> std::optional<int> { return ColorFromName(n); },
         [](int v) { return NameOfColor(v); });
+}
+
+void SetWidgetColor(QWidget* widget, TColor color) {
+    if (!widget) return;
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, ToQColor(color, p));
+    widget->setPalette(p);
 }
 
 } // namespace orlenth

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+class QWidget;
+
 namespace orlenth {
 
 using TColor = std::int32_t;
@@ -28,6 +30,9 @@ std::optional<std::string> NameOfColor(TColor color);
 QColor ToQColor(TColor color, const QPalette& palette);
 // 0x00BBGGRR of a plain colour.
 TColor FromQColor(const QColor& color);
+// Gives a widget the colour as its background (the palette's Window role); a system
+// colour is taken from the widget's own palette. Null does nothing.
+void SetWidgetColor(QWidget* widget, TColor color);
 
 // Registers the names for integer properties whose class names the table "TColor".
 void RegisterColorIdents();

@@ -83,11 +83,7 @@ void TCustomForm::SetCaption(const QByteArray& c) {
 
 void TCustomForm::SetColor(int c) {
     color_ = c;
-    if (QWidget* w = Widget()) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, ToQColor(c, p));
-        w->setPalette(p);
-    }
+    SetWidgetColor(Widget(), c);
 }
 
 QRect TCustomForm::AlignArea() const {

@@ -98,11 +98,7 @@ void TPanel::SetCaption(const QByteArray& c) {
 void TPanel::SetColor(int c) {
     color_ = c;
     parentColor_ = false;
-    if (QWidget* w = Widget()) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, ToQColor(c, p));
-        w->setPalette(p);
-    }
+    SetWidgetColor(Widget(), c);
     Repaint();
 }
 

@@ -112,9 +112,7 @@ void TScrollBox::SetParentColor(bool p) {
 void TScrollBox::ApplyColor() {
     for (QWidget* w : {Widget(), viewport_}) {
         if (!w) continue;
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, ToQColor(color_, p));
-        w->setPalette(p);
+        SetWidgetColor(w, color_);
         w->update();
     }
 }

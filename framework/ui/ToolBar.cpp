@@ -83,11 +83,7 @@ void TToolBar::SetButtonWidth(int w) {
 void TToolBar::SetColor(int c) {
     color_ = c;
     parentColor_ = false;
-    if (QWidget* w = Widget()) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, ToQColor(c, p));
-        w->setPalette(p);
-    }
+    SetWidgetColor(Widget(), c);
     Repaint();
 }
 
