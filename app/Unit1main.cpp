@@ -19,7 +19,6 @@
 #include "library/WJKStringListItem.h"
 #include "resource/TextEncoding.h"
 
-#include <QFontMetrics>
 
 #include <algorithm>
 #include <limits>
@@ -194,7 +193,8 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
     // as drawing all of them and letting the clip drop the rest, at the cost of a screen.
     const QRect clip = canvas->ClipRect();
     if (!clip.isEmpty() && pitch > 0 && count > 0) {
-        const int cell = QFontMetrics(canvas->Font()->ToQFont()).height();
+        // The cell of the font the canvas draws with, from the metrics it keeps.
+        const int cell = canvas->TextHeight(QByteArray());
         const auto first = std::max<std::int64_t>(0, (std::int64_t{clip.top()} - 4 - cell) / pitch);
         const auto last =
             std::min<std::int64_t>(count - 1, (std::int64_t{clip.bottom()} + 7) / pitch + 1);
