@@ -7,7 +7,7 @@
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Font.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -17,7 +17,7 @@
 #include "framework/ui/TabSet.h"
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 
 #include <algorithm>

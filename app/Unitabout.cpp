@@ -5,7 +5,7 @@
 #include "framework/ui/Image.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <iterator>
 #include <utility>

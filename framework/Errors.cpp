@@ -41,6 +41,23 @@ std::string_view messageFormat(Msg id) {
     return {};
 }
 
+std::string EscapeControls(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c != 0x7F) {
+            out += ch;
+            continue;
+        }
+        out += "\\x";
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    }
+    return out;
+}
+
 std::string formatMessage(Msg id, std::initializer_list<std::string_view> args) {
     const std::string_view fmt = messageFormat(id);
     std::string out;
@@ -48,7 +65,7 @@ std::string formatMessage(Msg id, std::initializer_list<std::string_view> args) 
     auto arg = args.begin();
     for (std::size_t i = 0; i < fmt.size(); ++i) {
         if (fmt[i] == '%' && i + 1 < fmt.size() && (fmt[i + 1] == 's' || fmt[i + 1] == 'd')) {
-            if (arg != args.end()) out += *arg++;
+            if (arg != args.end()) out += EscapeControls(*arg++);
             ++i;
         } else {
             out += fmt[i];

@@ -35,7 +35,15 @@ std::string_view messageFormat(Msg id);
 
 // Fills the placeholders of the message in order. Missing arguments leave the
 // placeholder empty; surplus arguments are ignored. Never throws for bad counts.
+// Arguments are passed through EscapeControls, since they carry names and text from
+// streams and file names that reach a terminal or a message box.
 std::string formatMessage(Msg id, std::initializer_list<std::string_view> args = {});
+
+// `text` with each control byte (below 0x20, and 0x7F) written as "\xHH", so that a
+// message never moves a terminal's cursor, changes its colours or breaks a line. Every
+// other byte stays: GBK and UTF-8 never use these bytes inside a character. Applying it
+// twice gives the same as once.
+std::string EscapeControls(std::string_view text);
 
 // Base of every exception of the system. The message is the exact user-facing text.
 class Exception : public std::runtime_error {

@@ -5,7 +5,7 @@
 #include "resource/ComponentReader.h"
 #include "resource/ComponentWriter.h"
 #include "resource/ObjectStream.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 
 #include "resource/CollectionItems.h"
 #include "resource/ObjectStream.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QString>
 

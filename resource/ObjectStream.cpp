@@ -1,7 +1,7 @@
 #include "resource/ObjectStream.h"
 
 #include "framework/Errors.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <cstring>
 

@@ -23,6 +23,16 @@ TEST(Errors, MessagesAreFilledInOrder) {
     EXPECT_EQ(formatMessage(Msg::ClassNotFound), "Class  not found");
 }
 
+// Names from streams and files reach terminals and message boxes: their control bytes
+// show as escapes, the rest (GBK and UTF-8 included) as it is.
+TEST(Errors, ControlBytesInArgumentsAreEscaped) {
+    EXPECT_EQ(formatMessage(Msg::ClassNotFound, {"T\x1B[2J\x7Fx\r\n"}),
+              "Class T\\x1B[2J\\x7Fx\\x0D\\x0A not found");
+    EXPECT_EQ(formatMessage(Msg::FOpenError, {"\xD6\xD0\xE4\xB8\xAD.txt"}),
+              "Cannot open file \xD6\xD0\xE4\xB8\xAD.txt");
+    EXPECT_EQ(EscapeControls(EscapeControls(std::string_view("a\0b", 3))), "a\\x00b");
+}
+
 TEST(MemoryStream, ReadsWritesAndSeeks) {
     TMemoryStream m;
     m.WriteExact("abcdef", 6);

@@ -2,8 +2,6 @@
 
 #include "framework/Errors.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -139,13 +137,6 @@ void WrapEngine::setText(QByteArray gbkText) {
     refuseOversize(static_cast<std::size_t>(gbkText.size()));
     text_ = std::move(gbkText);
     dirty_ = true;
-}
-
-void WrapEngine::loadFromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw EFOpenError::forFile(path.toStdString());
-    if (static_cast<std::size_t>(file.size()) > kMemoCapacity) refuseOversize(kMemoCapacity + 1);
-    setText(file.readAll());
 }
 
 void WrapEngine::setWidth(int widthPx) {

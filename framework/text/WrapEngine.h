@@ -65,8 +65,6 @@ public:
     // Replaces the whole text. Throws EOutOfResources beyond kMemoCapacity and then keeps
     // the previous text.
     void setText(QByteArray gbkText);
-    // Replaces the whole text with a file's bytes; EFOpenError if it cannot be read.
-    void loadFromFile(const QString& path);
     const QByteArray& text() const { return text_; }
 
     void setWidth(int widthPx);

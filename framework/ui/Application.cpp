@@ -1,5 +1,6 @@
 #include "framework/ui/Application.h"
 
+#include "framework/Errors.h"
 #include "framework/ui/Dialogs.h"
 
 #include <QApplication>
@@ -41,7 +42,9 @@ void TApplication::SetArguments(int argc, const char* const* argv) {
 }
 
 QString ErrorBoxText(const std::string& message) {
-    std::string text = message;
+    // Messages carry names from files and streams; a control byte in one must not break
+    // the box's lines or hide what follows.
+    std::string text = EscapeControls(message);
     if (!text.empty()) {
         // The last character's first byte: its lead byte when it is a multi-byte one.
         std::size_t last = text.size() - 1;

@@ -47,9 +47,10 @@ private:
     std::vector<std::string> args_;
 };
 
-// The error box's text for a message (UTF-8): a "." is appended when the message is not
-// empty and its last character sorts after "." by byte value (a character of more than one
-// byte always does). So "Cannot open file /a/b.txt" gains a ".", "... (-1)" does not.
+// The error box's text for a message (UTF-8), control bytes escaped (EscapeControls): a
+// "." is appended when the message is not empty and its last character sorts after "." by
+// byte value (a character of more than one byte always does). So "Cannot open file /a/b.txt" gains
+// a ".", "... (-1)" does not.
 QString ErrorBoxText(const std::string& message);
 
 } // namespace orlenth

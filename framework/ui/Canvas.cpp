@@ -1,6 +1,6 @@
 #include "framework/ui/Canvas.h"
 
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -45,11 +45,6 @@ bool patternOn(std::span<const int> pattern, std::int64_t i) {
         at -= pattern[k];
     }
     return false;
-}
-
-QString unicodeOf(const QByteArray& gbk) {
-    return DisplayTextToUnicode(
-        std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
 }
 
 } // namespace
@@ -211,7 +206,7 @@ void TCanvas::DrawRun(QPoint from, QPoint step, int length) {
 
 void TCanvas::TextOut(int x, int y, const QByteArray& gbk) {
     const QFontMetrics& metrics = Metrics();
-    const QString text = unicodeOf(gbk);
+    const QString text = DisplayTextToUnicode(gbk);
     const int width = metrics.horizontalAdvance(text);
     penPos_ = QPoint(x + width, y);
     if (!CanDraw()) return;
@@ -227,7 +222,7 @@ void TCanvas::TextOut(int x, int y, const QByteArray& gbk) {
 }
 
 int TCanvas::TextWidth(const QByteArray& gbk) const {
-    return Metrics().horizontalAdvance(unicodeOf(gbk));
+    return Metrics().horizontalAdvance(DisplayTextToUnicode(gbk));
 }
 
 int TCanvas::TextHeight(const QByteArray&) const {

@@ -1,9 +1,9 @@
 #include "framework/ui/CommonDialogs.h"
 
 #include "framework/text/PageFont.h"
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/ShortCut.h"
-#include "resource/TextEncoding.h"
 
 #include <QGuiApplication>
 

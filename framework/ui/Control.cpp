@@ -2,8 +2,8 @@
 
 #include "framework/Filer.h"
 #include "framework/IntegerIdents.h"
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Font.h"
-#include "resource/TextEncoding.h"
 
 #include <QEvent>
 

@@ -1,7 +1,7 @@
 #include "framework/ui/Font.h"
 
 #include "framework/text/PageFont.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QFontDatabase>
 

@@ -1,7 +1,7 @@
 #include "framework/ui/Form.h"
 
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Dialogs.h"
-#include "resource/TextEncoding.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -76,9 +76,7 @@ void TCustomForm::SetBorderWidth(int w) {
 
 void TCustomForm::SetCaption(const QByteArray& c) {
     caption_ = c;
-    if (QWidget* w = Widget())
-        w->setWindowTitle(DisplayTextToUnicode(
-            std::string_view(c.constData(), static_cast<std::size_t>(c.size()))));
+    if (QWidget* w = Widget()) w->setWindowTitle(DisplayTextToUnicode(c));
 }
 
 void TCustomForm::SetColor(int c) {

@@ -1,6 +1,6 @@
 #include "framework/ui/Label.h"
 
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QEvent>
 
@@ -21,8 +21,7 @@ void TLabel::Apply() {
     // "&" is shown as itself: captions carry no accelerator marks here.
     label_->setTextFormat(Qt::PlainText);
     // Every CR, with or without its LF, breaks the line; tabs go to the next tab stop.
-    QString text = DisplayTextToUnicode(
-        std::string_view(caption_.constData(), static_cast<std::size_t>(caption_.size())));
+    QString text = DisplayTextToUnicode(caption_);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     label_->setText(text);

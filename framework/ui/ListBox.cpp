@@ -1,8 +1,8 @@
 #include "framework/ui/ListBox.h"
 
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Form.h"
 #include "framework/ui/Panel.h"
-#include "resource/TextEncoding.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -97,8 +97,7 @@ void ListBoxWidget::paintEvent(QPaintEvent*) {
         p.setClipRect(row);
         p.drawText(row.adjusted(kTextIndent, 0, 0, 0),
                    static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine),
-                   DisplayTextToUnicode(
-                       std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size()))));
+                   DisplayTextToUnicode(gbk));
         p.setClipping(false);
     }
     if (!hasFocus()) return;

@@ -2,23 +2,14 @@
 
 #include "framework/Errors.h"
 #include "framework/Filer.h"
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Dialogs.h"
-#include "resource/TextEncoding.h"
 
 #include <QMenu>
 
 #include <algorithm>
 
 namespace orlenth {
-
-namespace {
-
-QString unicodeOf(const QByteArray& gbk) {
-    return DisplayTextToUnicode(
-        std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
-}
-
-} // namespace
 
 TMenuItem::TMenuItem(TComponent* owner)
     : TComponent(owner), TActionClient(static_cast<TComponent&>(*this)),
@@ -83,7 +74,7 @@ void TMenuItem::UpdateShortCut() {
 
 void TMenuItem::UpdateQtAction() {
     qtAction_.setSeparator(IsSeparator());
-    QString text = unicodeOf(caption_);
+    QString text = DisplayTextToUnicode(caption_);
     if (menu_ && menu_->AutoHotkeys() == TPopupMenu::maManual)
         text.replace(QStringLiteral("&"), QStringLiteral("&&"));
     // The text after a tab is the menu's shortcut column: the shortcut's own name, never
@@ -97,8 +88,8 @@ void TMenuItem::UpdateQtAction() {
     qtAction_.setChecked(checked_);
     qtAction_.setEnabled(enabled_);
     qtAction_.setVisible(visible_);
-    qtAction_.setStatusTip(unicodeOf(hint_));
-    qtAction_.setToolTip(unicodeOf(hint_));
+    qtAction_.setStatusTip(DisplayTextToUnicode(hint_));
+    qtAction_.setToolTip(DisplayTextToUnicode(hint_));
 }
 
 void TMenuItem::Click() {

@@ -1,7 +1,7 @@
 #include "framework/ui/Panel.h"
 
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Form.h"
-#include "resource/TextEncoding.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -46,9 +46,7 @@ protected:
                                     : panel_.Alignment() == TPanel::taRightJustify ? Qt::AlignRight
                                                                                    : Qt::AlignLeft;
             p.setPen(palette().color(QPalette::WindowText));
-            p.drawText(r, static_cast<int>(h | Qt::AlignVCenter),
-                       DisplayTextToUnicode(
-                           std::string_view(c.constData(), static_cast<std::size_t>(c.size()))));
+            p.drawText(r, static_cast<int>(h | Qt::AlignVCenter), DisplayTextToUnicode(c));
         }
     }
 

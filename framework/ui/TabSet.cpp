@@ -1,6 +1,6 @@
 #include "framework/ui/TabSet.h"
 
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,11 +18,6 @@ namespace {
 constexpr int kTextPadding = 1;
 constexpr int kSlant = 3;
 constexpr int kArrowWidth = 16;
-
-QString captionOf(const QByteArray& gbk) {
-    return DisplayTextToUnicode(
-        std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
-}
 
 } // namespace
 
@@ -75,7 +70,7 @@ void TabSetWidget::DrawTab(QPainter& p, int index, bool selected) {
     p.setPen(f ? ToQColor(f->Color(), pal) : pal.color(QPalette::WindowText));
     p.drawText(r.adjusted(kSlant, 0, -kSlant, 0),
                static_cast<int>(Qt::AlignCenter | Qt::TextSingleLine),
-               captionOf(tabs_.Tabs()->Get(index)));
+               DisplayTextToUnicode(tabs_.Tabs()->Get(index)));
 }
 
 void TabSetWidget::paintEvent(QPaintEvent*) {
@@ -138,7 +133,8 @@ QFont TTabSet::EffectiveFont() const {
 
 int TTabSet::TabWidth(int index) const {
     const QFontMetrics fm(EffectiveFont());
-    return fm.horizontalAdvance(captionOf(tabs_.Get(index))) + 2 * (kTextPadding + kSlant);
+    return fm.horizontalAdvance(DisplayTextToUnicode(tabs_.Get(index))) +
+           2 * (kTextPadding + kSlant);
 }
 
 int TTabSet::TabLimit() const {

@@ -1,7 +1,7 @@
 #include "framework/ui/ToolButton.h"
 
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/ToolBar.h"
-#include "resource/TextEncoding.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -87,8 +87,7 @@ void ToolButtonWidget::paintEvent(QPaintEvent*) {
     QRect text = rect();
     if (sunk) text.translate(1, 1);
     const QByteArray c = button_.Caption();
-    const QString caption =
-        DisplayTextToUnicode(std::string_view(c.constData(), static_cast<std::size_t>(c.size())));
+    const QString caption = DisplayTextToUnicode(c);
     // The drop-down mark takes the right end when the caption leaves room for it.
     constexpr int kArrow = 7;
     if (button_.Style() == TToolButton::tbsDropDown &&

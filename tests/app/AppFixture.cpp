@@ -5,7 +5,7 @@
 #include "framework/Events.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Font.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QWidget>
 

@@ -16,7 +16,7 @@
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
 #include "resource/EmbeddedStreams.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/Timer.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QTimer>
 #include <QtTest>

@@ -9,7 +9,7 @@
 #include "resource/ComponentReader.h"
 #include "resource/EmbeddedStreams.h"
 #include "resource/ObjectStream.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QApplication>
 #include <QMouseEvent>

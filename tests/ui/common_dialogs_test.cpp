@@ -4,7 +4,7 @@
 
 #include "framework/ui/CommonDialogs.h"
 
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>

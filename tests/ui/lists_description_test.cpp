@@ -11,7 +11,7 @@
 #include "framework/ClassRegistry.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "framework/ui/Memo.h"
 
 #include "framework/Errors.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

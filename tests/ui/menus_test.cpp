@@ -9,7 +9,7 @@
 #include "framework/Errors.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -5,7 +5,7 @@
 #include "framework/ui/ScrollBox.h"
 
 #include "framework/Events.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QApplication>
 #include <QImage>

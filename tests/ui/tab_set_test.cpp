@@ -3,7 +3,7 @@
 
 #include "framework/ui/TabSet.h"
 
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QApplication>
 #include <QImage>

@@ -12,7 +12,7 @@
 #include "framework/ClassRegistry.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
-#include "resource/TextEncoding.h"
+#include "framework/text/TextEncoding.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
