@@ -8,6 +8,8 @@
 #include "app/platform/FolderListing.h"
 #include "app/platform/FolderPath.h"
 #include "framework/Errors.h"
+#include "framework/text/TextEncoding.h"
+#include "framework/text/WrapEngine.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Canvas.h"
 #include "framework/ui/ListBox.h"
@@ -17,8 +19,6 @@
 #include "framework/ui/TabSet.h"
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
-#include "framework/text/TextEncoding.h"
-
 
 #include <algorithm>
 #include <limits>
@@ -100,20 +100,29 @@ void TOrlenth::FormCreate(TComponent*) {
         TstarYe splash;
         splash.ShowModal();
     }
-    // 2–3. The folder category when the first argument's folder exists.
+    // 2–3. The folder category when the first argument's folder exists. Selecting its tab
+    // opens its first row (or the row the argument names) already, failures reported.
     const std::string folder = folderPath();
+    bool opened = false;
     if (!folder.empty() && platform::KindOf(folder) == platform::EntryKind::Directory) {
         const std::string name = platform::FolderTabName(folder, platform::kNativePathStyle);
-        TabSet1->Tabs()->Add(bytesOf(UnicodeToDisplayText(platform::DisplayName(name))));
+        TabSet1->Tabs()->Add(UnicodeToDisplayBytes(platform::DisplayName(name)));
+        startFile_ = TApplication::Instance().Argument(1).substr(folder.size());
         TabSet1->SetTabIndex(TabSet1->Tabs()->Count() - 1);
+        startFile_.clear();
+        opened = ListBox1->Count() > 0;
     } else {
         ListBox1->Items()->SetStrings(CatalogueRows(0));
     }
-    // 4–7.
+    // 4–7. A row the tab change opened is not read a second time: the page is laid out
+    // again at the reading area's width instead.
     SetCaption(ApplicationTitle());
-    ListBox1->SetItemIndex(0);
+    if (!opened) ListBox1->SetItemIndex(0);
     ScrollBox1Resize(nullptr);
-    ListBox1Click(nullptr);
+    if (opened)
+        PaintBox1Paint(nullptr);
+    else
+        ListBox1Click(nullptr);
 }
 
 // ---- categories and articles
@@ -126,7 +135,7 @@ void TOrlenth::ListFolder() {
         folderNames_ = platform::ListTextEntries(folder);
         rows.reserve(static_cast<qsizetype>(folderNames_.size()));
         for (const std::string& name : folderNames_)
-            rows.append(bytesOf(UnicodeToDisplayText(platform::DisplayName(name))));
+            rows.append(UnicodeToDisplayBytes(platform::DisplayName(name)));
     }
     ListBox1->Items()->SetStrings(rows);
 }
@@ -137,7 +146,19 @@ void TOrlenth::OpenFolderRow(int row) {
     if (row >= static_cast<int>(folderNames_.size())) return;
     const std::string path = folderPath() + folderNames_[static_cast<std::size_t>(row)];
     if (platform::KindOf(path) != platform::EntryKind::Other) return;
-    Memo1->SetText(bytesOf(platform::LoadForDisplay(path)));
+    std::optional<platform::TextFile> file = platform::TextFile::Open(path);
+    if (!file) return;
+    if (file->Size() > text::kMemoCapacity) throw EOutOfResources(formatMessage(Msg::MemoCapacity));
+    // The text on show goes before the next one is read, so that two big novels are
+    // never held at once.
+    Memo1->SetText(QByteArray());
+    Memo1->SetText(file->ReadForDisplay(text::kMemoCapacity));
+}
+
+int TOrlenth::FirstFolderRow() const {
+    if (startFile_.empty()) return 0;
+    const auto it = std::find(folderNames_.begin(), folderNames_.end(), startFile_);
+    return it == folderNames_.end() ? 0 : static_cast<int>(it - folderNames_.begin());
 }
 
 void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
@@ -148,10 +169,16 @@ void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
             bytesOf(Container(newTab)->GetArrayItem(ListBox1->ItemIndex() + 1)->GetList().Text()));
     } else if (newTab == 5) {
         ListFolder();
-        ListBox1->SetItemIndex(0);
+        ListBox1->SetItemIndex(FirstFolderRow());
         if (ListBox1->Count() > 0) {
             ScrollBox1->SetVertPosition(0);
-            OpenFolderRow(ListBox1->ItemIndex());
+            try {
+                OpenFolderRow(ListBox1->ItemIndex());
+            } catch (const std::exception& e) {
+                // Reported here and not passed on, so that the change still happens: tab,
+                // list and page must agree after the box, whoever changed the tab.
+                TApplication::Instance().ShowException(e);
+            }
         }
     }
     PaintBox1Paint(nullptr);

@@ -209,11 +209,17 @@ private:
     // Fills the title list with the folder's *.txt entries; the names' bytes are kept
     // for opening, the rows show them decoded.
     void ListFolder();
-    // Loads row `row` of the folder category into the wrap engine, if it names a file.
+    // Loads row `row` of the folder category into the wrap engine, if it names a regular
+    // file; anything else (a folder, a FIFO, a device, gone) loads nothing.
     void OpenFolderRow(int row);
+    // The row the folder tab opens on: the one the command line names at start-up,
+    // otherwise the first.
+    int FirstFolderRow() const;
 
     // The file-system names behind the folder category's rows, in row order.
     std::vector<std::string> folderNames_;
+    // During start-up: the file name after the first argument's folder part.
+    std::string startFile_;
 };
 
 } // namespace orlenth

@@ -1,70 +1,216 @@
 #include "app/platform/DisplayText.h"
 
-#include "framework/Stream.h"
+#include "framework/Errors.h"
 
-#include <QStringEncoder>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace orlenth::platform {
 
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// Big enough that the converters' per-call cost vanishes, small beside any text worth
+// measuring.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
-// Strict: no overlong forms, no surrogates, nothing above U+10FFFF. GBK text is almost
-// never valid under these rules, which is what lets us tell the two apart.
-bool IsValidUtf8(std::string_view s, bool& hasNonAscii) {
-    hasNonAscii = false;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        hasNonAscii = true;
-        std::size_t len = 0;
-        unsigned lo = 0x80, hi = 0xBF; // allowed range of the second byte
-        if (b >= 0xC2 && b <= 0xDF) {
-            len = 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            len = 3;
-            if (b == 0xE0) lo = 0xA0;
-            if (b == 0xED) hi = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            len = 4;
-            if (b == 0xF0) lo = 0x90;
-            if (b == 0xF4) hi = 0x8F;
-        } else {
-            return false;
-        }
-        if (s.size() - i < len) return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            const unsigned min = k == 1 ? lo : 0x80, max = k == 1 ? hi : 0xBF;
-            if (c < min || c > max) return false;
-        }
-        i += len;
+QStringConverter::Encoding DecoderFor(FileEncoding e) {
+    switch (e) {
+    case FileEncoding::Utf16LE:
+        return QStringConverter::Utf16LE;
+    case FileEncoding::Utf16BE:
+        return QStringConverter::Utf16BE;
+    default:
+        return QStringConverter::Utf8;
     }
-    return true;
+}
+
+std::string_view MarkOf(FileEncoding e) {
+    switch (e) {
+    case FileEncoding::Utf8:
+        return "\xEF\xBB\xBF";
+    case FileEncoding::Utf16LE:
+        return "\xFF\xFE";
+    case FileEncoding::Utf16BE:
+        return "\xFE\xFF";
+    default:
+        return {};
+    }
+}
+
+// Where the last whole character of `s` ends: a character that the end cuts off is left
+// for the next piece.
+std::size_t CompleteLength(std::string_view s, FileEncoding e) {
+    if (e == FileEncoding::Utf8) {
+        std::size_t lead = s.size();
+        for (std::size_t back = 0; back < 4 && lead > 0; ++back) {
+            const auto b = static_cast<unsigned char>(s[--lead]);
+            if (b < 0x80 || b >= 0xC0) {
+                const std::size_t want = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 1;
+                return lead + want > s.size() ? lead : s.size();
+            }
+        }
+        return s.size();
+    }
+    std::size_t n = s.size() & ~std::size_t{1};
+    if (n >= 2) {
+        const std::size_t hi = e == FileEncoding::Utf16LE ? n - 1 : n - 2;
+        const auto top = static_cast<unsigned char>(s[hi]);
+        if (top >= 0xD8 && top <= 0xDB) n -= 2; // a high surrogate waits for its partner
+    }
+    return n;
+}
+
+// Reads up to n bytes at `offset`; fewer only at the end of the file.
+std::size_t ReadAt(int fd, char* into, std::size_t n, std::uint64_t offset) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::pread(fd, into + done, n - done, static_cast<off_t>(offset + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) throw EReadError();
+        if (r == 0) break;
+        done += static_cast<std::size_t>(r);
+    }
+    return done;
+}
+
+[[noreturn]] void TooLarge() {
+    throw EOutOfResources(formatMessage(Msg::MemoCapacity));
 }
 
 } // namespace
 
-std::string DisplayBytesOf(std::string_view fileBytes) {
-    bool nonAscii = false;
-    if (!IsValidUtf8(fileBytes, nonAscii) || !nonAscii) return std::string(fileBytes);
-    if (fileBytes.starts_with(kBom)) fileBytes.remove_prefix(kBom.size());
-    QStringEncoder enc("GB18030");
-    // Without the converter the bytes are still better shown as they are than lost.
-    if (!enc.isValid()) return std::string(fileBytes);
-    const QByteArray out =
-        enc.encode(QString::fromUtf8(fileBytes.data(), static_cast<qsizetype>(fileBytes.size())));
-    return std::string(out.constData(), static_cast<std::size_t>(out.size()));
+DisplayConverter::DisplayConverter(FileEncoding encoding)
+    : encoding_(encoding),
+      // The file's mark is dropped here, by position; a U+FEFF inside the text is text.
+      decoder_(DecoderFor(encoding),
+               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom),
+      encoder_("GB18030", QStringConverter::Flag::Stateless) {}
+
+void DisplayConverter::Feed(std::string_view piece, QByteArray& out) {
+    if (encoding_ == FileEncoding::Gbk) {
+        out.append(piece.data(), static_cast<qsizetype>(piece.size()));
+        return;
+    }
+    std::string joined;
+    if (!carry_.empty()) {
+        joined = carry_ + std::string(piece);
+        piece = joined;
+    }
+    if (atStart_) {
+        const std::string_view mark = MarkOf(encoding_);
+        if (piece.size() < mark.size() && mark.starts_with(piece)) {
+            carry_ = std::string(piece);
+            return;
+        }
+        if (piece.starts_with(mark)) piece.remove_prefix(mark.size());
+        atStart_ = false;
+    }
+    const std::size_t n = CompleteLength(piece, encoding_);
+    Convert(piece.substr(0, n), out);
+    carry_ = std::string(piece.substr(n));
 }
 
-std::string LoadForDisplay(const std::string& path) {
-    const std::vector<std::uint8_t> raw = ReadWholeFile(path);
-    return DisplayBytesOf(std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()));
+void DisplayConverter::Finish(QByteArray& out) {
+    if (carry_.empty()) return;
+    // A mark cut short is no mark: its bytes are text.
+    if (atStart_) {
+        atStart_ = false;
+        std::string rest = std::move(carry_);
+        carry_.clear();
+        const std::size_t n = CompleteLength(rest, encoding_);
+        Convert(std::string_view(rest).substr(0, n), out);
+        if (n < rest.size()) out += encoder_.encode(QString(QChar::ReplacementCharacter));
+        return;
+    }
+    out += encoder_.encode(QString(QChar::ReplacementCharacter));
+    carry_.clear();
+}
+
+void DisplayConverter::Convert(std::string_view whole, QByteArray& out) {
+    if (whole.empty()) return;
+    const QString text =
+        decoder_.decode(QByteArrayView(whole.data(), static_cast<qsizetype>(whole.size())));
+    out += encoder_.encode(text);
+}
+
+QByteArray DisplayBytesOf(QByteArray fileBytes) {
+    const std::string_view all(fileBytes.constData(), static_cast<std::size_t>(fileBytes.size()));
+    const FileEncoding encoding = DetectEncoding(all);
+    if (encoding == FileEncoding::Gbk) return fileBytes;
+    DisplayConverter converter(encoding);
+    QByteArray out;
+    for (std::size_t at = 0; at < all.size(); at += kPiece)
+        converter.Feed(all.substr(at, kPiece), out);
+    converter.Finish(out);
+    return out;
+}
+
+std::optional<TextFile> TextFile::Open(const std::string& path) {
+    // Without O_NONBLOCK opening a FIFO waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) throw EFOpenError::forFile(path);
+    TextFile file(fd, 0);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw EFOpenError::forFile(path);
+    // The descriptor, not the name, is asked: the name may have been swapped meanwhile.
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    file.size_ = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
+    return file;
+}
+
+TextFile::~TextFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+QByteArray TextFile::ReadForDisplay(std::size_t maxBytes) {
+    if (size_ > maxBytes) TooLarge();
+    // Read once into the result while the encoding is worked out: GBK, the common case,
+    // is then done.
+    QByteArray raw(static_cast<qsizetype>(size_), Qt::Uninitialized);
+    EncodingSniffer sniffer(size_);
+    std::uint64_t got = 0;
+    while (got < size_) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size_ - got));
+        char* const at = raw.data() + got;
+        const std::size_t n = ReadAt(fd_, at, want, got);
+        if (!sniffer.Decided()) sniffer.Feed(std::string_view(at, n));
+        got += n;
+        if (n < want) break;
+        if (sniffer.Decided() && sniffer.Verdict() != FileEncoding::Gbk) break;
+    }
+    const FileEncoding encoding = sniffer.Verdict();
+    if (encoding == FileEncoding::Gbk) {
+        raw.resize(static_cast<qsizetype>(got));
+        return raw;
+    }
+
+    // Anything else is read again, piece by piece.
+    raw = QByteArray();
+    DisplayConverter converter(encoding);
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(size_));
+    std::string piece(kPiece, '\0');
+    for (std::uint64_t offset = 0; offset < size_;) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size_ - offset));
+        const std::size_t n = ReadAt(fd_, piece.data(), want, offset);
+        converter.Feed(std::string_view(piece.data(), n), out);
+        if (static_cast<std::size_t>(out.size()) > maxBytes) TooLarge();
+        offset += n;
+        if (n < want) break;
+    }
+    converter.Finish(out);
+    if (static_cast<std::size_t>(out.size()) > maxBytes) TooLarge();
+    return out;
+}
+
+std::optional<QByteArray> LoadForDisplay(const std::string& path, std::size_t maxBytes) {
+    std::optional<TextFile> file = TextFile::Open(path);
+    if (!file) return std::nullopt;
+    return file->ReadForDisplay(maxBytes);
 }
 
 } // namespace orlenth::platform

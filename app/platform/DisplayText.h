@@ -1,20 +1,84 @@
 #pragma once
 // The bytes of a folder file as the wrap engine gets them. The wrap engine reads GBK;
-// GB18030 is used for the conversion so that every UTF-8 character survives, and GBK
-// text reads the same under it.
+// GB18030 is used for the conversion so that every UTF-8 or UTF-16 character survives,
+// and GBK text reads the same under it.
 
+#include "app/platform/TextDetection.h"
+
+#include <QByteArray>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace orlenth::platform {
 
-// Bytes that are valid UTF-8 and not plain ASCII, with or without a byte-order mark,
-// become GB18030 (the mark dropped). Anything else, GBK above all, is returned unchanged.
-std::string DisplayBytesOf(std::string_view fileBytes);
+// Converts a file's bytes in the given encoding to GB18030 piece by piece, so that a big
+// file never has its whole input and its whole output in memory at once. Pieces may end
+// anywhere, inside a character too. A byte-order mark at the very start is dropped;
+// invalid sequences become U+FFFD, and so does (once) a character cut off by the end.
+// GBK goes through unchanged.
+class DisplayConverter {
+public:
+    explicit DisplayConverter(FileEncoding encoding);
 
-// The whole file at `path` through DisplayBytesOf. A file that cannot be opened (a
-// folder, a socket, no permission, gone) throws EFOpenError "Cannot open file %s" with
-// `path` as given; a read that stops short throws EReadError.
-std::string LoadForDisplay(const std::string& path);
+    // Appends the conversion of `piece` to `out`.
+    void Feed(std::string_view piece, QByteArray& out);
+    // Appends what the last pieces left unfinished.
+    void Finish(QByteArray& out);
+
+private:
+    void Convert(std::string_view whole, QByteArray& out);
+
+    FileEncoding encoding_;
+    QStringDecoder decoder_;
+    QStringEncoder encoder_;
+    std::string carry_; // the start of a character that the next piece finishes
+    bool atStart_ = true;
+};
+
+// A whole file's bytes for the wrap engine: GBK (and plain ASCII) unchanged, UTF-8 and
+// UTF-16 with a mark converted (see DetectEncoding). Never throws.
+QByteArray DisplayBytesOf(QByteArray fileBytes);
+
+// A folder file opened for reading. Opening never blocks (a FIFO, say), and only regular
+// files are read, never past the size they had when opened, so a link to a device or a
+// FIFO gives nothing instead of a hang or an endless read.
+class TextFile {
+public:
+    // The file at `path`, or nothing when it is no regular file. One that cannot be
+    // opened (no permission, gone, a dangling link): EFOpenError "Cannot open file %s"
+    // with `path` as given. Nothing is read yet.
+    static std::optional<TextFile> Open(const std::string& path);
+
+    TextFile(TextFile&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+    TextFile& operator=(TextFile&&) = delete;
+    ~TextFile();
+
+    // The size seen at opening.
+    std::uint64_t Size() const { return size_; }
+
+    // The bytes for the wrap engine (as DisplayBytesOf gives them). More than `maxBytes`
+    // bytes, in the file or after conversion: EOutOfResources "Text exceeds memo
+    // capacity", refused before anything is read where the size tells. A read that fails:
+    // EReadError. A file that shrinks meanwhile gives what was there. GBK is read once,
+    // into the result; other encodings are read and converted in pieces, so the file's
+    // bytes and their conversion are never held together.
+    QByteArray ReadForDisplay(std::size_t maxBytes);
+
+private:
+    TextFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+
+    int fd_;
+    std::uint64_t size_;
+};
+
+// Open and ReadForDisplay at once; nothing when the path names no regular file.
+std::optional<QByteArray> LoadForDisplay(const std::string& path, std::size_t maxBytes);
 
 } // namespace orlenth::platform

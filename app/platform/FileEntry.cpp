@@ -7,7 +7,8 @@ namespace orlenth::platform {
 EntryKind KindOf(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return EntryKind::Missing;
-    return S_ISDIR(st.st_mode) ? EntryKind::Directory : EntryKind::Other;
+    if (S_ISDIR(st.st_mode)) return EntryKind::Directory;
+    return S_ISREG(st.st_mode) ? EntryKind::Other : EntryKind::Special;
 }
 
 } // namespace orlenth::platform

@@ -8,10 +8,12 @@ namespace orlenth::platform {
 enum class EntryKind {
     Missing,   // nothing there, or not reachable (a dangling link, a broken path)
     Directory, // a folder, or a link to one
-    Other,     // anything else: a file worth trying to open
+    Special,   // a FIFO, socket or device: opening a FIFO waits for a writer, and a
+               // device may never end, so none is read
+    Other,     // a regular file: worth trying to open
 };
 
-// Links are followed. Never throws.
+// Links are followed. Never throws, never opens anything.
 EntryKind KindOf(const std::string& path);
 
 } // namespace orlenth::platform

@@ -1,6 +1,13 @@
 #include "app/platform/FolderListing.h"
 
+#include "app/platform/DisplayName.h"
+
+#include <QCollator>
+#include <QLocale>
+
 #include <dirent.h>
+
+#include <algorithm>
 
 #include <memory>
 #include <string_view>
@@ -27,6 +34,24 @@ struct DirCloser {
 
 } // namespace
 
+void SortForReading(std::vector<std::string>& names) {
+    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    collator.setNumericMode(true);
+    // One key per name, not one conversion per comparison: a folder may hold thousands.
+    struct Keyed {
+        QCollatorSortKey key;
+        std::string name;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    for (std::string& n : names) keyed.push_back({collator.sortKey(DisplayName(n)), std::move(n)});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int c = a.key.compare(b.key);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].name);
+}
+
 std::vector<std::string> ListTextEntries(const std::string& folder) {
     std::vector<std::string> names;
     if (folder.empty()) return names;
@@ -38,6 +63,7 @@ std::vector<std::string> ListTextEntries(const std::string& folder) {
         const std::string_view name(e->d_name);
         if (HasTextSuffix(name)) names.emplace_back(name);
     }
+    SortForReading(names);
     return names;
 }
 

@@ -156,6 +156,9 @@ void WrapEngine::setFont(const QFont& font) {
 
 void WrapEngine::ensureWrapped() {
     if (!dirty_) return;
+    // The old lines go first: for a big novel they are tens of megabytes, and the new ones
+    // are as many.
+    std::vector<DisplayLine>().swap(lines_);
     lines_ = wrapText(std::string_view(text_.constData(), static_cast<std::size_t>(text_.size())),
                       width_, *metrics_);
     dirty_ = false;

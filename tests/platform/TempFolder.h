@@ -53,6 +53,11 @@ public:
         if (::symlink(target.c_str(), p.c_str()) != 0) ADD_FAILURE() << "cannot link " << p;
         return p;
     }
+    std::string MakeFifo(std::string_view name) const {
+        const std::string p = *this / name;
+        if (::mkfifo(p.c_str(), 0644) != 0) ADD_FAILURE() << "cannot make FIFO " << p;
+        return p;
+    }
     // A socket in the file system: an entry that is neither missing nor a folder, and
     // that open() refuses even for root.
     std::string MakeSocket(std::string_view name) const {

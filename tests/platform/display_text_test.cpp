@@ -1,5 +1,6 @@
 #include "app/platform/DisplayText.h"
 
+#include "app/platform/FileEntry.h"
 #include "framework/Errors.h"
 #include "tests/platform/TempFolder.h"
 
@@ -8,6 +9,10 @@ namespace {
 
 using testing::RowName;
 using testing::TempFolder;
+using namespace std::literals;
+
+// The wrap engine's capacity, 512 MiB.
+constexpr std::size_t kCapacity = std::size_t{512} * 1024 * 1024;
 
 struct TextRow {
     const char* name;
@@ -17,6 +22,14 @@ struct TextRow {
 
 // 中文 is E4 B8 AD E6 96 87 in UTF-8 and D6 D0 CE C4 in GBK; 第一/第二 likewise.
 // The emoji is outside GBK; GB18030 holds it as four bytes.
+#define kTwentyOneZhong                                                                            \
+    "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD"         \
+    "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD"         \
+    "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD"
+#define kTwentyOneZhongGbk                                                                         \
+    "\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0"     \
+    "\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0"
+
 const TextRow kTextRows[] = {
     {"Empty", "", ""},
     {"AsciiUnchanged", "plain text\r\n", "plain text\r\n"},
@@ -36,21 +49,43 @@ const TextRow kTextRows[] = {
     {"OverlongIsNotUtf8", "\xC0\xAF\xC1\xBF", "\xC0\xAF\xC1\xBF"},
     {"SurrogateIsNotUtf8", "\xED\xA0\x80", "\xED\xA0\x80"},
     {"AboveUnicodeIsNotUtf8", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
-    {"TruncatedUtf8Unchanged", "\xE4\xB8\xAD\xE6\x96", "\xE4\xB8\xAD\xE6\x96"},
+    {"Utf8CutOffEndIsOneReplacement", "\xE4\xB8\xAD\xE6\x96", "\xD6\xD0\x84\x31\xA4\x37"},
     {"Utf8ThenGbkUnchanged", "\xE4\xB8\xAD\xD6\xD0", "\xE4\xB8\xAD\xD6\xD0"},
+    // Twenty-one 中 and one stray Latin-1 é (E9): UTF-8 all the same.
+    {"Utf8WithOneStrayByte", kTwentyOneZhong "\xE9!", kTwentyOneZhongGbk "\x84\x31\xA4\x37!"},
+    {"Utf16LittleEndian", "\xFF\xFE\x2D\x4E\x87\x65\x0D\x00\x0A\x00"sv, "\xD6\xD0\xCE\xC4\r\n"},
+    {"Utf16BigEndian", "\xFE\xFF\x4E\x2D\x65\x87", "\xD6\xD0\xCE\xC4"},
+    {"Utf16OddEnd", "\xFF\xFE\x2D\x4E\x87", "\xD6\xD0\x84\x31\xA4\x37"},
+    {"Utf16Pair", "\xFF\xFE\x3D\xD8\x00\xDE"sv, "\x94\x39\xFC\x36"},
+    {"MarkInsideTextKept", "\xEF\xBB\xBF\xE4\xB8\xAD\xEF\xBB\xBF", "\xD6\xD0\x84\x31\x95\x33"},
 };
 
 class DisplayTextTest : public ::testing::TestWithParam<TextRow> {};
 
+QByteArray Bytes(std::string_view s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
 TEST_P(DisplayTextTest, BytesForWrapEngine) {
-    EXPECT_EQ(DisplayBytesOf(GetParam().file), GetParam().shown);
+    EXPECT_EQ(DisplayBytesOf(Bytes(GetParam().file)), Bytes(GetParam().shown));
 }
 
 // The same rows through a real file, whose name is not UTF-8 for good measure.
 TEST_P(DisplayTextTest, LoadedFromFile) {
     TempFolder dir;
     const std::string p = dir.WriteFile("\xB2\xE2\xCA\xD4.txt", GetParam().file);
-    EXPECT_EQ(LoadForDisplay(p), GetParam().shown);
+    EXPECT_EQ(LoadForDisplay(p, kCapacity), Bytes(GetParam().shown));
+}
+
+// Pieces may end anywhere, inside a mark or a character: the result stays the same.
+TEST_P(DisplayTextTest, ConvertedInPiecesOfOneByte) {
+    const std::string_view file = GetParam().file;
+    const FileEncoding e = DetectEncoding(file);
+    DisplayConverter converter(e);
+    QByteArray out;
+    for (const char c : file) converter.Feed(std::string_view(&c, 1), out);
+    converter.Finish(out);
+    EXPECT_EQ(out, Bytes(GetParam().shown));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DisplayTextTest, ::testing::ValuesIn(kTextRows), RowName());
@@ -59,7 +94,7 @@ TEST(DisplayText, LoadsAtPathLongerThan253Bytes) {
     TempFolder dir;
     const std::string p = testing::MakeDeepFolder(dir.Path(), 300) + "a.txt";
     std::ofstream(p, std::ios::binary) << "\xD6\xD0\xCE\xC4";
-    EXPECT_EQ(LoadForDisplay(p), "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(LoadForDisplay(p, kCapacity), Bytes("\xD6\xD0\xCE\xC4"));
 }
 
 struct FailRow {
@@ -70,7 +105,6 @@ struct FailRow {
 // Tests run as root, where permissions do not stop reading; these fail to open anyway.
 const FailRow kFailRows[] = {
     {"Missing", [](const TempFolder& t) { return t / "gone.txt"; }},
-    {"Folder", [](const TempFolder& t) { return t.MakeFolder("notes.txt"); }},
     {"Socket", [](const TempFolder& t) { return t.MakeSocket("s.txt"); }},
     {"DanglingLink", [](const TempFolder& t) { return t.MakeLink("l.txt", t / "nowhere"); }},
     {"PathThroughAFile", [](const TempFolder& t) { return t.WriteFile("f", "x") + "/a.txt"; }},
@@ -82,7 +116,7 @@ TEST_P(DisplayTextFailTest, CannotOpenFileNamesPathAsGiven) {
     TempFolder dir;
     const std::string p = GetParam().make(dir);
     try {
-        LoadForDisplay(p);
+        LoadForDisplay(p, kCapacity);
         ADD_FAILURE() << "no exception for " << p;
     } catch (const EFOpenError& e) {
         EXPECT_EQ(e.Message(), "Cannot open file " + p);
@@ -90,6 +124,68 @@ TEST_P(DisplayTextFailTest, CannotOpenFileNamesPathAsGiven) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DisplayTextFailTest, ::testing::ValuesIn(kFailRows), RowName());
+
+TEST(DisplayText, UnreadableFileCannotBeOpened) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
+    TempFolder dir;
+    const std::string p = dir.WriteFile("locked.txt", "x");
+    ASSERT_EQ(::chmod(p.c_str(), 0), 0);
+    EXPECT_THROW(LoadForDisplay(p, kCapacity), EFOpenError);
+}
+
+// None of these may be read: a FIFO would block the open, a device never ends. Each gives
+// nothing at once, through a link too.
+struct SpecialRow {
+    const char* name;
+    std::string (*make)(const TempFolder&);
+};
+
+const SpecialRow kSpecialRows[] = {
+    {"Folder", [](const TempFolder& t) { return t.MakeFolder("notes.txt"); }},
+    {"Fifo", [](const TempFolder& t) { return t.MakeFifo("x.txt"); }},
+    {"LinkToFifo", [](const TempFolder& t) { return t.MakeLink("l.txt", t.MakeFifo("f")); }},
+    {"LinkToDevZero", [](const TempFolder& t) { return t.MakeLink("z.txt", "/dev/zero"); }},
+    {"LinkToDevUrandom", [](const TempFolder& t) { return t.MakeLink("u.txt", "/dev/urandom"); }},
+};
+
+class DisplayTextSpecialTest : public ::testing::TestWithParam<SpecialRow> {};
+
+TEST_P(DisplayTextSpecialTest, GivesNothing) {
+    TempFolder dir;
+    const std::string p = GetParam().make(dir);
+    EXPECT_NE(KindOf(p), EntryKind::Other);
+    EXPECT_EQ(LoadForDisplay(p, kCapacity), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DisplayTextSpecialTest, ::testing::ValuesIn(kSpecialRows),
+                         RowName());
+
+// A sparse file just over the capacity: refused from its size before a byte is read
+// (reading it would take half a gigabyte and seconds).
+TEST(DisplayText, OversizeFileRefusedBeforeReading) {
+    TempFolder dir;
+    const std::string p = dir.WriteFile("big.txt", "");
+    ASSERT_EQ(::truncate(p.c_str(), static_cast<off_t>(kCapacity) + 1), 0);
+    std::optional<TextFile> file = TextFile::Open(p);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Size(), kCapacity + 1);
+    try {
+        file->ReadForDisplay(kCapacity);
+        ADD_FAILURE() << "an oversize file was read";
+    } catch (const EOutOfResources& e) {
+        EXPECT_EQ(e.Message(), "Text exceeds memo capacity");
+    }
+}
+
+// A UTF-8 file that fits but whose conversion would not is refused too.
+TEST(DisplayText, ConversionPastTheLimitRefused) {
+    TempFolder dir;
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "\xD8\xA7"; // alef: 2 bytes in UTF-8, 4 in GB18030
+    const std::string p = dir.WriteFile("e.txt", text);
+    EXPECT_THROW(LoadForDisplay(p, 3000), EOutOfResources);
+    EXPECT_EQ(LoadForDisplay(p, 4000)->size(), 4000);
+}
 
 } // namespace
 } // namespace orlenth::platform
