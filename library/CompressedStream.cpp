@@ -25,33 +25,32 @@ std::int32_t readField(TStream& source) {
         static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
 }
 
-} // namespace
-
-void SaveCompressedStream(TStream& source, TStream& dest, std::int32_t count) {
-    const std::int64_t p0 = dest.Position();
-    dest.SetPosition(p0 + 4);
-    std::int64_t total = 0;
-    // Not zeroed: every byte used is written first, and zeroing 64 KB per call would cost
-    // more than decompressing a short article.
-    auto work = std::make_unique_for_overwrite<WorkAreas>();
-    while (count > 0) {
-        const auto n = static_cast<std::uint16_t>(source.Read(work->in.data(), kLZRWMaxInput));
-        if (n == 0) break; // the source ran dry before count: no empty blocks without end
-        const std::uint16_t s = WJKLZRWCompress(work->in, work->out, n);
-        stWriteInteger(dest, s);
-        dest.WriteExact(work->out.data(), s);
-        total += s + 4;
-        if (total > std::numeric_limits<std::int32_t>::max()) throw EWriteError();
-        count -= n;
-    }
-    const std::int64_t p1 = dest.Position();
-    dest.SetPosition(p0);
-    stWriteInteger(dest, static_cast<std::int32_t>(total));
-    dest.SetPosition(p1);
+// Not zeroed: every byte used is written first, and zeroing 64 KB per call would cost
+// more than decompressing a short article.
+std::unique_ptr<WorkAreas> newWorkAreas() {
+    return std::make_unique_for_overwrite<WorkAreas>();
 }
 
-void LoadCompressedStream(TStream& source, TStream& dest) {
-    auto work = std::make_unique_for_overwrite<WorkAreas>();
+// Reads one block of at most kLZRWMaxInput bytes from source and writes its size and block
+// form to dest; returns the number of input bytes (0 at the end: no block is written) and
+// adds the block's share to total.
+std::uint16_t writeBlock(TStream& source, TStream& dest, WorkAreas& work, std::int64_t& total) {
+    const auto n = static_cast<std::uint16_t>(source.Read(work.in.data(), kLZRWMaxInput));
+    if (n == 0) return 0;
+    const std::uint16_t s = WJKLZRWCompress(work.in, work.out, n);
+    const std::uint8_t size[4] = {static_cast<std::uint8_t>(s & 0xFF),
+                                  static_cast<std::uint8_t>(s >> 8), 0, 0};
+    dest.WriteExact(size, 4);
+    dest.WriteExact(work.out.data(), s);
+    total += s + 4;
+    if (total > std::numeric_limits<std::int32_t>::max()) throw EWriteError();
+    return n;
+}
+
+// Reads one compressed stream and hands each restored block to `take`, which returns
+// false to stop early.
+template <class Take> void readBlocks(TStream& source, Take&& take) {
+    auto work = newWorkAreas();
     std::int64_t total = readField(source);
     if (total < 0) throw EReadError();
     while (total > 0) {
@@ -62,9 +61,50 @@ void LoadCompressedStream(TStream& source, TStream& dest) {
         source.ReadExact(work->in.data(), s);
         const std::uint16_t m =
             WJKLZRWDecompress(work->in, work->out, static_cast<std::uint16_t>(s));
-        dest.WriteExact(work->out.data(), m);
+        if (!take(work->out.data(), m)) return;
         total -= s + 4;
     }
+}
+
+} // namespace
+
+void SaveCompressedStream(TStream& source, TStream& dest, std::int32_t count) {
+    const std::int64_t p0 = dest.Position();
+    dest.SetPosition(p0 + 4);
+    std::int64_t total = 0;
+    auto work = newWorkAreas();
+    while (count > 0) {
+        const std::uint16_t n = writeBlock(source, dest, *work, total);
+        if (n == 0) break; // the source ran dry before count: no empty blocks without end
+        count -= n;
+    }
+    const std::int64_t p1 = dest.Position();
+    dest.SetPosition(p0);
+    stWriteInteger(dest, static_cast<std::int32_t>(total));
+    dest.SetPosition(p1);
+}
+
+std::int64_t WriteCompressedBlocks(TStream& source, TStream& dest) {
+    std::int64_t total = 0;
+    auto work = newWorkAreas();
+    while (writeBlock(source, dest, *work, total) != 0) {
+    }
+    return total;
+}
+
+void LoadCompressedStream(TStream& source, TStream& dest) {
+    readBlocks(source, [&](const std::uint8_t* data, std::uint16_t n) {
+        dest.WriteExact(data, n);
+        return true;
+    });
+}
+
+void CountCompressedStream(TStream& source, std::int64_t& restored, std::int64_t limit) {
+    if (restored > limit) return;
+    readBlocks(source, [&](const std::uint8_t*, std::uint16_t n) {
+        restored += n;
+        return restored <= limit;
+    });
 }
 
 } // namespace orlenth

@@ -127,23 +127,41 @@ std::size_t countCanonical(const char* p, std::size_t size) {
 
 void TLineList::Build(const char* p, std::size_t size) const {
     // Anything after a zero byte is not part of the text.
-    if (const void* nul = std::memchr(p, 0, size)) size = static_cast<std::size_t>(static_cast<const char*>(nul) - p);
+    if (const void* nul = std::memchr(p, 0, size))
+        size = static_cast<std::size_t>(static_cast<const char*>(nul) - p);
     if (const std::size_t lines = countCanonical(p, size)) {
         text_.assign(p, size);
         count_ = lines;
         indexed_ = false;
         return;
     }
-    text_.reserve(size + 2);
+    if (size == 0) return;
+    // The text form is sized first and made in one piece, and the line starts are left
+    // to Index: for a text of short lines they would take several times the text's room.
+    std::size_t grows = 0; // a lone CR or LF becomes CR LF
+    for (std::size_t i = 0; i < size; ++i) {
+        if (p[i] == '\r' && i + 1 < size && p[i + 1] == '\n')
+            ++i;
+        else if (p[i] == '\r' || p[i] == '\n')
+            ++grows;
+    }
+    const bool unbroken = p[size - 1] != '\r' && p[size - 1] != '\n';
+    text_.reserve(size + grows + (unbroken ? 2 : 0));
     std::size_t start = 0;
+    const auto line = [&](std::size_t end) {
+        text_.append(p + start, end - start);
+        text_.append("\r\n");
+        ++count_;
+    };
     for (std::size_t i = 0; i < size; ++i) {
         const char ch = p[i];
         if (ch != '\r' && ch != '\n') continue;
-        AppendLine(std::string_view(p + start, i - start));
+        line(i);
         if (ch == '\r' && i + 1 < size && p[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    if (start < size) AppendLine(std::string_view(p + start, size - start));
+    if (start < size) line(size);
+    indexed_ = false;
 }
 
 void TLineList::SetText(const void* text, std::size_t size) {

@@ -9,13 +9,13 @@
 namespace orlenth {
 
 void stWriteStringList(TStream& stream, const TLineList& strings, bool compressed) {
-    std::string text;
-    strings.AppendText(text);
+    // Read in place: a copy would double what writing a long article holds.
+    const std::string& text = strings.Text();
     if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EWriteError();
     const auto n = static_cast<std::int32_t>(text.size());
     if (compressed) {
-        TMemoryStream memory(text.data(), n);
+        TViewStream memory(text.data(), n);
         SaveCompressedStream(memory, stream, n);
         return;
     }

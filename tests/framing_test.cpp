@@ -111,6 +111,44 @@ TEST(Framing, LeavesTheSourceJustAfterTheStream) {
     EXPECT_EQ(stReadInteger(m), 0x12345678);
 }
 
+TEST(Framing, BlocksGoOutAsTheyAreMadeWithTheTotalLeftToTheCaller) {
+    for (std::size_t n : {0u, 1u, 32781u, 32782u, 100000u}) {
+        const Bytes in = testdata::gbkProse(7, n);
+        TMemoryStream src(in.data(), static_cast<std::int64_t>(n)), blocks;
+        const std::int64_t total = WriteCompressedBlocks(src, blocks);
+        Bytes whole = frame(in);
+        EXPECT_EQ(total, int32At(whole, 0)) << n;
+        EXPECT_EQ(blocks.Bytes(), Bytes(whole.begin() + 4, whole.end())) << n;
+    }
+}
+
+TEST(Framing, CountingKeepsNothingAndStopsPastTheLimit) {
+    const Bytes framed = frame(testdata::gbkProse(3, 100000)); // blocks of 32781: 4 blocks
+    struct Row {
+        const char* name;
+        std::int64_t before, limit, counted;
+        bool toTheEnd;
+    } rows[] = {
+        {"whole", 0, 1 << 20, 100000, true},
+        {"stops_after_the_block_that_passes", 0, 40000, 2 * 32781, false},
+        {"adds_to_what_was_counted", 5, 1 << 20, 100005, true},
+        {"nothing_when_already_past", 41, 40, 41, false},
+    };
+    for (const auto& r : rows) {
+        TMemoryStream src(framed.data(), static_cast<std::int64_t>(framed.size()));
+        std::int64_t restored = r.before;
+        CountCompressedStream(src, restored, r.limit);
+        EXPECT_EQ(restored, r.counted) << r.name;
+        EXPECT_EQ(src.Position() == src.Size(), r.toTheEnd) << r.name;
+    }
+    // The last block cut short: the blocks before it are counted, then the read error.
+    const Bytes cut(framed.begin(), framed.end() - 1);
+    TMemoryStream src(cut.data(), static_cast<std::int64_t>(cut.size()));
+    std::int64_t restored = 0;
+    EXPECT_THROW(CountCompressedStream(src, restored, 1 << 20), EReadError);
+    EXPECT_EQ(restored, 3 * 32781);
+}
+
 struct Damage {
     const char* name;
     Bytes framed;
@@ -184,6 +222,12 @@ TEST_P(TextSplitting, GivesTheLines) {
     TLineList l{"old"};
     l.SetText(GetParam().text);
     EXPECT_EQ(l.ToVector(), GetParam().lines);
+    // Taken over whole and split on first use: the same lines and the same text form.
+    TLineList taken{"old"};
+    taken.SetText(std::string(GetParam().text));
+    EXPECT_EQ(taken.Count(), l.Count());
+    EXPECT_EQ(taken.Text(), l.Text());
+    EXPECT_EQ(taken.ToVector(), GetParam().lines);
     // The text form reads back to the same lines.
     TLineList again;
     again.SetText(l.Text());
@@ -200,6 +244,8 @@ INSTANTIATE_TEST_SUITE_P(
         Split{"lone_lf", "ab\ncd\n", {"ab", "cd"}}, Split{"lone_cr", "ab\rcd", {"ab", "cd"}},
         Split{"lf_cr_is_two_breaks", "ab\n\rcd", {"ab", "", "cd"}},
         Split{"zero_byte_ends_the_text", std::string("ab\r\ncd\0ef\r\n", 11), {"ab", "cd"}},
+        Split{"zero_byte_first", std::string("\0ab\r\n", 5), {}},
+        Split{"every_kind_of_break", "a\r\r\nb\n\nc", {"a", "", "b", "", "c"}},
         Split{"gbk_bytes_unchanged", "\xC4\xE3\xBA\xC3\r\n", {"\xC4\xE3\xBA\xC3"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
