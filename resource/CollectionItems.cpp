@@ -1,21 +1,26 @@
 #include "resource/CollectionItems.h"
 
 #include "framework/Errors.h"
+#include "framework/text/TextEncoding.h"
 #include "library/WJKStringListItem.h"
 #include "resource/ComponentReader.h"
 #include "resource/ComponentWriter.h"
+#include "resource/DescriptionTextPaths.h"
 #include "resource/ObjectStream.h"
-#include "framework/text/TextEncoding.h"
 
-#include <QString>
+#include <QStringDecoder>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 namespace orlenth {
 
 namespace {
+
+// Texts are converted a piece at a time, so that a long article never stands in memory
+// as UTF-16 whole.
+constexpr std::size_t kPiece = 1 << 20;
 
 [[noreturn]] void fail(const std::string& where, const std::string& what) {
     const auto colon = where.rfind(':');
@@ -29,51 +34,140 @@ std::string readFile(const std::filesystem::path& p, const std::string& where) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string toGbk(const std::string& utf8, const std::string& where, const std::string& what) {
-    bool ok = false;
-    std::string gbk =
-        UnicodeToGbk(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), &ok);
-    if (!ok) fail(where, what + " holds characters that GBK cannot hold");
+// `rel` below `dir` when it stays inside `root`; anything else is a fault of the text.
+std::filesystem::path inside(const std::filesystem::path& root, const std::filesystem::path& dir,
+                             const std::string& rel, const std::string& where) {
+    if (auto p = ResolveInside(root, dir, rel)) return *p;
+    fail(where, (dir / rel).string() + " lies outside " + root.string());
+}
+
+std::string toGbk(std::string_view utf8, const std::string& where, const std::string& what) {
+    // One decoder for the whole text, so that a character cut by a piece's end is finished
+    // by the next piece; like any UTF-8 reader it drops a byte order mark at the start.
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    std::string gbk;
+    gbk.reserve(utf8.size());
+    bool ok = true;
+    for (std::size_t at = 0; at < utf8.size(); at += kPiece) {
+        const auto piece = utf8.substr(at, kPiece);
+        bool pieceOk = false;
+        gbk += UnicodeToGbk(
+            decoder.decode(QByteArrayView(piece.data(), static_cast<qsizetype>(piece.size()))),
+            &pieceOk);
+        ok = ok && pieceOk;
+    }
+    if (!ok || decoder.hasError()) fail(where, what + " holds characters that GBK cannot hold");
     return gbk;
 }
 
-std::vector<std::string> split(const std::string& s, char sep) {
-    std::vector<std::string> out;
-    std::string cur;
-    std::istringstream in(s);
-    while (std::getline(in, cur, sep)) out.push_back(cur);
-    return out;
+// GBK to UTF-8 without CRs, written to `out`; `clean` turns false when some byte does not
+// decode. Pieces end just after a byte below 0x30, which never stands inside a character.
+void writeUtf8(std::string_view gbk, std::FILE* out, bool& clean) {
+    while (!gbk.empty()) {
+        std::size_t n = gbk.size();
+        if (n > kPiece) {
+            std::size_t cut = kPiece;
+            while (cut < gbk.size() && static_cast<unsigned char>(gbk[cut - 1]) >= 0x30) ++cut;
+            n = cut;
+        }
+        bool ok = false;
+        const QByteArray utf8 = GbkToUnicode(gbk.substr(0, n), &ok).toUtf8();
+        clean = clean && ok;
+        std::string lf;
+        lf.reserve(static_cast<std::size_t>(utf8.size()));
+        for (char c : utf8)
+            if (c != '\r') lf += c;
+        if (std::fwrite(lf.data(), 1, lf.size(), out) != lf.size()) throw EWriteError();
+        gbk.remove_prefix(n);
+    }
 }
 
-TObjectRecord itemRecord(const std::string& description, std::uint16_t ident,
-                         const TLineList& lines) {
+std::string toUtf8(const std::string& gbk, bool& clean) {
+    bool ok = false;
+    const QByteArray b = GbkToUnicode(gbk, &ok).toUtf8();
+    clean = clean && ok;
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+// A new file: never one that exists already.
+void writeNewFile(const std::filesystem::path& p, const std::function<void(std::FILE*)>& fill) {
+    std::FILE* f = std::fopen(p.c_str(), "wbx");
+    if (!f) throw EFOpenError::forFile(p.string());
+    try {
+        fill(f);
+    } catch (...) {
+        std::fclose(f);
+        throw;
+    }
+    if (std::fclose(f) != 0) throw EWriteError();
+}
+
+// Every field, the empty one after a final separator included (an article without a
+// description ends its catalogue line in a tab).
+std::vector<std::string> split(std::string_view s, char sep) {
+    std::vector<std::string> out;
+    for (std::size_t at = 0;;) {
+        const std::size_t end = s.find(sep, at);
+        out.emplace_back(s.substr(at, end - at));
+        if (end == std::string_view::npos) return out;
+        at = end + 1;
+    }
+}
+
+TObjectRecord itemRecord(const std::string& description, std::uint16_t ident, TLineList lines) {
     TWJKStringListItem item;
     item.SetCompressed(true);
     item.SetDescription(description);
     item.SetIdent(ident);
-    item.SetList(lines);
+    item.GetList() = std::move(lines);
     return WriteComponent(item);
 }
 
-std::string serialize(const std::vector<TObjectRecord>& items) {
-    TObjectRecord root;
-    root.children = items;
-    return SerializeObjectStream(root);
+bool readItem(const TObjectRecord& r, TWJKStringListItem& item) {
+    try {
+        ReadComponent(r, item);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
 }
+
+// Removes a folder this run made, unless told to keep it.
+class MadeFolder {
+public:
+    explicit MadeFolder(std::filesystem::path dir) : dir_(std::move(dir)) {}
+    MadeFolder(const MadeFolder&) = delete;
+    MadeFolder& operator=(const MadeFolder&) = delete;
+    ~MadeFolder() {
+        std::error_code ec;
+        if (!kept_) std::filesystem::remove_all(dir_, ec);
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    std::filesystem::path dir_;
+    bool kept_ = false;
+};
 
 } // namespace
 
-std::vector<TObjectRecord> BuildCollectionItems(const std::filesystem::path& dir,
-                                                const std::string& catalogueDescription,
-                                                const std::string& where) {
-    const std::string tsv = readFile(dir / "catalogue.tsv", where);
+void ForEachCollectionItem(const std::filesystem::path& dir,
+                           const std::string& catalogueDescription, const std::string& where,
+                           const std::filesystem::path& root,
+                           const std::function<void(TObjectRecord&&)>& take) {
+    const auto tsvPath = inside(root, dir, "catalogue.tsv", where);
+    const std::string tsv = readFile(tsvPath, where);
+    struct Article {
+        std::string here, file, description;
+        std::uint16_t ident;
+    };
     TLineList titles;
-    std::vector<TObjectRecord> articles;
+    std::vector<Article> articles;
     int lineNo = 0;
     for (const std::string& line : split(tsv, '\n')) {
         ++lineNo;
         if (line.empty()) continue;
-        const std::string here = (dir / "catalogue.tsv").string() + ":" + std::to_string(lineNo);
+        const std::string here = tsvPath.string() + ":" + std::to_string(lineNo);
         const auto f = split(line, '\t');
         if (f.size() != 4)
             fail(here, "a catalogue line has ident, file, title and description, tab-separated");
@@ -85,81 +179,79 @@ std::vector<TObjectRecord> BuildCollectionItems(const std::filesystem::path& dir
         }
         if (ident < 0 || ident > 65535) fail(here, "the ident is outside 0..65535");
         const std::string title = toGbk(f[2], here, "the title");
-        const std::string description = toGbk(f[3], here, "the description");
         if (title.empty()) fail(here, "the title is empty");
         titles.Add(title);
-        std::string text = toGbk(readFile(dir / f[1], here), here, f[1]);
-        TLineList lines;
-        lines.SetText(text);
-        articles.push_back(itemRecord(description, static_cast<std::uint16_t>(ident), lines));
+        articles.push_back(
+            {here, f[1], toGbk(f[3], here, "the description"), static_cast<std::uint16_t>(ident)});
     }
+    take(itemRecord(toGbk(catalogueDescription, where, "the catalogue description"), 0,
+                    std::move(titles)));
+    for (const Article& a : articles) {
+        const auto file = inside(root, dir, a.file, a.here);
+        TLineList lines;
+        lines.SetText(toGbk(readFile(file, a.here), a.here, a.file));
+        take(itemRecord(a.description, a.ident, std::move(lines)));
+    }
+}
+
+std::vector<TObjectRecord> BuildCollectionItems(const std::filesystem::path& dir,
+                                                const std::string& catalogueDescription,
+                                                const std::string& where,
+                                                const std::filesystem::path& root) {
     std::vector<TObjectRecord> items;
-    items.push_back(
-        itemRecord(toGbk(catalogueDescription, where, "the catalogue description"), 0, titles));
-    for (auto& a : articles) items.push_back(std::move(a));
+    ForEachCollectionItem(dir, catalogueDescription, where, root,
+                          [&](TObjectRecord&& r) { items.push_back(std::move(r)); });
     return items;
 }
 
 std::optional<std::string> WriteCollectionItems(const std::vector<TObjectRecord>& items,
                                                 const std::filesystem::path& dir) {
     if (items.empty()) return std::nullopt;
-    struct Article {
-        std::string description;
-        std::uint16_t ident;
-        std::string text;
-    };
-    std::vector<Article> decoded;
+    for (const auto& r : items)
+        if (r.className != "TWJKStringListItem" || !r.name.empty() || !r.children.empty())
+            return std::nullopt;
+    TWJKStringListItem catalogue;
+    if (!readItem(items[0], catalogue)) return std::nullopt;
+    bool ok = true;
+    const std::string catalogueDescription = toUtf8(catalogue.Description(), ok);
+    const TLineList& titles = catalogue.GetList();
+    if (!ok || titles.Count() + 1 != static_cast<int>(items.size())) return std::nullopt;
+
+    std::error_code ec;
+    if (!std::filesystem::create_directory(dir, ec)) return std::nullopt;
+    MadeFolder made(dir);
+    std::string tsv;
+    for (std::size_t k = 1; k < items.size() && ok; ++k) {
+        TWJKStringListItem item;
+        if (!readItem(items[k], item)) return std::nullopt;
+        char file[32];
+        std::snprintf(file, sizeof file, "%03zu.txt", k);
+        writeNewFile(dir / file, [&](std::FILE* f) { writeUtf8(item.GetList().Text(), f, ok); });
+        tsv += std::to_string(item.Ident()) + "\t" + file + "\t" +
+               toUtf8(std::string(titles[static_cast<int>(k - 1)]), ok) + "\t" +
+               toUtf8(item.Description(), ok) + "\n";
+    }
+    if (!ok) return std::nullopt;
+    writeNewFile(dir / "catalogue.tsv", [&](std::FILE* f) {
+        if (std::fwrite(tsv.data(), 1, tsv.size(), f) != tsv.size()) throw EWriteError();
+    });
+    // Only a folder that builds back into the very same records will do. They are built
+    // and compared one at a time.
+    struct Differs {};
+    std::size_t k = 0;
     try {
-        for (const auto& r : items) {
-            if (r.className != "TWJKStringListItem" || !r.name.empty() || !r.children.empty())
-                return std::nullopt;
-            TWJKStringListItem item;
-            ReadComponent(r, item);
-            decoded.push_back({item.Description(), item.Ident(), item.GetList().Text()});
-        }
+        ForEachCollectionItem(dir, catalogueDescription, "dump:0", dir, [&](TObjectRecord&& r) {
+            if (k >= items.size() || SerializeObjectStream(r) != SerializeObjectStream(items[k]))
+                throw Differs{};
+            ++k;
+        });
+    } catch (const Differs&) {
+        return std::nullopt;
     } catch (const Exception&) {
         return std::nullopt;
     }
-    auto utf8 = [](const std::string& gbk, bool& ok) {
-        bool clean = false;
-        const QByteArray b = GbkToUnicode(gbk, &clean).toUtf8();
-        ok = ok && clean;
-        return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-    };
-    bool ok = true;
-    const std::string catalogueDescription = utf8(decoded[0].description, ok);
-    TLineList titles;
-    titles.SetText(decoded[0].text);
-    if (!ok || titles.Count() + 1 != static_cast<int>(items.size())) return std::nullopt;
-
-    std::filesystem::create_directories(dir);
-    std::string tsv;
-    for (std::size_t k = 1; k < decoded.size(); ++k) {
-        char file[32];
-        std::snprintf(file, sizeof file, "%03zu.txt", k);
-        std::string text = utf8(decoded[k].text, ok);
-        std::string lf;
-        for (char c : text)
-            if (c != '\r') lf += c;
-        std::ofstream(dir / file, std::ios::binary) << lf;
-        tsv += std::to_string(decoded[k].ident) + "\t" + file + "\t" +
-               utf8(std::string(titles[static_cast<int>(k - 1)]), ok) + "\t" +
-               utf8(decoded[k].description, ok) + "\n";
-    }
-    std::ofstream(dir / "catalogue.tsv", std::ios::binary) << tsv;
-    // Only a folder that builds back into the very same records will do.
-    bool same = false;
-    if (ok) {
-        try {
-            same = serialize(BuildCollectionItems(dir, catalogueDescription, "dump:0")) ==
-                   serialize(items);
-        } catch (const Exception&) {
-        }
-    }
-    if (!same) {
-        std::filesystem::remove_all(dir);
-        return std::nullopt;
-    }
+    if (k != items.size()) return std::nullopt;
+    made.Keep();
     return catalogueDescription;
 }
 

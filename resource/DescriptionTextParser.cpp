@@ -3,9 +3,11 @@
 #include "resource/DescriptionText.h"
 
 #include "framework/Errors.h"
-#include "resource/CollectionItems.h"
-#include "resource/ObjectStream.h"
 #include "framework/text/TextEncoding.h"
+#include "resource/CollectionItems.h"
+#include "resource/DescriptionTextPaths.h"
+#include "resource/DescriptionTextUtf8.h"
+#include "resource/ObjectStream.h"
 
 #include <QString>
 
@@ -34,17 +36,27 @@ struct Piece {
 
 class Parser {
 public:
-    Parser(std::string_view text, std::filesystem::path base, std::string file)
-        : text_(text), base_(std::move(base)), file_(std::move(file)) {
+    Parser(std::string_view text, const TParseOptions& options)
+        : text_(text), base_(options.baseDir),
+          root_(options.rootDir.empty() ? options.baseDir : options.rootDir),
+          file_(options.fileName) {
         Tokenize();
     }
 
-    TObjectRecord Root() {
+    TDescription Description() {
+        TDescription d;
         SkipNewlines();
-        TObjectRecord r = Object(0);
+        d.root = Object(0);
         SkipNewlines();
+        if (IsWord("trailer")) {
+            Next();
+            const TValue v = Value(0);
+            if (v.tag != ValueTag::Binary) Fail("'trailer' takes a binary value");
+            d.trailing = v.bytes;
+            EndOfLine();
+        }
         if (Peek().kind != Tok::End) Fail("text after the root object's end");
-        return r;
+        return d;
     }
 
 private:
@@ -181,9 +193,10 @@ private:
                 }
                 EndOfLine();
                 children = true;
-                for (auto& item : BuildCollectionItems(base_ / Utf8Of(dir), catalogue,
-                                                       file_ + ":" + std::to_string(line)))
-                    r.children.push_back(std::move(item));
+                const std::string where = file_ + ":" + std::to_string(line);
+                ForEachCollectionItem(
+                    Inside(Utf8Of(dir), line), catalogue, where, root_,
+                    [&](TObjectRecord&& item) { r.children.push_back(std::move(item)); });
             } else {
                 if (children) Fail("properties come before children");
                 TPropertyRecord p;
@@ -387,8 +400,7 @@ private:
                 continue;
             }
             bool ok = false;
-            out += UnicodeToGbk(
-                QString::fromUtf8(p.chars.data(), static_cast<qsizetype>(p.chars.size())), &ok);
+            out += UnicodeToGbk(DescriptionUtf8ToUnicode(p.chars), &ok);
             if (!ok) Fail("the text holds characters that GBK cannot hold");
         }
         return out;
@@ -418,9 +430,7 @@ private:
                 unit(p.code);
                 continue;
             }
-            const QString s =
-                QString::fromUtf8(p.chars.data(), static_cast<qsizetype>(p.chars.size()));
-            for (QChar c : s) unit(c.unicode());
+            for (QChar c : DescriptionUtf8ToUnicode(p.chars)) unit(c.unicode());
         }
         return out;
     }
@@ -438,14 +448,22 @@ private:
         return out;
     }
 
+    // A path the text names, resolved, when it stays inside the root folder.
+    std::filesystem::path Inside(const std::string& rel, int line = -1) const {
+        if (auto p = ResolveInside(root_, base_, rel)) return *p;
+        Fail((base_ / rel).string() + " lies outside " + root_.string(), line);
+    }
+
     std::string ReadFile(const std::string& rel) {
-        std::ifstream in(base_ / rel, std::ios::binary);
+        const std::filesystem::path p = Inside(rel);
+        std::ifstream in(p, std::ios::binary);
         if (!in) Fail("cannot read " + (base_ / rel).string());
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     std::string_view text_;
     std::filesystem::path base_;
+    std::filesystem::path root_;
     std::string file_;
     std::vector<Token> tokens_;
     std::size_t at_ = 0;
@@ -453,9 +471,20 @@ private:
 
 } // namespace
 
+TDescription ParseDescription(std::string_view text, const TParseOptions& options) {
+    return Parser(text, options).Description();
+}
+
 TObjectRecord ParseDescriptionText(std::string_view text, const std::filesystem::path& baseDir,
                                    const std::string& fileName) {
-    return Parser(text, baseDir, fileName).Root();
+    TParseOptions options;
+    options.baseDir = baseDir;
+    options.fileName = fileName;
+    return ParseDescription(text, options).root;
+}
+
+std::string SerializeDescription(const TDescription& description) {
+    return SerializeObjectStream(description.root) + description.trailing;
 }
 
 } // namespace orlenth

@@ -3,14 +3,18 @@
 
 #include "resource/DescriptionText.h"
 
-#include "resource/CollectionItems.h"
-#include "resource/ObjectStream.h"
+#include "framework/Errors.h"
 #include "framework/text/TextEncoding.h"
+#include "resource/CollectionItems.h"
+#include "resource/DescriptionTextPaths.h"
+#include "resource/DescriptionTextUtf8.h"
+#include "resource/ObjectStream.h"
 
 #include <QString>
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <set>
 
 namespace orlenth {
 
@@ -103,7 +107,7 @@ std::string printText(const TValue& v) {
                quoteBytes(v.bytes) + "\"";
     }
     if (v.tag == ValueTag::Utf8String) {
-        const QString u = QString::fromUtf8(v.bytes.data(), static_cast<qsizetype>(v.bytes.size()));
+        const QString u = DescriptionUtf8ToUnicode(v.bytes);
         const bool valid = u.toUtf8().toStdString() == v.bytes;
         if (valid) {
             bool gbkOk = false;
@@ -155,12 +159,12 @@ public:
             out += pad + "  " + name(p.name) + " = " + Value(p.value, pad + "  ", p.name) + "\n";
         bool itemsDone = false;
         if (r.className == "TWJKStringList" && !options_.filesDir.empty() && !r.children.empty()) {
-            const std::string rel =
-                "collection/" + (r.name.empty() ? "items" + std::to_string(++unnamed_) : r.name);
+            const std::string rel = "collection/" + FolderName(r.name);
+            Folder("collection");
             if (auto cat = WriteCollectionItems(r.children, options_.filesDir / rel)) {
-                out += pad + "  items \"" + rel + "\"";
+                out += pad + "  items \"" + quoteBytes(rel) + "\"";
                 if (!cat->empty())
-                    out += " catalogue \"" + quoteUnicode(QString::fromUtf8(cat->c_str())) + "\"";
+                    out += " catalogue \"" + quoteUnicode(DescriptionUtf8ToUnicode(*cat)) + "\"";
                 out += "\n";
                 itemsDone = true;
             }
@@ -168,6 +172,18 @@ public:
         if (!itemsDone)
             for (const auto& c : r.children) Record(c, depth + 1);
         out += pad + "end\n";
+    }
+
+    void Trailer(std::string_view bytes) {
+        if (!bytes.empty()) out += "trailer " + Binary(std::string(bytes), "", "") + "\n";
+    }
+
+    // Removes the folders this call made and left empty (no container could be written
+    // as a folder).
+    void RemoveEmptyFolders() {
+        std::error_code ec;
+        for (const auto& p : made_)
+            if (std::filesystem::is_empty(p, ec)) std::filesystem::remove(p, ec);
     }
 
 private:
@@ -261,9 +277,8 @@ private:
                     const std::string ext = cls == "TJPEGImage" ? ".jpg"
                                             : cls == "TBitmap"  ? ".bmp"
                                                                 : ".bin";
-                    const std::string rel = "pictures/picture" + std::to_string(++pictures_) + ext;
-                    std::filesystem::create_directories(options_.filesDir / "pictures");
-                    std::ofstream(options_.filesDir / rel, std::ios::binary) << b.substr(1 + n + 4);
+                    Folder("pictures");
+                    const std::string rel = NewPicture(ext, std::string_view(b).substr(1 + n + 4));
                     return "picture " + cls + " \"" + rel + "\"";
                 }
             }
@@ -281,9 +296,44 @@ private:
         return s + "\"\n" + pad + ")";
     }
 
+    // A folder of the files folder, made if missing; one that is not a plain folder (a
+    // link could lead anywhere) is refused.
+    void Folder(const std::string& rel) {
+        const auto p = options_.filesDir / rel;
+        if (std::filesystem::create_directory(p))
+            made_.push_back(p);
+        else if (std::filesystem::is_symlink(p) || !std::filesystem::is_directory(p))
+            throw EFOpenError::forFile(p.string());
+    }
+
+    // The container's name where it can name a folder of its own, a made-up one otherwise.
+    std::string FolderName(const std::string& name) {
+        if (IsSafeFileName(name) && folders_.insert(name).second) return name;
+        std::string made;
+        do made = "items" + std::to_string(++unnamed_);
+        while (!folders_.insert(made).second);
+        return made;
+    }
+
+    // Writes a picture's file under a number no file there has yet, never over one.
+    std::string NewPicture(const std::string& ext, std::string_view bytes) {
+        for (;;) {
+            const std::string rel = "pictures/picture" + std::to_string(++pictures_) + ext;
+            const std::string path = (options_.filesDir / rel).string();
+            std::FILE* f = std::fopen(path.c_str(), "wbx");
+            if (!f && errno == EEXIST) continue;
+            if (!f) throw EFOpenError::forFile(path);
+            const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+            if (std::fclose(f) != 0 || !written) throw EWriteError();
+            return rel;
+        }
+    }
+
     const TPrintOptions& options_;
     int pictures_ = 0;
     int unnamed_ = 0;
+    std::set<std::string> folders_;
+    std::vector<std::filesystem::path> made_;
 };
 
 } // namespace
@@ -291,6 +341,8 @@ private:
 std::string PrintDescriptionText(const TObjectRecord& root, const TPrintOptions& options) {
     Printer p(options);
     p.Record(root, 0);
+    p.Trailer(options.trailing);
+    p.RemoveEmptyFolders();
     return std::move(p.out);
 }
 

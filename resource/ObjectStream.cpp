@@ -54,6 +54,9 @@ public:
         return r;
     }
 
+    // Bytes read so far, the signature included.
+    std::size_t Used() const { return at_; }
+
 private:
     std::uint8_t Peek() const {
         if (at_ >= p_.size()) throw EReadError();
@@ -273,10 +276,12 @@ private:
 
 } // namespace
 
-TObjectRecord ParseObjectStream(std::string_view bytes, bool borrowBinaries) {
+TObjectRecord ParseObjectStream(std::string_view bytes, bool borrowBinaries, std::size_t* length) {
     Parser p(bytes, borrowBinaries);
     p.Signature();
-    return p.Record(0);
+    TObjectRecord root = p.Record(0);
+    if (length) *length = p.Used();
+    return root;
 }
 
 std::string SerializeObjectStream(const TObjectRecord& root) {

@@ -20,10 +20,12 @@ inline constexpr int kMaxObjectNesting = 64;
 //   "Invalid property value".
 // An error inside a property's value is framed as "Error reading %s%s%s: %s" with the
 // record's name (its class name when it has none), ".", the property name and the message.
-// Bytes after the root record are not read. Never reads outside `bytes`. With
+// Bytes after the root record are not read; `length`, when given, receives the number of
+// bytes the signature and the root record take. Never reads outside `bytes`. With
 // borrowBinaries, binary payloads are not copied but refer into `bytes`, which must then
 // outlive the tree (the library's megabyte of item records is read once, in place).
-TObjectRecord ParseObjectStream(std::string_view bytes, bool borrowBinaries = false);
+TObjectRecord ParseObjectStream(std::string_view bytes, bool borrowBinaries = false,
+                                std::size_t* length = nullptr);
 
 // Writes "TPF0" and the root record exactly as the tree holds it (prefixes and value tags
 // included). Names longer than 255 bytes are cut to their first 255 bytes.

@@ -1,6 +1,5 @@
 #include "resource/ComponentReader.h"
 #include "resource/ComponentWriter.h"
-#include "resource/DescriptionText.h"
 #include "resource/LibraryLoader.h"
 #include "resource/ObjectStream.h"
 
@@ -9,6 +8,7 @@
 #include "framework/Events.h"
 #include "framework/IntegerIdents.h"
 #include "library/WJKStringList.h"
+#include "record_helpers.h"
 #include "test_data.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +16,6 @@
 #include <QByteArrayList>
 
 using namespace orlenth;
-
-// A byte string from a literal, zero bytes included, without counting by hand.
-#define B(literal) std::string(literal, sizeof(literal) - 1)
 
 namespace objectstreamtest {
 
@@ -70,29 +67,9 @@ public slots:
 
 using objectstreamtest::TSample;
 
+using namespace recordtest;
+
 namespace {
-
-std::string streamOf(const TObjectRecord& root) {
-    return SerializeObjectStream(root);
-}
-
-TPropertyRecord prop(const std::string& name, TValue v) {
-    return {name, std::move(v)};
-}
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "no error";
-}
-
-std::string gbkOf(const char* utf8) {
-    const auto b = testdata::gbk(QString::fromUtf8(utf8));
-    return std::string(b.begin(), b.end());
-}
 
 TObjectRecord sampleRecord() {
     TObjectRecord r;
@@ -493,103 +470,6 @@ TEST(LibraryInStream, DamagedItemsAreFramedWithTheItemClass) {
                   LoadLibrary(windowWith({containerRecord("WJKStringList0", {unknown})}), owner);
               }),
               "Error reading TWJKStringListItem.Colour: Property Colour does not exist");
-}
-
-// ---------------------------------------------------------------- description text
-
-TEST(DescriptionText, EveryValueKindRoundTripsThroughText) {
-    TObjectRecord root;
-    root.className = "TRoot";
-    root.name = "R";
-    auto add = [&](const std::string& name, TValue v) {
-        root.properties.push_back(prop(name, std::move(v)));
-    };
-    TValue v;
-    for (auto tag : {ValueTag::Null, ValueTag::Nil, ValueTag::True, ValueTag::False}) {
-        v = {};
-        v.tag = tag;
-        add("Flag", v);
-    }
-    v = MakeIntegerValue(5);
-    v.tag = ValueTag::Int32; // wider than the rule would choose
-    add("Wide", v);
-    add("Narrow", MakeIntegerValue(-7));
-    v = {};
-    v.tag = ValueTag::Int64;
-    v.integer = -5'000'000'000;
-    add("Big", v);
-    v.tag = ValueTag::Currency;
-    add("Money", v);
-    for (auto tag : {ValueTag::Extended, ValueTag::Single, ValueTag::Date}) {
-        v = {};
-        v.tag = tag;
-        v.bytes = std::string(tag == ValueTag::Extended ? 10u
-                              : tag == ValueTag::Single ? 4u
-                                                        : 8u,
-                              '\x7F');
-        add("Float", v);
-    }
-    add("Text", MakeTextValue(gbkOf("引号\"与\\反斜杠\r\n")));
-    v = {};
-    v.tag = ValueTag::String;
-    v.bytes = B("\xFF\x01\x80 raw"); // not GBK
-    add("Raw", v);
-    v.tag = ValueTag::Utf8String;
-    v.bytes = "ascii only"; // not what the rule would choose
-    add("Utf8", v);
-    v.tag = ValueTag::WString;
-    v.bytes = B("\x00\xD8\x41\x00"); // a lone surrogate, then 'A'
-    add("Wide", v);
-    add("Ident", MakeIdentValue("alClient"));
-    add("Keyword", MakeIdentValue("true"));
-    add("OddIdent", MakeIdentValue(B("bv\x00\\\"x")));
-    add(B("odd name\x01"), MakeIntegerValue(1));
-    v = {};
-    v.tag = ValueTag::Set;
-    v.members = {"a", "b"};
-    add("Set", v);
-    v = {};
-    v.tag = ValueTag::List;
-    v.items = {MakeTextValue("x"), MakeIntegerValue(1000)};
-    add("List", v);
-    add("Bin", MakeBinaryValue(std::string(100, '\x5A')));
-    v = {};
-    v.tag = ValueTag::Collection;
-    TCollectionElement e;
-    e.order.push_back(MakeIntegerValue(3));
-    e.properties.push_back(prop("Width", MakeIntegerValue(40)));
-    v.elements = {e, TCollectionElement{}};
-    add("Columns", v);
-    TObjectRecord child;
-    child.className = "TChild";
-    child.hasPrefix = true;
-    child.prefixFlags = 2;
-    child.position.push_back(MakeIntegerValue(1));
-    root.children.push_back(child);
-
-    const std::string bytes = streamOf(root);
-    const std::string text = PrintDescriptionText(ParseObjectStream(bytes));
-    EXPECT_EQ(streamOf(ParseDescriptionText(text, ".", "t.txt")), bytes) << text;
-}
-
-TEST(DescriptionText, FaultsNameFileAndLine) {
-    struct Row {
-        const char* text;
-        std::string message;
-    } rows[] = {
-        {"object A: TA\n  X = \n", "t.txt:2: a value expected"},
-        {"object A: TA\n  X = \"open\nend\n", "t.txt:2: a text runs past the end of its line"},
-        {"object A: TA\n  X = 1\n", "t.txt:3: 'end' missing for object A"},
-        {"object A: TA\n  X = file \"no/such/file\"\nend\n", "t.txt:2: cannot read ./no/such/file"},
-        {"object A: TA\n  X = int8 300\nend\n", "t.txt:2: the number does not fit its width"},
-        {"object A: TA\n  X = \"\xE2\x98\x83\"\nend\n",
-         "t.txt:2: the text holds characters that GBK cannot hold"},
-        {"object A: TA\n  object B: TB\n  end\n  X = 1\nend\n",
-         "t.txt:4: properties come before children"},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(errorOf([&] { ParseDescriptionText(r.text, ".", "t.txt"); }), r.message)
-            << r.text;
 }
 
 #include "object_stream_test.moc"

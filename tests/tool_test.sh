@@ -31,6 +31,16 @@ expect_stderr() { # name, text the message must contain
     if grep -q -- "$2" "$tmp/err"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $1: stderr $(cat "$tmp/err")"; fi
 }
 
+expect() { # name, command...: the command must succeed
+    local name=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+
+no_control_bytes() { # file: nothing a terminal would act on (ESC, BEL, CR ...)
+    ! LC_ALL=C grep -q '[[:cntrl:]]' <(tr -d '\n' < "$1")
+}
+
 check help 0 "$tool" --help
 grep -q "compress" "$tmp/out" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL help lists compress"; }
 
@@ -69,9 +79,12 @@ check unknown_command 1 "$tool" nonsense
 check extra_argument 1 sh -c "'$tool' frame extra < /dev/null"
 check no_command 1 "$tool"
 
-# The embedded window descriptions: extract, check, and dump and pack back to the same bytes.
-for name in TORLENTH TSTARYE TABOUTKESTROW; do
-    check "extract_$name" 0 sh -c "'$tool' extract $name > '$tmp/$name'"
+# The embedded window descriptions, and a stream whose wide text holds a lone surrogate and
+# a U+FEFF right after an escape (and bytes after its root record): extract, check, and
+# dump and pack back to the same bytes.
+cp "$(dirname "$0")/../fuzz/corpus/object_stream/9c030b38b02f374391f1c0930ad525b819c7f9f8" "$tmp/WIDE"
+for name in TORLENTH TSTARYE TABOUTKESTROW WIDE; do
+    [ "$name" = WIDE ] || check "extract_$name" 0 sh -c "'$tool' extract $name > '$tmp/$name'"
     check "check_$name" 0 "$tool" check "$tmp/$name"
     check "dump_$name" 0 sh -c "'$tool' dump '$tmp/$name' > '$tmp/$name.txt'"
     check "pack_$name" 0 "$tool" pack "$tmp/$name.txt" -o "$tmp/$name.again"
@@ -96,6 +109,141 @@ check extract_unknown 1 "$tool" extract TNOTHING
 printf 'object A: TA\n  X = \n' > "$tmp/bad.txt"
 check pack_bad_text 1 "$tool" pack "$tmp/bad.txt"
 expect_stderr pack_bad_text_says "bad.txt:2: a value expected"
+
+# ---------------------------------------------------------------- names and paths
+# Names from a stream become file names only when they are one harmless name; nothing is
+# written or removed outside the folder given, and nothing there is replaced.
+item_records='    object : TWJKStringListItem
+      Ident = 0
+      Internal = hex "090C00000008000000807469746C650D0A"
+    end
+    object : TWJKStringListItem
+      Ident = 0
+      Internal = hex "0918000000140000004000206C696E65206F6E650D0A00A274776F0D0A"
+    end'
+hostile() { # file, container name as quoted in a description text
+    printf 'object O: TOrlenth\n  object "%s": TWJKStringList\n%s\n  end\nend\n' "$2" "$item_records" > "$1.txt"
+    "$tool" pack "$1.txt" -o "$1"
+}
+hostile "$tmp/up" '../../..'
+hostile "$tmp/esc" 'a\x1B[31mb'
+hostile "$tmp/fine" 'WJKStringList0'
+while read -r row stream out want says; do
+    mkdir -p "$tmp/j/a/b" && echo keep > "$tmp/j/a/keep" && touch "$tmp/j/mark"
+    check "dump_$row" "$want" "$tool" dump --files "$tmp/j/a/b/$out" "$tmp/$stream"
+    if [ "$want" = 0 ]; then
+        expect "dump_${row}_makes_the_folder" test -f "$tmp/j/a/b/$out/$says"
+    else
+        expect_stderr "dump_${row}_says" "$says"
+    fi
+    expect "dump_${row}_escapes" no_control_bytes "$tmp/err"
+    expect "dump_${row}_keeps" test "$(cat "$tmp/j/a/keep")" = keep
+    expect "dump_${row}_writes_only_inside" test -z "$(find "$tmp/j" -newer "$tmp/j/mark" ! -path "$tmp/j/a/b/$out*" ! -path "$tmp/j/a/b" -print)"
+    expect "dump_${row}_leaves_no_work_folder" test -z "$(find "$tmp/j" -name '.dump-*' -print)"
+    rm -rf "$tmp/j"
+done <<'ROWS'
+container_up_and_out up out 1 container "../../.." cannot serve
+container_with_escape esc out 1 container "a\\x1B\[31mb" cannot serve
+into_a_new_folder fine out 0 collection/WJKStringList0/catalogue.tsv
+ROWS
+mkdir -p "$tmp/again/collection" && echo mine > "$tmp/again/collection/mine"
+check dump_over_existing 1 "$tool" dump --files "$tmp/again" "$tmp/fine"
+expect_stderr dump_over_existing_says "collection exists already"
+expect dump_over_existing_keeps test "$(cat "$tmp/again/collection/mine")" = mine
+expect dump_over_existing_writes_nothing test "$(ls -A "$tmp/again")" = collection
+
+# pack reads only files inside the description's folder (or the one --root names).
+mkdir -p "$tmp/p/desc/c" "$tmp/p/shared" "$tmp/p/outside"
+echo secret > "$tmp/p/outside/secret"
+echo pic > "$tmp/p/shared/pic"
+ln -s "$tmp/p/outside" "$tmp/p/desc/link"
+printf '1\t../../outside/secret\tT\tD\n' > "$tmp/p/desc/c/catalogue.tsv"
+while read -r row root want line; do
+    printf 'object A: TA\n  %s\nend\n' "$line" > "$tmp/p/desc/t.txt"
+    check "pack_$row" "$want" "$tool" pack "$tmp/p/desc/t.txt" --root "$tmp/p/$root"
+    [ "$want" = 0 ] || expect_stderr "pack_${row}_says" "lies outside $tmp/p/$root"
+done <<ROWS
+absolute_path desc 1 X = file "$tmp/p/outside/secret"
+up_and_out desc 1 X = file "../outside/secret"
+through_a_link desc 1 X = picture TBitmap "link/secret"
+collection_up_and_out desc 1 items "../outside"
+article_up_and_out desc 1 items "c"
+up_within_the_root . 0 X = file "../shared/pic"
+ROWS
+
+# pack -o writes a file of its own beside OUT and renames it; a failure leaves nothing.
+echo theirs > "$tmp/o.bin.part"
+check pack_beside 0 "$tool" pack "$tmp/TSTARYE.txt" -o "$tmp/o.bin"
+check pack_fails 1 "$tool" pack "$tmp/bad.txt" -o "$tmp/o.bin"
+check pack_into_no_folder 1 "$tool" pack "$tmp/TSTARYE.txt" -o "$tmp/none/o.bin"
+expect pack_keeps_their_part test "$(cat "$tmp/o.bin.part")" = theirs
+expect pack_leaves_no_part test "$(ls "$tmp" | grep -c 'part$')" = 1
+expect pack_output_whole cmp -s "$tmp/o.bin" "$tmp/TSTARYE"
+
+# Names and arguments reach the terminal with their control bytes escaped.
+printf 'object "\\x1B]0;x\\x07": TOrlenth\nend\n' > "$tmp/title.txt"
+"$tool" pack "$tmp/title.txt" -o "$tmp/title.bin"
+check check_escapes 0 "$tool" check "$tmp/title.bin"
+expect check_escapes_name grep -qF '"\x1B]0;x\x07"' "$tmp/out"
+expect check_escapes_everything no_control_bytes "$tmp/out"
+check unknown_command_escapes 1 "$tool" "$(printf 'x\033[2J')"
+expect unknown_command_escapes_it no_control_bytes "$tmp/err"
+
+# ---------------------------------------------------------------- bombs
+# 65536 blocks of 43 bytes, each restoring 32781 zeros: 2.8 MB that stand for 2 GiB. The
+# codec commands pass data through a block at a time, so 200 MB of address space is ample.
+head -c 32781 /dev/zero | "$tool" frame | tail -c +5 > "$tmp/zblock"
+head -c 32781 /dev/zero | tr '\0' '\n' | "$tool" frame | tail -c +5 > "$tmp/lfblock"
+repeat() { # file, doublings: the file doubled that many times
+    for _ in $(seq "$2"); do cat "$1" "$1" > "$1.2" && mv "$1.2" "$1"; done
+}
+cp "$tmp/zblock" "$tmp/zblocks" && repeat "$tmp/zblocks" 16
+{ printf '\x00\x00\x2B\x00'; cat "$tmp/zblocks"; } > "$tmp/zeros.lz"
+check unframe_bomb 0 sh -c "ulimit -v 200000; '$tool' unframe < '$tmp/zeros.lz' | wc -c"
+expect unframe_bomb_whole test "$(cat "$tmp/out")" -eq 2148335616
+check frame_large_to_a_pipe 0 sh -c "ulimit -v 200000; head -c 300000000 /dev/zero | '$tool' frame | '$tool' unframe | wc -c"
+expect frame_large_to_a_pipe_whole test "$(cat "$tmp/out")" -eq 300000000
+check frame_large_to_a_file 0 sh -c "ulimit -v 200000; head -c 300000000 /dev/zero | '$tool' frame > '$tmp/large.lz'"
+check frame_large_to_a_file_reads_back 0 sh -c "'$tool' unframe < '$tmp/large.lz' | wc -c"
+expect frame_large_to_a_file_whole test "$(cat "$tmp/out")" -eq 300000000
+check compress_endless 1 sh -c "ulimit -v 200000; '$tool' compress < /dev/zero"
+expect_stderr compress_endless_says "longer than one block"
+
+# Item records whose payloads restore to far more than the stream's size: each block
+# restores 32781 line breaks.
+le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
+item() { # blocks file: one item whose record is those blocks, compressed
+    local n
+    n=$(stat -c %s "$1")
+    printf '\x12TWJKStringListItem\x00\x08Internal\x0a'
+    le32 $((n + 5))
+    printf '\x09'
+    le32 "$n"
+    cat "$1"
+    printf '\x00\x00'
+}
+library() { # blocks file, items: a window whose one category holds those items
+    printf 'TPF0\x08TOrlenth\x07Orlenth\x00\x0eTWJKStringList\x0eWJKStringList0\x00'
+    for _ in $(seq "$2"); do item "$1"; done
+    printf '\x00\x00'
+}
+cp "$tmp/lfblock" "$tmp/lf10" && repeat "$tmp/lf10" 10
+cp "$tmp/lf10" "$tmp/lf13" && repeat "$tmp/lf13" 3
+library "$tmp/lf10" 1 > "$tmp/lines.bin"  # 34 MB of line breaks from 44 KB
+library "$tmp/lf13" 4 > "$tmp/bomb.bin"   # 1.07 GB from 1.4 MB
+while read -r row want command; do
+    check "$row" "$want" sh -c "ulimit -v 300000; '$tool' $command"
+done <<ROWS
+check_under_the_limit 0 check $tmp/lines.bin
+check_over_the_limit 1 check $tmp/bomb.bin
+check_over_a_lower_limit 1 check --max-bytes 10M $tmp/lines.bin
+dump_over_the_limit 1 dump --files $tmp/bombed $tmp/bomb.bin
+check_bad_limit 1 check --max-bytes 12X $tmp/lines.bin
+ROWS
+expect_stderr check_bad_limit_says "max-bytes takes a number of bytes"
+"$tool" check "$tmp/bomb.bin" > /dev/null 2> "$tmp/err"
+expect_stderr check_over_the_limit_says "restore to more than 1073741824 bytes"
+expect dump_over_the_limit_writes_nothing test ! -e "$tmp/bombed"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

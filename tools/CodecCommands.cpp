@@ -6,11 +6,14 @@
 #include "framework/Stream.h"
 #include "library/CompressedStream.h"
 #include "library/LZRW.h"
+#include "tools/FdStream.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <limits>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orlenth::tool {
@@ -18,59 +21,106 @@ namespace orlenth::tool {
 namespace {
 
 void noArguments(std::span<char*> args) {
-    if (!args.empty()) throw UsageError{"unexpected argument '" + std::string(args.front()) + "'"};
+    if (!args.empty())
+        throw UsageError{"unexpected argument '" + EscapeControls(args.front()) + "'"};
+}
+
+// Reads at most `room` bytes of stdin into buffer and tells whether more follow, without
+// reading the rest: a block command given a whole file learns so at once.
+std::uint16_t readBlockInput(TLZRWBuffer& buffer, std::size_t room, bool& more) {
+    TFdStream in(STDIN_FILENO);
+    const std::int64_t n = in.Read(buffer.data(), static_cast<std::int64_t>(room));
+    std::uint8_t extra = 0;
+    more = in.Read(&extra, 1) != 0;
+    if (in.Failed()) throw EReadError();
+    return static_cast<std::uint16_t>(n);
 }
 
 int compressBlock(std::span<char*> args) {
     noArguments(args);
-    const auto in = ReadAllStdin();
-    if (in.size() > kLZRWMaxInput)
-        throw UsageError{"input is " + std::to_string(in.size()) +
-                         " bytes; one block holds at most " + std::to_string(kLZRWMaxInput) +
-                         " (use 'frame' for longer input)"};
     auto src = std::make_unique<TLZRWBuffer>();
     auto dst = std::make_unique<TLZRWBuffer>();
-    if (!in.empty()) std::memcpy(src->data(), in.data(), in.size());
-    const std::uint16_t n = WJKLZRWCompress(*src, *dst, static_cast<std::uint16_t>(in.size()));
-    WriteAllStdout(dst->data(), n);
+    bool more = false;
+    const std::uint16_t n = readBlockInput(*src, kLZRWMaxInput, more);
+    if (more)
+        throw UsageError{"input is longer than one block, which holds at most " +
+                         std::to_string(kLZRWMaxInput) + " bytes (use 'frame' for longer input)"};
+    const std::uint16_t m = WJKLZRWCompress(*src, *dst, n);
+    WriteAllStdout(dst->data(), m);
     return 0;
 }
 
 int decompressBlock(std::span<char*> args) {
     noArguments(args);
-    const auto in = ReadAllStdin();
-    if (in.empty() || in.size() > kLZRWBufferSize)
-        throw UsageError{"input is " + std::to_string(in.size()) +
-                         " bytes; a block form has 1 to " + std::to_string(kLZRWBufferSize)};
     auto src = std::make_unique<TLZRWBuffer>();
     auto dst = std::make_unique<TLZRWBuffer>();
-    if (!in.empty()) std::memcpy(src->data(), in.data(), in.size());
-    const std::uint16_t n = WJKLZRWDecompress(*src, *dst, static_cast<std::uint16_t>(in.size()));
-    WriteAllStdout(dst->data(), n);
+    bool more = false;
+    const std::uint16_t n = readBlockInput(*src, kLZRWBufferSize, more);
+    if (n == 0 || more)
+        throw UsageError{std::string(n == 0 ? "input is empty" : "input is too long") +
+                         ": a block form has 1 to " + std::to_string(kLZRWBufferSize) + " bytes"};
+    const std::uint16_t m = WJKLZRWDecompress(*src, *dst, n);
+    WriteAllStdout(dst->data(), m);
     return 0;
 }
 
+void writeTotal(TStream& out, std::int64_t total) {
+    const auto t = static_cast<std::uint32_t>(total);
+    const std::uint8_t b[4] = {static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(t >> 8),
+                               static_cast<std::uint8_t>(t >> 16),
+                               static_cast<std::uint8_t>(t >> 24)};
+    out.WriteExact(b, 4);
+}
+
+// Copies exactly n bytes: a spool file that gives fewer has failed.
+void copyExactly(TStream& from, TStream& to, std::int64_t n) {
+    std::vector<std::uint8_t> chunk(1 << 16);
+    while (n > 0) {
+        const std::int64_t want =
+            std::min<std::int64_t>(n, static_cast<std::int64_t>(chunk.size()));
+        from.ReadExact(chunk.data(), want);
+        to.WriteExact(chunk.data(), want);
+        n -= want;
+    }
+}
+
+// The stream's total comes first but is known only when the last block is made. A stdout
+// that can go back gets a placeholder, the blocks and then the total in its place; any
+// other stdout (a pipe) gets the total once the blocks, spooled to an unnamed temporary
+// file, are all made, and then the blocks. Either way one block is held at a time.
 int frame(std::span<char*> args) {
     noArguments(args);
-    auto in = ReadAllStdin();
-    if (in.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw UsageError{"input is larger than a compressed stream can hold (2 GiB)"};
-    const auto n = static_cast<std::int32_t>(in.size());
-    TMemoryStream source(std::move(in));
-    TMemoryStream out;
-    SaveCompressedStream(source, out, n);
-    WriteAllStdout(out.Memory(), static_cast<std::size_t>(out.Size()));
+    TFdStream in(STDIN_FILENO);
+    TFdStream out(STDOUT_FILENO);
+    if (out.CanGoBack()) {
+        const std::int64_t start = out.Position();
+        writeTotal(out, 0);
+        const std::int64_t total = WriteCompressedBlocks(in, out);
+        if (in.Failed()) throw EReadError();
+        out.SetPosition(start);
+        writeTotal(out, total);
+        out.SetPosition(start + 4 + total);
+        return 0;
+    }
+    TSpoolFile spool;
+    const std::int64_t total = WriteCompressedBlocks(in, spool.Stream());
+    if (in.Failed()) throw EReadError();
+    writeTotal(out, total);
+    spool.Stream().SetPosition(0);
+    copyExactly(spool.Stream(), out, total);
     return 0;
 }
 
 int unframe(std::span<char*> args) {
     noArguments(args);
-    TMemoryStream source(ReadAllStdin());
-    TMemoryStream out;
-    LoadCompressedStream(source, out);
-    if (const std::int64_t rest = source.Remaining(); rest > 0)
-        throw UsageError{std::to_string(rest) + " bytes follow the compressed stream"};
-    WriteAllStdout(out.Memory(), static_cast<std::size_t>(out.Size()));
+    TFdStream in(STDIN_FILENO);
+    TFdStream out(STDOUT_FILENO);
+    LoadCompressedStream(in, out);
+    std::int64_t rest = 0;
+    std::uint8_t chunk[1 << 16];
+    for (std::int64_t n; (n = in.Read(chunk, sizeof chunk)) > 0;) rest += n;
+    if (in.Failed()) throw EReadError();
+    if (rest > 0) throw UsageError{std::to_string(rest) + " bytes follow the compressed stream"};
     return 0;
 }
 
@@ -79,7 +129,8 @@ const Command kCodecCommands[] = {
      compressBlock},
     {"decompress", "", "one block form from stdin to the restored bytes on stdout",
      decompressBlock},
-    {"frame", "", "any input on stdin to one compressed stream on stdout", frame},
+    {"frame", "", "any input on stdin to one compressed stream on stdout, a block at a time",
+     frame},
     {"unframe", "", "one whole compressed stream on stdin to the restored bytes on stdout",
      unframe},
 };
@@ -90,24 +141,27 @@ std::span<const Command> CodecCommands() {
 }
 
 std::string ReadInput(const std::string& path) {
-    if (path.empty() || path == "-") {
-        const auto b = ReadAllStdin();
-        return std::string(b.begin(), b.end());
+    const bool standard = path.empty() || path == "-";
+    const int fd = standard ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        if (fd >= 0 && !standard) ::close(fd);
+        throw EFOpenError::forFile(standard ? "(stdin)" : path);
     }
-    const auto b = ReadWholeFile(path);
-    return std::string(b.begin(), b.end());
-}
-
-std::vector<std::uint8_t> ReadAllStdin() {
-    std::vector<std::uint8_t> out;
-    std::uint8_t chunk[1 << 16];
-    for (;;) {
-        const ssize_t r = ::read(STDIN_FILENO, chunk, sizeof chunk);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) throw EReadError();
-        if (r == 0) break;
-        out.insert(out.end(), chunk, chunk + r);
+    // Read straight into the string, sized once where the size is known: the input may be
+    // a stream of hundreds of megabytes.
+    std::string out;
+    TFdStream in(fd);
+    if (S_ISREG(st.st_mode)) {
+        out.resize(static_cast<std::size_t>(st.st_size));
+        out.resize(static_cast<std::size_t>(in.Read(out.data(), st.st_size)));
     }
+    // Whatever a pipe gives, or a file that grew meanwhile.
+    std::vector<char> chunk(1 << 16);
+    for (std::int64_t n; (n = in.Read(chunk.data(), static_cast<std::int64_t>(chunk.size()))) > 0;)
+        out.append(chunk.data(), static_cast<std::size_t>(n));
+    if (!standard) ::close(fd);
+    if (in.Failed()) throw EReadError();
     return out;
 }
 

@@ -29,8 +29,8 @@ struct UsageError {
     std::string message;
 };
 
-std::vector<std::uint8_t> ReadAllStdin();
-// The whole of a file, or of stdin when path is empty or "-".
+// The whole of a file, or of stdin when path is empty or "-". A file that cannot be opened
+// (or is a folder): EFOpenError "Cannot open file %s".
 std::string ReadInput(const std::string& path);
 // Writes all bytes to stdout; a short write is an error (Stream write error).
 void WriteAllStdout(const std::uint8_t* data, std::size_t n);

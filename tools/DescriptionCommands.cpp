@@ -5,74 +5,135 @@
 #include "framework/Component.h"
 #include "framework/Errors.h"
 #include "library/WJKStringList.h"
-#include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
+#include "resource/DescriptionTextPaths.h"
 #include "resource/LibraryLoader.h"
 #include "resource/ObjectStream.h"
+#include "tools/FdStream.h"
+#include "tools/StagedFolder.h"
+#include "tools/TextBudget.h"
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orlenth::tool {
 
 namespace {
 
-int pack(std::span<char*> args) {
-    std::string in, out;
+// The arguments of one command: options that take a value, and the names left over.
+struct Arguments {
+    std::map<std::string, std::string> options;
+    std::vector<std::string> names;
+};
+
+Arguments parseArguments(std::span<char*> args, std::initializer_list<std::string_view> options,
+                         std::size_t maxNames) {
+    Arguments a;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string a = args[i];
-        if (a == "-o" && i + 1 < args.size())
-            out = args[++i];
-        else if (in.empty())
-            in = a;
+        const std::string arg = args[i];
+        bool option = false;
+        for (std::string_view o : options)
+            if (arg == o) option = true;
+        if (option && i + 1 < args.size())
+            a.options[arg] = args[++i];
+        else if (option || a.names.size() == maxNames)
+            throw UsageError{(option ? "'" + arg + "' needs a value"
+                                     : "unexpected argument '" + EscapeControls(arg) + "'")};
         else
-            throw UsageError{"unexpected argument '" + a + "'"};
+            a.names.push_back(arg);
     }
-    if (in.empty()) throw UsageError{"name the description text to pack"};
+    return a;
+}
+
+std::int64_t maxBytes(const Arguments& a) {
+    const auto it = a.options.find("--max-bytes");
+    return it == a.options.end() ? kDefaultMaxBytes : ParseByteCount(it->second);
+}
+
+// Writes the stream to a file of its own beside `out`, then renames it over `out`, so that
+// a failed pack leaves neither half a stream nor anyone else's file touched.
+void writeBeside(const std::string& out, const std::string& bytes) {
+    std::string part = out + ".XXXXXX.part";
+    const int fd = ::mkstemps(part.data(), 5);
+    if (fd < 0) throw EFOpenError::forFile(out);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    const bool written = TFdStream(fd).Write(bytes.data(), size) == size;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || std::rename(part.c_str(), out.c_str()) != 0) {
+        ::unlink(part.c_str());
+        throw EWriteError();
+    }
+}
+
+int pack(std::span<char*> args) {
+    const Arguments a = parseArguments(args, {"-o", "--root"}, 1);
+    if (a.names.empty()) throw UsageError{"name the description text to pack"};
+    const std::string& in = a.names[0];
     const std::string text = ReadInput(in);
-    const std::filesystem::path base = std::filesystem::path(in).parent_path();
-    const std::string bytes =
-        SerializeObjectStream(ParseDescriptionText(text, base.empty() ? "." : base, in));
-    if (out.empty()) {
+    TParseOptions options;
+    options.baseDir = std::filesystem::path(in).parent_path();
+    if (options.baseDir.empty()) options.baseDir = ".";
+    if (const auto root = a.options.find("--root"); root != a.options.end())
+        options.rootDir = root->second;
+    options.fileName = in;
+    const std::string bytes = SerializeDescription(ParseDescription(text, options));
+    if (const auto out = a.options.find("-o"); out != a.options.end())
+        writeBeside(out->second, bytes);
+    else
         WriteAllStdout(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    } else {
-        // Written beside and renamed, so that a failed pack never leaves half a stream.
-        const std::string tmp = out + ".part";
-        {
-            std::ofstream f(tmp, std::ios::binary);
-            f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            if (!f) throw EWriteError();
-        }
-        std::filesystem::rename(tmp, out);
-    }
     return 0;
 }
 
+// The names dump --files turns into file and folder names: the root's class and the
+// names of containers with items. Any that cannot serve as one is refused before anything
+// is written.
+void checkFileNames(const TObjectRecord& r, bool root) {
+    const auto refuse = [](const char* what, const std::string& name) {
+        throw UsageError{std::string(what) + " \"" + EscapeControls(name) +
+                         "\" cannot serve as a file name (one name of 1 to " +
+                         std::to_string(kMaxFileNameBytes) +
+                         " bytes, without '/', '\\', control characters, '.' or '..')"};
+    };
+    if (root && !IsSafeFileName(r.className + ".txt")) refuse("the root class", r.className);
+    if (r.className == "TWJKStringList" && !r.children.empty() && !r.name.empty() &&
+        !IsSafeFileName(r.name))
+        refuse("the container", r.name);
+    for (const auto& c : r.children) checkFileNames(c, false);
+}
+
 int dump(std::span<char*> args) {
-    std::string in, files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string a = args[i];
-        if (a == "--files" && i + 1 < args.size())
-            files = args[++i];
-        else if (in.empty())
-            in = a;
-        else
-            throw UsageError{"unexpected argument '" + a + "'"};
-    }
-    const TObjectRecord root = ParseObjectStream(ReadInput(in));
+    const Arguments a = parseArguments(args, {"--files", "--max-bytes"}, 1);
+    const std::int64_t limit = maxBytes(a);
+    const std::string bytes = ReadInput(a.names.empty() ? "" : a.names[0]);
+    std::size_t used = 0;
+    const TObjectRecord root = ParseObjectStream(bytes, true, &used);
     TPrintOptions options;
-    options.filesDir = files;
-    if (!files.empty()) std::filesystem::create_directories(files);
-    const std::string text = PrintDescriptionText(root, options);
-    if (files.empty()) {
+    options.trailing = std::string_view(bytes).substr(used);
+    const auto files = a.options.find("--files");
+    if (files == a.options.end()) {
+        const std::string text = PrintDescriptionText(root, options);
         WriteAllStdout(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    } else {
-        const auto path = std::filesystem::path(files) / (root.className + ".txt");
-        std::ofstream(path, std::ios::binary) << text;
-        std::printf("%s\n", path.string().c_str());
+        return 0;
     }
+    checkFileNames(root, true);
+    CheckTextBudget(root, limit);
+    TStagedFolder folder(files->second);
+    options.filesDir = folder.Stage();
+    const std::string text = PrintDescriptionText(root, options);
+    const auto path = folder.Stage() / (root.className + ".txt");
+    std::FILE* f = std::fopen(path.c_str(), "wbx");
+    if (!f) throw EFOpenError::forFile(path.string());
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (std::fclose(f) != 0 || !written) throw EWriteError();
+    for (const auto& placed : folder.Commit())
+        if (placed.extension() == ".txt")
+            std::printf("%s\n", EscapeControls(placed.string()).c_str());
     return 0;
 }
 
@@ -84,19 +145,30 @@ void countRecords(const TObjectRecord& r, std::map<std::string, int>& classes,
 }
 
 int check(std::span<char*> args) {
-    if (args.size() > 1) throw UsageError{"unexpected argument '" + std::string(args[1]) + "'"};
-    const std::string bytes = ReadInput(args.empty() ? "" : args[0]);
-    const TObjectRecord root = ParseObjectStream(bytes);
-    std::map<std::string, int> classes;
-    std::map<int, int> tags;
-    countRecords(root, classes, tags);
-    std::printf("stream: %zu bytes, root %s \"%s\", %zu object records\n", bytes.size(),
-                root.className.c_str(), root.name.c_str(), root.CountRecords());
-    std::printf("classes:");
-    for (const auto& [name, n] : classes) std::printf(" %s %d", name.c_str(), n);
-    std::printf("\nvalue tags of properties:");
-    for (const auto& [tag, n] : tags) std::printf(" %d:%d", tag, n);
-    std::printf("\n");
+    const Arguments a = parseArguments(args, {"--max-bytes"}, 1);
+    const std::int64_t limit = maxBytes(a);
+    const std::string bytes = ReadInput(a.names.empty() ? "" : a.names[0]);
+    {
+        // Gone before the reader makes its own tree and the library.
+        std::size_t used = 0;
+        const TObjectRecord root = ParseObjectStream(bytes, true, &used);
+        CheckTextBudget(root, limit);
+        std::map<std::string, int> classes;
+        std::map<int, int> tags;
+        countRecords(root, classes, tags);
+        std::printf("stream: %zu bytes, root %s \"%s\", %zu object records\n", bytes.size(),
+                    EscapeControls(root.className).c_str(), EscapeControls(root.name).c_str(),
+                    root.CountRecords());
+        if (used < bytes.size())
+            std::printf("%zu bytes after the root record, which the reader does not read\n",
+                        bytes.size() - used);
+        std::printf("classes:");
+        for (const auto& [name, n] : classes)
+            std::printf(" %s %d", EscapeControls(name).c_str(), n);
+        std::printf("\nvalue tags of properties:");
+        for (const auto& [tag, n] : tags) std::printf(" %d:%d", tag, n);
+        std::printf("\n");
+    }
     TComponent owner;
     const TLibrary lib = LoadLibrary(bytes, owner);
     for (std::size_t c = 0; c < lib.size(); ++c) {
@@ -112,12 +184,18 @@ int check(std::span<char*> args) {
 }
 
 const Command kDescriptionCommands[] = {
-    {"pack", "DESCRIPTION.txt [-o OUT]",
-     "a description text (with its pictures and collection) to an object stream", pack},
-    {"dump", "[--files DIR] [STREAM]",
-     "an object stream to description text; with --files, pictures and item texts as files", dump},
-    {"check", "[STREAM]",
-     "reads an object stream through the reader and reports what it holds, or the error", check},
+    {"pack", "DESCRIPTION.txt [-o OUT] [--root DIR]",
+     "a description text (with its pictures and collection, which must lie inside DIR, by "
+     "default the text's folder) to an object stream",
+     pack},
+    {"dump", "[--files DIR] [--max-bytes N] [STREAM]",
+     "an object stream to description text; with --files, pictures and item texts as new "
+     "files in DIR",
+     dump},
+    {"check", "[--max-bytes N] [STREAM]",
+     "reads an object stream through the reader and reports what it holds, or the error; "
+     "item texts restoring to more than N bytes (default 1G) are refused",
+     check},
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "tools/Command.h"
 
+#include "framework/Errors.h"
 #include "resource/EmbeddedStreams.h"
 
 namespace orlenth::tool {
@@ -11,7 +12,7 @@ namespace {
 int extract(std::span<char*> args) {
     if (args.size() != 1) throw UsageError{"name one stream: TORLENTH, TSTARYE or TABOUTKESTROW"};
     const std::string_view s = EmbeddedStream(args[0]);
-    if (s.empty()) throw UsageError{"no embedded stream named '" + std::string(args[0]) + "'"};
+    if (s.empty()) throw UsageError{"no embedded stream named '" + EscapeControls(args[0]) + "'"};
     WriteAllStdout(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
     return 0;
 }

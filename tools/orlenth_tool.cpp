@@ -54,17 +54,22 @@ int main(int argc, char** argv) {
     }
     for (const Command& c : Commands()) {
         if (c.name != name) continue;
+        // Messages repeat names from streams and file names; whatever composed them, no
+        // control byte reaches the terminal (escaping twice changes nothing).
+        const auto fail = [&](std::string_view message) {
+            std::fprintf(stderr, "orlenth-tool %s: %s\n", argv[1],
+                         orlenth::EscapeControls(message).c_str());
+            return 1;
+        };
         try {
             return c.run(std::span<char*>(argv + 2, static_cast<std::size_t>(argc - 2)));
         } catch (const UsageError& e) {
-            std::fprintf(stderr, "orlenth-tool %s: %s\n", argv[1], e.message.c_str());
-        } catch (const orlenth::Exception& e) {
-            std::fprintf(stderr, "orlenth-tool %s: %s\n", argv[1], e.what());
+            return fail(e.message);
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "orlenth-tool %s: %s\n", argv[1], e.what());
+            return fail(e.what());
         }
-        return 1;
     }
-    std::fprintf(stderr, "orlenth-tool: unknown command '%s' (see orlenth-tool --help)\n", argv[1]);
+    std::fprintf(stderr, "orlenth-tool: unknown command '%s' (see orlenth-tool --help)\n",
+                 orlenth::EscapeControls(argv[1]).c_str());
     return 1;
 }
