@@ -216,13 +216,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DescriptionText, BytesAfterTheRootComeBack) {
     TObjectRecord root;
     root.className = "TRoot";
+    const std::string trailing = B("\x00TPF0\x06junk\xFF");
     TPrintOptions print;
-    print.trailing = B("\x00TPF0\x06junk\xFF");
+    print.trailing = trailing;
     const std::string text = PrintDescriptionText(root, print);
     TParseOptions parse;
     parse.fileName = "t.txt";
-    EXPECT_EQ(SerializeDescription(ParseDescription(text, parse)),
-              streamOf(root) + std::string(print.trailing))
+    EXPECT_EQ(SerializeDescription(ParseDescription(text, parse)), streamOf(root) + trailing)
         << text;
 }
 
