@@ -245,5 +245,19 @@ expect_stderr check_bad_limit_says "max-bytes takes a number of bytes"
 expect_stderr check_over_the_limit_says "restore to more than 1073741824 bytes"
 expect dump_over_the_limit_writes_nothing test ! -e "$tmp/bombed"
 
+# Inputs that are no file: a FIFO nobody writes to reads as empty at once, a device that
+# never ends is refused before a byte is read. Each under a time and memory bound.
+mkfifo "$tmp/fifo"
+while read -r row want command; do
+    check "$row" "$want" timeout 20 sh -c "ulimit -v 300000; '$tool' $command"
+done <<ROWS
+check_writerless_fifo 1 check $tmp/fifo
+check_dev_zero 1 check /dev/zero
+pack_dev_urandom 1 pack /dev/urandom
+ROWS
+"$tool" check /dev/zero > /dev/null 2> "$tmp/err"
+expect_stderr check_dev_zero_says "/dev/zero is not a file or a pipe"
+check check_from_a_pipe 0 sh -c "'$tool' extract TORLENTH | '$tool' check /dev/stdin"
+
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

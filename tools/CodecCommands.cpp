@@ -142,25 +142,48 @@ std::span<const Command> CodecCommands() {
 
 std::string ReadInput(const std::string& path) {
     const bool standard = path.empty() || path == "-";
-    const int fd = standard ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const std::string name = standard ? "(stdin)" : path;
+    // O_NONBLOCK: opening a FIFO nobody writes to would wait for ever. Reads block again
+    // below, and a FIFO without a writer then reads as empty instead of hanging.
+    const int fd = standard ? STDIN_FILENO
+                            : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         if (fd >= 0 && !standard) ::close(fd);
-        throw EFOpenError::forFile(standard ? "(stdin)" : path);
+        throw EFOpenError::forFile(name);
     }
+    struct Closer {
+        int fd;
+        bool own;
+        ~Closer() {
+            if (own) ::close(fd);
+        }
+    } closer{fd, !standard};
+    // A device named as input (/dev/zero, /dev/urandom) never ends; a terminal as stdin is
+    // someone typing, which is allowed.
+    if (!standard && !S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode))
+        throw UsageError{EscapeControls(name) + " is not a file or a pipe"};
+    if (!standard) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const auto tooLong = [&] {
+        return UsageError{EscapeControls(name) + " is longer than " +
+                          std::to_string(kMaxInputBytes) + " bytes"};
+    };
     // Read straight into the string, sized once where the size is known: the input may be
     // a stream of hundreds of megabytes.
     std::string out;
     TFdStream in(fd);
     if (S_ISREG(st.st_mode)) {
+        if (static_cast<std::uint64_t>(st.st_size) > kMaxInputBytes) throw tooLong();
         out.resize(static_cast<std::size_t>(st.st_size));
         out.resize(static_cast<std::size_t>(in.Read(out.data(), st.st_size)));
     }
-    // Whatever a pipe gives, or a file that grew meanwhile.
+    // Whatever a pipe gives, or a file that grew meanwhile, up to the bound.
     std::vector<char> chunk(1 << 16);
-    for (std::int64_t n; (n = in.Read(chunk.data(), static_cast<std::int64_t>(chunk.size()))) > 0;)
+    for (std::int64_t n;
+         (n = in.Read(chunk.data(), static_cast<std::int64_t>(chunk.size()))) > 0;) {
         out.append(chunk.data(), static_cast<std::size_t>(n));
-    if (!standard) ::close(fd);
+        if (out.size() > kMaxInputBytes) throw tooLong();
+    }
     if (in.Failed()) throw EReadError();
     return out;
 }
