@@ -1,12 +1,33 @@
 #!/usr/bin/env bash
-# Writes the starting corpus of every fuzz target from a few real inputs, through the
-# companion tool: block forms, compressed streams, payloads and item records.
-# Usage: fuzz/make_seeds.sh BUILD_DIR
+# Writes the starting corpus of every fuzz target from a few real inputs: the text
+# targets' from GBK text and its awkward corners; with a build folder, the stored formats'
+# through the companion tool (block forms, compressed streams, payloads, item records).
+# Usage: fuzz/make_seeds.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")"
-tool="$1/tools/orlenth-tool"
 text=../bench/data/guwen.gbk.txt
 c=corpus
+
+# Text targets: two leading bytes (where display_conversion splits, the width in 1/64 pixel
+# for wrap_engine), then the text.
+gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GB18030; }
+mkdir -p $c/display_conversion $c/wrap_engine
+i=0
+for input in "$(gbk '中文，测试。')" "$(gbk '甲乙𠀀丙€丁')" "$(gbk '乙')$(printf '\x95\x32\x82')" \
+             "$(printf 'a\x81\r\nb\x81\x30\x41\x80c\xff\x81\x30\x81\n\xfe\x39')" \
+             "$(gbk '“《书》（注）”，Hello world 12345 abcdefghij。')" \
+             "$(printf '\r\n\r\n\r\n\n\r')$(gbk '行')$(printf '\r')" "中文 UTF-8" \
+             "$(head -c 3000 $text)"; do
+    printf '\x05\x00%s' "$input" > $c/display_conversion/seed-$i
+    printf '\x40\x06%s' "$input" > $c/wrap_engine/seed-$i
+    i=$((i + 1))
+done
+printf '\x00\x00%s' "$(head -c 600 $text)" > $c/wrap_engine/seed-width0
+printf '\x80\x11%s' "$(head -c 3000 $text)" > $c/wrap_engine/seed-wide
+printf '\xff\xff%s' "$(head -c 3000 $text)" > $c/wrap_engine/seed-widest
+
+[ $# -ge 1 ] || exit 0
+tool="$1/tools/orlenth-tool"
 mkdir -p $c/decompress $c/roundtrip $c/unframe $c/string_list $c/item_record
 
 i=0

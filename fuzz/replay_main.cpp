@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no corpus files\n");
         return 1;
     }
+    if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
     for (const auto& f : files) {
         std::ifstream in(f, std::ios::binary);
         const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in),

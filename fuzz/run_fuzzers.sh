@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and fuzzes each for SECONDS (default 300), two
-# at a time, starting from the committed corpus. Findings go to fuzz-out/NAME; with
-# --merge, new coverage is merged (minimised) back into fuzz/corpus/NAME for the replays.
-# Usage: fuzz/run_fuzzers.sh [SECONDS] [--merge] [TARGET...]
+# Builds the libFuzzer targets with clang and fuzzes each for SECONDS (default 300), or for
+# --runs=N executions, JOBS at a time (default 2), starting from the committed corpus.
+# Findings go to fuzz-out/NAME; with --merge, the corpus and the new coverage are merged
+# into a minimal set that replaces fuzz/corpus/NAME for the replays.
+# Usage: fuzz/run_fuzzers.sh [SECONDS] [--runs=N] [--jobs=JOBS] [--merge] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=300
+runs=
+jobs=2
 merge=0
 targets=()
 for a in "$@"; do
     case "$a" in
         --merge) merge=1 ;;
+        --runs=*) runs=${a#--runs=} ;;
+        --jobs=*) jobs=${a#--jobs=} ;;
         [0-9]*) seconds=$a ;;
         *) targets+=("$a") ;;
     esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(decompress roundtrip unframe string_list item_record object_stream)
+if [ ${#targets[@]} -eq 0 ]; then
+    for f in fuzz/*_fuzz.cpp; do
+        f=${f#fuzz/}
+        targets+=("${f%_fuzz.cpp}")
+    done
+fi
 
 # libFuzzer comes with clang; its sanitizer runtime with libclang-rt.
 . scripts/deps.sh
@@ -26,26 +36,41 @@ if [ ! -f build-fuzz/build.ninja ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DORLENTH_LIBFUZZER=ON -DORLENTH_BENCHMARKS=OFF
 fi
-cmake --build build-fuzz --target $(printf 'fuzz_%s ' "${targets[@]}")
+cmake --build build-fuzz -j 2 --target $(printf 'fuzz_%s ' "${targets[@]}")
+
+# The same suppressions as the tests: leaks inside uninstrumented system libraries only.
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+export QT_QPA_PLATFORM=offscreen
+if [ -n "$runs" ]; then limit=(-runs="$runs"); else limit=(-max_total_time="$seconds"); fi
 
 run_one() {
     local name=$1 out=fuzz-out/$1
     mkdir -p "$out/corpus" "$out/crashes"
-    build-fuzz/fuzz/fuzz_"$name" "$out/corpus" "fuzz/corpus/$name" -max_total_time="$seconds" \
+    build-fuzz/fuzz/fuzz_"$name" "$out/corpus" "fuzz/corpus/$name" "${limit[@]}" \
         -max_len=70000 -rss_limit_mb=2048 -artifact_prefix="$out/crashes/" -print_final_stats=1 \
         > "$out/log.txt" 2>&1 || true
     if [ "$merge" = 1 ]; then
-        build-fuzz/fuzz/fuzz_"$name" -merge=1 "fuzz/corpus/$name" "$out/corpus" > "$out/merge.txt" 2>&1 || true
+        local merged
+        merged=$(mktemp -d)
+        if build-fuzz/fuzz/fuzz_"$name" -merge=1 -max_len=70000 "$merged" "fuzz/corpus/$name" \
+            "$out/corpus" > "$out/merge.txt" 2>&1; then
+            rm -rf "fuzz/corpus/$name"
+            mv "$merged" "fuzz/corpus/$name"
+            chmod 755 "fuzz/corpus/$name"
+        else
+            rm -rf "$merged"
+            echo "$name: merge failed, see $out/merge.txt"
+        fi
     fi
     echo "$name: $(grep -E 'stat::number_of_executed_units' "$out/log.txt" | awk '{print $2}') executions," \
-         "$(ls "$out/crashes" | wc -l) findings"
+         "$(find "$out/crashes" -type f | wc -l) findings, $(ls "fuzz/corpus/$name" | wc -l) corpus files"
 }
 
 pids=()
 for name in "${targets[@]}"; do
     run_one "$name" &
     pids+=($!)
-    if [ ${#pids[@]} -ge 2 ]; then
+    if [ ${#pids[@]} -ge "$jobs" ]; then
         wait "${pids[0]}"
         pids=("${pids[@]:1}")
     fi

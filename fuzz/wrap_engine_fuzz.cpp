@@ -1,0 +1,116 @@
+// The wrap engine on arbitrary bytes at an arbitrary width (the first two bytes, in 1/64
+// pixel). The display lines must cover the text exactly and in order, with nothing between
+// two lines but one line break (CR LF, a lone CR or a lone LF); a soft break must fall
+// between whole characters and never leave a line empty; and no line may be wider than the
+// width, measured with the engine's own table, unless it holds one character.
+
+#include "FuzzTarget.h"
+
+#include "framework/text/AdvanceCache.h"
+#include "framework/text/GbkDecoder.h"
+#include "framework/text/GbkMetrics.h"
+#include "framework/text/PageFont.h"
+#include "framework/text/WrapEngine.h"
+
+#include <QGuiApplication>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace orlenth::text;
+
+// Fonts need a GUI application; the offscreen platform needs no display. The application
+// outlives the font engine's users, which go first at exit.
+struct Context {
+    int argc = 1;
+    char name[17] = "fuzz_wrap_engine";
+    char* argv[2] = {name, nullptr};
+    QGuiApplication app{argc, argv};
+    // The page's default font, so that the table is the one the reader wraps with.
+    AdvanceCache cache{pageFont(QStringLiteral("宋体"), 14)};
+    GbkMetrics metrics{cache};
+};
+
+Context* gContext = nullptr;
+
+// The length of the line break at `at`, or 0.
+std::size_t BreakAt(std::string_view s, std::size_t at) {
+    if (at >= s.size()) return 0;
+    if (s[at] == '\n') return 1;
+    if (s[at] != '\r') return 0;
+    return at + 1 < s.size() && s[at + 1] == '\n' ? 2 : 1;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static Context context;
+    gContext = &context;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) return 0;
+    const double width = static_cast<double>(data[0] | data[1] << 8) / GbkMetrics::kSubpixels;
+    const std::string_view text(reinterpret_cast<const char*>(data) + 2, size - 2);
+    const GbkMetrics& metrics = gContext->metrics;
+    const std::vector<DisplayLine> lines = wrapText(text, width, metrics);
+
+    const GbkDecoder& decoder = GbkDecoder::instance();
+    const char* const base = text.data();
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const DisplayLine& line = lines[i];
+        if (i > 0) {
+            const std::size_t gap = BreakAt(text, pos);
+            if (gap > 0 && line.start == pos + gap) {
+                // A hard break.
+            } else if (line.start != pos) {
+                FuzzFailure("a gap between two lines that is not one line break");
+            } else if (line.length == 0 || lines[i - 1].length == 0) {
+                FuzzFailure("a soft break leaves a line empty");
+            }
+        } else if (line.start != 0) {
+            FuzzFailure("the first line does not start the text");
+        }
+        const std::size_t end = std::size_t{line.start} + line.length;
+        if (end > text.size()) FuzzFailure("a line runs past the text");
+
+        // Every line starts where a hard line does or where the one before it ended, which
+        // was found to be a character boundary; so walking from its start sees the
+        // characters the engine saw.
+        std::int64_t lineWidth = 0;
+        std::size_t characters = 0;
+        std::size_t p = line.start;
+        while (p < end) {
+            const auto b = static_cast<std::uint8_t>(base[p]);
+            if (b == '\r' || b == '\n') FuzzFailure("a line holds a line break");
+            const GbkChar c = decoder.next(base + p, base + text.size());
+            GbkMetrics::Entry e = metrics.single(b);
+            if (c.length == 2) {
+                e = metrics.pair(b, static_cast<std::uint8_t>(base[p + 1]));
+                if (e & GbkMetrics::kNotAPair) e = metrics.of(c.codePoint);
+            } else if (c.length == 4) {
+                e = metrics.of(c.codePoint);
+            }
+            lineWidth += GbkMetrics::advance(e);
+            ++characters;
+            p += c.length;
+        }
+        if (p != end) FuzzFailure("a line ends inside a character");
+        if (characters > 1 && static_cast<double>(lineWidth) > width * GbkMetrics::kSubpixels)
+            FuzzFailure("a line of more than one character is wider than the width");
+        pos = end;
+    }
+
+    // After the last line only one line break may follow, whose empty line is left out.
+    const std::size_t rest = text.size() - pos;
+    if (rest != BreakAt(text, pos)) FuzzFailure("the lines do not reach the end of the text");
+    if (rest == 0 && !lines.empty() && lines.back().length == 0)
+        FuzzFailure("an empty last line is kept");
+    return 0;
+}
