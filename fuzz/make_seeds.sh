@@ -26,6 +26,24 @@ printf '\x00\x00%s' "$(head -c 600 $text)" > $c/wrap_engine/seed-width0
 printf '\x80\x11%s' "$(head -c 3000 $text)" > $c/wrap_engine/seed-wide
 printf '\xff\xff%s' "$(head -c 3000 $text)" > $c/wrap_engine/seed-widest
 
+# folder_file: the size of the pieces the loader reads (first byte), then the file. UTF-16
+# holds NUL bytes, which shell strings cannot, so every seed is written by a command.
+mkdir -p $c/folder_file
+u8=$'第一章 风起\r\n“你好，”他说。Hello, world.\r\n'
+seed() { { printf '\x03'; "$@"; } > $c/folder_file/seed-$i; i=$((i + 1)); }
+i=0
+seed head -c 2000 $text
+seed printf '\xef\xbb\xbf%s' "$u8"
+seed printf '%s' "$u8"
+seed printf '%s\xe4\xb8' "$u8"
+seed bash -c 'printf "\xff\xfe"; printf "%s" "$1" | iconv -f UTF-8 -t UTF-16LE' - "$u8"
+seed bash -c 'printf "\xfe\xff"; printf "%s" "$1" | iconv -f UTF-8 -t UTF-16BE' - "$u8"
+seed printf 'caf\xe9 %s%s%s' "$u8" "$u8" "$u8"
+seed printf 'plain ASCII'
+seed printf '\xef\xbb'
+seed printf '\xef\xbb\xbf\xef\xbb\xbfx'
+seed gbk '你好'
+
 [ $# -ge 1 ] || exit 0
 tool="$1/tools/orlenth-tool"
 mkdir -p $c/decompress $c/roundtrip $c/unframe $c/string_list $c/item_record

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang and fuzzes each for SECONDS (default 300), or for
 # --runs=N executions, JOBS at a time (default 2), starting from the committed corpus.
 # Findings go to fuzz-out/NAME; with --merge, the corpus and the new coverage are merged
-# into a minimal set that replaces fuzz/corpus/NAME for the replays.
+# into a minimal set that replaces fuzz/corpus/NAME for the replays. A corpus file named
+# finding-* reproduces an open finding: merges keep it, so that ./test fails until fixed.
 # Usage: fuzz/run_fuzzers.sh [SECONDS] [--runs=N] [--jobs=JOBS] [--merge] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -44,16 +45,19 @@ export QT_QPA_PLATFORM=offscreen
 if [ -n "$runs" ]; then limit=(-runs="$runs"); else limit=(-max_total_time="$seconds"); fi
 
 run_one() {
-    local name=$1 out=fuzz-out/$1
+    local name=$1 out=fuzz-out/$1 seeds merged
     mkdir -p "$out/corpus" "$out/crashes"
-    build-fuzz/fuzz/fuzz_"$name" "$out/corpus" "fuzz/corpus/$name" "${limit[@]}" \
+    # Open findings stay out of the run, or it would stop at the first one.
+    seeds=$(mktemp -d)
+    find "fuzz/corpus/$name" -type f ! -name 'finding-*' -exec cp {} "$seeds" \;
+    build-fuzz/fuzz/fuzz_"$name" "$out/corpus" "$seeds" "${limit[@]}" \
         -max_len=70000 -rss_limit_mb=2048 -artifact_prefix="$out/crashes/" -print_final_stats=1 \
         > "$out/log.txt" 2>&1 || true
     if [ "$merge" = 1 ]; then
-        local merged
         merged=$(mktemp -d)
-        if build-fuzz/fuzz/fuzz_"$name" -merge=1 -max_len=70000 "$merged" "fuzz/corpus/$name" \
-            "$out/corpus" > "$out/merge.txt" 2>&1; then
+        if build-fuzz/fuzz/fuzz_"$name" -merge=1 -max_len=70000 "$merged" "$seeds" "$out/corpus" \
+            > "$out/merge.txt" 2>&1; then
+            find "fuzz/corpus/$name" -name 'finding-*' -exec cp {} "$merged" \;
             rm -rf "fuzz/corpus/$name"
             mv "$merged" "fuzz/corpus/$name"
             chmod 755 "fuzz/corpus/$name"
@@ -62,6 +66,7 @@ run_one() {
             echo "$name: merge failed, see $out/merge.txt"
         fi
     fi
+    rm -rf "$seeds"
     echo "$name: $(grep -E 'stat::number_of_executed_units' "$out/log.txt" | awk '{print $2}') executions," \
          "$(find "$out/crashes" -type f | wc -l) findings, $(ls "fuzz/corpus/$name" | wc -l) corpus files"
 }
