@@ -17,17 +17,6 @@ namespace {
 // measuring.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
 
-QStringConverter::Encoding DecoderFor(FileEncoding e) {
-    switch (e) {
-    case FileEncoding::Utf16LE:
-        return QStringConverter::Utf16LE;
-    case FileEncoding::Utf16BE:
-        return QStringConverter::Utf16BE;
-    default:
-        return QStringConverter::Utf8;
-    }
-}
-
 std::string_view MarkOf(FileEncoding e) {
     switch (e) {
     case FileEncoding::Utf8:
@@ -86,7 +75,7 @@ std::size_t ReadAt(int fd, char* into, std::size_t n, std::uint64_t offset) {
 DisplayConverter::DisplayConverter(FileEncoding encoding)
     : encoding_(encoding),
       // The file's mark is dropped here, by position; a U+FEFF inside the text is text.
-      decoder_(DecoderFor(encoding),
+      decoder_(QStringConverter::Utf8,
                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom),
       encoder_("GB18030", QStringConverter::Flag::Stateless) {}
 
@@ -132,8 +121,27 @@ void DisplayConverter::Finish(QByteArray& out) {
 
 void DisplayConverter::Convert(std::string_view whole, QByteArray& out) {
     if (whole.empty()) return;
-    const QString text =
-        decoder_.decode(QByteArrayView(whole.data(), static_cast<qsizetype>(whole.size())));
+    QString text;
+    if (encoding_ == FileEncoding::Utf8) {
+        text = decoder_.decode(QByteArrayView(whole.data(), static_cast<qsizetype>(whole.size())));
+    } else {
+        // UTF-16 units are taken as they are and unpaired surrogates replaced here: a
+        // decoder drops a lone high surrogate at the end of what it is given, so the result
+        // would depend on where the pieces happen to end.
+        const bool little = encoding_ == FileEncoding::Utf16LE;
+        text.resize(static_cast<qsizetype>(whole.size() / 2));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const auto a = static_cast<unsigned char>(whole[static_cast<std::size_t>(2 * i)]);
+            const auto b = static_cast<unsigned char>(whole[static_cast<std::size_t>(2 * i + 1)]);
+            text[i] = QChar(static_cast<char16_t>(little ? (b << 8 | a) : (a << 8 | b)));
+        }
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (text[i].isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
+    }
     out += encoder_.encode(text);
 }
 

@@ -34,7 +34,7 @@ private:
     void Convert(std::string_view whole, QByteArray& out);
 
     FileEncoding encoding_;
-    QStringDecoder decoder_;
+    QStringDecoder decoder_; // UTF-8 only
     QStringEncoder encoder_;
     std::string carry_; // the start of a character that the next piece finishes
     bool atStart_ = true;
