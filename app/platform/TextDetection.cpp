@@ -44,9 +44,11 @@ void EncodingSniffer::Feed(std::string_view piece) {
         Scan(std::string_view(mark_, markBytes_));
     }
     Scan(piece);
-    // Every valid sequence still to come takes at least two bytes.
+    // Every valid sequence still to come takes at least two bytes, but the one under way
+    // may end with the next byte.
     const std::uint64_t left = total_ > fed_ ? total_ - fed_ : 0;
-    if (invalid_ > 0 && !Utf8Wins(valid_ + left / 2)) decided_ = true;
+    const std::uint64_t most = valid_ + (need_ > 0 ? 1 : 0) + left / 2;
+    if (invalid_ > 0 && !Utf8Wins(most)) decided_ = true;
 }
 
 void EncodingSniffer::Scan(std::string_view bytes) {
