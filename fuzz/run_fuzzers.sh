@@ -2,8 +2,9 @@
 # Builds the libFuzzer targets with clang and fuzzes each for SECONDS (default 300), or for
 # --runs=N executions, JOBS at a time (default 2), starting from the committed corpus.
 # Findings go to fuzz-out/NAME; with --merge, the corpus and the new coverage are merged
-# into a minimal set that replaces fuzz/corpus/NAME for the replays. A corpus file named
-# finding-* reproduces an open finding: merges keep it, so that ./test fails until fixed.
+# into a minimal set that replaces fuzz/corpus/NAME for the replays. Files with names of
+# their own (seeds, regress-* for past findings, finding-* for open ones, which ./test fails
+# on until fixed) are kept as they are; only the fuzzer's, named by their SHA-1, are merged.
 # Usage: fuzz/run_fuzzers.sh [SECONDS] [--runs=N] [--jobs=JOBS] [--merge] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -57,7 +58,12 @@ run_one() {
         merged=$(mktemp -d)
         if build-fuzz/fuzz/fuzz_"$name" -merge=1 -max_len=70000 "$merged" "$seeds" "$out/corpus" \
             > "$out/merge.txt" 2>&1; then
-            find "fuzz/corpus/$name" -name 'finding-*' -exec cp {} "$merged" \;
+            local named
+            for named in "fuzz/corpus/$name"/*; do
+                [[ $(basename "$named") =~ ^[0-9a-f]{40}$ ]] && continue
+                cp "$named" "$merged"
+                rm -f "$merged/$(sha1sum "$named" | cut -c1-40)"
+            done
             rm -rf "fuzz/corpus/$name"
             mv "$merged" "fuzz/corpus/$name"
             chmod 755 "fuzz/corpus/$name"
