@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and fuzzes each for SECONDS (default 300), or for
-# --runs=N executions, JOBS at a time (default 2), starting from the committed corpus.
+# --runs=N executions, JOBS at a time (default 2), on inputs of up to --max-len bytes
+# (default 70000, more than a block and its framing), starting from the committed corpus.
 # Findings go to fuzz-out/NAME; with --merge, the corpus and the new coverage are merged
 # into a minimal set that replaces fuzz/corpus/NAME for the replays. Files with names of
 # their own (seeds, regress-* for past findings, finding-* for open ones, which ./test fails
 # on until fixed) are kept as they are; only the fuzzer's, named by their SHA-1, are merged.
-# Usage: fuzz/run_fuzzers.sh [SECONDS] [--runs=N] [--jobs=JOBS] [--merge] [TARGET...]
+# Usage: fuzz/run_fuzzers.sh [SECONDS] [--runs=N] [--jobs=JOBS] [--max-len=N] [--merge] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=300
 runs=
 jobs=2
+maxlen=70000
 merge=0
 targets=()
 for a in "$@"; do
@@ -18,6 +20,7 @@ for a in "$@"; do
         --merge) merge=1 ;;
         --runs=*) runs=${a#--runs=} ;;
         --jobs=*) jobs=${a#--jobs=} ;;
+        --max-len=*) maxlen=${a#--max-len=} ;;
         [0-9]*) seconds=$a ;;
         *) targets+=("$a") ;;
     esac
@@ -52,11 +55,11 @@ run_one() {
     seeds=$(mktemp -d)
     find "fuzz/corpus/$name" -type f ! -name 'finding-*' -exec cp {} "$seeds" \;
     build-fuzz/fuzz/fuzz_"$name" "$out/corpus" "$seeds" "${limit[@]}" \
-        -max_len=70000 -rss_limit_mb=2048 -artifact_prefix="$out/crashes/" -print_final_stats=1 \
+        -max_len="$maxlen" -rss_limit_mb=2048 -artifact_prefix="$out/crashes/" -print_final_stats=1 \
         > "$out/log.txt" 2>&1 || true
     if [ "$merge" = 1 ]; then
         merged=$(mktemp -d)
-        if build-fuzz/fuzz/fuzz_"$name" -merge=1 -max_len=70000 "$merged" "$seeds" "$out/corpus" \
+        if build-fuzz/fuzz/fuzz_"$name" -merge=1 "$merged" "$seeds" "$out/corpus" \
             > "$out/merge.txt" 2>&1; then
             local named
             for named in "fuzz/corpus/$name"/*; do
