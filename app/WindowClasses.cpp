@@ -19,6 +19,7 @@
 #include "framework/ui/ToolBar.h"
 #include "framework/ui/TrackBar.h"
 #include "resource/LibraryLoader.h"
+#include "resource/picture/Picture.h"
 
 namespace orlenth {
 
@@ -29,6 +30,7 @@ void RegisterWindowClasses() {
     RegisterClass<TPanel>();
     RegisterClass<TLabel>();
     RegisterClass<TImage>();
+    TPicture::SetDecoder(DecodePicture);
     RegisterClass<TTimer>();
     RegisterClass<TSplitter>();
     RegisterClass<TTabSet>();

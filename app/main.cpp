@@ -2,6 +2,7 @@
 // the reader (app/Program.h).
 
 #include "app/Program.h"
+#include "framework/Version.h"
 
 #include <QApplication>
 
@@ -9,8 +10,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr const char* kVersion = "Orlenth 0.4 (collection 001, 2004.11)";
 
 void printHelp() {
     std::printf(
@@ -37,7 +36,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("%s\n", kVersion);
+        std::printf("Orlenth %s (collection 001, 2004.11)\n", orlenth::kVersion);
         return 0;
     }
     QApplication qt(argc, argv);

@@ -6,6 +6,7 @@ ORLENTH_PACKAGES=(
     qt6-base-dev libjpeg62-turbo-dev liblz4-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-arphic-ukai xvfb xauth
+    clang-format
 )
 
 orlenth_missing_packages() {
@@ -33,12 +34,20 @@ orlenth_ensure_packages() {
     fi
 }
 
-# Configures (once) and builds the given tree incrementally.
+# Configures and builds the given tree incrementally; the arguments are cache settings,
+# applied each time so that a tree always builds as it was last asked to.
 orlenth_build() {
     local dir=$1
     shift
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    elif [ $# -gt 0 ]; then
+        cmake -S . -B "$dir" "$@" > /dev/null
     fi
     cmake --build "$dir" -j "$(nproc)"
+}
+
+# Fails, listing the differences, when a tracked C++ file is not as clang-format writes it.
+orlenth_check_format() {
+    git ls-files -z '*.cpp' '*.h' '*.h.in' | xargs -0 clang-format --dry-run -Werror
 }

@@ -3,6 +3,7 @@
 # bad input, never a crash.
 set -u
 tool=$1
+version=${2:?the project version}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 passed=0
@@ -50,6 +51,8 @@ cap() {
 
 check help 0 "$tool" --help
 grep -q "compress" "$tmp/out" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL help lists compress"; }
+check version 0 "$tool" --version
+expect version_is_the_projects grep -qx "orlenth-tool $version" "$tmp/out"
 
 printf 'abcabcabcabc' > "$tmp/abc"
 check compress 0 sh -c "'$tool' compress < '$tmp/abc'"

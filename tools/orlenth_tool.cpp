@@ -4,6 +4,7 @@
 #include "tools/Command.h"
 
 #include "framework/Errors.h"
+#include "framework/Version.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -31,7 +32,8 @@ void printHelp(std::FILE* to) {
             std::string(c.name) + (c.usage.empty() ? "" : " ") + std::string(c.usage);
         std::fprintf(to, "  %-28s %s\n", head.c_str(), std::string(c.summary).c_str());
     }
-    std::fputs("  --help                       this text\n\n"
+    std::fputs("  --help                       this text\n"
+               "  --version                    the version\n\n"
                "Input is read from stdin (or the file named) and output written to stdout, as\n"
                "bytes. Bad input ends the command with a message on stderr and exit status 1.\n",
                to);
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
     const std::string_view name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printHelp(stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("orlenth-tool %s\n", orlenth::kVersion);
         return 0;
     }
     for (const Command& c : Commands()) {

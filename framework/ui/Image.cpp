@@ -4,12 +4,21 @@
 
 #include "framework/Filer.h"
 #include "framework/Stream.h"
-#include "resource/picture/Picture.h"
+#include "framework/Errors.h"
 
 #include <QEvent>
 #include <QPixmap>
 
 namespace orlenth {
+
+namespace {
+TPicture::Decoder& InstalledDecoder() {
+    static TPicture::Decoder decoder;
+    return decoder;
+}
+} // namespace
+
+void TPicture::SetDecoder(Decoder decoder) { InstalledDecoder() = std::move(decoder); }
 
 void TPicture::DefineProperties(TFiler& filer) {
     filer.DefineBinaryProperty(
@@ -17,7 +26,9 @@ void TPicture::DefineProperties(TFiler& filer) {
         [this](TStream& s) {
             std::string bytes(static_cast<std::size_t>(s.Size()), '\0');
             s.ReadExact(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-            image_ = DecodePicture(
+            const Decoder& decode = InstalledDecoder();
+            if (!decode) throw EReadError();
+            image_ = decode(
                 std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
             data_ = std::move(bytes);
             if (OnChange) OnChange();

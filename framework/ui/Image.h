@@ -6,13 +6,24 @@
 #include <QImage>
 #include <QLabel>
 
+#include <cstdint>
+#include <functional>
+#include <span>
+
 namespace orlenth {
 
 // The picture a description stores: the binary property "Data" holds the class name and
-// the file (see resource/picture).
+// the file (see docs/description-text.md). The component layer does not know the graphic formats:
+// the program installs the decoder, which lives with the other stored formats above it.
 class TPicture : public TPersistent {
     Q_OBJECT
 public:
+    // Turns a whole "Data" value into an image; throws for anything it cannot decode.
+    using Decoder = std::function<QImage(std::span<const std::uint8_t> data)>;
+    // The decoder every picture read from then on uses (null removes it). Without one, a
+    // picture with data cannot be read and throws EReadError; one without data reads.
+    static void SetDecoder(Decoder decoder);
+
     explicit TPicture(QObject* parent = nullptr) : TPersistent(parent) {}
     const QImage& Image() const { return image_; }
     // The stored bytes, kept so that the picture is written back as it was read.

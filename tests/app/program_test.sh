@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The program from the outside: --help and --version without a display, and screenshot
-# mode with and without a folder argument. Usage: program_test.sh PATH/TO/orlenth
+# mode with and without a folder argument.
+# Usage: program_test.sh PATH/TO/orlenth VERSION (the project's, which --version must show)
 set -uo pipefail
 bin=$1
+version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -13,7 +15,7 @@ check() { # name, command...
 }
 
 check help_exits_zero bash -c "env -u DISPLAY '$bin' --help | grep -q 'Usage: orlenth'"
-check version_exits_zero bash -c "env -u DISPLAY '$bin' --version | grep -q 'Orlenth'"
+check version_is_the_projects bash -c "env -u DISPLAY '$bin' --version | grep -qx 'Orlenth $version (.*)'"
 
 export QT_QPA_PLATFORM=offscreen
 # A PNG as wide and tall as the main window at its stored size, not one plain colour.

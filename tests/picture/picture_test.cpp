@@ -35,9 +35,10 @@ Bytes ReadPicture(const std::string& name) {
     return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Checked, so that a field outside the value stops the test rather than writing past it.
 void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
-        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+        b.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 void PutU16(Bytes& b, std::size_t at, std::uint16_t v) {
@@ -48,9 +49,9 @@ void PutU16(Bytes& b, std::size_t at, std::uint16_t v) {
 Bytes Wrap(const std::string& className, const Bytes& file) {
     Bytes out;
     out.push_back(static_cast<std::uint8_t>(className.size()));
-    out.insert(out.end(), className.begin(), className.end());
-    out.resize(out.size() + 4);
-    PutU32(out, out.size() - 4, static_cast<std::uint32_t>(file.size()));
+    for (const char c : className) out.push_back(static_cast<std::uint8_t>(c));
+    const auto length = static_cast<std::uint32_t>(file.size());
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
     out.insert(out.end(), file.begin(), file.end());
     return out;
 }

@@ -9,6 +9,7 @@
 #include "resource/ComponentReader.h"
 #include "resource/EmbeddedStreams.h"
 #include "resource/ObjectStream.h"
+#include "resource/picture/Picture.h"
 #include "framework/text/TextEncoding.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ TEST(AboutDescription, ReadsIntoLiveControls) {
     RegisterColorIdents();
     RegisterCursorIdents();
     RegisterClass<TImage>();
+    TPicture::SetDecoder(DecodePicture);
     RegisterClass<TLabel>();
     RegisterClass<TPanel>();
     abouttest::TAboutStandIn form;

@@ -10,6 +10,7 @@
 #include "resource/ComponentReader.h"
 #include "resource/EmbeddedStreams.h"
 #include "resource/ObjectStream.h"
+#include "resource/picture/Picture.h"
 #include "framework/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,7 @@ TEST(SplashDescription, ReadsIntoLiveControls) {
     RegisterColorIdents();
     RegisterCursorIdents();
     RegisterClass<TImage>();
+    TPicture::SetDecoder(DecodePicture);
     RegisterClass<TLabel>();
     RegisterClass<TTimer>();
     splashtest::TSplashStandIn form;
