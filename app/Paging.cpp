@@ -23,13 +23,13 @@ int PageDown(const PagingView& view) {
     const std::int64_t pos = view.position, h = view.height, range = view.range;
     const std::int64_t target =
         pos + h - view.tag >= range - h ? range - h : pos + h - overlap(view);
-    return toInt(target);
+    return toInt(std::max(target, pos));
 }
 
 int PageUp(const PagingView& view) {
     const std::int64_t pos = view.position, h = view.height;
     const std::int64_t target = pos - h <= 0 ? 0 : pos - h + overlap(view);
-    return toInt(target);
+    return toInt(std::min(target, pos));
 }
 
 } // namespace orlenth

@@ -17,12 +17,14 @@ struct PagingView {
 // that a line cut at the foot of one page is whole at the head of the next.
 
 // Page down: to the end (range − height) once no more than height − tag pixels of the range
-// lie below the visible part, otherwise height − overlap further on. May lie outside
+// lie below the visible part, otherwise height − overlap further on. Never less than
+// position: where that step would run backwards (an area no taller than the overlap, or a
+// position already past the end) the result is position itself. May lie outside
 // 0 … range − height; sums are taken without overflow and the result is clamped to int.
 int PageDown(const PagingView& view);
 
-// Page up: to 0 once position ≤ height, otherwise height − overlap further back; overflow
-// handled the same way.
+// Page up: to 0 once position ≤ height, otherwise height − overlap further back. Never more
+// than position, for the same reason as page down; overflow handled the same way.
 int PageUp(const PagingView& view);
 
 } // namespace orlenth

@@ -45,10 +45,14 @@ const PagingRow kPagingRows[] = {
     {"DownOneShortOfEndTest", {1227, 396, 2000, 11, 20}, 1581, 873},
     {"DownOnEndTestLandsOnEnd", {1228, 396, 2000, 11, 20}, 1604, 874},
     {"DownAtEndStays", {1604, 396, 2000, 11, 20}, 1604, 1250},
-    {"ArticleFitsTheArea", {0, 396, 300, 11, 20}, -96, 0},
+    {"ArticleFitsTheArea", {0, 396, 300, 11, 20}, 0, 0},
     {"LargerFontOverlapsMore", {1000, 396, 2000, 16, 20}, 1344, 656},
     {"EndTestUsesTagAlone", {1208, 396, 2000, 11, 0}, 1604, 834},
     {"NearIntMax", {kMax - 500, 396, kMax, 11, 20}, kMax - 396, kMax - 854},
+    // An area shorter than the overlap: a page step would run the wrong way.
+    {"AreaShorterThanOverlapStays", {500, 28, 5000, 11, 20}, 500, 500},
+    {"AreaShorterThanOverlapStillJumpsToEnd", {4970, 28, 5000, 11, 20}, 4972, 4970},
+    {"PastEndNearIntMaxStays", {kMax - 100, 396, kMax, 11, 20}, kMax - 100, kMax - 454},
 };
 
 class PagingTest : public ::testing::TestWithParam<PagingRow> {};
