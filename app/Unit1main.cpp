@@ -1,6 +1,7 @@
 #include "app/Unit1main.h"
 
 #include "app/FormDescription.h"
+#include "app/PageGeometry.h"
 #include "app/Unit1satrye.h"
 #include "app/platform/DisplayName.h"
 #include "app/platform/DisplayText.h"
@@ -198,15 +199,10 @@ void TOrlenth::ListBox1Click(TComponent*) {
 // ---- the ruled page
 
 void TOrlenth::ScrollBox1Resize(TComponent*) {
-    const int w = ScrollBox1->Width();
-    if (BieJie->Checked()) {
-        PaintBox1->SetWidth(2 * w / 3);
-        PaintBox1->SetLeft(w / 6);
-    } else {
-        PaintBox1->SetWidth(w - 40);
-        PaintBox1->SetLeft(16);
-    }
-    Memo1->SetWidth(PaintBox1->Width() - 8);
+    const PagePlacement page = PlacePage(ScrollBox1->Width(), BieJie->Checked());
+    PaintBox1->SetWidth(page.width);
+    PaintBox1->SetLeft(page.left);
+    Memo1->SetWidth(page.wrapWidth);
 }
 
 void TOrlenth::PaintBox1Paint(TComponent*) {
@@ -219,16 +215,14 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
     // Only the lines that meet the part being painted are drawn: the result is the same
     // as drawing all of them and letting the clip drop the rest, at the cost of a screen.
     const QRect clip = canvas->ClipRect();
-    if (!clip.isEmpty() && pitch > 0 && count > 0) {
+    if (!clip.isEmpty()) {
         // The cell of the font the canvas draws with, from the metrics it keeps.
-        const int cell = canvas->TextHeight(QByteArray());
-        const auto first = std::max<std::int64_t>(0, (std::int64_t{clip.top()} - 4 - cell) / pitch);
-        const auto last =
-            std::min<std::int64_t>(count - 1, (std::int64_t{clip.bottom()} + 7) / pitch + 1);
+        const LineRange lines =
+            VisibleLines(clip.top(), clip.height(), canvas->TextHeight(QByteArray()), pitch, count);
         const int ruleEnd = PaintBox1->Width() - 8;
-        for (std::int64_t i = first; i <= last; ++i) {
-            const int y = static_cast<int>(i * pitch);
-            canvas->TextOut(4, y + 4, Memo1->Line(static_cast<int>(i)));
+        for (int i = lines.first; i <= lines.last; ++i) {
+            const int y = static_cast<int>(std::int64_t{i} * pitch);
+            canvas->TextOut(4, y + 4, Memo1->Line(i));
             canvas->MoveTo(4, y - 7);
             canvas->LineTo(ruleEnd, y - 7);
         }

@@ -3,6 +3,9 @@
 
 #include "app/Unit1main.h"
 
+#include "app/Paging.h"
+#include "app/Stepping.h"
+
 #include "framework/ui/Actions.h"
 #include "framework/ui/ListBox.h"
 #include "framework/ui/PaintBox.h"
@@ -13,28 +16,37 @@
 
 namespace orlenth {
 
+namespace {
+
+PagingView pagingView(TOrlenth& form) {
+    return {form.ScrollBox1->VertPosition(), form.ScrollBox1->ClientHeight(),
+            form.ScrollBox1->VertRange(), form.PageFontPoints(),
+            static_cast<int>(form.PaintBox1->Tag())};
+}
+
+} // namespace
+
 void TOrlenth::StepArticle(char key) {
-    const int r = ListBox1->ItemIndex(), c = ListBox1->Count();
-    const int t = TabSet1->TabIndex(), tabs = TabSet1->Tabs()->Count();
-    if (key == 'q') {
-        if (r >= 0 && r < c - 1) {
-            ListBox1->SetItemIndex(r + 1);
-            ListBox1Click(nullptr);
-        } else if (r < c - 1) {
-            // No row selected in a non-empty list: nothing to step from.
-        } else if (t < tabs - 1) {
-            // The tab change shows the next category's first article.
-            TabSet1->SetTabIndex(t + 1);
-        }
-    } else if (key == 'h') {
-        if (r > 0 && r <= c - 1) {
-            ListBox1->SetItemIndex(r - 1);
-            ListBox1Click(nullptr);
-        } else if (t > 0 && t <= tabs - 1) {
-            TabSet1->SetTabIndex(t - 1);
-            ListBox1->SetItemIndex(ListBox1->Count() - 1);
-            ListBox1Click(nullptr);
-        }
+    if (key != 'q' && key != 'h') return;
+    const TitleSelection at{ListBox1->ItemIndex(), ListBox1->Count(), TabSet1->TabIndex(),
+                            TabSet1->Tabs()->Count()};
+    const StepMove move = key == 'q' ? StepForward(at) : StepBack(at);
+    switch (move.kind) {
+    case StepMove::Kind::None:
+        break;
+    case StepMove::Kind::Row:
+        ListBox1->SetItemIndex(move.index);
+        ListBox1Click(nullptr);
+        break;
+    case StepMove::Kind::Tab:
+        TabSet1->SetTabIndex(move.index);
+        break;
+    case StepMove::Kind::TabAtLast:
+        // The tab change has shown the first article; the list it filled gives the last.
+        TabSet1->SetTabIndex(move.index);
+        ListBox1->SetItemIndex(ListBox1->Count() - 1);
+        ListBox1Click(nullptr);
+        break;
     }
 }
 
@@ -47,22 +59,11 @@ void TOrlenth::ToolButton6Click(TComponent*) {
 }
 
 void TOrlenth::N8Click(TComponent*) {
-    const int pos = ScrollBox1->VertPosition(), h = ScrollBox1->ClientHeight();
-    const int range = ScrollBox1->VertRange(), tag = static_cast<int>(PaintBox1->Tag());
-    const int overlap = 2 * PageFontPoints() + tag;
-    if (pos + h - tag >= range - h)
-        ScrollBox1->SetVertPosition(range - h);
-    else
-        ScrollBox1->SetVertPosition(pos + h - overlap);
+    ScrollBox1->SetVertPosition(PageDown(pagingView(*this)));
 }
 
 void TOrlenth::N7Click(TComponent*) {
-    const int pos = ScrollBox1->VertPosition(), h = ScrollBox1->ClientHeight();
-    const int overlap = 2 * PageFontPoints() + static_cast<int>(PaintBox1->Tag());
-    if (pos - h <= 0)
-        ScrollBox1->SetVertPosition(0);
-    else
-        ScrollBox1->SetVertPosition(pos - h + overlap);
+    ScrollBox1->SetVertPosition(PageUp(pagingView(*this)));
 }
 
 void TOrlenth::ToolButton7Click(TComponent*) {

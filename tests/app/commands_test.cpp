@@ -112,6 +112,7 @@ private slots:
         form.BieJie->Execute();
         QCOMPARE(form.PaintBox1->Width(), w - 40);
         QCOMPARE(form.PaintBox1->Left(), 16);
+        QCOMPARE(form.Memo1->Width(), w - 48);
         form.BieJie->Execute();
         QCOMPARE(form.PaintBox1->Width(), 2 * w / 3);
 

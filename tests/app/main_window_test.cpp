@@ -341,21 +341,6 @@ private slots:
         QVERIFY(character > 20);
     }
 
-    void marginsRuleAt500Pixels() {
-        apptest::SetUpProgram();
-        TOrlenth form;
-        form.ScrollBox1->SetWidth(500);
-        form.ScrollBox1Resize(nullptr);
-        QCOMPARE(form.PaintBox1->Width(), 333);
-        QCOMPARE(form.PaintBox1->Left(), 83);
-        QCOMPARE(form.Memo1->Width(), 325);
-        form.BieJie->SetChecked(false);
-        form.ScrollBox1Resize(nullptr);
-        QCOMPARE(form.PaintBox1->Width(), 460);
-        QCOMPARE(form.PaintBox1->Left(), 16);
-        QCOMPARE(form.Memo1->Width(), 452);
-    }
-
     void pageHeightFollowsTheLines_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("lines");

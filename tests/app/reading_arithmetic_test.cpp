@@ -1,0 +1,195 @@
+// The reading window's arithmetic on plain quantities: paging, stepping across rows and
+// tabs, the page's place across the reading area, the lines a paint draws.
+
+#include "app/PageGeometry.h"
+#include "app/Paging.h"
+#include "app/Stepping.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <ostream>
+#include <string>
+
+namespace orlenth {
+namespace {
+
+constexpr int kMax = std::numeric_limits<int>::max();
+
+auto rowName = [](const auto& row) { return std::string(row.param.name); };
+
+// Rows print as their names, in failure messages and in the test list.
+template <class Row>
+requires requires(const Row& row) {
+    row.name;
+}
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.name;
+}
+
+// ---- paging. The design size: an area 396 high, the default font of 11 points, Tag 20,
+// so pages overlap by 42; a range of 2000 ends at 1604.
+
+struct PagingRow {
+    const char* name;
+    PagingView view; // position, height, range, font points, tag
+    int down;
+    int up;
+};
+
+const PagingRow kPagingRows[] = {
+    {"TopOfLongArticle", {0, 396, 2000, 11, 20}, 354, 0},
+    {"BackFromSecondPageToTop", {354, 396, 2000, 11, 20}, 708, 0},
+    {"UpFromExactlyOneHeightGoesToTop", {396, 396, 2000, 11, 20}, 750, 0},
+    {"UpFromOnePastOneHeightStepsBack", {397, 396, 2000, 11, 20}, 751, 43},
+    {"DownOneShortOfEndTest", {1227, 396, 2000, 11, 20}, 1581, 873},
+    {"DownOnEndTestLandsOnEnd", {1228, 396, 2000, 11, 20}, 1604, 874},
+    {"DownAtEndStays", {1604, 396, 2000, 11, 20}, 1604, 1250},
+    {"ArticleFitsTheArea", {0, 396, 300, 11, 20}, 0, 0},
+    {"LargerFontOverlapsMore", {1000, 396, 2000, 16, 20}, 1344, 656},
+    {"EndTestUsesTagAlone", {1208, 396, 2000, 11, 0}, 1604, 834},
+    {"NearIntMax", {kMax - 500, 396, kMax, 11, 20}, kMax - 396, kMax - 854},
+    // An area shorter than the overlap: a page step would run the wrong way.
+    {"AreaShorterThanOverlapStays", {500, 28, 5000, 11, 20}, 500, 500},
+    {"AreaShorterThanOverlapStillJumpsToEnd", {4970, 28, 5000, 11, 20}, 4972, 4970},
+    {"PastEndNearIntMaxStays", {kMax - 100, 396, kMax, 11, 20}, kMax - 100, kMax - 454},
+};
+
+class PagingTest : public ::testing::TestWithParam<PagingRow> {};
+
+TEST_P(PagingTest, DownAndUp) {
+    const PagingRow& r = GetParam();
+    EXPECT_EQ(PageDown(r.view), r.down);
+    EXPECT_EQ(PageUp(r.view), r.up);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PagingTest, ::testing::ValuesIn(kPagingRows), rowName);
+
+// ---- stepping
+
+using Kind = StepMove::Kind;
+
+struct StepRow {
+    const char* name;
+    TitleSelection at; // row, rows, tab, tabs
+    StepMove forward;
+    StepMove back;
+};
+
+const StepRow kStepRows[] = {
+    {"MiddleRow", {5, 27, 0, 5}, {Kind::Row, 6}, {Kind::Row, 4}},
+    {"FirstRowOfFirstTab", {0, 27, 0, 5}, {Kind::Row, 1}, {}},
+    {"FirstRowOfLaterTab", {0, 30, 2, 5}, {Kind::Row, 1}, {Kind::TabAtLast, 1}},
+    {"LastRowOfFirstTab", {26, 27, 0, 5}, {Kind::Tab, 1}, {Kind::Row, 25}},
+    {"LastRowOfLastTab", {29, 30, 4, 5}, {}, {Kind::Row, 28}},
+    {"LastRowBeforeFolderTab", {29, 30, 4, 6}, {Kind::Tab, 5}, {Kind::Row, 28}},
+    {"OnlyRow", {0, 1, 1, 5}, {Kind::Tab, 2}, {Kind::TabAtLast, 0}},
+    {"NoRowSelected", {-1, 27, 2, 5}, {}, {Kind::TabAtLast, 1}},
+    {"NoRowSelectedInFirstTab", {-1, 27, 0, 5}, {}, {}},
+    {"EmptyListBeforeLastTab", {-1, 0, 3, 5}, {Kind::Tab, 4}, {Kind::TabAtLast, 2}},
+    {"EmptyFolderTab", {-1, 0, 5, 6}, {}, {Kind::TabAtLast, 4}},
+    {"RowPastTheList", {40, 27, 1, 5}, {Kind::Tab, 2}, {Kind::TabAtLast, 0}},
+    {"TabPastTheStrip", {0, 27, 7, 5}, {Kind::Row, 1}, {}},
+};
+
+class SteppingTest : public ::testing::TestWithParam<StepRow> {};
+
+TEST_P(SteppingTest, ForwardAndBack) {
+    const StepRow& r = GetParam();
+    const StepMove forward = StepForward(r.at), back = StepBack(r.at);
+    EXPECT_EQ(forward.kind, r.forward.kind);
+    if (forward.kind != Kind::None) {
+        EXPECT_EQ(forward.index, r.forward.index);
+    }
+    EXPECT_EQ(back.kind, r.back.kind);
+    if (back.kind != Kind::None) {
+        EXPECT_EQ(back.index, r.back.index);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SteppingTest, ::testing::ValuesIn(kStepRows), rowName);
+
+// ---- the page's place
+
+struct PlacementRow {
+    const char* name;
+    int areaWidth;
+    bool margins;
+    PagePlacement page; // width, left, wrap width
+};
+
+const PlacementRow kPlacementRows[] = {
+    {"MarginsOn500", 500, true, {333, 83, 325}},
+    {"MarginsOff500", 500, false, {460, 16, 452}},
+    {"MarginsOnDropFractions", 601, true, {400, 100, 392}},
+    {"MarginsOnNarrowerThanWrapInset", 5, true, {3, 0, 0}},
+    {"MarginsOnZeroWidth", 0, true, {0, 0, 0}},
+    {"MarginsOffExactly40", 40, false, {0, 16, 0}},
+    {"MarginsOffNarrowerThan40", 30, false, {0, 16, 0}},
+    {"NegativeWidthIsZero", -10, true, {0, 0, 0}},
+    {"MarginsOnIntMax", kMax, true, {1431655764, 357913941, 1431655756}},
+};
+
+class PlacementTest : public ::testing::TestWithParam<PlacementRow> {};
+
+TEST_P(PlacementTest, WidthLeftAndWrap) {
+    const PlacementRow& r = GetParam();
+    const PagePlacement page = PlacePage(r.areaWidth, r.margins);
+    EXPECT_EQ(page.width, r.page.width);
+    EXPECT_EQ(page.left, r.page.left);
+    EXPECT_EQ(page.wrapWidth, r.page.wrapWidth);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PlacementTest, ::testing::ValuesIn(kPlacementRows), rowName);
+
+// ---- the lines a paint draws. Line i: text cell from i × pitch + 4, cell high; rule at
+// i × pitch − 7. "None" rows expect an empty range.
+
+struct LinesRow {
+    const char* name;
+    int clipTop, clipHeight, cell, pitch, count;
+    LineRange expected; // {0, -1}: none
+};
+
+const LinesRow kLinesRows[] = {
+    {"FirstScreen", 0, 396, 16, 31, 100, {0, 13}},
+    {"ScrolledScreen", 1000, 396, 16, 31, 100, {31, 46}},
+    {"EndOfPage", 280, 30, 16, 31, 10, {8, 9}},
+    {"OneLine", 0, 50, 16, 31, 1, {0, 0}},
+    {"TallCellReachesBack", 100, 10, 80, 31, 100, {0, 4}},
+    {"ClipBelowLastLineNone", 5000, 100, 16, 31, 100, {0, -1}},
+    {"EmptyClipNone", 100, 0, 16, 31, 100, {0, -1}},
+    {"NoLinesNone", 0, 396, 16, 31, 0, {0, -1}},
+    {"ZeroPitchNone", 0, 396, 16, 0, 100, {0, -1}},
+    {"NearIntMax", kMax - 1000, 500, 16, 31, kMax / 31, {69273633, 69273651}},
+};
+
+class VisibleLinesTest : public ::testing::TestWithParam<LinesRow> {};
+
+TEST_P(VisibleLinesTest, RangeCoversWhatMeetsTheClip) {
+    const LinesRow& r = GetParam();
+    const LineRange got = VisibleLines(r.clipTop, r.clipHeight, r.cell, r.pitch, r.count);
+    if (r.expected.first > r.expected.last) {
+        EXPECT_GT(got.first, got.last);
+    } else {
+        EXPECT_EQ(got.first, r.expected.first);
+        EXPECT_EQ(got.last, r.expected.last);
+    }
+    // Every line whose text or rule meets the clip is drawn. Without a pitch the page has no
+    // height and nothing of it shows.
+    if (r.count > 1000 || r.pitch <= 0) return;
+    const long long top = r.clipTop, bottom = top + r.clipHeight;
+    for (long long i = 0; i < r.count; ++i) {
+        const long long cellTop = i * r.pitch + 4, rule = i * r.pitch - 7;
+        const bool meets = r.clipHeight > 0 && ((cellTop < bottom && cellTop + r.cell > top) ||
+                                                (rule >= top && rule < bottom));
+        if (meets) {
+            EXPECT_TRUE(got.first <= i && i <= got.last) << "line " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, VisibleLinesTest, ::testing::ValuesIn(kLinesRows), rowName);
+
+} // namespace
+} // namespace orlenth
