@@ -1,5 +1,5 @@
 // The main window's commands as a user gives them: keys, the pop-up menu, the toggles,
-// the dialogs, paging. Offscreen platform; dialogs answer through the recording seam.
+// the dialogs, paging. Offscreen platform; dialogs answer through the fake seam.
 
 #include "tests/app/AppFixture.h"
 
@@ -89,7 +89,7 @@ private slots:
                                     w->mapToGlobal(QPoint(3, 3)));
             QCoreApplication::sendEvent(w, &event);
         }
-        QCOMPARE(rec.menus.size(), std::size_t{2});
+        QCOMPARE(rec.menuPositions.size(), std::size_t{2});
     }
 
     void borderMarginsAndListToggles() {
@@ -134,12 +134,12 @@ private slots:
         TOrlenth form;
         showAtDesignSize(form);
         const int lines = form.Memo1->LineCount();
+        const int height = form.PaintBox1->Font()->Height();
+        rec.editFont = [](QFont& f, QColor&) { f.setPointSize(16); };
         form.changeFnt->Execute(); // cancelled: nothing changes
         QCOMPARE(form.LinePitch(), 31);
-        rec.chooseFont = [](QFont& f, QColor&) {
-            f.setPointSize(16);
-            return true;
-        };
+        QCOMPARE(form.PaintBox1->Font()->Height(), height);
+        rec.confirm = true;
         form.changeFnt->Execute();
         QCOMPARE(form.PaintBox1->Font()->Height(), -21);
         QCOMPARE(form.Memo1->Font()->Height(), -21);
@@ -153,12 +153,10 @@ private slots:
         auto& rec = apptest::SetUpProgram();
         TOrlenth form;
         const int page = form.PaintBox1->Color();
-        form.changBJcolor->Execute();
+        rec.editColor = [](QColor& c) { c = QColor(10, 20, 30); };
+        form.changBJcolor->Execute(); // cancelled
         QCOMPARE(form.PaintBox1->Color(), page);
-        rec.chooseColor = [](QColor& c) {
-            c = QColor(10, 20, 30);
-            return true;
-        };
+        rec.confirm = true;
         form.changBJcolor->Execute();
         QCOMPARE(form.PaintBox1->Color(), 0x001E140A);
         form.chageBYse->Execute();

@@ -4,11 +4,11 @@
 
 #include "app/Unit1satrye.h"
 #include "app/Unitabout.h"
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Image.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/Timer.h"
-#include "framework/text/TextEncoding.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -21,8 +21,9 @@ namespace {
 
 // Runs the window modally for real and acts on it once its loop runs; returns whether
 // the showing ended (within a bound, so a window that stays open fails the test).
-bool showModalAnd(TCustomForm& form, const std::function<void()>& act, bool expectClosed) {
-    apptest::RecordingDialogs::realLoop = [](QWidget& w) {
+bool showModalAnd(apptest::TDialogLog& log, TCustomForm& form, const std::function<void()>& act,
+                  bool expectClosed) {
+    log.modalLoop = [](QWidget& w) {
         // The real loop of the platform; a guard timer ends it if nothing else does.
         QEventLoop loop;
         QObject::connect(&loop, &QObject::destroyed, [] {});
@@ -47,7 +48,7 @@ bool showModalAnd(TCustomForm& form, const std::function<void()>& act, bool expe
     };
     QTimer::singleShot(20, act);
     form.ShowModal();
-    apptest::RecordingDialogs::realLoop = nullptr;
+    log.modalLoop = nullptr;
     const bool closed = !form.Widget()->isVisible();
     form.Widget()->hide();
     return closed == expectClosed;
@@ -73,13 +74,13 @@ private slots:
     void splashClosesOnEnterEscAndClicksButNotSpace() {
         QFETCH(QString, how);
         QFETCH(bool, closes);
-        apptest::SetUpProgram();
+        auto& log = apptest::SetUpProgram();
         TstarYe splash;
         QCOMPARE(splash.Timer1->Interval(), 4000);
         QVERIFY(splash.Timer1->Enabled());
         QWidget* w = splash.Widget();
         const bool ok = showModalAnd(
-            splash,
+            log, splash,
             [&] {
                 if (how == "enter") QTest::keyClick(w, Qt::Key_Return);
                 if (how == "esc") QTest::keyClick(w, Qt::Key_Escape);
@@ -133,12 +134,12 @@ private slots:
     }
     void closePanelSinksAndClosesOnRelease() {
         QFETCH(int, button);
-        apptest::SetUpProgram();
+        auto& log = apptest::SetUpProgram();
         TaboutKestrow about;
         QWidget* panel = about.Panel4->Widget();
         const auto b = static_cast<Qt::MouseButton>(button);
         const bool ok = showModalAnd(
-            about,
+            log, about,
             [&] {
                 QTest::mousePress(panel, b, {}, {10, 10});
                 QCOMPARE(about.Panel4->BevelOuter(), TPanel::bvLowered);
@@ -153,12 +154,12 @@ private slots:
     }
 
     void aboutClosesOnEnterButNotOnOtherKeys() {
-        apptest::SetUpProgram();
+        auto& log = apptest::SetUpProgram();
         TaboutKestrow about;
         QVERIFY(showModalAnd(
-            about, [&] { QTest::keyClick(about.Widget(), Qt::Key_X); }, false));
+            log, about, [&] { QTest::keyClick(about.Widget(), Qt::Key_X); }, false));
         QVERIFY(showModalAnd(
-            about, [&] { QTest::keyClick(about.Widget(), Qt::Key_Enter); }, true));
+            log, about, [&] { QTest::keyClick(about.Widget(), Qt::Key_Enter); }, true));
     }
 };
 

@@ -2,6 +2,7 @@
 // and the drop-down button that opens the pop-up menu.
 
 #include "commands_fixture.h"
+#include "tests/support/FakeDialogs.h"
 
 #include "framework/ui/Actions.h"
 #include "framework/ui/CommonDialogs.h"
@@ -10,16 +11,16 @@
 #include "framework/ui/ToolBar.h"
 
 #include "framework/ClassRegistry.h"
+#include "framework/text/TextEncoding.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
-#include "framework/text/TextEncoding.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
 
 using namespace orlenth;
 using commandstest::TCommandsForm;
-using commandstest::TFakeDialogs;
+using testsupport::TDialogLog;
 
 namespace {
 
@@ -214,7 +215,6 @@ protected:
         RegisterClass<TAction>();
         RegisterClass<TFontDialog>();
         RegisterClass<TColorDialog>();
-        SetDialogs(std::make_unique<TFakeDialogs>(log));
         ReadComponent(ParseDescriptionText(kTopBar, ".", "topbar.txt"), form);
         form.Widget()->resize(719, 432);
         bar1 = qobject_cast<TToolBar*>(form.FindComponent("ToolBar1"));
@@ -233,7 +233,7 @@ protected:
         return v;
     }
 
-    TFakeDialogs::Log log;
+    TDialogLog& log = testsupport::InstallFakeDialogs();
     TCommandsForm form;
     TToolBar* bar1 = nullptr;
     TToolBar* bar2 = nullptr;
