@@ -97,6 +97,42 @@ private slots:
         QVERIFY2(ok, qPrintable(how));
     }
 
+    void splashIsLaidOutAsItsDescriptionSays() {
+        apptest::SetUpProgram();
+        TstarYe splash;
+        QCOMPARE(QString::fromStdString(splash.Name()), QStringLiteral("starYe"));
+        QCOMPARE(splash.BorderStyle(), TCustomForm::bsNone);
+        QCOMPARE(splash.ClientWidth(), 360);
+        QCOMPARE(splash.ClientHeight(), 480);
+        QCOMPARE(splash.Widget()->size(), QSize(364, 484)); // a 2-pixel band around the client
+        QCOMPARE(splash.Image1->Picture()->Image().size(), QSize(360, 480));
+        QCOMPARE(GbkToUnicode(splash.Label1->Caption().toStdString()),
+                 QString::fromUtf8("扩展文集  第⑴集"));
+        QCOMPARE(splash.Label1->Font()->Height(), -21);
+        // The labels stand left-aligned by their stored left: Label2 first, then Label1, over
+        // the picture's left part (client coordinates start inside the band).
+        QCOMPARE(splash.Label2->Widget()->geometry(), QRect(2, 2, 40, 480));
+        QCOMPARE(splash.Label1->Widget()->geometry(), QRect(42, 2, 28, 480));
+    }
+
+    void aboutIsLaidOutAsItsDescriptionSays() {
+        apptest::SetUpProgram();
+        TaboutKestrow about;
+        QCOMPARE(QString::fromStdString(about.Name()), QStringLiteral("aboutKestrow"));
+        QCOMPARE(GbkToUnicode(about.Caption().toStdString()), QString::fromUtf8("关于Kestrow软件"));
+        QCOMPARE(about.BorderStyle(), TCustomForm::bsSingle);
+        QCOMPARE(about.ClientWidth(), 327);
+        QCOMPARE(about.ClientHeight(), 332);
+        QCOMPARE(about.Color(), 0x00EFF3F7);
+        QCOMPARE(about.Image1->Picture()->Image().size(), QSize(62, 96));
+        QCOMPARE(about.Image1->Cursor(), -20); // the help cursor
+        QCOMPARE(about.Panel4->Widget()->geometry(), QRect(106, 293, 122, 22));
+        QCOMPARE(about.Panel4->BevelInner(), TPanel::bvRaised);
+        QCOMPARE(about.Panel4->BevelOuter(), TPanel::bvRaised);
+        QCOMPARE(about.Panel4->Color(), about.Color()); // the window's colour
+        QCOMPARE(about.Panel4->Widget()->cursor().shape(), Qt::PointingHandCursor);
+    }
+
     void aboutShowsTheMemoryFigures() {
         apptest::SetUpProgram();
         TaboutKestrow::SetMemorySource([] {
