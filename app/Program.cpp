@@ -4,10 +4,10 @@
 #include "app/Unit1main.h"
 #include "app/WindowClasses.h"
 #include "framework/Events.h"
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Font.h"
-#include "framework/text/TextEncoding.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -33,22 +33,27 @@ public:
 
 } // namespace
 
+void SetUpProgram(int argc, const char* const* argv) {
+    TApplication& app = TApplication::Instance();
+    app.SetArguments(argc, argv);
+    const QByteArray title = TOrlenth::ApplicationTitle();
+    app.SetTitle(
+        GbkToUnicode(std::string_view(title.constData(), static_cast<std::size_t>(title.size()))));
+    QApplication::setApplicationDisplayName(app.Title());
+    QApplication::setWindowIcon(ProgramIcon());
+    SetEventDispatcher(
+        [](const std::function<void()>& call) { TApplication::Instance().Dispatch(call); });
+    InstallFontSubstitutions();
+    RegisterWindowClasses();
+}
+
 int RunProgram(int argc, const char* const* argv) {
     TApplication& app = TApplication::Instance();
     const QByteArray screenshot = qgetenv("ORLENTH_SCREENSHOT");
     try {
         // 1–2. The application object and its title.
-        app.SetArguments(argc, argv);
-        const QByteArray title = TOrlenth::ApplicationTitle();
-        app.SetTitle(GbkToUnicode(
-            std::string_view(title.constData(), static_cast<std::size_t>(title.size()))));
-        QApplication::setApplicationDisplayName(app.Title());
-        QApplication::setWindowIcon(ProgramIcon());
-        SetEventDispatcher(
-            [](const std::function<void()>& call) { TApplication::Instance().Dispatch(call); });
+        SetUpProgram(argc, argv);
         if (!screenshot.isEmpty()) SetDialogs(std::make_unique<UnattendedDialogs>());
-        InstallFontSubstitutions();
-        RegisterWindowClasses();
         // 3. The main window; building it reads the library and runs FormCreate.
         auto form = std::make_unique<TOrlenth>();
         TCustomForm::SetMainForm(form.get());

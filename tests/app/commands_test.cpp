@@ -1,9 +1,15 @@
 // The main window's commands as a user gives them: keys, the pop-up menu, the toggles,
-// the dialogs, paging. Offscreen platform; dialogs answer through the recording seam.
+// the dialogs, paging. Offscreen platform; dialogs answer through the fake seam.
 
 #include "tests/app/AppFixture.h"
 
 #include "app/Unit1main.h"
+#include "framework/text/TextEncoding.h"
+#include "framework/ui/Actions.h"
+#include "framework/ui/CommonDialogs.h"
+#include "framework/ui/Menus.h"
+#include "framework/ui/Panel.h"
+#include "framework/ui/ToolBar.h"
 
 #include <QContextMenuEvent>
 #include <QImage>
@@ -17,6 +23,14 @@ namespace {
 void showAtDesignSize(TOrlenth& form) {
     form.Show();
     QCoreApplication::processEvents();
+}
+
+// The visible controls' lefts, in the bar's order.
+std::vector<int> lefts(TToolBar& bar) {
+    std::vector<int> v;
+    for (TControl* c : bar.Ordered())
+        if (c->Visible()) v.push_back(c->Left());
+    return v;
 }
 
 } // namespace
@@ -89,7 +103,7 @@ private slots:
                                     w->mapToGlobal(QPoint(3, 3)));
             QCoreApplication::sendEvent(w, &event);
         }
-        QCOMPARE(rec.menus.size(), std::size_t{2});
+        QCOMPARE(rec.menuPositions.size(), std::size_t{2});
     }
 
     void borderMarginsAndListToggles() {
@@ -135,12 +149,12 @@ private slots:
         TOrlenth form;
         showAtDesignSize(form);
         const int lines = form.Memo1->LineCount();
+        const int height = form.PaintBox1->Font()->Height();
+        rec.editFont = [](QFont& f, QColor&) { f.setPointSize(16); };
         form.changeFnt->Execute(); // cancelled: nothing changes
         QCOMPARE(form.LinePitch(), 31);
-        rec.chooseFont = [](QFont& f, QColor&) {
-            f.setPointSize(16);
-            return true;
-        };
+        QCOMPARE(form.PaintBox1->Font()->Height(), height);
+        rec.confirm = true;
         form.changeFnt->Execute();
         QCOMPARE(form.PaintBox1->Font()->Height(), -21);
         QCOMPARE(form.Memo1->Font()->Height(), -21);
@@ -154,18 +168,106 @@ private slots:
         auto& rec = apptest::SetUpProgram();
         TOrlenth form;
         const int page = form.PaintBox1->Color();
-        form.changBJcolor->Execute();
+        rec.editColor = [](QColor& c) { c = QColor(10, 20, 30); };
+        form.changBJcolor->Execute(); // cancelled
         QCOMPARE(form.PaintBox1->Color(), page);
-        rec.chooseColor = [](QColor& c) {
-            c = QColor(10, 20, 30);
-            return true;
-        };
+        rec.confirm = true;
         form.changBJcolor->Execute();
         QCOMPARE(form.PaintBox1->Color(), 0x001E140A);
         form.chageBYse->Execute();
         QCOMPARE(form.ScrollBox1->Color(), 0x001E140A);
         form.chageBKColor->Execute();
         QCOMPARE(form.PaintBox1->Canvas()->Pen()->Color(), 0x001E140A);
+    }
+
+    void toolBarsAreReadAndLaidOutAsDescribed() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        TToolBar* bar1 = form.ToolBar1;
+        TToolBar* bar2 = form.ToolBar2;
+        QVERIFY(bar1->AutoSize() && bar1->Customizable() && bar1->Flat() && bar1->ShowCaptions());
+        QCOMPARE(bar1->EdgeBorders(), TToolBar::TEdgeBorders());
+        QVERIFY(!bar1->Transparent());
+        QVERIFY(bar2->Transparent());
+        QCOMPARE(bar1->ButtonHeight(), 21);
+        QCOMPARE(form.ToolButton3->DropdownMenu(), form.PopupMenu1);
+        QCOMPARE(form.ToolButton3->Style(), TToolButton::tbsDropDown);
+        QCOMPARE(form.ToolButton7->Action(), form.gunp);
+        QCOMPARE(GbkToUnicode(form.ToolButton7->Caption().toStdString()),
+                 QString::fromUtf8("滚屏"));
+        QCOMPARE(form.ToolButton9->Style(), TToolButton::tbsSeparator);
+        QCOMPARE(form.ToolButton1->ImageIndex(), -1);
+        QCOMPARE(form.FontDialog1->Font()->Height(), -11);
+        QCOMPARE(form.FontDialog1->Font()->Name(), QByteArray("MS Sans Serif"));
+        QCOMPARE(form.FontDialog1->Options(),
+                 TFontDialog::TFontDialogOptions(TFontDialog::fdEffects));
+        QCOMPARE(form.FontDialog1->DesignLeft(), 384);
+        QCOMPARE(form.ColorDialog1->Options(),
+                 TColorDialog::TColorDialogOptions(TColorDialog::cdFullOpen));
+        QCOMPARE(form.ColorDialog1->DesignTop(), 27);
+
+        QCOMPARE(lefts(*bar1),
+                 (std::vector<int>{0, 33, 41, 74, 107, 115, 148, 156, 189, 222, 230}));
+        QCOMPARE(bar1->Width(), 263);
+        QCOMPARE(form.ToolButton3->Widget()->geometry(), QRect(0, 0, 33, 21));
+        QCOMPARE(form.ToolButton8->Widget()->geometry(), QRect(107, 0, 8, 21));
+        QCOMPARE(lefts(*bar2), (std::vector<int>{0, 46}));
+        QCOMPARE(bar2->Width(), 92);
+        // Aligned right in the strip above the page, left of the logo.
+        QCOMPARE(form.Image1->Left() + form.Image1->Width(), form.Panel3->Width());
+        QCOMPARE(bar2->Widget()->geometry(), QRect(form.Image1->Left() - 92, 0, 92, 24));
+
+        // A hidden button gives up its place; the bar shrinks with it and grows back.
+        form.ToolButton4->SetVisible(false);
+        QCOMPARE(lefts(*bar1), (std::vector<int>{0, 33, 41, 74, 107, 115, 123, 156, 189, 197}));
+        QCOMPARE(bar1->Width(), 230);
+        form.ToolButton4->SetVisible(true);
+        QCOMPARE(bar1->Width(), 263);
+        // Wider buttons and an edge on the left move everything.
+        bar2->SetButtonWidth(50);
+        bar2->SetEdgeBorders(TToolBar::ebLeft | TToolBar::ebTop);
+        QCOMPARE(form.ToolButton13->Widget()->geometry(), QRect(2, 2, 50, 21));
+        QCOMPARE(form.ToolButton12->Left(), 52);
+        QCOMPARE(bar2->Width(), 102);
+    }
+
+    void menuButtonOpensThePopUpMenuBelowItself() {
+        auto& rec = apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        TToolButton* drop = form.ToolButton3;
+        rec.pick = 1; // 下翻页
+        drop->Click();
+        QCOMPARE(rec.menuPositions.size(), std::size_t{1});
+        QCOMPARE(rec.menuPositions[0], drop->Widget()->mapToGlobal(QPoint(0, 21)));
+        QCOMPARE(rec.menuTexts[0].size(), 15);
+        QCOMPARE(form.ScrollBox1->VertPosition(), 354);
+        // The same with the mouse: the menu opens on the press, and the release does not
+        // open it again (a second choice of the toggle would turn scrolling off).
+        rec.pick = 0; // 滚屏
+        QTest::mousePress(drop->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(drop->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(rec.menuPositions.size(), std::size_t{2});
+        QVERIFY(form.Timer1->Enabled());
+    }
+
+    void toolButtonsRunTheirHandlerOrElseTheirAction() {
+        auto& rec = apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        form.ScrollBox1->SetVertPosition(354);
+        QTest::mouseClick(form.ToolButton13->Widget(), Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(form.ScrollBox1->VertPosition(), 0);
+        form.ToolButton7->Click();
+        QVERIFY(form.Timer1->Enabled());
+        // A press that leaves the button before the release is no click.
+        QTest::mousePress(form.ToolButton1->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(form.ToolButton1->Widget(), Qt::LeftButton, {}, QPoint(50, 5));
+        QVERIFY(!rec.owner); // no font dialog was offered
+        form.gunp->SetEnabled(false);
+        form.ToolButton7->Click();
+        QVERIFY(form.Timer1->Enabled());
     }
 
     void hintsShowAsTooltips() {

@@ -13,7 +13,9 @@
 #include "framework/ui/Memo.h"
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/ScrollBox.h"
+#include "framework/ui/Splitter.h"
 #include "framework/ui/TabSet.h"
+#include "framework/ui/TrackBar.h"
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
 #include "resource/EmbeddedStreams.h"
@@ -70,6 +72,44 @@ private slots:
         QVERIFY(form.Memo1->LineCount() > 0);
     }
 
+    void stripListAndSpeedAreAsTheirDescriptionSays() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QVERIFY(!form.Splitter1->AutoSnap());
+        QCOMPARE(form.Splitter1->Widget()->cursor().shape(), Qt::SplitHCursor);
+        QCOMPARE(form.Splitter1->ResizedControl(), static_cast<TControl*>(form.Panel1));
+
+        QCOMPARE(GbkToUnicode(form.TabSet1->Tabs()->Get(0).toStdString()),
+                 QString::fromUtf8("推荐"));
+        QCOMPARE(GbkToUnicode(form.TabSet1->Tabs()->Get(4).toStdString()),
+                 QStringLiteral("Kestrow"));
+        QVERIFY(form.TabSet1->SoftTop());
+        QVERIFY(!form.TabSet1->DitherBackground());
+        QCOMPARE(form.TabSet1->SelectedColor(), 0x00EFF3F7);
+        QCOMPARE(form.TabSet1->Font()->Height(), -13);
+        QCOMPARE(form.TabSet1->Widget()->width(), 202);
+        QVERIFY(!form.TabSet1->ScrollerVisible()); // the five categories fit the panel
+
+        QCOMPARE(form.ListBox1->Style(), TListBox::lbOwnerDrawVariable);
+        QCOMPARE(form.ListBox1->BorderStyle(), TListBox::bsNone);
+        QCOMPARE(form.ListBox1->RowHeight(), 20);
+        QVERIFY(form.ListBox1->ParentColor());
+        QCOMPARE(form.ListBox1->Color(), 0x00DEEBEF);             // the panel's colour
+        QCOMPARE(form.ListBox1->EffectiveFont().pixelSize(), 13); // the window's font
+        // The list's click reaches the window's handler, which opens the row's article.
+        form.ListBox1->SetItemIndex(3);
+        QVERIFY(form.ListBox1->Fire("OnClick", Q_ARG(orlenth::TComponent*, form.ListBox1)));
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList0, 4));
+
+        QCOMPARE(form.TrackBar1->Min(), 1);
+        QCOMPARE(form.TrackBar1->Max(), 300);
+        QCOMPARE(form.TrackBar1->Slider()->value(), 150);
+        QCOMPARE(form.TrackBar1->PageSize(), 30);
+        QCOMPARE(form.TrackBar1->Frequency(), 30);
+        QCOMPARE(form.TrackBar1->ThumbLength(), 14);
+        QVERIFY(!form.TrackBar1->Visible());
+    }
+
     void tabsAndRowsOpenTheirArticles() {
         apptest::SetUpProgram();
         TOrlenth form;
@@ -110,6 +150,7 @@ private slots:
         QVERIFY(rec.boxes.empty());
         QCOMPARE(form.TabSet1->Tabs()->Count(), 6);
         QCOMPARE(form.TabSet1->TabIndex(), 5);
+        QVERIFY(form.TabSet1->ScrollerVisible()); // the sixth tab no longer fits the panel
         QCOMPARE(DisplayTextToUnicode(form.TabSet1->Tabs()->Get(5).toStdString()),
                  QStringLiteral("书库"));
         QCOMPARE(form.ListBox1->Count(), 3);

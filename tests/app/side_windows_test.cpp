@@ -4,11 +4,11 @@
 
 #include "app/Unit1satrye.h"
 #include "app/Unitabout.h"
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Image.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/Timer.h"
-#include "framework/text/TextEncoding.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -21,8 +21,9 @@ namespace {
 
 // Runs the window modally for real and acts on it once its loop runs; returns whether
 // the showing ended (within a bound, so a window that stays open fails the test).
-bool showModalAnd(TCustomForm& form, const std::function<void()>& act, bool expectClosed) {
-    apptest::RecordingDialogs::realLoop = [](QWidget& w) {
+bool showModalAnd(apptest::TDialogLog& log, TCustomForm& form, const std::function<void()>& act,
+                  bool expectClosed) {
+    log.modalLoop = [](QWidget& w) {
         // The real loop of the platform; a guard timer ends it if nothing else does.
         QEventLoop loop;
         QObject::connect(&loop, &QObject::destroyed, [] {});
@@ -47,7 +48,7 @@ bool showModalAnd(TCustomForm& form, const std::function<void()>& act, bool expe
     };
     QTimer::singleShot(20, act);
     form.ShowModal();
-    apptest::RecordingDialogs::realLoop = nullptr;
+    log.modalLoop = nullptr;
     const bool closed = !form.Widget()->isVisible();
     form.Widget()->hide();
     return closed == expectClosed;
@@ -73,13 +74,13 @@ private slots:
     void splashClosesOnEnterEscAndClicksButNotSpace() {
         QFETCH(QString, how);
         QFETCH(bool, closes);
-        apptest::SetUpProgram();
+        auto& log = apptest::SetUpProgram();
         TstarYe splash;
         QCOMPARE(splash.Timer1->Interval(), 4000);
         QVERIFY(splash.Timer1->Enabled());
         QWidget* w = splash.Widget();
         const bool ok = showModalAnd(
-            splash,
+            log, splash,
             [&] {
                 if (how == "enter") QTest::keyClick(w, Qt::Key_Return);
                 if (how == "esc") QTest::keyClick(w, Qt::Key_Escape);
@@ -94,6 +95,42 @@ private slots:
             },
             closes);
         QVERIFY2(ok, qPrintable(how));
+    }
+
+    void splashIsLaidOutAsItsDescriptionSays() {
+        apptest::SetUpProgram();
+        TstarYe splash;
+        QCOMPARE(QString::fromStdString(splash.Name()), QStringLiteral("starYe"));
+        QCOMPARE(splash.BorderStyle(), TCustomForm::bsNone);
+        QCOMPARE(splash.ClientWidth(), 360);
+        QCOMPARE(splash.ClientHeight(), 480);
+        QCOMPARE(splash.Widget()->size(), QSize(364, 484)); // a 2-pixel band around the client
+        QCOMPARE(splash.Image1->Picture()->Image().size(), QSize(360, 480));
+        QCOMPARE(GbkToUnicode(splash.Label1->Caption().toStdString()),
+                 QString::fromUtf8("扩展文集  第⑴集"));
+        QCOMPARE(splash.Label1->Font()->Height(), -21);
+        // The labels stand left-aligned by their stored left: Label2 first, then Label1, over
+        // the picture's left part (client coordinates start inside the band).
+        QCOMPARE(splash.Label2->Widget()->geometry(), QRect(2, 2, 40, 480));
+        QCOMPARE(splash.Label1->Widget()->geometry(), QRect(42, 2, 28, 480));
+    }
+
+    void aboutIsLaidOutAsItsDescriptionSays() {
+        apptest::SetUpProgram();
+        TaboutKestrow about;
+        QCOMPARE(QString::fromStdString(about.Name()), QStringLiteral("aboutKestrow"));
+        QCOMPARE(GbkToUnicode(about.Caption().toStdString()), QString::fromUtf8("关于Kestrow软件"));
+        QCOMPARE(about.BorderStyle(), TCustomForm::bsSingle);
+        QCOMPARE(about.ClientWidth(), 327);
+        QCOMPARE(about.ClientHeight(), 332);
+        QCOMPARE(about.Color(), 0x00EFF3F7);
+        QCOMPARE(about.Image1->Picture()->Image().size(), QSize(62, 96));
+        QCOMPARE(about.Image1->Cursor(), -20); // the help cursor
+        QCOMPARE(about.Panel4->Widget()->geometry(), QRect(106, 293, 122, 22));
+        QCOMPARE(about.Panel4->BevelInner(), TPanel::bvRaised);
+        QCOMPARE(about.Panel4->BevelOuter(), TPanel::bvRaised);
+        QCOMPARE(about.Panel4->Color(), about.Color()); // the window's colour
+        QCOMPARE(about.Panel4->Widget()->cursor().shape(), Qt::PointingHandCursor);
     }
 
     void aboutShowsTheMemoryFigures() {
@@ -133,12 +170,12 @@ private slots:
     }
     void closePanelSinksAndClosesOnRelease() {
         QFETCH(int, button);
-        apptest::SetUpProgram();
+        auto& log = apptest::SetUpProgram();
         TaboutKestrow about;
         QWidget* panel = about.Panel4->Widget();
         const auto b = static_cast<Qt::MouseButton>(button);
         const bool ok = showModalAnd(
-            about,
+            log, about,
             [&] {
                 QTest::mousePress(panel, b, {}, {10, 10});
                 QCOMPARE(about.Panel4->BevelOuter(), TPanel::bvLowered);
@@ -153,12 +190,12 @@ private slots:
     }
 
     void aboutClosesOnEnterButNotOnOtherKeys() {
-        apptest::SetUpProgram();
+        auto& log = apptest::SetUpProgram();
         TaboutKestrow about;
         QVERIFY(showModalAnd(
-            about, [&] { QTest::keyClick(about.Widget(), Qt::Key_X); }, false));
+            log, about, [&] { QTest::keyClick(about.Widget(), Qt::Key_X); }, false));
         QVERIFY(showModalAnd(
-            about, [&] { QTest::keyClick(about.Widget(), Qt::Key_Enter); }, true));
+            log, about, [&] { QTest::keyClick(about.Widget(), Qt::Key_Enter); }, true));
     }
 };
 

@@ -11,9 +11,9 @@
 
 #include "framework/ClassRegistry.h"
 #include "framework/Errors.h"
+#include "framework/text/TextEncoding.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
-#include "framework/text/TextEncoding.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -278,5 +278,3 @@ TEST(ActionShortCuts, WorkWhereverTheFocusIsInTheWindow) {
     QTest::keyClick(edit, Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(form.calls.size(), 3u) << "the new key replaces the old";
 }
-
-#include "actions_test.moc"

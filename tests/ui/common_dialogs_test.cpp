@@ -1,6 +1,7 @@
 // The font and colour dialogs through a seam that answers at once.
 
 #include "commands_fixture.h"
+#include "tests/support/FakeDialogs.h"
 
 #include "framework/ui/CommonDialogs.h"
 
@@ -11,7 +12,7 @@
 
 using namespace orlenth;
 using commandstest::TCommandsForm;
-using commandstest::TFakeDialogs;
+using testsupport::TDialogLog;
 
 namespace {
 
@@ -22,13 +23,10 @@ QByteArray gbk(const char* utf8) {
 
 class CommonDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        InstallFontSubstitutions();
-        SetDialogs(std::make_unique<TFakeDialogs>(log));
-    }
+    void SetUp() override { InstallFontSubstitutions(); }
     void TearDown() override { SetDialogs(nullptr); }
 
-    TFakeDialogs::Log log;
+    TDialogLog& log = testsupport::InstallFakeDialogs();
     TCommandsForm form;
 };
 
@@ -38,6 +36,7 @@ TEST_F(CommonDialogTest, FontOfferedInWholePointsAndTakenBackAsPixelHeight) {
     auto* dialog = new TFontDialog(&form);
     dialog->Font()->SetName(gbk("宋体"));
     dialog->Font()->SetHeight(-14);
+    log.confirm = true;
     ASSERT_TRUE(dialog->Execute()) << "confirmed unchanged";
     EXPECT_EQ(log.offeredFont.pointSize(), 11);
     EXPECT_EQ(log.offeredFont.family(), QString::fromUtf8("宋体"));

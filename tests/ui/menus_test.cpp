@@ -1,15 +1,16 @@
 // Pop-up menus: what they show, how a chosen item runs, and item shortcuts.
 
 #include "commands_fixture.h"
+#include "tests/support/FakeDialogs.h"
 
 #include "framework/ui/Actions.h"
 #include "framework/ui/Menus.h"
 
 #include "framework/ClassRegistry.h"
 #include "framework/Errors.h"
+#include "framework/text/TextEncoding.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
-#include "framework/text/TextEncoding.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -17,7 +18,7 @@
 
 using namespace orlenth;
 using commandstest::TCommandsForm;
-using commandstest::TFakeDialogs;
+using testsupport::TDialogLog;
 
 namespace {
 
@@ -65,14 +66,13 @@ protected:
         RegisterClass<TActionList>();
         RegisterClass<TMenuItem>();
         RegisterClass<TPopupMenu>();
-        SetDialogs(std::make_unique<TFakeDialogs>(log));
         ReadComponent(ParseDescriptionText(kMenu, ".", "menu.txt"), form);
         menu = qobject_cast<TPopupMenu*>(form.FindComponent("PopupMenu1"));
         ASSERT_NE(menu, nullptr);
     }
     void TearDown() override { SetDialogs(nullptr); }
 
-    TFakeDialogs::Log log;
+    TDialogLog& log = testsupport::InstallFakeDialogs();
     TCommandsForm form;
     TPopupMenu* menu = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "framework/ui/Dialogs.h"
 
 #include "framework/Errors.h"
+#include "tests/support/FakeDialogs.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -12,18 +13,6 @@
 #include <gtest/gtest.h>
 
 using namespace orlenth;
-
-namespace {
-
-class Recorder : public TDialogs {
-public:
-    std::vector<TMessageBoxRequest>* boxes;
-    explicit Recorder(std::vector<TMessageBoxRequest>* b) : boxes(b) {}
-    void MessageBox(const TMessageBoxRequest& r) override { boxes->push_back(r); }
-    int RunModal(QWidget&) override { return 0; }
-};
-
-} // namespace
 
 TEST(ErrorBox, DotRule) {
     struct Row {
@@ -46,8 +35,7 @@ TEST(ErrorBox, DotRule) {
 }
 
 TEST(Application, DispatchReportsAndSwallowsEverything) {
-    std::vector<TMessageBoxRequest> boxes;
-    SetDialogs(std::make_unique<Recorder>(&boxes));
+    std::vector<TMessageBoxRequest>& boxes = testsupport::InstallFakeDialogs().boxes;
     TApplication::Instance().SetTitle(QString::fromUtf8("Orlenth扩展文集--001 2004.11"));
     bool after = false;
     EXPECT_FALSE(TApplication::Instance().Dispatch([&] {
@@ -66,8 +54,7 @@ TEST(Application, DispatchReportsAndSwallowsEverything) {
 }
 
 TEST(Application, NestedHandlersFailAsPartOfTheirCaller) {
-    std::vector<TMessageBoxRequest> boxes;
-    SetDialogs(std::make_unique<Recorder>(&boxes));
+    std::vector<TMessageBoxRequest>& boxes = testsupport::InstallFakeDialogs().boxes;
     auto& app = TApplication::Instance();
     std::vector<std::string> steps;
     EXPECT_FALSE(app.Dispatch([&] {
