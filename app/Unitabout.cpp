@@ -1,11 +1,11 @@
 #include "app/Unitabout.h"
 
 #include "app/FormDescription.h"
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Image.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
-#include "framework/text/TextEncoding.h"
 
 #include <iterator>
 #include <utility>

@@ -89,7 +89,8 @@ public:
         const TEventBinding* b = Event(name);
         if (!b || !*b) return false;
         const TEventBinding binding = *b;
-        DispatchEvent([&] { binding.method.invoke(binding.target.data(), Qt::DirectConnection, args...); });
+        DispatchEvent(
+            [&] { binding.method.invoke(binding.target.data(), Qt::DirectConnection, args...); });
         return true;
     }
 

@@ -32,6 +32,8 @@ void SetEventDispatcher(TDispatcher d) {
     dispatcher() = d ? std::move(d) : [](const std::function<void()>& call) { call(); };
 }
 
-void DispatchEvent(const std::function<void()>& call) { dispatcher()(call); }
+void DispatchEvent(const std::function<void()>& call) {
+    dispatcher()(call);
+}
 
 } // namespace orlenth

@@ -2,9 +2,9 @@
 
 #include <QMouseEvent>
 
+#include "framework/Errors.h"
 #include "framework/Filer.h"
 #include "framework/Stream.h"
-#include "framework/Errors.h"
 
 #include <QEvent>
 #include <QPixmap>
@@ -18,7 +18,9 @@ TPicture::Decoder& InstalledDecoder() {
 }
 } // namespace
 
-void TPicture::SetDecoder(Decoder decoder) { InstalledDecoder() = std::move(decoder); }
+void TPicture::SetDecoder(Decoder decoder) {
+    InstalledDecoder() = std::move(decoder);
+}
 
 void TPicture::DefineProperties(TFiler& filer) {
     filer.DefineBinaryProperty(

@@ -342,9 +342,10 @@ INSTANTIATE_TEST_SUITE_P(
                 QStringLiteral("他在2024年读了《红楼梦》和《The Story of the Stone》两个版本，"
                                "觉得Hawkes的译文很好；第120回共计12345678字（约）。\n"
                                "Email: reader@example.com，电话13800138000！")},
-        Article{"FourByteCharacters", QStringLiteral("𠀀𪚥是GB18030里的四字节字符，古籍中常见“𬺰”"
-                                                     "这样的字。𠀀𠀀𠀀𪚥𪚥𪚥"
-                                                     "《𠀀》，“𪚥”。\r\r\n")},
+        Article{"FourByteCharacters",
+                QStringLiteral("𠀀𪚥是GB18030里的四字节字符，古籍中常见“𬺰”"
+                               "这样的字。𠀀𠀀𠀀𪚥𪚥𪚥"
+                               "《𠀀》，“𪚥”。\r\r\n")},
         Article{"PunctuationClusters",
                 QStringLiteral("“你好！”他说。“真的？！”——“当然……”（笑）《诗经》、《尚书》、"
                                "《礼记》。【注】〔一〕「甲」『乙』‘丙’。")}),

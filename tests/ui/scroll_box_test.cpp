@@ -10,9 +10,9 @@
 
 #include "framework/ClassRegistry.h"
 #include "framework/Events.h"
+#include "framework/text/TextEncoding.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
-#include "framework/text/TextEncoding.h"
 
 #include <QApplication>
 #include <QMouseEvent>
