@@ -1,8 +1,13 @@
 #include "framework/ui/ScrollBox.h"
 
+#include "framework/ui/ScrollSteps.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QThread>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -14,7 +19,9 @@ namespace {
 
 // Wheel notches come in eighths of a degree, 120 to a notch.
 constexpr int kWheelNotch = 120;
-constexpr int kLinesPerNotch = 3;
+// Sub-steps of an arrow click (and of a wheel notch's line) and of a click in the track.
+constexpr int kLineParts = 4;
+constexpr int kPageParts = 12;
 
 // The frame: background, the sunken border of bsSingle, and room for the client area and
 // the scroll bar, which the box places itself.
@@ -49,6 +56,11 @@ private:
 
 } // namespace
 
+void TControlScrollBar::SetSmooth(bool s) {
+    smooth_ = s;
+    emit Changed();
+}
+
 void TControlScrollBar::SetTracking(bool t) {
     tracking_ = t;
     emit Changed();
@@ -68,9 +80,11 @@ TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner) {
     bar_->setTracking(vertScrollBar_.Tracking());
     QObject::connect(bar_, &QScrollBar::valueChanged, this,
                      [this](int value) { SetVertPosition(value); });
+    QObject::connect(bar_, &QScrollBar::actionTriggered, this,
+                     [this](int action) { BarAction(action); });
     QObject::connect(&vertScrollBar_, &TControlScrollBar::Changed, this, [this] {
         bar_->setTracking(vertScrollBar_.Tracking());
-        bar_->setSingleStep(vertScrollBar_.Increment());
+        UpdateLayout();
     });
     viewport_->installEventFilter(this);
     SetWidget(frame);
@@ -156,6 +170,60 @@ void TScrollBox::SetVertPosition(int pos) {
     for (TControl* c : Controls()) PlaceChildInView(*c);
 }
 
+int TScrollBox::LineStep() const {
+    return vertScrollBar_.Smooth() ? SmoothScrollSteps(ClientHeight()).line
+                                   : vertScrollBar_.Increment();
+}
+
+int TScrollBox::PageStep() const {
+    return vertScrollBar_.Smooth() ? SmoothScrollSteps(ClientHeight()).page
+                                   : std::max(1, ClientHeight());
+}
+
+void TScrollBox::SmoothScrollBy(int delta, int parts) {
+    QElapsedTimer since;
+    bool first = true;
+    for (const int step : SubSteps(delta, parts)) {
+        const int before = position_;
+        if (!first) {
+            const qint64 wait = kSubStepMs - since.elapsed();
+            if (wait > 0) QThread::msleep(static_cast<unsigned long>(wait));
+        }
+        first = false;
+        since.start();
+        ScrollBy(step);
+        if (position_ == before) break;
+        viewport_->repaint();
+    }
+}
+
+// The bar has already moved its slider by its own steps; they are taken back and the
+// area's own steps run instead, sub-step by sub-step. The ends and dragging stay the bar's.
+void TScrollBox::BarAction(int action) {
+    int delta = 0, parts = 1;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        delta = LineStep(), parts = kLineParts;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        delta = -LineStep(), parts = kLineParts;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        delta = PageStep(), parts = kPageParts;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        delta = -PageStep(), parts = kPageParts;
+        break;
+    default:
+        return;
+    }
+    bar_->setSliderPosition(position_);
+    if (vertScrollBar_.Smooth())
+        SmoothScrollBy(delta, parts);
+    else
+        ScrollBy(delta);
+}
+
 void TScrollBox::ScrollBy(int delta) {
     const std::int64_t target = std::int64_t{position_} + delta;
     SetVertPosition(static_cast<int>(std::clamp<std::int64_t>(target, 0, MaxVertPosition())));
@@ -215,8 +283,8 @@ void TScrollBox::UpdateLayout() {
     {
         const QSignalBlocker block(bar_);
         bar_->setRange(0, MaxVertPosition());
-        bar_->setPageStep(std::max(1, ClientHeight()));
-        bar_->setSingleStep(vertScrollBar_.Increment());
+        bar_->setPageStep(PageStep());
+        bar_->setSingleStep(LineStep());
         bar_->setValue(position_);
     }
     for (TControl* c : Controls()) PlaceChildInView(*c);
@@ -248,7 +316,12 @@ bool TScrollBox::eventFilter(QObject* watched, QEvent* event) {
             wheelRemainder_ += wheel->angleDelta().y();
             const int notches = wheelRemainder_ / kWheelNotch;
             wheelRemainder_ %= kWheelNotch;
-            ScrollBy(-notches * kLinesPerNotch * vertScrollBar_.Increment());
+            // As many lines a notch as the desktop asks (three unless set otherwise).
+            const int delta = -notches * QApplication::wheelScrollLines() * LineStep();
+            if (vertScrollBar_.Smooth())
+                SmoothScrollBy(delta, kLineParts * std::max(1, std::abs(notches)));
+            else
+                ScrollBy(delta);
             return true;
         }
         case QEvent::MouseButtonDblClick:

@@ -25,9 +25,11 @@ class TControlScrollBar : public TPersistent {
 public:
     explicit TControlScrollBar(QObject* parent = nullptr) : TPersistent(parent) {}
 
-    // Kept for the description; scrolling is always by whole pixels here.
+    // Smooth: a click in the track moves 9/10 of the visible height and an arrow a tenth
+    // of that, each in timed sub-steps drawn one by one; the wheel moves by lines likewise.
+    // Without it, an arrow moves Increment pixels and the track the visible height, at once.
     bool Smooth() const { return smooth_; }
-    void SetSmooth(bool s) { smooth_ = s; }
+    void SetSmooth(bool s);
     // With tracking, dragging the thumb scrolls as it moves; without, on release.
     bool Tracking() const { return tracking_; }
     void SetTracking(bool t);
@@ -103,6 +105,15 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
     bool VertScrollBarShown() const;
+    // What an arrow and a click in the track move, for the present visible height and the
+    // stored settings.
+    int LineStep() const;
+    int PageStep() const;
+    // Moves by `delta` pixels in `parts` sub-steps at least kSubStepMs apart, drawing the
+    // area after each; returns when done, so nothing else (a timer's tick) runs between.
+    // Stops early at either end.
+    void SmoothScrollBy(int delta, int parts);
+    static constexpr int kSubStepMs = 10;
 
     QWidget* ClientWidget() const override;
     // Places a child at its bounds moved up by VertPosition() and cut to the client area;
@@ -120,6 +131,7 @@ private:
     void UpdateLayout();
     void PlaceChildInView(TControl& child);
     void ScrollBy(int delta);
+    void BarAction(int action);
     // Lays out for a new size of the whole area and reports it once loading is over.
     void SizeChanged();
     void ApplyColor();

@@ -4,7 +4,7 @@
 
 #include "framework/Component.h"
 
-#include <QTimer>
+#include <functional>
 
 namespace orlenth {
 
@@ -19,16 +19,30 @@ class TTimer : public TComponent {
 public:
     explicit TTimer(TComponent* owner = nullptr);
 
+    ~TTimer() override;
+
+    // Enabling, or a new interval while enabled, (re)starts the period. When the system
+    // has no timer left, both throw EOutOfResources "Not enough timers available" with
+    // the new value kept: the timer counts as enabled but does not tick.
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool e);
     int Interval() const { return interval_; }
     void SetInterval(int ms);
     void Loaded() override;
 
+    // How a timer is started: QObject::startTimer unless a test puts in a starter that
+    // fails (returns 0) to stand for a system without timers left; null restores it.
+    using Starter = std::function<int(QObject& owner, int ms)>;
+    static void SetStarter(Starter starter);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
 private:
     void Update();
+    void Stop();
 
-    QTimer timer_;
+    int timerId_ = 0;
     bool enabled_ = true;
     int interval_ = 1000;
 };

@@ -9,11 +9,14 @@
 #include "framework/ui/CommonDialogs.h"
 #include "framework/ui/Menus.h"
 #include "framework/ui/Panel.h"
+#include "framework/ui/Timer.h"
 #include "framework/ui/ToolBar.h"
 
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QtTest>
+
+#include <memory>
 
 using namespace orlenth;
 
@@ -59,6 +62,32 @@ private slots:
         QVERIFY(!form.Timer1->Enabled());
         QVERIFY(!form.gunp->Checked());
         QVERIFY(!form.TrackBar1->Visible());
+    }
+
+    // Without a timer left, the start is reported and neither the check nor the slider
+    // follows; the timer counts as running, so the next Enter only stops it.
+    void timerStartFailureIsReported() {
+        apptest::TDialogLog& log = apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        TTimer::SetStarter([](QObject&, int) { return 0; });
+        // A failed comparison returns early; the next test must have its timers.
+        const std::shared_ptr<void> restore(nullptr, [](void*) { TTimer::SetStarter(nullptr); });
+        const QString expected = QStringLiteral("Not enough timers available.");
+        for (const bool expectRunning : {true, false, true}) {
+            const std::size_t boxes = log.boxes.size();
+            QTest::keyClick(form.ListBox1->Widget(), Qt::Key_Return);
+            QCOMPARE(form.Timer1->Enabled(), expectRunning);
+            QVERIFY(!form.gunp->Checked());
+            QVERIFY(!form.TrackBar1->Visible());
+            QCOMPARE(log.boxes.size(), boxes + (expectRunning ? 1 : 0));
+            if (expectRunning) QCOMPARE(log.boxes.back().text, expected);
+        }
+        TTimer::SetStarter(nullptr);
+        QTest::keyClick(form.ListBox1->Widget(), Qt::Key_Return);
+        QVERIFY(!form.Timer1->Enabled());
+        QTest::keyClick(form.ListBox1->Widget(), Qt::Key_Return);
+        QVERIFY(form.Timer1->Enabled() && form.gunp->Checked() && form.TrackBar1->Visible());
     }
 
     void pagingAtTheDesignSize() {

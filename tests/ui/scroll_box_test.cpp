@@ -7,6 +7,7 @@
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/ScrollBox.h"
+#include "framework/ui/ScrollSteps.h"
 
 #include "framework/ClassRegistry.h"
 #include "framework/Events.h"
@@ -15,6 +16,7 @@
 #include "resource/DescriptionText.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
@@ -237,6 +239,70 @@ TEST(ScrollBox, WheelAndScrollBarScroll) {
     EXPECT_EQ(a.box.VertPosition(), 408);
     a.box.SetVertPosition(10);
     EXPECT_EQ(bar->value(), 10) << "the bar follows the position";
+}
+
+TEST(ScrollSteps, SmoothStepsAndSubSteps) {
+    struct Row {
+        const char* name;
+        int visible, page, line;
+    };
+    for (const Row& r : {Row{"design height", 396, 356, 35}, Row{"tiny", 5, 4, 1},
+                         Row{"nothing visible", 0, 1, 1}, Row{"negative", -7, 1, 1}}) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(SmoothScrollSteps(r.visible).page, r.page);
+        EXPECT_EQ(SmoothScrollSteps(r.visible).line, r.line);
+    }
+    struct Cut {
+        const char* name;
+        int distance, parts;
+        std::vector<int> steps;
+    };
+    const std::vector<int> page(12, 29);
+    std::vector<int> pageWithRest = page;
+    pageWithRest.push_back(8);
+    for (const Cut& c : {Cut{"page", 356, 12, pageWithRest}, Cut{"line", 35, 4, {8, 8, 8, 8, 3}},
+                         Cut{"line up", -35, 4, {-8, -8, -8, -8, -3}}, Cut{"exact", 348, 12, page},
+                         Cut{"short of the parts", 3, 4, {3}}, Cut{"none", 0, 4, {}},
+                         Cut{"no parts", 5, 0, {5}}}) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(SubSteps(c.distance, c.parts), c.steps);
+    }
+}
+
+TEST(ScrollBox, SmoothBarStepsInTimedSubSteps) {
+    Area a;
+    a.box.VertScrollBar()->SetSmooth(true);
+    a.box.SetBounds(QRect(0, 0, 300, 396));
+    a.page.SetHeight(5000);
+    auto* bar = a.box.Widget()->findChild<QScrollBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->pageStep(), 356);
+    struct Row {
+        const char* name;
+        QAbstractSlider::SliderAction action;
+        int from, to, subSteps;
+    };
+    for (const Row& r :
+         {Row{"track down", QAbstractSlider::SliderPageStepAdd, 100, 456, 13},
+          Row{"track up", QAbstractSlider::SliderPageStepSub, 456, 100, 13},
+          Row{"arrow down", QAbstractSlider::SliderSingleStepAdd, 100, 135, 5},
+          Row{"arrow up near the top", QAbstractSlider::SliderSingleStepSub, 20, 0, 3},
+          Row{"bottom", QAbstractSlider::SliderToMaximum, 100, 5002 - 396, 1}}) {
+        SCOPED_TRACE(r.name);
+        a.box.SetVertPosition(r.from);
+        QElapsedTimer took;
+        took.start();
+        bar->triggerAction(r.action);
+        EXPECT_EQ(a.box.VertPosition(), r.to);
+        EXPECT_EQ(bar->value(), r.to);
+        EXPECT_GE(took.elapsed(), (r.subSteps - 1) * TScrollBox::kSubStepMs)
+            << "sub-steps at least " << TScrollBox::kSubStepMs << " ms apart";
+    }
+    a.box.SetVertPosition(100);
+    QWheelEvent notch(QPointF(250, 100), QPointF(250, 100), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(a.box.ClientWidget(), &notch);
+    EXPECT_EQ(a.box.VertPosition(), 100 + QApplication::wheelScrollLines() * 35) << "by lines";
 }
 
 TEST(ScrollBox, ResizeReportsOwnSizeOnlyAndAlignedChildrenFollowTheClientWidth) {
