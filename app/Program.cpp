@@ -10,8 +10,11 @@
 #include "framework/ui/Font.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 
 #include <cstdio>
@@ -31,6 +34,21 @@ public:
     int RunModal(QWidget&) override { return 2; }
 };
 
+// The program speaks Chinese whatever the desktop's language, and so do the dialogs Qt
+// draws for it (font, colour, message boxes). Without Qt's translations installed they stay
+// in English, which is no reason to stop.
+void InstallQtTranslations() {
+    static QTranslator* installed = nullptr;
+    if (installed) return;
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    installed = translator.release();
+    QCoreApplication::installTranslator(installed);
+}
+
 } // namespace
 
 void SetUpProgram(int argc, const char* const* argv) {
@@ -41,6 +59,7 @@ void SetUpProgram(int argc, const char* const* argv) {
         GbkToUnicode(std::string_view(title.constData(), static_cast<std::size_t>(title.size()))));
     QApplication::setApplicationDisplayName(app.Title());
     QApplication::setWindowIcon(ProgramIcon());
+    InstallQtTranslations();
     SetEventDispatcher(
         [](const std::function<void()>& call) { TApplication::Instance().Dispatch(call); });
     InstallFontSubstitutions();

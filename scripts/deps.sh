@@ -6,7 +6,7 @@ ORLENTH_PACKAGES=(
     qt6-base-dev libjpeg62-turbo-dev liblz4-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-arphic-ukai xvfb xauth
-    clang-format
+    clang-format qt6-translations-l10n
 )
 
 orlenth_missing_packages() {

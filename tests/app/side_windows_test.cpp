@@ -197,6 +197,14 @@ private slots:
         QVERIFY(showModalAnd(
             log, about, [&] { QTest::keyClick(about.Widget(), Qt::Key_Enter); }, true));
     }
+
+    // Qt's own dialogs speak the program's language, not the desktop's.
+    void qtDialogTextsAreChinese() {
+        QLocale::setDefault(QLocale::English);
+        apptest::SetUpProgram();
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
+        QCOMPARE(QCoreApplication::translate("QFontDialog", "Select Font"), QString("选择字体"));
+    }
 };
 
 QTEST_MAIN(SideWindowsTest)
