@@ -34,4 +34,23 @@ struct LineRange {
 // less; a cellHeight below 0 is taken as 0.
 LineRange VisibleLines(int clipTop, int clipHeight, int cellHeight, int pitch, int count);
 
+// The display line at the top of the reading area and how far into its pitch the area
+// starts, so that the same line can be put back at the top after the lines change.
+struct TopLine {
+    int line;
+    int within;
+
+    bool operator==(const TopLine&) const = default;
+};
+
+// The line under scroll position `position` among `count` lines `pitch` apart; a position
+// past the last line gives the last. A position, pitch or count of 0 or less gives line 0,
+// 0 in.
+TopLine TopLineAt(int position, int pitch, int count);
+
+// The scroll position that shows `top` at the top again with lines `pitch` apart: the
+// line's start plus as far in as before, but less than one pitch. Line or pitch below 0 are
+// taken as 0; a result past what an int holds is the largest int (the area clamps it).
+int PositionOfTopLine(TopLine top, int pitch);
+
 } // namespace orlenth

@@ -42,8 +42,7 @@ void InstallQtTranslations() {
     if (installed) return;
     auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
     if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return;
     installed = translator.release();
     QCoreApplication::installTranslator(installed);

@@ -6,9 +6,9 @@ namespace orlenth {
 
 // Everything the windows need before the first is built: the application object's
 // arguments and title, the display name and icon, Qt's Chinese translations (when
-// installed), the event dispatcher, the font substitutions and the window classes. Dialogs stay as they are, so a caller may install
-// its own before or after. A QApplication must exist; calling it again starts over with
-// the new arguments.
+// installed), the event dispatcher, the font substitutions and the window classes. Dialogs stay as
+// they are, so a caller may install its own before or after. A QApplication must exist; calling it
+// again starts over with the new arguments.
 void SetUpProgram(int argc, const char* const* argv);
 
 // Runs the program and returns 0 in every case: a failure that escapes start-up or the

@@ -9,6 +9,7 @@
 #include "app/platform/FolderListing.h"
 #include "app/platform/FolderPath.h"
 #include "framework/Errors.h"
+#include "framework/Events.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/text/WrapEngine.h"
 #include "framework/ui/Application.h"
@@ -41,6 +42,8 @@ std::string folderPath() {
 
 TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
     ReadFormDescription(*this);
+    // Not stored in the description: the keys of the reading area came after it.
+    ScrollBox1->BindEvent("OnKeyDown", this, FindHandler(*this, "ScrollBox1KeyDown"));
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 
@@ -166,6 +169,8 @@ void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
     if (newTab >= 0 && newTab <= 4) {
         ListBox1->Items()->SetStrings(CatalogueRows(newTab));
         ListBox1->SetItemIndex(0);
+        // Another category's first article is read from its top, as a clicked row is.
+        ScrollBox1->SetVertPosition(0);
         Memo1->SetText(
             bytesOf(Container(newTab)->GetArrayItem(ListBox1->ItemIndex() + 1)->GetList().Text()));
     } else if (newTab == 5) {
@@ -198,11 +203,45 @@ void TOrlenth::ListBox1Click(TComponent*) {
 
 // ---- the ruled page
 
+void TOrlenth::ScrollBox1KeyDown(TComponent*, int& key) {
+    if (key == Qt::Key_PageDown) {
+        N8Click(nullptr);
+        key = 0;
+    } else if (key == Qt::Key_PageUp) {
+        N7Click(nullptr);
+        key = 0;
+    }
+}
+
 void TOrlenth::ScrollBox1Resize(TComponent*) {
     const PagePlacement page = PlacePage(ScrollBox1->Width(), BieJie->Checked());
+    const TopAnchor top = NoteTopLine();
     PaintBox1->SetWidth(page.width);
     PaintBox1->SetLeft(page.left);
     Memo1->SetWidth(page.wrapWidth);
+    RestoreTopLine(top);
+}
+
+TOrlenth::TopAnchor TOrlenth::NoteTopLine() {
+    const int position = ScrollBox1->VertPosition();
+    if (position <= 0) return {};
+    const int count = Memo1->LineCount();
+    if (count == 0) return {};
+    const TopLine top = TopLineAt(position, LinePitch(), count);
+    return {true, Memo1->LineStart(top.line), top.within};
+}
+
+void TOrlenth::RestoreTopLine(const TopAnchor& anchor) {
+    if (!anchor.set) return;
+    SetPageHeight();
+    ScrollBox1->SetVertPosition(
+        PositionOfTopLine({Memo1->LineAt(anchor.offset), anchor.within}, LinePitch()));
+}
+
+void TOrlenth::SetPageHeight() {
+    const std::int64_t height = std::int64_t{Memo1->LineCount()} * LinePitch();
+    PaintBox1->SetHeight(
+        static_cast<int>(std::min<std::int64_t>(height, std::numeric_limits<int>::max())));
 }
 
 void TOrlenth::PaintBox1Paint(TComponent*) {
@@ -227,9 +266,7 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
             canvas->LineTo(ruleEnd, y - 7);
         }
     }
-    const std::int64_t height = std::int64_t{count} * pitch;
-    PaintBox1->SetHeight(
-        static_cast<int>(std::min<std::int64_t>(height, std::numeric_limits<int>::max())));
+    SetPageHeight();
 }
 
 } // namespace orlenth

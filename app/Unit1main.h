@@ -176,6 +176,8 @@ public slots:
     void FormCreate(orlenth::TComponent* sender);
     void TabSet1Change(orlenth::TComponent* sender, int newTab, bool& allowChange);
     void ListBox1Click(orlenth::TComponent* sender);
+    // Page Down and Page Up in the reading area page as 下翻页 and 上翻页 do.
+    void ScrollBox1KeyDown(orlenth::TComponent* sender, int& key);
     void ScrollBox1Resize(orlenth::TComponent* sender);
     void PaintBox1Paint(orlenth::TComponent* sender);
     // Navigation and auto-scroll.
@@ -215,6 +217,19 @@ private:
     // The row the folder tab opens on: the one the command line names at start-up,
     // otherwise the first.
     int FirstFolderRow() const;
+
+    // When the display lines change under the reader (another width or font), the line at
+    // the top of the area is noted first, by where it starts in the text, and put back at
+    // the top afterwards: keeping the pixel offset would show another line.
+    struct TopAnchor {
+        bool set = false;
+        std::uint32_t offset = 0;
+        int within = 0;
+    };
+    TopAnchor NoteTopLine();
+    void RestoreTopLine(const TopAnchor& anchor);
+    // The page's height from its lines and pitch, so that the area's range follows them.
+    void SetPageHeight();
 
     // The file-system names behind the folder category's rows, in row order.
     std::vector<std::string> folderNames_;

@@ -17,9 +17,11 @@ namespace orlenth {
 void TOrlenth::changeFntExecute(TComponent*) {
     FontDialog1->Font()->Assign(PaintBox1->Font());
     if (!FontDialog1->Execute()) return;
+    const TopAnchor top = NoteTopLine();
     // The engine first, so that the repaint the page's change asks for wraps anew.
     Memo1->Font()->Assign(FontDialog1->Font());
     PaintBox1->Font()->Assign(FontDialog1->Font());
+    RestoreTopLine(top);
     PaintBox1->Invalidate();
 }
 

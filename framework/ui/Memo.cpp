@@ -2,6 +2,7 @@
 
 #include "framework/Errors.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace orlenth {
@@ -103,6 +104,20 @@ QByteArray TMemo::Line(int i) {
     text::WrapEngine& engine = Engine();
     if (i < 0) throw EListError::indexOutOfBounds(i);
     return engine.line(static_cast<std::size_t>(i));
+}
+
+std::uint32_t TMemo::LineStart(int i) {
+    const std::vector<text::DisplayLine>& lines = Engine().lines();
+    if (i < 0 || static_cast<std::size_t>(i) >= lines.size()) throw EListError::indexOutOfBounds(i);
+    return lines[static_cast<std::size_t>(i)].start;
+}
+
+int TMemo::LineAt(std::uint32_t offset) {
+    const std::vector<text::DisplayLine>& lines = Engine().lines();
+    const auto after = std::upper_bound(
+        lines.begin(), lines.end(), offset,
+        [](std::uint32_t o, const text::DisplayLine& line) { return o < line.start; });
+    return after == lines.begin() ? 0 : static_cast<int>(after - lines.begin() - 1);
 }
 
 } // namespace orlenth

@@ -98,6 +98,11 @@ public:
     // Display line i without its break, cut to text::kMaxLineTextBytes (never inside a
     // character). EListError "List index out of bounds (%d)" outside 0 … LineCount() − 1.
     QByteArray Line(int i);
+    // Where display line i starts in the text; the same errors as Line.
+    std::uint32_t LineStart(int i);
+    // The display line holding text byte `offset` (its break counts with it): the last line
+    // starting at or before it; 0 when there are no lines.
+    int LineAt(std::uint32_t offset);
 
     void Loaded() override;
 

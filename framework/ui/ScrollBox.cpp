@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -87,6 +88,8 @@ TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner) {
         UpdateLayout();
     });
     viewport_->installEventFilter(this);
+    // Keys reach the area once it has the focus; a click on the page gives it.
+    viewport_->setFocusPolicy(Qt::StrongFocus);
     SetWidget(frame);
     ApplyColor();
 }
@@ -224,6 +227,41 @@ void TScrollBox::BarAction(int action) {
         ScrollBy(delta);
 }
 
+bool TScrollBox::KeyPressed(int key) {
+    int left = key;
+    Fire("OnKeyDown", Q_ARG(orlenth::TComponent*, this), Q_ARG(int&, left));
+    if (left == 0) return true;
+    const bool smooth = vertScrollBar_.Smooth();
+    const auto step = [&](int delta, int parts) {
+        if (smooth)
+            SmoothScrollBy(delta, parts);
+        else
+            ScrollBy(delta);
+    };
+    switch (left) {
+    case Qt::Key_Down:
+        step(LineStep(), kLineParts);
+        return true;
+    case Qt::Key_Up:
+        step(-LineStep(), kLineParts);
+        return true;
+    case Qt::Key_PageDown:
+        step(PageStep(), kPageParts);
+        return true;
+    case Qt::Key_PageUp:
+        step(-PageStep(), kPageParts);
+        return true;
+    case Qt::Key_Home:
+        SetVertPosition(0);
+        return true;
+    case Qt::Key_End:
+        SetVertPosition(MaxVertPosition());
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TScrollBox::ScrollBy(int delta) {
     const std::int64_t target = std::int64_t{position_} + delta;
     SetVertPosition(static_cast<int>(std::clamp<std::int64_t>(target, 0, MaxVertPosition())));
@@ -327,6 +365,10 @@ bool TScrollBox::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonDblClick:
             Fire("OnDblClick", Q_ARG(orlenth::TComponent*, this));
             return true;
+        case QEvent::KeyPress:
+            if (watched == viewport_ && KeyPressed(static_cast<QKeyEvent*>(event)->key()))
+                return true;
+            break;
         case QEvent::Resize:
         case QEvent::Show:
             if (watched == Widget()) SizeChanged();

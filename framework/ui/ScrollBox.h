@@ -70,6 +70,7 @@ public:
     Q_CLASSINFO("Idents.Color", "TColor")
     Q_CLASSINFO("Event.OnResize", "")
     Q_CLASSINFO("Event.OnDblClick", "")
+    Q_CLASSINFO("Event.OnKeyDown", "")
 
 public:
     Q_INVOKABLE explicit TScrollBox(TComponent* owner = nullptr);
@@ -132,6 +133,8 @@ private:
     void PlaceChildInView(TControl& child);
     void ScrollBy(int delta);
     void BarAction(int action);
+    // True when the key was the area's to handle.
+    bool KeyPressed(int key);
     // Lays out for a new size of the whole area and reports it once loading is over.
     void SizeChanged();
     void ApplyColor();

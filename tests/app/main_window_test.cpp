@@ -435,6 +435,56 @@ private slots:
         QCOMPARE(form.ScrollBox1->VertRange(), 2 + form.PaintBox1->Height());
     }
 
+    // The reader stays where he was when the lines change under him, a new category opens
+    // at its top, and the area's keys move the page once a click has given it the focus.
+    void rewrapKeepsTheTopLineTabsOpenAtTheTopKeysMove() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        QByteArray text;
+        for (int i = 0; i < 400; ++i)
+            text += Gbk("天下大势，分久必合，合久必分。") + QByteArray::number(i);
+        form.Memo1->SetText(text + "\r\n");
+        form.PaintBox1Paint(nullptr);
+        QCoreApplication::processEvents();
+        const int pitch = 31;
+        form.ScrollBox1->SetVertPosition(40 * pitch + 5);
+        const std::uint32_t topStart = form.Memo1->LineStart(40);
+        const QByteArray topLine = form.Memo1->Line(40);
+        form.BieJieExecute(nullptr); // narrow margins: wider lines, fewer of them
+        const int top = form.ScrollBox1->VertPosition() / pitch;
+        QVERIFY(top < 40);
+        QCOMPARE(form.ScrollBox1->VertPosition() % pitch, 5);
+        QVERIFY(form.Memo1->LineStart(top) <= topStart);
+        QVERIFY(top + 1 == form.Memo1->LineCount() || form.Memo1->LineStart(top + 1) > topStart);
+        QVERIFY(form.Memo1->Line(top).contains(topLine.left(8)));
+
+        QTest::mouseClick(form.PaintBox1->Widget(), Qt::LeftButton, {}, QPoint(20, 20));
+        QWidget* area = form.ScrollBox1->ClientWidget();
+        QCOMPARE(QApplication::focusWidget(), area);
+        form.ScrollBox1->SetVertPosition(0);
+        const int h = form.ScrollBox1->ClientHeight();
+        const struct {
+            Qt::Key key;
+            int expected;
+        } keys[] = {{Qt::Key_PageDown, h - 42},
+                    {Qt::Key_Down, h - 42 + form.ScrollBox1->LineStep()},
+                    {Qt::Key_Up, h - 42},
+                    {Qt::Key_PageUp, 0},
+                    {Qt::Key_End, form.ScrollBox1->MaxVertPosition()},
+                    {Qt::Key_Home, 0}};
+        for (const auto& k : keys) {
+            QTest::keyClick(area, k.key);
+            QCOMPARE(form.ScrollBox1->VertPosition(), k.expected);
+        }
+
+        // The fourth category's first article is pages long.
+        form.ScrollBox1->SetVertPosition(500);
+        form.TabSet1->SetTabIndex(3);
+        QVERIFY(form.ScrollBox1->MaxVertPosition() > 500);
+        QCOMPARE(form.ScrollBox1->VertPosition(), 0);
+    }
+
     void rulesAndLinesSitOnThePitch() {
         apptest::SetUpProgram();
         TOrlenth form;

@@ -142,6 +142,36 @@ TEST_P(PlacementTest, WidthLeftAndWrap) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, PlacementTest, ::testing::ValuesIn(kPlacementRows), rowName);
 
+// ---- the line at the top, noted and put back after the lines change
+
+struct TopRow {
+    const char* name;
+    int position, pitch, count;
+    TopLine top;
+    int newPitch, back; // the position that shows the same line at newPitch
+};
+
+const TopRow kTopRows[] = {
+    {"AtTheTop", 0, 31, 100, {0, 0}, 31, 0},
+    {"OnALine", 310, 31, 100, {10, 0}, 31, 310},
+    {"IntoALine", 320, 31, 100, {10, 10}, 31, 320},
+    {"SmallerPitchKeepsLessThanAPitch", 320, 31, 100, {10, 10}, 5, 54},
+    {"PastTheLastLine", 5000, 31, 100, {99, 30}, 31, 3099},
+    {"NoLines", 320, 31, 0, {0, 0}, 31, 0},
+    {"NoPitch", 320, 0, 100, {0, 0}, 31, 0},
+    {"FarDownStaysAnInt", kMax, 1, kMax, {kMax - 1, 0}, 40, kMax},
+};
+
+class TopLineTest : public ::testing::TestWithParam<TopRow> {};
+
+TEST_P(TopLineTest, NotedAndPutBack) {
+    const TopRow& r = GetParam();
+    EXPECT_EQ(TopLineAt(r.position, r.pitch, r.count), r.top);
+    EXPECT_EQ(PositionOfTopLine(r.top, r.newPitch), r.back);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TopLineTest, ::testing::ValuesIn(kTopRows), rowName);
+
 // ---- the lines a paint draws. Line i: text cell from i × pitch + 4, cell high; rule at
 // i × pitch − 7. "None" rows expect an empty range.
 
