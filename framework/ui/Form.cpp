@@ -85,8 +85,14 @@ void TCustomForm::SetColor(int c) {
 }
 
 QRect TCustomForm::AlignArea() const {
-    return TWinControl::AlignArea().adjusted(borderWidth_, borderWidth_, -borderWidth_,
-                                             -borderWidth_);
+    const QRect whole = TWinControl::AlignArea();
+    return QRect(0, 0, std::max(0, whole.width() - 2 * borderWidth_),
+                 std::max(0, whole.height() - 2 * borderWidth_));
+}
+
+void TCustomForm::PlaceChild(TControl& child) {
+    SetChildWidget(child, child.Bounds().translated(borderWidth_, borderWidth_), QPoint(0, 0),
+                   child.Visible());
 }
 
 void TCustomForm::Loaded() {

@@ -81,8 +81,10 @@ public:
     TPosition Position() const { return position_; }
     void SetPosition(TPosition p) { position_ = p; }
 
-    // Children share the client area less the border band.
+    // Children's bounds are client coordinates: the client area starts inside the border
+    // band, so a child at 0, 0 sits BorderWidth in from the window's edges.
     QRect AlignArea() const override;
+    void PlaceChild(TControl& child) override;
     void Loaded() override;
 
     // Shows the window by its Position (centred on the desktop, or over the main window)

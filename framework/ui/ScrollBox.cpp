@@ -321,7 +321,9 @@ void TScrollBox::UpdateLayout() {
     {
         const QSignalBlocker block(bar_);
         bar_->setRange(0, MaxVertPosition());
-        bar_->setPageStep(PageStep());
+        // The thumb shows the visible part; what a click moves is the area's own step
+        // (BarAction), not the bar's.
+        bar_->setPageStep(std::max(1, ClientHeight()));
         bar_->setSingleStep(LineStep());
         bar_->setValue(position_);
     }

@@ -113,6 +113,9 @@ private slots:
         // the picture's left part (client coordinates start inside the band).
         QCOMPARE(splash.Label2->Widget()->geometry(), QRect(2, 2, 40, 480));
         QCOMPARE(splash.Label1->Widget()->geometry(), QRect(42, 2, 28, 480));
+        QCOMPARE(splash.Label1->Left(), 40);
+        // The picture too: the band is as wide on every side.
+        QCOMPARE(splash.Image1->Widget()->geometry(), QRect(2, 2, 360, 480));
     }
 
     void aboutIsLaidOutAsItsDescriptionSays() {
