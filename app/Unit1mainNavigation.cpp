@@ -77,7 +77,8 @@ void TOrlenth::ToolButton7Click(TComponent*) {
 void TOrlenth::Timer1Timer(TComponent*) {
     const int pos = ScrollBox1->VertPosition();
     if (pos + ScrollBox1->ClientHeight() < ScrollBox1->VertRange())
-        ScrollBox1->SetVertPosition(pos + 2);
+        // Ticks come faster than the screen shows them; painting waits for the frame.
+        ScrollBox1->SetVertPosition(pos + 2, TScrollBox::kNextFrame);
 }
 
 void TOrlenth::TrackBar1Change(TComponent*) {

@@ -6,9 +6,11 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QThread>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -87,6 +89,9 @@ TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner) {
         bar_->setTracking(vertScrollBar_.Tracking());
         UpdateLayout();
     });
+    frame_ = new QTimer(this);
+    frame_->setSingleShot(true);
+    QObject::connect(frame_, &QTimer::timeout, this, [this] { ShowPosition(); });
     viewport_->installEventFilter(this);
     // Keys reach the area once it has the focus; a click on the page gives it.
     viewport_->setFocusPolicy(Qt::StrongFocus);
@@ -161,13 +166,26 @@ int TScrollBox::MaxVertPosition() const {
     return std::max(range_ - ClientHeight(), 0);
 }
 
-void TScrollBox::SetVertPosition(int pos) {
+void TScrollBox::SetVertPosition(int pos, TRedraw redraw) {
     pos = std::clamp(pos, 0, MaxVertPosition());
-    if (pos == position_) return;
+    if (pos == position_) {
+        if (redraw == kNow && frame_->isActive()) ShowPosition();
+        return;
+    }
     position_ = pos;
+    if (redraw == kNow) return ShowPosition();
+    if (!frame_->isActive()) {
+        const QScreen* screen = viewport_->screen();
+        const qreal hertz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60;
+        frame_->start(std::max(1, static_cast<int>(1000 / hertz)));
+    }
+}
+
+void TScrollBox::ShowPosition() {
+    frame_->stop();
     {
         const QSignalBlocker block(bar_);
-        bar_->setValue(pos);
+        bar_->setValue(position_);
     }
     // Scrolling only moves what is shown: children keep their bounds and their layout.
     for (TControl* c : Controls()) PlaceChildInView(*c);

@@ -9,6 +9,7 @@
 #include "framework/ui/Font.h"
 
 class QScrollBar;
+class QTimer;
 
 namespace orlenth {
 
@@ -96,9 +97,14 @@ public:
     TControlScrollBar* VertScrollBar() { return &vertScrollBar_; }
 
     // The content row shown at the top of the client area. Set: clamped to
-    // 0 … MaxVertPosition(); the current value changes nothing.
+    // 0 … MaxVertPosition(); the current value changes nothing. With kNextFrame the
+    // position is taken at once but shown (children moved, bar and area redrawn) at the
+    // screen's next refresh: many small steps a frame, as auto-scroll's at 1 ms, then cost
+    // one redraw, and whatever sets them is not held up by painting. An immediate set, a
+    // layout or the frame shows it, whichever comes first.
+    enum TRedraw { kNow, kNextFrame };
     int VertPosition() const { return position_; }
-    void SetVertPosition(int pos);
+    void SetVertPosition(int pos, TRedraw redraw = kNow);
     int MaxVertPosition() const;
     // The content height: the largest Top + Height of the visible children (at least 0).
     int VertRange() const { return range_; }
@@ -132,6 +138,8 @@ private:
     void UpdateLayout();
     void PlaceChildInView(TControl& child);
     void ScrollBy(int delta);
+    // Brings the bar and the children to the position.
+    void ShowPosition();
     void BarAction(int action);
     // True when the key was the area's to handle.
     bool KeyPressed(int key);
@@ -142,6 +150,7 @@ private:
 
     QWidget* viewport_;
     QScrollBar* bar_;
+    QTimer* frame_;
     TFont font_;
     TControlScrollBar vertScrollBar_;
     int color_ = kSystemColor | 15;

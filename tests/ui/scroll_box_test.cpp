@@ -304,6 +304,25 @@ TEST(ScrollBox, SmoothBarStepsInTimedSubSteps) {
     EXPECT_EQ(a.box.VertPosition(), 100 + QApplication::wheelScrollLines() * 35) << "by lines";
 }
 
+TEST(ScrollBox, PositionsForTheNextFrameAreShownOnceThere) {
+    Area a;
+    a.page.SetHeight(1000);
+    auto* bar = a.box.Widget()->findChild<QScrollBar*>();
+    for (int pos = 2; pos <= 20; pos += 2) a.box.SetVertPosition(pos, TScrollBox::kNextFrame);
+    EXPECT_EQ(a.box.VertPosition(), 20);
+    EXPECT_EQ(a.page.WidgetOrigin(), QPoint(0, 0)) << "nothing moved before the frame";
+    EXPECT_EQ(bar->value(), 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (a.page.WidgetOrigin().y() == 0 && clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(a.page.WidgetOrigin(), QPoint(0, 18)) << "the page's top is 2 down";
+    EXPECT_EQ(bar->value(), 20);
+    a.box.SetVertPosition(30, TScrollBox::kNextFrame);
+    a.box.SetVertPosition(30);
+    EXPECT_EQ(a.page.WidgetOrigin(), QPoint(0, 28)) << "an immediate set shows a pending one";
+}
+
 TEST(ScrollBox, ResizeReportsOwnSizeOnlyAndAlignedChildrenFollowTheClientWidth) {
     Area a;
     TPaintBox strip;
