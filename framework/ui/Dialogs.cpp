@@ -1,10 +1,11 @@
 #include "framework/ui/Dialogs.h"
 
+#include "framework/ui/FontChooser.h"
+
 #include <QColorDialog>
 #include <QDialog>
 #include <QEvent>
 #include <QEventLoop>
-#include <QFontDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -66,11 +67,14 @@ void TDialogs::ExecMenu(QMenu& menu, const QPoint& globalPos) {
     menu.exec(globalPos);
 }
 
-bool TDialogs::ChooseFont(QFont& font, QColor&, QWidget* owner) {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, owner);
-    if (ok) font = chosen;
-    return ok;
+bool TDialogs::ChooseFont(QFont& font, QColor& color, QWidget* owner) {
+    TFontChooser chooser(owner);
+    chooser.SetCurrentFont(font);
+    chooser.SetColor(color);
+    if (chooser.exec() != QDialog::Accepted) return false;
+    font = chooser.CurrentFont();
+    color = chooser.Color();
+    return true;
 }
 
 bool TDialogs::ChooseColor(QColor& color, QWidget* owner) {

@@ -36,7 +36,7 @@ public:
     virtual void ExecMenu(QMenu& menu, const QPoint& globalPos);
     // Lets the user choose a font and its colour, starting from the values given. On
     // confirmation both are replaced and the result is true; on cancel neither changes.
-    // The default dialog offers no colour, so it leaves the colour as it was.
+    // The default dialog asks for a colour through ChooseColor.
     virtual bool ChooseFont(QFont& font, QColor& color, QWidget* owner);
     // Lets the user choose a colour; the same contract as ChooseFont.
     virtual bool ChooseColor(QColor& color, QWidget* owner);

@@ -3,6 +3,8 @@
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/ToolBar.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -21,21 +23,32 @@ public:
         setAttribute(Qt::WA_Hover);
     }
 
+    bool Hovered() const { return hovered_; }
+    // Enter and leave only come with pointer motion: a menu or a modal window that held
+    // the pointer, or a layout that moved the button away from under it, leaves the
+    // hover frame where it was. Asks where the pointer is now instead.
+    void SyncHover() { setHovered(isVisible() && QApplication::widgetAt(QCursor::pos()) == this); }
+
 protected:
     void paintEvent(QPaintEvent*) override;
-    void enterEvent(QEnterEvent*) override {
-        hovered_ = true;
-        update();
-    }
-    void leaveEvent(QEvent*) override {
-        hovered_ = false;
-        update();
+    void enterEvent(QEnterEvent*) override { setHovered(true); }
+    void leaveEvent(QEvent*) override { setHovered(false); }
+    void hideEvent(QHideEvent*) override { hovered_ = false; }
+    bool event(QEvent* e) override {
+        const bool result = QWidget::event(e);
+        if (hovered_ && (e->type() == QEvent::Move || e->type() == QEvent::Resize)) SyncHover();
+        return result;
     }
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    void setHovered(bool h) {
+        if (h == hovered_) return;
+        hovered_ = h;
+        update();
+    }
     void drawFrame(QPainter& p, bool sunk) const;
     void drawGap(QPainter& p) const;
 
@@ -200,19 +213,30 @@ void TToolButton::Repaint() {
     if (QWidget* w = Widget()) w->update();
 }
 
+bool TToolButton::Hot() const {
+    const auto* w = static_cast<const ToolButtonWidget*>(Widget());
+    return w && w->Hovered();
+}
+
 void TToolButton::Click() {
     if (!enabled_ || IsGap()) return;
-    if (style_ == tbsDropDown && dropdownMenu_) {
-        const QWidget* w = Widget();
-        dropdownMenu_->Popup(w ? w->mapToGlobal(QPoint(0, w->height())) : QPoint());
-        return;
-    }
-    if (style_ == tbsCheck) {
-        // A grouped button that is down stays down unless the group may be all up.
-        if (!down_ || !grouped_ || allowAllUp_) SetDown(!down_);
-    }
-    if (Fire("OnClick", Q_ARG(orlenth::TComponent*, this))) return;
-    if (TAction* a = Action()) a->Execute();
+    // What the click runs may take the pointer away without a leave, or delete the button.
+    const QPointer<ToolButtonWidget> widget = static_cast<ToolButtonWidget*>(Widget());
+    const auto run = [this, &widget] {
+        if (style_ == tbsDropDown && dropdownMenu_) {
+            dropdownMenu_->Popup(widget ? widget->mapToGlobal(QPoint(0, widget->height()))
+                                        : QPoint());
+            return;
+        }
+        if (style_ == tbsCheck) {
+            // A grouped button that is down stays down unless the group may be all up.
+            if (!down_ || !grouped_ || allowAllUp_) SetDown(!down_);
+        }
+        if (Fire("OnClick", Q_ARG(orlenth::TComponent*, this))) return;
+        if (TAction* a = Action()) a->Execute();
+    };
+    run();
+    if (widget) widget->SyncHover();
 }
 
 } // namespace orlenth

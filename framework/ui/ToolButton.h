@@ -73,6 +73,8 @@ public:
     // bound, otherwise its action's Execute(), a check button toggling Down first. A
     // disabled button or a gap does nothing.
     void Click();
+    // Whether a flat button shows its raised frame: the pointer is over it.
+    bool Hot() const;
     // The bar the button is on, or null.
     TToolBar* ToolBar() const;
     // Rearranges the bar the button leaves and the one it joins.

@@ -7,12 +7,16 @@
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/CommonDialogs.h"
+#include "framework/ui/FontChooser.h"
+#include "framework/ui/Memo.h"
 #include "framework/ui/Menus.h"
+#include "framework/ui/PaintBox.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/Timer.h"
 #include "framework/ui/ToolBar.h"
 
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QImage>
 #include <QtTest>
 
@@ -193,6 +197,55 @@ private slots:
         QCOMPARE(form.PaintBox1->Height(), form.Memo1->LineCount() * 36);
     }
 
+    // The font dialog opens on the page font, and OK on the untouched dialog gives the
+    // page back as it was; a colour chosen in it colours the text.
+    void fontDialogOpensOnThePageFontAndKeepsItUntouched() {
+        auto& rec = apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        TFont* page = form.PaintBox1->Font();
+        rec.confirm = true;
+        rec.editFont = [](QFont& f, QColor& c) {
+            TFontChooser chooser;
+            chooser.SetCurrentFont(f);
+            chooser.SetColor(c);
+            f = chooser.CurrentFont();
+            c = chooser.Color();
+        };
+        const QImage before = form.PaintBox1->Widget()->grab().toImage();
+        const QFont engineFont = form.Memo1->Font()->PageFont();
+        const int color = page->Color();
+        form.changeFnt->Execute();
+        QCOMPARE(rec.offeredFont.family(), GbkToUnicode(page->Name().toStdString()));
+        QCOMPARE(rec.offeredFont.family(), QString::fromUtf8("宋体"));
+        QCOMPARE(rec.offeredFont.pointSize(), page->SizeInPoints());
+        QVERIFY(!rec.offeredFont.bold() && !rec.offeredFont.italic());
+        QCOMPARE(rec.offeredColor, ToQColor(color, form.PaintBox1->Widget()->palette()));
+        QCOMPARE(page->Name(), apptest::Gbk("宋体"));
+        QCOMPARE(page->Height(), -14);
+        QCOMPARE(page->Color(), color);
+        QCOMPARE(form.Memo1->Font()->PageFont(), engineFont);
+        QCoreApplication::processEvents();
+        QCOMPARE(form.PaintBox1->Widget()->grab().toImage(), before);
+
+        auto reds = [&] {
+            const QImage img = form.PaintBox1->Widget()->grab().toImage();
+            int n = 0; // glyph edges blend into the page colour: red well above the rest
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const QColor c = img.pixelColor(x, y);
+                    n += c.red() > c.green() + 80 && c.red() > c.blue() + 80;
+                }
+            return n;
+        };
+        QCOMPARE(reds(), 0);
+        rec.editFont = [](QFont&, QColor& c) { c = QColor(200, 0, 0); };
+        form.changeFnt->Execute();
+        QCOMPARE(page->Color(), 0x000000C8);
+        QCoreApplication::processEvents();
+        QVERIFY(reds() > 0);
+    }
+
     void colourCommandsChangeOnlyOnConfirmation() {
         auto& rec = apptest::SetUpProgram();
         TOrlenth form;
@@ -279,6 +332,41 @@ private slots:
         QTest::mouseRelease(drop->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(rec.menuPositions.size(), std::size_t{2});
         QVERIFY(form.Timer1->Enabled());
+    }
+
+    // Enter and leave come only with pointer motion; after a menu or a click's action the
+    // raised frame shows where the pointer is now.
+    void hoverFrameFollowsThePointerAfterAMenuOrAClick() {
+        auto& rec = apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        const auto enter = [](TToolButton* b) {
+            QEnterEvent e(QPointF(5, 5), QPointF(5, 5), b->Widget()->mapToGlobal(QPointF(5, 5)));
+            QCoreApplication::sendEvent(b->Widget(), &e);
+            return b->Hot();
+        };
+        QCursor::setPos(form.Widget()->mapToGlobal(QPoint(300, 300)));
+        QCoreApplication::processEvents();
+        rec.pick = 1; // 下翻页
+        QVERIFY(enter(form.ToolButton3));
+        QTest::mousePress(form.ToolButton3->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(rec.menuPositions.size(), std::size_t{1});
+        QVERIFY(!form.ToolButton3->Hot());
+        QTest::mouseRelease(form.ToolButton3->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!form.ToolButton3->Hot());
+
+        const int article = form.ListBox1->ItemIndex();
+        QVERIFY(enter(form.ToolButton5));
+        QTest::mouseClick(form.ToolButton5->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(form.ListBox1->ItemIndex(), article + 1);
+        QVERIFY(!form.ToolButton5->Hot());
+        // Still over the button, the frame stays.
+        QCursor::setPos(form.ToolButton5->Widget()->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::processEvents();
+        QVERIFY(enter(form.ToolButton5));
+        QTest::mouseClick(form.ToolButton5->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(form.ListBox1->ItemIndex(), article + 2);
+        QVERIFY(form.ToolButton5->Hot());
     }
 
     void toolButtonsRunTheirHandlerOrElseTheirAction() {

@@ -4,10 +4,17 @@
 #include "tests/support/FakeDialogs.h"
 
 #include "framework/ui/CommonDialogs.h"
+#include "framework/ui/FontChooser.h"
 
 #include "framework/text/TextEncoding.h"
 
+#include <QCheckBox>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace orlenth;
@@ -114,4 +121,42 @@ TEST_F(CommonDialogTest, ColourConfirmedOrCancelled) {
     log.editColor = nullptr;
     EXPECT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.Color(), kSystemColor | 15);
+}
+
+TEST_F(CommonDialogTest, FontChooserShowsTheFontItStartsFromAndGivesItBack) {
+    TFontChooser chooser;
+    QFont start(QString::fromUtf8("宋体"));
+    start.setPointSize(13);
+    start.setItalic(true);
+    start.setUnderline(true);
+    chooser.SetCurrentFont(start);
+    chooser.SetColor(QColor(1, 2, 3));
+    auto* families = chooser.findChild<QListWidget*>("families");
+    ASSERT_TRUE(families && families->currentItem());
+    EXPECT_EQ(families->currentItem()->text(), QString::fromUtf8("宋体")) << "as the user knows it";
+    EXPECT_EQ(chooser.findChild<QListWidget*>("styles")->currentRow(), 1) << "italic";
+    EXPECT_EQ(chooser.findChild<QSpinBox*>("size")->value(), 13);
+    EXPECT_TRUE(chooser.findChild<QCheckBox*>("underline")->isChecked());
+    EXPECT_FALSE(chooser.findChild<QCheckBox*>("strikeOut")->isChecked());
+    EXPECT_EQ(chooser.CurrentFont(), start);
+    EXPECT_EQ(chooser.Color(), QColor(1, 2, 3));
+
+    // The colour comes from the colour dialog of the seam; a cancel keeps it.
+    log.editColor = [](QColor& c) { c = QColor(9, 8, 7); };
+    chooser.findChild<QPushButton*>("color")->click();
+    EXPECT_EQ(chooser.Color(), QColor(1, 2, 3));
+    log.confirm = true;
+    chooser.findChild<QPushButton*>("color")->click();
+    EXPECT_EQ(log.offeredColor, QColor(1, 2, 3));
+    EXPECT_EQ(chooser.Color(), QColor(9, 8, 7));
+
+    chooser.findChild<QListWidget*>("styles")->setCurrentRow(2);
+    chooser.findChild<QSpinBox*>("size")->setValue(20);
+    QTest::keyClicks(chooser.findChild<QLineEdit*>("filter"), "ukai cn");
+    const QFont chosen = chooser.CurrentFont();
+    EXPECT_EQ(chosen.family(), QStringLiteral("AR PL UKai CN")) << "the filter leaves one face";
+    EXPECT_TRUE(chosen.bold());
+    EXPECT_FALSE(chosen.italic());
+    EXPECT_EQ(chosen.pointSize(), 20);
+    EXPECT_TRUE(chosen.underline());
 }
