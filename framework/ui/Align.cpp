@@ -21,47 +21,63 @@ template <class Key> auto before(Key key) {
     };
 }
 
+// The edges still free, once squeezed into the area and once as if every control had the
+// room it asks for.
+struct Edges {
+    int left, top, right, bottom;
+    int spanW() const { return std::max(0, right - left); }
+    int spanH() const { return std::max(0, bottom - top); }
+};
+
 } // namespace
 
 void AlignControls(const QRect& area, std::vector<TAlignedControl*>& controls) {
-    int left = area.left(), top = area.top();
-    int right = area.left() + std::max(0, area.width()),
-        bottom = area.top() + std::max(0, area.height());
-    auto spanW = [&] { return std::max(0, right - left); };
-    auto spanH = [&] { return std::max(0, bottom - top); };
+    const Edges start{area.left(), area.top(), area.left() + std::max(0, area.width()),
+                      area.top() + std::max(0, area.height())};
+    Edges fit = start, room = start;
 
     auto tops = ofKind(controls, TAlignKind::Top);
     std::stable_sort(tops.begin(), tops.end(), before([](auto* c) { return c->bounds.top(); }));
     for (auto* c : tops) {
-        const int h = std::min(std::max(0, c->bounds.height()), spanH());
-        c->bounds = QRect(left, top, spanW(), h);
-        top += h;
+        const int want = std::max(0, c->bounds.height()), h = std::min(want, fit.spanH());
+        c->natural = QRect(room.left, room.top, room.spanW(), want);
+        c->bounds = QRect(fit.left, fit.top, fit.spanW(), h);
+        fit.top += h;
+        room.top += want;
     }
     auto bottoms = ofKind(controls, TAlignKind::Bottom);
     std::stable_sort(bottoms.begin(), bottoms.end(),
                      before([](auto* c) { return -(c->bounds.top() + c->bounds.height()); }));
     for (auto* c : bottoms) {
-        const int h = std::min(std::max(0, c->bounds.height()), spanH());
-        bottom -= h;
-        c->bounds = QRect(left, bottom, spanW(), h);
+        const int want = std::max(0, c->bounds.height()), h = std::min(want, fit.spanH());
+        fit.bottom -= h;
+        room.bottom -= want;
+        c->natural = QRect(room.left, room.bottom, room.spanW(), want);
+        c->bounds = QRect(fit.left, fit.bottom, fit.spanW(), h);
     }
     auto lefts = ofKind(controls, TAlignKind::Left);
     std::stable_sort(lefts.begin(), lefts.end(), before([](auto* c) { return c->bounds.left(); }));
     for (auto* c : lefts) {
-        const int w = std::min(std::max(0, c->bounds.width()), spanW());
-        c->bounds = QRect(left, top, w, spanH());
-        left += w;
+        const int want = std::max(0, c->bounds.width()), w = std::min(want, fit.spanW());
+        c->natural = QRect(room.left, room.top, want, room.spanH());
+        c->bounds = QRect(fit.left, fit.top, w, fit.spanH());
+        fit.left += w;
+        room.left += want;
     }
     auto rights = ofKind(controls, TAlignKind::Right);
     std::stable_sort(rights.begin(), rights.end(),
                      before([](auto* c) { return -(c->bounds.left() + c->bounds.width()); }));
     for (auto* c : rights) {
-        const int w = std::min(std::max(0, c->bounds.width()), spanW());
-        right -= w;
-        c->bounds = QRect(right, top, w, spanH());
+        const int want = std::max(0, c->bounds.width()), w = std::min(want, fit.spanW());
+        fit.right -= w;
+        room.right -= want;
+        c->natural = QRect(room.right, room.top, want, room.spanH());
+        c->bounds = QRect(fit.right, fit.top, w, fit.spanH());
     }
-    for (auto* c : ofKind(controls, TAlignKind::Client))
-        c->bounds = QRect(left, top, spanW(), spanH());
+    for (auto* c : ofKind(controls, TAlignKind::Client)) {
+        c->natural = QRect(room.left, room.top, room.spanW(), room.spanH());
+        c->bounds = QRect(fit.left, fit.top, fit.spanW(), fit.spanH());
+    }
 }
 
 } // namespace orlenth

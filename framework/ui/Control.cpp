@@ -124,7 +124,7 @@ std::optional<int> TControl::ParentColorSource() const {
 }
 
 void TControl::SetBounds(const QRect& r) {
-    bounds_ = QRect(r.topLeft(), QSize(std::max(0, r.width()), std::max(0, r.height())));
+    bounds_ = request_ = QRect(r.topLeft(), QSize(std::max(0, r.width()), std::max(0, r.height())));
     PlaceWidget();
     if (parent_ && align_ != alNone) parent_->Realign(this);
 }
@@ -265,22 +265,41 @@ QRect TWinControl::AlignArea() const {
 }
 
 void TWinControl::Realign(TControl* changed) {
-    // Positions set while aligning must not start another round.
-    if (aligning_ || IsLoading() || !ClientWidget()) return;
-    aligning_ = true;
-    std::vector<TAlignedControl> items;
-    items.reserve(controls_.size());
-    for (TControl* c : controls_)
-        items.push_back({kindOf(c->align_), c->visible_, c->bounds_, c == changed});
-    std::vector<TAlignedControl*> ptrs;
-    for (auto& i : items) ptrs.push_back(&i);
-    AlignControls(AlignArea(), ptrs);
-    for (std::size_t i = 0; i < controls_.size(); ++i) {
-        TControl* c = controls_[i];
-        if (c->align_ == alNone || !c->visible_) continue;
-        c->bounds_ = items[i].bounds;
-        c->PlaceWidget();
+    if (IsLoading() || !ClientWidget()) return;
+    // Positions set while aligning must not start a nested round; a child that asks for
+    // other bounds meanwhile gets a round of its own afterwards.
+    if (aligning_) {
+        if (!realignPending_) pendingChanged_ = changed;
+        realignPending_ = true;
+        return;
     }
+    aligning_ = true;
+    // Bounded, in case children keep asking while they are placed.
+    for (int round = 0; round < 4; ++round) {
+        std::vector<TAlignedControl> items;
+        std::vector<QRect> asked;
+        items.reserve(controls_.size());
+        for (TControl* c : controls_) {
+            items.push_back({kindOf(c->align_), c->visible_, c->request_, c == changed, {}});
+            asked.push_back(c->request_);
+        }
+        std::vector<TAlignedControl*> ptrs;
+        for (auto& i : items) ptrs.push_back(&i);
+        AlignControls(AlignArea(), ptrs);
+        realignPending_ = false;
+        for (std::size_t i = 0; i < controls_.size() && i < items.size(); ++i) {
+            TControl* c = controls_[i];
+            // One that has asked for other bounds since this round began keeps them for
+            // the next.
+            if (c->align_ == alNone || !c->visible_ || c->request_ != asked[i]) continue;
+            c->bounds_ = items[i].bounds;
+            c->request_ = items[i].natural;
+            c->PlaceWidget();
+        }
+        if (!realignPending_) break;
+        changed = pendingChanged_;
+    }
+    realignPending_ = false;
     aligning_ = false;
 }
 

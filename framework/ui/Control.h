@@ -70,11 +70,26 @@ public:
     int Top() const { return bounds_.top(); }
     int Width() const { return bounds_.width(); }
     int Height() const { return bounds_.height(); }
-    void SetLeft(int v) { SetBounds(QRect(v, Top(), Width(), Height())); }
-    void SetTop(int v) { SetBounds(QRect(Left(), v, Width(), Height())); }
-    void SetWidth(int v) { SetBounds(QRect(Left(), Top(), v, Height())); }
-    void SetHeight(int v) { SetBounds(QRect(Left(), Top(), Width(), v)); }
+    // Each changes one value of the requested bounds, so that a control squeezed by
+    // alignment asks for the size it had before.
+    void SetLeft(int v) {
+        SetBounds(QRect(v, request_.top(), request_.width(), request_.height()));
+    }
+    void SetTop(int v) {
+        SetBounds(QRect(request_.left(), v, request_.width(), request_.height()));
+    }
+    void SetWidth(int v) {
+        SetBounds(QRect(request_.left(), request_.top(), v, request_.height()));
+    }
+    void SetHeight(int v) {
+        SetBounds(QRect(request_.left(), request_.top(), request_.width(), v));
+    }
+    // Where the control is, after its parent's alignment.
     QRect Bounds() const { return bounds_; }
+    // What the control asks its parent for: the bounds last set, or for an aligned control
+    // its place when the parent has room for every control at the size it asks for. Equal
+    // to Bounds() unless the parent's area is too small.
+    QRect RequestedBounds() const { return request_; }
     // Sets the bounds in the parent's client coordinates and lets the parent realign.
     void SetBounds(const QRect& r);
     TAlign Align() const { return align_; }
@@ -142,7 +157,7 @@ private:
     friend class TWinControl;
     QPointer<QWidget> widget_;
     TWinControl* parent_ = nullptr;
-    QRect bounds_;
+    QRect bounds_, request_;
     TAlign align_ = alNone;
     bool visible_ = true;
     int cursor_ = 0;
@@ -202,6 +217,9 @@ private:
     friend class TControl;
     std::vector<TControl*> controls_;
     bool aligning_ = false;
+    // A change asked for while aligning takes another round once this one is done.
+    bool realignPending_ = false;
+    TControl* pendingChanged_ = nullptr;
 };
 
 } // namespace orlenth

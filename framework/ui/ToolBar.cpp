@@ -1,9 +1,12 @@
 #include "framework/ui/ToolBar.h"
 
+#include "framework/ui/Dialogs.h"
 #include "framework/ui/Form.h"
 #include "framework/ui/Panel.h"
+#include "framework/ui/ToolBarCustomizer.h"
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -137,7 +140,7 @@ void TToolBar::ArrangeButtons() {
     const int left = edgeBorders_.testFlag(ebLeft) ? kEdgeWidth : 0;
     const int top = edgeBorders_.testFlag(ebTop) ? kEdgeWidth : 0;
     int x = left;
-    bool any = false;
+    laidOut_.clear();
     for (TControl* c : Ordered()) {
         if (!c->Visible()) continue;
         const auto* button = qobject_cast<TToolButton*>(c);
@@ -146,24 +149,79 @@ void TToolBar::ArrangeButtons() {
                                                  : kSeparatorWidth;
         c->SetBounds(QRect(x, top, w, buttonHeight_));
         x += w;
-        any = true;
+        laidOut_.push_back(c);
     }
-    // A bar being filled in code keeps its width until it holds something.
-    if (autoSize_ && any) SetWidth(x + (edgeBorders_.testFlag(ebRight) ? kEdgeWidth : 0));
+    // A bar being filled in code keeps its width until it holds something. The width
+    // asked for, not the one alignment left it, says whether it changes.
+    const int width = x + (edgeBorders_.testFlag(ebRight) ? kEdgeWidth : 0);
+    if (autoSize_ && !laidOut_.empty() && RequestedBounds().width() != width) SetWidth(width);
     arranging_ = false;
+    // Controls placed before the bar took its width see it now.
+    for (TControl* c : Controls()) PlaceChild(*c);
+}
+
+void TToolBar::PlaceChild(TControl& child) {
+    const bool counted = std::find(laidOut_.begin(), laidOut_.end(), &child) != laidOut_.end();
+    if (!arranging_ && !IsLoading() && counted != child.Visible()) {
+        ArrangeButtons();
+        return;
+    }
+    const QRect area = AlignArea(), b = child.Bounds();
+    const bool fits = b.left() + b.width() <= area.left() + area.width();
+    SetChildWidget(child, b, QPoint(0, 0), child.Visible() && fits);
 }
 
 void TToolBar::Loaded() {
     TWinControl::Loaded();
     if (parentColor_) SetParentColor(true);
     ArrangeButtons();
+    Stored();
+}
+
+std::vector<TControl*> TToolBar::Stored() {
+    if (stored_.empty())
+        for (TControl* c : Ordered()) stored_.emplace_back(c);
+    std::vector<TControl*> out;
+    for (const auto& c : stored_)
+        if (c) out.push_back(c);
+    return out;
+}
+
+void TToolBar::SetButtons(const std::vector<TControl*>& order) {
+    const std::vector<TControl*> stored = Stored();
+    arranging_ = true;
+    for (TControl* c : stored)
+        if (std::find(order.begin(), order.end(), c) == order.end() && c->Parent() == this)
+            c->SetParent(nullptr);
+    // Lefts by rank give the order; arranging then gives the real ones.
+    int rank = 0;
+    for (TControl* c : order) {
+        if (std::find(stored.begin(), stored.end(), c) == stored.end()) continue;
+        if (c->Parent() != this) c->SetParent(this);
+        c->SetLeft(rank++);
+    }
+    arranging_ = false;
+    ArrangeButtons();
+}
+
+void TToolBar::Customize() {
+    TToolBarCustomizer dialog(*this, Widget() ? Widget()->window() : nullptr);
+    Dialogs().RunModal(dialog);
 }
 
 bool TToolBar::eventFilter(QObject* watched, QEvent* event) {
-    // A button shown or hidden opens or closes its place in the row.
-    if (watched != ClientWidget() &&
-        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
-        ArrangeButtons();
+    if (watched == ClientWidget()) {
+        // A narrower bar shows fewer of its controls, a wider one brings them back.
+        if (event->type() == QEvent::Resize)
+            for (TControl* c : Controls()) PlaceChild(*c);
+        // Double clicks on buttons stay with them; only the bar's own parts (its free
+        // end, its separators) pass them here.
+        if (event->type() == QEvent::MouseButtonDblClick && customizable_ &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            Customize();
+            return true;
+        }
+    }
     return TWinControl::eventFilter(watched, event);
 }
 

@@ -7,6 +7,8 @@
 #include "framework/ui/Control.h"
 #include "framework/ui/ToolButton.h"
 
+#include <QPointer>
+
 #include <vector>
 
 namespace orlenth {
@@ -59,7 +61,8 @@ public:
     void SetButtonWidth(int w);
     int Color() const { return color_; }
     void SetColor(int c);
-    // Kept for the description; the bar offers no customizing.
+    // A customizable bar opens its customizing dialog on a double click on the bar itself
+    // (not on a button).
     bool Customizable() const { return customizable_; }
     void SetCustomizable(bool c) { customizable_ = c; }
     TEdgeBorders EdgeBorders() const { return edgeBorders_; }
@@ -85,8 +88,19 @@ public:
     // ButtonHeight high. Does nothing while the bar is loading.
     void ArrangeButtons();
 
+    // The controls the bar held when it was first read or customized, in their order then:
+    // what customizing offers and what a reset brings back.
+    std::vector<TControl*> Stored();
+    // Puts exactly `order` on the bar, in that order (each one of Stored()); the other
+    // stored controls leave it until put back. Nothing of it is kept beyond the program.
+    void SetButtons(const std::vector<TControl*>& order);
+    // Runs the customizing dialog modally through the dialog seam.
+    void Customize();
+
     QRect AlignArea() const override;
     void Loaded() override;
+    // A control that does not fit the bar's width whole is not shown while it does not.
+    void PlaceChild(TControl& child) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -94,6 +108,11 @@ protected:
 private:
     friend class TToolButton;
     void Repaint();
+
+    // The visible controls of the last arrangement: a control shown or hidden since
+    // opens or closes its place.
+    std::vector<const TControl*> laidOut_;
+    std::vector<QPointer<TControl>> stored_;
 
     int buttonHeight_ = 22, buttonWidth_ = 23;
     int color_ = kSystemColor | 15;

@@ -14,10 +14,13 @@
 #include "framework/ui/Panel.h"
 #include "framework/ui/Timer.h"
 #include "framework/ui/ToolBar.h"
+#include "framework/ui/ToolBarCustomizer.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QImage>
+#include <QLabel>
+#include <QListWidget>
 #include <QtTest>
 
 #include <memory>
@@ -38,6 +41,41 @@ std::vector<int> lefts(TToolBar& bar) {
     for (TControl* c : bar.Ordered())
         if (c->Visible()) v.push_back(c->Left());
     return v;
+}
+
+// The top bar's pieces on screen, in the top bar's coordinates: the banner, the slider and
+// every button shown. `fault` names a button shown beyond the end of its bar.
+std::vector<QRect> shownInTopBar(TOrlenth& form, QString& fault) {
+    QWidget* top = form.Panel3->Widget();
+    std::vector<QRect> out;
+    for (TControl* c :
+         {static_cast<TControl*>(form.Image1), static_cast<TControl*>(form.TrackBar1)})
+        if (c->Widget()->isVisibleTo(top)) out.push_back(c->Widget()->geometry());
+    for (TToolBar* bar : {form.ToolBar1, form.ToolBar2})
+        for (TControl* c : bar->Controls()) {
+            QWidget* w = c->Widget();
+            if (!w->isVisibleTo(top)) continue;
+            if (!QRect(QPoint(), bar->Widget()->size()).contains(w->geometry()))
+                fault = QString::fromStdString(c->Name()) + QStringLiteral(" cut off");
+            out.push_back(QRect(w->mapTo(top, QPoint()), w->size()));
+        }
+    return out;
+}
+
+// The names of the bar's controls in their order; `fault` says where they do not lie side
+// by side from its left end, all shown, with the bar as wide as they are together.
+std::vector<std::string> laidOutNames(TToolBar& bar, QString& fault) {
+    std::vector<std::string> names;
+    int x = 0;
+    for (TControl* c : bar.Ordered()) {
+        names.push_back(c->Name());
+        if (c->Left() != x || c->Widget()->geometry() != c->Bounds() ||
+            !c->Widget()->isVisibleTo(bar.Widget()))
+            fault = QString::fromStdString(c->Name()) + QStringLiteral(" misplaced");
+        x += c->Width();
+    }
+    if (bar.Width() != x) fault = QStringLiteral("bar %1 wide for %2").arg(bar.Width()).arg(x);
+    return names;
 }
 
 } // namespace
@@ -312,6 +350,130 @@ private slots:
         QCOMPARE(form.ToolButton13->Widget()->geometry(), QRect(2, 2, 50, 21));
         QCOMPARE(form.ToolButton12->Left(), 52);
         QCOMPARE(bar2->Width(), 102);
+    }
+
+    // The top bar through narrow widths and back: what does not fit is hidden meanwhile,
+    // nothing overlaps, and at the design size every button is back, pixel for pixel.
+    void topBarComesBackAfterAnyWidth() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        QWidget* window = form.Widget();
+        const QSize design = window->size();
+        QCOMPARE(design, QSize(719, 432));
+        const QImage start = form.Panel3->Widget()->grab().toImage();
+        struct Step {
+            int width;
+            bool scrolling;
+        };
+        const Step steps[] = {
+            {300, false}, {design.width(), false}, {520, true}, {120, true}, {design.width(), true},
+            {0, false},   {design.width(), false}};
+        for (const auto [width, scrolling] : steps) {
+            if (form.gunp->Checked() != scrolling)
+                QTest::keyClick(form.ListBox1->Widget(), Qt::Key_Return);
+            QCOMPARE(form.TrackBar1->Visible(), scrolling);
+            window->resize(width, design.height());
+            QCoreApplication::processEvents();
+            QString fault;
+            const std::vector<QRect> shown = shownInTopBar(form, fault);
+            for (std::size_t i = 0; i < shown.size(); ++i)
+                for (std::size_t j = i + 1; j < shown.size(); ++j)
+                    if (shown[i].intersects(shown[j])) fault = QStringLiteral("overlap");
+            QVERIFY2(fault.isEmpty(), qPrintable(fault + QStringLiteral(" at %1").arg(width)));
+            if (width != design.width()) continue;
+            QCOMPARE(shown.size(), std::size_t(1 + scrolling + 11 + 2));
+            if (!scrolling) QCOMPARE(form.Panel3->Widget()->grab().toImage(), start);
+        }
+    }
+
+    // Customizing the left bar, opened by a double click on the bar's free part (a double
+    // click on a button only clicks it): each command applies at once, reset restores.
+    void toolBarCustomizingRearrangesAndResets() {
+        apptest::TDialogLog& log = apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        TToolBar* bar = form.ToolBar1;
+        QString fault;
+        const std::vector<std::string> stored = laidOutNames(*bar, fault);
+        const std::size_t modals = log.modalWindows.size(); // the splash window's
+        QTest::mouseDClick(form.ToolButton5->Widget(), Qt::LeftButton);
+        QCOMPARE(log.modalWindows.size(), modals);
+
+        auto rowOf = [](const std::vector<TControl*>& list, TControl* c) {
+            return int(std::find(list.begin(), list.end(), c) - list.begin());
+        };
+        struct Step {
+            const char* what;
+            std::function<void(TToolBarCustomizer&)> run;
+            std::vector<std::string> expected;
+        };
+        const std::vector<Step> steps{
+            {"remove 前进",
+             [&](TToolBarCustomizer& d) {
+                 d.CurrentList()->setCurrentRow(rowOf(d.Current(), form.ToolButton5));
+                 d.Remove();
+             },
+             {"ToolButton3", "ToolButton9", "ToolButton1", "ToolButton2", "ToolButton8",
+              "ToolButton4", "ToolButton10", "ToolButton6", "ToolButton11", "ToolButton7"}},
+            {"move 后退 up",
+             [&](TToolBarCustomizer& d) {
+                 d.CurrentList()->setCurrentRow(rowOf(d.Current(), form.ToolButton6));
+                 d.MoveUp();
+             },
+             {"ToolButton3", "ToolButton9", "ToolButton1", "ToolButton2", "ToolButton8",
+              "ToolButton4", "ToolButton6", "ToolButton10", "ToolButton11", "ToolButton7"}},
+            {"move 菜单 down, remove a separator",
+             [&](TToolBarCustomizer& d) {
+                 d.CurrentList()->setCurrentRow(0);
+                 d.MoveDown();
+                 d.CurrentList()->setCurrentRow(rowOf(d.Current(), form.ToolButton11));
+                 d.Remove();
+             },
+             {"ToolButton9", "ToolButton3", "ToolButton1", "ToolButton2", "ToolButton8",
+              "ToolButton4", "ToolButton6", "ToolButton10", "ToolButton7"}},
+            {"add 前进 before 滚屏",
+             [&](TToolBarCustomizer& d) {
+                 d.AvailableList()->setCurrentRow(rowOf(d.Available(), form.ToolButton5));
+                 d.CurrentList()->setCurrentRow(rowOf(d.Current(), form.ToolButton7));
+                 d.Add();
+             },
+             {"ToolButton9", "ToolButton3", "ToolButton1", "ToolButton2", "ToolButton8",
+              "ToolButton4", "ToolButton6", "ToolButton10", "ToolButton5", "ToolButton7"}},
+            {"reset", [](TToolBarCustomizer& d) { d.Reset(); }, stored},
+        };
+        // What each step left: the bar's order, and any fault of the bar or the dialog.
+        std::vector<std::pair<std::vector<std::string>, QString>> after;
+        log.modalLoop = [&](QWidget& window) {
+            auto* dialog = qobject_cast<TToolBarCustomizer*>(&window);
+            if (!dialog) return 0;
+            for (QLabel* label : dialog->findChildren<QLabel*>())
+                if (!label->buddy()) fault = label->text() + QStringLiteral(" has no buddy");
+            for (const Step& step : steps) {
+                step.run(*dialog);
+                QString stepFault;
+                auto names = laidOutNames(*bar, stepFault);
+                if (dialog->Current() != bar->Ordered() ||
+                    dialog->CurrentList()->count() != int(dialog->Current().size()) ||
+                    dialog->Current().size() + dialog->Available().size() != stored.size())
+                    stepFault = QStringLiteral("dialog lists out of step");
+                for (TControl* c : dialog->Available())
+                    if (c->Widget()->isVisible()) stepFault = QStringLiteral("removed one shown");
+                after.emplace_back(std::move(names), stepFault);
+            }
+            return 1;
+        };
+        // The bar's free part: the strip below its buttons.
+        QTest::mouseDClick(bar->Widget(), Qt::LeftButton, {}, QPoint(3, bar->Height() - 1));
+        QCOMPARE(log.modalWindows.size(), modals + 1);
+        QCOMPARE(log.modalWindows.back(), QStringLiteral("ToolBarCustomizer"));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        QCOMPARE(after.size(), steps.size());
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            QVERIFY2(after[i].second.isEmpty(), steps[i].what);
+            QVERIFY2(after[i].first == steps[i].expected, steps[i].what);
+        }
+        QCOMPARE(shownInTopBar(form, fault).size(), std::size_t(1 + 11 + 2));
     }
 
     void menuButtonOpensThePopUpMenuBelowItself() {

@@ -97,3 +97,33 @@ TEST(Align, TooSmallAreaNeverGivesNegativeSizes) {
     expectRect(bottom, 0, 50, 60, 20, "bottom gets what is left");
     expectRect(client, 60, 50, 0, 0, "client is empty");
 }
+
+// Alignment run round after round from what it reported, as a parent does on every resize:
+// whatever widths come between, the design width gives the design layout back.
+TEST(Align, SqueezedControlsGetTheirSizeBack) {
+    struct Bar {
+        TAlignedControl image = at(TAlignKind::Right, 629, 0, 80, 24),
+                        toolbar1 = at(TAlignKind::Left, 0, 0, 263, 24),
+                        trackbar = at(TAlignKind::Left, 263, 0, 97, 24),
+                        toolbar2 = at(TAlignKind::Right, 537, 0, 92, 24);
+    } bar;
+    std::vector<TAlignedControl*> all{&bar.image, &bar.toolbar1, &bar.trackbar, &bar.toolbar2};
+    const Bar design = bar;
+    for (const int width : {290, 0, 510, 30, 709}) {
+        AlignControls(QRect(0, 0, width, 24), all);
+        int used = 0;
+        for (auto* c : all) {
+            EXPECT_LE(c->bounds.width(), c->natural.width()) << width;
+            EXPECT_GE(c->bounds.left(), 0) << width;
+            EXPECT_LE(c->bounds.left() + c->bounds.width(), width) << width;
+            used += c->bounds.width();
+            c->bounds = c->natural;
+        }
+        EXPECT_EQ(used, std::min(width, 263 + 97 + 92 + 80)) << "no overlap, no gap at " << width;
+    }
+    bar.trackbar.visible = false;
+    AlignControls(QRect(0, 0, 709, 24), all);
+    EXPECT_EQ(bar.image.bounds, design.image.bounds);
+    EXPECT_EQ(bar.toolbar1.bounds, design.toolbar1.bounds);
+    EXPECT_EQ(bar.toolbar2.bounds, design.toolbar2.bounds);
+}
