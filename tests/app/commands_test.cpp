@@ -6,17 +6,22 @@
 #include "app/Unit1main.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Actions.h"
+#include "framework/ui/Colors.h"
 #include "framework/ui/CommonDialogs.h"
 #include "framework/ui/Menus.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/Timer.h"
 #include "framework/ui/ToolBar.h"
+#include "library/WJKStringListItem.h"
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QImage>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 using namespace orlenth;
 
@@ -46,22 +51,30 @@ private slots:
         apptest::SetUpProgram();
         TOrlenth form;
         showAtDesignSize(form);
+        form.TrackBar1->SetPosition(200);
+        QCOMPARE(form.Timer1->Interval(), 200);
+        // Slider and timer apart: the start must bring the slider to the timer.
+        form.Timer1->SetInterval(40);
         form.ListBox1->Widget()->setFocus();
         QTest::keyClick(form.ListBox1->Widget(), Qt::Key_Return);
         QVERIFY(form.Timer1->Enabled());
         QVERIFY(form.gunp->Checked());
         QVERIFY(form.ToolButton7->Down());
         QVERIFY(form.TrackBar1->Visible());
-        QCOMPARE(form.TrackBar1->Position(), 150);
-        // A tick moves the page two pixels.
-        form.Timer1->Fire("OnTimer", Q_ARG(orlenth::TComponent*, form.Timer1));
-        QCOMPARE(form.ScrollBox1->VertPosition(), 2);
+        QCOMPARE(form.TrackBar1->Position(), 40);
+        QCOMPARE(form.Timer1->Interval(), 40);
+        // The real timer moves the page, two pixels a tick.
+        QTRY_VERIFY(form.ScrollBox1->VertPosition() > 0);
+        QCOMPARE(form.ScrollBox1->VertPosition() % 2, 0);
         form.TrackBar1->SetPosition(1);
         QCOMPARE(form.Timer1->Interval(), 1);
         QTest::keyClick(form.ListBox1->Widget(), Qt::Key_Enter);
         QVERIFY(!form.Timer1->Enabled());
         QVERIFY(!form.gunp->Checked());
         QVERIFY(!form.TrackBar1->Visible());
+        const int stopped = form.ScrollBox1->VertPosition();
+        QTest::qWait(30);
+        QCOMPARE(form.ScrollBox1->VertPosition(), stopped);
     }
 
     // Without a timer left, the start is reported and neither the check nor the slider
@@ -91,7 +104,7 @@ private slots:
     }
 
     void pagingAtTheDesignSize() {
-        apptest::SetUpProgram();
+        auto& rec = apptest::SetUpProgram();
         TOrlenth form;
         showAtDesignSize(form);
         QCOMPARE(form.ScrollBox1->ClientHeight(), 396);
@@ -100,27 +113,55 @@ private slots:
         QCOMPARE(form.ScrollBox1->VertPosition(), 354);
         form.N7Click(nullptr);
         QCOMPARE(form.ScrollBox1->VertPosition(), 0);
+        // More than a screen down, page up goes back a screen less the overlap of 42.
+        form.ScrollBox1->SetVertPosition(600);
+        form.N7Click(nullptr);
+        QCOMPARE(form.ScrollBox1->VertPosition(), 600 - 396 + 42);
         // Near the end a page down lands exactly on it.
         form.ScrollBox1->SetVertPosition(form.ScrollBox1->MaxVertPosition() - 100);
         form.N8Click(nullptr);
         QCOMPARE(form.ScrollBox1->VertPosition(), form.ScrollBox1->MaxVertPosition());
+
+        // With a 16-point font the overlap is 2 × 16 + 20 = 52.
+        rec.confirm = true;
+        rec.editFont = [](QFont& f, QColor&) { f.setPointSize(16); };
+        form.changeFnt->Execute();
+        form.PaintBox1Paint(nullptr);
+        QCOMPARE(form.PageFontPoints(), 16);
+        form.ScrollBox1->SetVertPosition(0);
+        form.N8Click(nullptr);
+        QCOMPARE(form.ScrollBox1->VertPosition(), 396 - 52);
+        form.ScrollBox1->SetVertPosition(600);
+        QCOMPARE(form.ScrollBox1->VertPosition(), 600);
+        form.N7Click(nullptr);
+        QCOMPARE(form.ScrollBox1->VertPosition(), 600 - 396 + 52);
     }
 
     void steppingRunsOnAcrossCategories() {
         apptest::SetUpProgram();
         TOrlenth form;
+        // The article on the page is the one the selection names.
+        auto shows = [&](int tab, int row, TWJKStringList* list) {
+            QCOMPARE(form.TabSet1->TabIndex(), tab);
+            QCOMPARE(form.ListBox1->ItemIndex(), row);
+            QCOMPARE(form.ArticleText(),
+                     QByteArray::fromStdString(list->GetArrayItem(row + 1)->GetList().Text()));
+        };
+        form.ToolButton5Click(nullptr);
+        shows(0, 1, form.WJKStringList0);
+        form.ToolButton6Click(nullptr);
+        shows(0, 0, form.WJKStringList0);
         form.ListBox1->SetItemIndex(form.ListBox1->Count() - 1);
         form.ToolButton5Click(nullptr);
-        QCOMPARE(form.TabSet1->TabIndex(), 1);
-        QCOMPARE(form.ListBox1->ItemIndex(), 0);
+        shows(1, 0, form.WJKStringList1);
+        form.ScrollBox1->SetVertPosition(100);
         form.ToolButton6Click(nullptr);
-        QCOMPARE(form.TabSet1->TabIndex(), 0);
-        QCOMPARE(form.ListBox1->ItemIndex(), 26);
+        shows(0, 26, form.WJKStringList0);
         QCOMPARE(form.ScrollBox1->VertPosition(), 0);
         form.ListBox1->SetItemIndex(0);
+        form.ListBox1Click(nullptr);
         form.ToolButton6Click(nullptr); // first title of the first tab: nothing
-        QCOMPARE(form.TabSet1->TabIndex(), 0);
-        QCOMPARE(form.ListBox1->ItemIndex(), 0);
+        shows(0, 0, form.WJKStringList0);
     }
 
     void rightClickOnPageOrMarginOpensTheMenu() {
@@ -179,10 +220,15 @@ private slots:
         showAtDesignSize(form);
         const int lines = form.Memo1->LineCount();
         const int height = form.PaintBox1->Font()->Height();
+        const int engineHeight = form.Memo1->Font()->Height();
         rec.editFont = [](QFont& f, QColor&) { f.setPointSize(16); };
         form.changeFnt->Execute(); // cancelled: nothing changes
+        QCOMPARE(rec.offeredFont.pointSize(), 11);
         QCOMPARE(form.LinePitch(), 31);
         QCOMPARE(form.PaintBox1->Font()->Height(), height);
+        QCOMPARE(form.Memo1->Font()->Height(), engineHeight);
+        form.PaintBox1Paint(nullptr);
+        QCOMPARE(form.Memo1->LineCount(), lines);
         rec.confirm = true;
         form.changeFnt->Execute();
         QCOMPARE(form.PaintBox1->Font()->Height(), -21);
@@ -201,12 +247,19 @@ private slots:
         form.changBJcolor->Execute(); // cancelled
         QCOMPARE(form.PaintBox1->Color(), page);
         rec.confirm = true;
-        form.changBJcolor->Execute();
-        QCOMPARE(form.PaintBox1->Color(), 0x001E140A);
-        form.chageBYse->Execute();
-        QCOMPARE(form.ScrollBox1->Color(), 0x001E140A);
-        form.chageBKColor->Execute();
-        QCOMPARE(form.PaintBox1->Canvas()->Pen()->Color(), 0x001E140A);
+        // Each command offers the colour it changes, then takes the choice.
+        const std::pair<TAction*, std::function<int()>> commands[] = {
+            {form.changBJcolor, [&] { return form.PaintBox1->Color(); }},
+            {form.chageBYse, [&] { return form.ScrollBox1->Color(); }},
+            {form.chageBKColor, [&] { return form.PaintBox1->Canvas()->Pen()->Color(); }},
+        };
+        for (const auto& [action, colour] : commands) {
+            const int before = colour();
+            QVERIFY(before != 0x001E140A);
+            action->Execute();
+            QCOMPARE(rec.offeredColor, ToQColor(before, QGuiApplication::palette()));
+            QCOMPARE(colour(), 0x001E140A);
+        }
     }
 
     void toolBarsAreReadAndLaidOutAsDescribed() {
