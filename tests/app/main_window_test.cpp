@@ -110,6 +110,29 @@ private slots:
         QVERIFY(!form.TrackBar1->Visible());
     }
 
+    void readingAreaIsAsItsDescriptionSays() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        TScrollBox* area = form.ScrollBox1;
+        QCOMPARE(area->BorderStyle(), TScrollBox::bsNone);
+        QVERIFY(area->VertScrollBar()->Smooth() && area->VertScrollBar()->Tracking());
+        QCOMPARE(area->VertScrollBar()->Increment(), 8);
+        QCOMPARE(area->Color(), 0x00DEEBEF); // Panel2's colour
+        QCOMPARE(area->PopupMenu(), static_cast<TPopupMenuBase*>(form.PopupMenu1));
+        QCOMPARE(form.PaintBox1->Parent(), static_cast<TWinControl*>(area));
+        QCOMPARE(form.PaintBox1->Tag(), 20);
+        QCOMPARE(form.PaintBox1->Color(), 0x00E7FAF0);
+        // Panel2's font reaches the page and the wrap engine through the area.
+        QCOMPARE(GbkToUnicode(form.PaintBox1->Font()->Name().toStdString()),
+                 QString::fromUtf8("宋体"));
+        QCOMPARE(form.PaintBox1->Font()->Height(), -14);
+        QCOMPARE(form.Memo1->Font()->Height(), -14);
+        QCOMPARE(form.Memo1->Color(), 0x00DEEBEF);
+        QVERIFY(!form.Memo1->Visible());
+        form.Show();
+        QCOMPARE(area->Widget()->size(), QSize(500, 396)); // the panel inside its bevel
+    }
+
     void tabsAndRowsOpenTheirArticles() {
         apptest::SetUpProgram();
         TOrlenth form;

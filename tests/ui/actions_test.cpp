@@ -5,13 +5,11 @@
 
 #include "framework/ui/Actions.h"
 #include "framework/ui/Menus.h"
-#include "framework/ui/Panel.h"
 #include "framework/ui/ShortCut.h"
 #include "framework/ui/ToolBar.h"
 
 #include "framework/ClassRegistry.h"
 #include "framework/Errors.h"
-#include "framework/text/TextEncoding.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
 
@@ -25,11 +23,6 @@ using commandstest::TCommandsForm;
 
 namespace {
 
-QByteArray gbk(const char* utf8) {
-    const std::string s = UnicodeToGbk(QString::fromUtf8(utf8));
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 void registerCommandClasses() {
     RegisterClass<TAction>();
     RegisterClass<TActionList>();
@@ -39,46 +32,44 @@ void registerCommandClasses() {
     RegisterClass<TToolButton>();
 }
 
-// Items and a button bound to actions, some with values of their own.
+// Made up to show the link rules: clients that show their action's values and clients
+// with values of their own.
 const char* kLinked = R"(
 object Form: TCommandsForm
-  object ToolBar1: TToolBar
-    object ToolButton7: TToolButton
-      Action = gunp
+  object Bar: TToolBar
+    object Pressed: TToolButton
+      Action = Go
     end
-    object ToolButton4: TToolButton
-      Caption = "隐藏"
-      Hint = "隐藏或显示列表框"
-      Action = ycList1
-    end
-  end
-  object PopupMenu1: TPopupMenu
-    object N4: TMenuItem
-      Action = ycList1
-      Caption = "隐藏列表框"
-    end
-    object N11: TMenuItem
-      Action = BieJie
-    end
-    object N5: TMenuItem
-      Action = gunp
+    object Kept: TToolButton
+      Caption = "K"
+      Hint = "KH"
+      Action = Hide
     end
   end
-  object ActionList1: TActionList
-    object ycList1: TAction
-      Caption = "列表框"
-      OnExecute = ycList1Execute
+  object Menu: TPopupMenu
+    object Renamed: TMenuItem
+      Action = Hide
+      Caption = "R"
     end
-    object gunp: TAction
-      Caption = "滚屏"
-      Hint = "开始或结束滚屏"
+    object Follows: TMenuItem
+      Action = Go
+    end
+  end
+  object Actions: TActionList
+    object Hide: TAction
+      Caption = "H"
+      OnExecute = Second
+    end
+    object Go: TAction
+      Caption = "G"
+      Hint = "GH"
       ShortCut = 13
-      OnExecute = ToolButton7Click
+      OnExecute = First
     end
-    object BieJie: TAction
-      Caption = "边界"
+    object Set: TAction
+      Caption = "S"
       Checked = true
-      OnExecute = BieJieExecute
+      OnExecute = Third
     end
   end
 end
@@ -129,72 +120,63 @@ TEST(ActionLinks, LoadingKeepsTheClientsOwnValues) {
     registerCommandClasses();
     TCommandsForm form;
     ReadComponent(ParseDescriptionText(kLinked, ".", "linked.txt"), form);
-    auto* n4 = find<TMenuItem>(form, "N4");
-    auto* n5 = find<TMenuItem>(form, "N5");
-    auto* n11 = find<TMenuItem>(form, "N11");
-    auto* button7 = find<TToolButton>(form, "ToolButton7");
-    auto* button4 = find<TToolButton>(form, "ToolButton4");
-    ASSERT_TRUE(n4 && n5 && n11 && button7 && button4);
+    auto* renamed = find<TMenuItem>(form, "Renamed");
+    auto* follows = find<TMenuItem>(form, "Follows");
+    auto* pressed = find<TToolButton>(form, "Pressed");
+    auto* kept = find<TToolButton>(form, "Kept");
+    ASSERT_TRUE(renamed && follows && pressed && kept);
 
-    EXPECT_EQ(n4->Caption(), gbk("隐藏列表框")) << "its own caption, not the action's";
-    EXPECT_EQ(n5->Caption(), gbk("滚屏"));
-    EXPECT_EQ(n5->Hint(), gbk("开始或结束滚屏"));
-    EXPECT_EQ(n5->ShortCut(), 13);
-    EXPECT_EQ(n5->QtAction()->text(), QString::fromUtf8("滚屏\tEnter"));
-    EXPECT_EQ(button7->Caption(), gbk("滚屏"));
-    EXPECT_EQ(button7->Hint(), gbk("开始或结束滚屏"));
-    EXPECT_EQ(button4->Caption(), gbk("隐藏"));
-    EXPECT_EQ(button4->Hint(), gbk("隐藏或显示列表框"));
+    EXPECT_EQ(renamed->Caption(), "R") << "its own caption, not the action's";
+    EXPECT_EQ(follows->Hint(), "GH");
+    EXPECT_EQ(kept->Caption(), "K");
+    EXPECT_EQ(kept->Hint(), "KH");
 
     // A checked action checks its menu item and presses its tool button.
-    EXPECT_TRUE(n11->Checked());
-    EXPECT_TRUE(n11->QtAction()->isChecked());
-    auto* ycList1 = find<TAction>(form, "ycList1");
-    ycList1->SetChecked(true);
-    EXPECT_TRUE(n4->Checked());
-    EXPECT_TRUE(n4->QtAction()->isCheckable() && n4->QtAction()->isChecked());
-    EXPECT_TRUE(button4->Down());
-    ycList1->SetChecked(false);
-    EXPECT_FALSE(n4->QtAction()->isChecked());
-    EXPECT_FALSE(button4->Down());
+    auto* hide = find<TAction>(form, "Hide");
+    hide->SetChecked(true);
+    EXPECT_TRUE(renamed->QtAction()->isCheckable() && renamed->QtAction()->isChecked());
+    EXPECT_TRUE(kept->Down());
+    hide->SetChecked(false);
+    EXPECT_FALSE(renamed->QtAction()->isChecked());
+    EXPECT_FALSE(kept->Down());
 
     // Later: the caption follows only where the client showed the action's caption.
-    ycList1->SetCaption(gbk("列表"));
-    EXPECT_EQ(n4->Caption(), gbk("隐藏列表框"));
-    auto* gunp = find<TAction>(form, "gunp");
-    gunp->SetCaption(gbk("停止"));
-    EXPECT_EQ(n5->Caption(), gbk("停止"));
-    EXPECT_EQ(button7->Caption(), gbk("停止"));
+    hide->SetCaption("H2");
+    EXPECT_EQ(renamed->Caption(), "R");
+    auto* go = find<TAction>(form, "Go");
+    go->SetCaption("G2");
+    EXPECT_EQ(follows->Caption(), "G2");
+    EXPECT_EQ(pressed->Caption(), "G2");
     // Hints, enabled and visible states always follow.
-    ycList1->SetHint(gbk("列表"));
-    EXPECT_EQ(button4->Hint(), gbk("列表"));
-    gunp->SetEnabled(false);
-    EXPECT_FALSE(n5->Enabled());
-    EXPECT_FALSE(n5->QtAction()->isEnabled());
-    EXPECT_FALSE(button7->Enabled());
-    gunp->SetVisible(false);
-    EXPECT_FALSE(n5->QtAction()->isVisible());
-    EXPECT_FALSE(button7->Visible());
+    hide->SetHint("H3");
+    EXPECT_EQ(kept->Hint(), "H3");
+    go->SetEnabled(false);
+    EXPECT_FALSE(follows->Enabled());
+    EXPECT_FALSE(follows->QtAction()->isEnabled());
+    EXPECT_FALSE(pressed->Enabled());
+    go->SetVisible(false);
+    EXPECT_FALSE(follows->QtAction()->isVisible());
+    EXPECT_FALSE(pressed->Visible());
 }
 
 TEST(ActionLinks, BindingOutsideLoadingTakesEverything) {
     TCommandsForm form;
     auto* action = new TAction(&form);
-    action->SetCaption(gbk("关于"));
-    action->SetHint(gbk("关于我们"));
+    action->SetCaption("X");
+    action->SetHint("XH");
     action->SetChecked(true);
     auto* item = new TMenuItem(&form);
-    item->SetCaption(gbk("旧的"));
-    item->SetHint(gbk("旧提示"));
+    item->SetCaption("old");
+    item->SetHint("old hint");
     item->SetAction(action);
-    EXPECT_EQ(item->Caption(), gbk("关于"));
-    EXPECT_EQ(item->Hint(), gbk("关于我们"));
+    EXPECT_EQ(item->Caption(), "X");
+    EXPECT_EQ(item->Hint(), "XH");
     EXPECT_TRUE(item->Checked());
 
     // Unbound, the item keeps what it shows and no longer follows.
     item->SetAction(nullptr);
-    action->SetCaption(gbk("新的"));
-    EXPECT_EQ(item->Caption(), gbk("关于"));
+    action->SetCaption("new");
+    EXPECT_EQ(item->Caption(), "X");
     EXPECT_EQ(item->Action(), nullptr);
 
     // An action that goes away leaves its clients unbound.
@@ -208,49 +190,41 @@ TEST(Actions, ExecuteRunsTheHandlerWithTheActionAsSender) {
     registerCommandClasses();
     TCommandsForm form;
     ReadComponent(ParseDescriptionText(kLinked, ".", "linked.txt"), form);
-    auto* gunp = find<TAction>(form, "gunp");
-    EXPECT_TRUE(gunp->Execute());
-    EXPECT_FALSE(gunp->Checked()) << "no action checks itself";
-    gunp->SetEnabled(false);
-    EXPECT_FALSE(gunp->Execute()) << "disabled";
+    auto* go = find<TAction>(form, "Go");
+    EXPECT_TRUE(go->Execute());
+    EXPECT_FALSE(go->Checked()) << "no action checks itself";
+    go->SetEnabled(false);
+    EXPECT_FALSE(go->Execute()) << "disabled";
     TAction unbound(&form);
     EXPECT_FALSE(unbound.Execute()) << "no handler";
-    EXPECT_EQ(form.calls, (std::vector<std::string>{"ToolButton7Click(gunp)"}));
-
-    // Clients without a handler of their own run the action.
-    find<TMenuItem>(form, "N4")->Click();
-    find<TToolButton>(form, "ToolButton4")->Click();
-    EXPECT_EQ(form.calls,
-              (std::vector<std::string>{"ToolButton7Click(gunp)", "ycList1Execute(ycList1)",
-                                        "ycList1Execute(ycList1)"}));
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"First(Go)"}));
 }
 
 TEST(ActionLists, HoldTheirActionsWhileTheWindowOwnsThem) {
     registerCommandClasses();
     TCommandsForm form;
     ReadComponent(ParseDescriptionText(kLinked, ".", "linked.txt"), form);
-    auto* list = find<TActionList>(form, "ActionList1");
+    auto* list = find<TActionList>(form, "Actions");
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->ActionCount(), 3);
-    EXPECT_EQ(list->Action(0)->Name(), "ycList1");
-    EXPECT_EQ(list->Action(2)->Name(), "BieJie");
+    EXPECT_EQ(list->Action(0)->Name(), "Hide");
+    EXPECT_EQ(list->Action(2)->Name(), "Set");
     EXPECT_EQ(list->Action(1)->Owner(), &form);
     EXPECT_EQ(list->Action(1)->ActionList(), list);
     EXPECT_THROW(list->Action(3), EListError);
     EXPECT_THROW(list->Action(-1), EListError);
     std::vector<std::string> children;
     list->GetChildren([&](TComponent* c) { children.push_back(c->Name()); }, &form);
-    EXPECT_EQ(children, (std::vector<std::string>{"ycList1", "gunp", "BieJie"}));
+    EXPECT_EQ(children, (std::vector<std::string>{"Hide", "Go", "Set"}));
 
-    auto* gunp = find<TAction>(form, "gunp");
+    auto* go = find<TAction>(form, "Go");
     delete list;
-    EXPECT_EQ(gunp->ActionList(), nullptr) << "the action outlives its list";
-    EXPECT_EQ(form.FindComponent("gunp"), gunp);
+    EXPECT_EQ(go->ActionList(), nullptr) << "the action outlives its list";
+    EXPECT_EQ(form.FindComponent("Go"), go);
 }
 
 TEST(ActionShortCuts, WorkWhereverTheFocusIsInTheWindow) {
     registerCommandClasses();
-    RegisterClass<TPanel>();
     TCommandsForm form;
     ReadComponent(ParseDescriptionText(kLinked, ".", "linked.txt"), form);
     // Any focusable widget inside the window will do.
@@ -265,15 +239,14 @@ TEST(ActionShortCuts, WorkWhereverTheFocusIsInTheWindow) {
     QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
     // The item bound to the same action shows the key but does not bind it a second time,
     // which would make the key ambiguous.
-    EXPECT_EQ(form.calls,
-              (std::vector<std::string>{"ToolButton7Click(gunp)", "ToolButton7Click(gunp)"}));
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"First(Go)", "First(Go)"}));
 
-    auto* gunp = find<TAction>(form, "gunp");
-    gunp->SetEnabled(false);
+    auto* go = find<TAction>(form, "Go");
+    go->SetEnabled(false);
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(form.calls.size(), 2u) << "a disabled action's key does nothing";
-    gunp->SetEnabled(true);
-    gunp->SetShortCut(0x4000 | 'G');
+    go->SetEnabled(true);
+    go->SetShortCut(0x4000 | 'G');
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(form.calls.size(), 3u) << "the new key replaces the old";

@@ -1,19 +1,13 @@
 // The reading area: its scroll range and position, children cut to the visible part of a
-// content space taller than any widget, wheel and scroll bar, its events, and the reading
-// page's description record read into live controls.
+// content space taller than any widget, wheel and scroll bar, and its events. The main
+// window's own area, as its description builds it, is tested on the window (tests/app).
 
 #include "framework/ui/Form.h"
-#include "framework/ui/Memo.h"
 #include "framework/ui/PaintBox.h"
-#include "framework/ui/Panel.h"
 #include "framework/ui/ScrollBox.h"
 #include "framework/ui/ScrollSteps.h"
 
-#include "framework/ClassRegistry.h"
 #include "framework/Events.h"
-#include "framework/text/TextEncoding.h"
-#include "resource/ComponentReader.h"
-#include "resource/DescriptionText.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -45,13 +39,6 @@ public slots:
         clips.push_back(box->Canvas()->ClipRect());
         if (draw) draw(*box->Canvas());
     }
-};
-
-class TPopupMenuStandIn : public TPopupMenuBase {
-    Q_OBJECT
-public:
-    Q_INVOKABLE explicit TPopupMenuStandIn(TComponent* owner = nullptr) : TPopupMenuBase(owner) {}
-    void Popup(const QPoint&) override {}
 };
 
 } // namespace scrolltest
@@ -356,125 +343,6 @@ TEST(ScrollBox, DoubleClicksGoToTheAreaOrThePage) {
     dbl(a.page.Widget(), QPoint(10, 10));
     EXPECT_EQ(a.form.calls,
               (std::vector<std::string>{"resize", "dblclick ScrollBox1", "dblclick PaintBox1"}));
-}
-
-namespace {
-
-// The reading part of the main window's description, as it stores it.
-const char* kPage = R"(
-object Orlenth: TPageForm
-  ClientWidth = 502
-  ClientHeight = 398
-  Color = 0x00EFF3F7
-  object Panel2: TPanel
-    Left = 207
-    Top = 24
-    Width = 502
-    Height = 398
-    Align = alClient
-    BevelOuter = bvLowered
-    BevelWidth = 1
-    Color = 0x00DEEBEF
-    Font.Charset = ANSI_CHARSET
-    Font.Color = clWindowText
-    Font.Height = -14
-    Font.Name = "宋体"
-    Font.Style = []
-    ParentFont = false
-    TabOrder = 1
-    object ScrollBox1: TScrollBox
-      Left = 1
-      Top = 1
-      Width = 500
-      Height = 396
-      Align = alClient
-      VertScrollBar.Smooth = true
-      VertScrollBar.Tracking = true
-      AutoScroll = true
-      BorderStyle = bsNone
-      ParentColor = true
-      PopupMenu = PopupMenu1
-      TabOrder = 0
-      OnDblClick = ToolButton7Click
-      OnResize = ScrollBox1Resize
-      object PaintBox1: TPaintBox
-        Left = 4
-        Top = 2
-        Width = 165
-        Height = 71
-        Tag = 20
-        Color = 0x00E7FAF0
-        ParentColor = false
-        OnDblClick = ToolButton7Click
-        OnPaint = PaintBox1Paint
-      end
-      object Memo1: TMemo
-        Left = 1
-        Top = 237
-        Width = 149
-        Height = 112
-        Alignment = taLeftJustify
-        BorderStyle = bsNone
-        Lines.Strings = (
-          ""
-        )
-        ParentColor = true
-        TabOrder = 0
-        Visible = false
-        WordWrap = true
-      end
-    end
-  end
-  object PopupMenu1: TPopupMenuStandIn
-    Left = 456
-    Top = 27
-  end
-end
-)";
-
-} // namespace
-
-TEST(PageDescription, ReadsIntoLiveControls) {
-    RegisterColorIdents();
-    RegisterCursorIdents();
-    RegisterClass<TPanel>();
-    RegisterClass<TScrollBox>();
-    RegisterClass<TPaintBox>();
-    RegisterClass<TMemo>();
-    RegisterClass<scrolltest::TPopupMenuStandIn>();
-    TPageForm form;
-    ReadComponent(ParseDescriptionText(kPage, ".", "page.txt"), form);
-    auto* area = qobject_cast<TScrollBox*>(form.FindComponent("ScrollBox1"));
-    auto* page = qobject_cast<TPaintBox*>(form.FindComponent("PaintBox1"));
-    auto* memo = qobject_cast<TMemo*>(form.FindComponent("Memo1"));
-    ASSERT_TRUE(area && page && memo);
-
-    EXPECT_EQ(area->BorderStyle(), TScrollBox::bsNone);
-    EXPECT_TRUE(area->VertScrollBar()->Smooth());
-    EXPECT_TRUE(area->VertScrollBar()->Tracking());
-    EXPECT_EQ(area->VertScrollBar()->Increment(), 8);
-    EXPECT_EQ(area->Color(), 0x00DEEBEF) << "Panel2's colour";
-    EXPECT_EQ(area->PopupMenu(), form.FindComponent("PopupMenu1"));
-    EXPECT_EQ(page->Parent(), area);
-    EXPECT_EQ(page->Tag(), 20);
-    EXPECT_EQ(page->Color(), 0x00E7FAF0);
-    EXPECT_EQ(page->Font()->Height(), -14) << "Panel2's font, through the area";
-    EXPECT_EQ(GbkToUnicode(page->Font()->Name().toStdString()), QString::fromUtf8("宋体"));
-    EXPECT_EQ(memo->Text(), QByteArray("\r\n"));
-    EXPECT_EQ(memo->LineCount(), 1);
-    EXPECT_EQ(memo->Color(), 0x00DEEBEF) << "the area's colour, itself Panel2's";
-    EXPECT_EQ(memo->Font()->Height(), -14);
-    EXPECT_FALSE(memo->Visible());
-    EXPECT_EQ(area->VertRange(), 73) << "the page only: the memo is hidden";
-
-    // Shown: the area fills the panel inside its bevel.
-    form.Widget()->show();
-    EXPECT_EQ(area->Widget()->size(), QSize(500, 396));
-    EXPECT_EQ(area->ClientWidth(), 500);
-    EXPECT_EQ(form.calls, std::vector<std::string>{"resize"});
-    QApplication::processEvents();
-    ASSERT_FALSE(form.clips.empty()) << "the page painted";
-    EXPECT_EQ(form.clips.back(), QRect(0, 0, 165, 71));
 }
 
 #include "scroll_box_test.moc"

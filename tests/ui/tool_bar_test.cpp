@@ -19,17 +19,17 @@ namespace {
 const char* kBar = R"(
 object Form: TCommandsForm
   object ToolBar1: TToolBar
-    object ToolButton5: TToolButton
+    object A: TToolButton
       Caption = "A"
-      OnClick = ToolButton5Click
+      OnClick = First
     end
-    object ToolButton6: TToolButton
+    object B: TToolButton
       Caption = "B"
-      OnClick = ToolButton5Click
+      OnClick = First
     end
-    object ToolButton1: TToolButton
+    object C: TToolButton
       Caption = "C"
-      OnClick = changeFntExecute
+      OnClick = Second
     end
   end
 end
@@ -46,9 +46,9 @@ TEST(ToolBar, CheckButtonsToggleAndGroupsKeepOneDown) {
     RegisterClass<TToolButton>();
     TCommandsForm form;
     ReadComponent(ParseDescriptionText(kBar, ".", "bar.txt"), form);
-    auto* a = button(form, "ToolButton5");
-    auto* b = button(form, "ToolButton6");
-    auto* c = button(form, "ToolButton1");
+    auto* a = button(form, "A");
+    auto* b = button(form, "B");
+    auto* c = button(form, "C");
     ASSERT_TRUE(a && b && c);
     for (auto* x : {a, b}) {
         x->SetStyle(TToolButton::tbsCheck);
