@@ -4,6 +4,7 @@
 #include "tests/app/AppFixture.h"
 
 #include "app/Unit1main.h"
+#include "framework/text/TextEncoding.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/Colors.h"
 #include "framework/ui/CommonDialogs.h"
