@@ -7,6 +7,7 @@ ORLENTH_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-arphic-ukai xvfb xauth
     clang-format qt6-translations-l10n
+    desktop-file-utils appstream lintian dpkg-dev libxml2-utils man-db bsdextrautils
 )
 
 orlenth_missing_packages() {
