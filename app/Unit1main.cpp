@@ -22,6 +22,8 @@
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
 
+#include <QFontMetrics>
+
 #include <algorithm>
 #include <limits>
 
@@ -44,6 +46,34 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
     ReadFormDescription(*this);
     // Not stored in the description: the keys of the reading area came after it.
     ScrollBox1->BindEvent("OnKeyDown", this, FindHandler(*this, "ScrollBox1KeyDown"));
+    // Screen readers read the page as it is drawn: the memo's display lines, one below the
+    // other on the pitch.
+    PaintBox1->SetTextSource(
+        [this] {
+            TShownText shown;
+            const QByteArray& gbk = Memo1->Text();
+            const int count = Memo1->LineCount();
+            shown.lineStarts.reserve(static_cast<std::size_t>(count));
+            for (int i = 0; i < count; ++i) {
+                const std::uint32_t from = Memo1->LineStart(i);
+                const std::uint32_t to = i + 1 < count ? Memo1->LineStart(i + 1)
+                                                       : static_cast<std::uint32_t>(gbk.size());
+                shown.lineStarts.push_back(static_cast<int>(shown.text.size()));
+                shown.text +=
+                    DisplayTextToUnicode(std::string_view(gbk.constData() + from, to - from));
+            }
+            return shown;
+        },
+        [this](int line) {
+            // The text's cell, where the paint handler draws it; the rule above it is not
+            // the line's.
+            const int pitch = LinePitch();
+            const int cell = std::min(pitch, QFontMetrics(PaintBox1->Font()->ToQFont()).height());
+            const auto top = std::clamp<std::int64_t>(std::int64_t{line} * pitch + 4, 0,
+                                                      std::numeric_limits<int>::max() - pitch);
+            return QRect(4, static_cast<int>(top), std::max(0, PaintBox1->Width() - 8), cell);
+        });
+    QObject::connect(Memo1, &TMemo::TextChanged, PaintBox1, &TPaintBox::ShownTextChanged);
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 

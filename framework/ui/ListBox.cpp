@@ -1,6 +1,7 @@
 #include "framework/ui/ListBox.h"
 
 #include "framework/text/TextEncoding.h"
+#include "framework/ui/Accessibility.h"
 #include "framework/ui/Form.h"
 #include "framework/ui/Panel.h"
 
@@ -258,6 +259,7 @@ void TListBox::SetItemIndex(int index) {
     itemIndex_ = index >= 0 && index < Count() ? index : -1;
     ScrollTo(itemIndex_);
     if (auto* a = ScrollArea()) a->viewport()->update();
+    NotifyItemSelected(Widget(), itemIndex_);
 }
 
 void TListBox::UserSelect(int index) {

@@ -1,6 +1,7 @@
 #include "framework/ui/TabSet.h"
 
 #include "framework/text/TextEncoding.h"
+#include "framework/ui/Accessibility.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -222,6 +223,7 @@ void TTabSet::SetTabIndex(int index) {
     tabIndex_ = index;
     MakeVisible(index);
     if (Widget()) Widget()->update();
+    NotifyItemSelected(Widget(), index);
 }
 
 void TTabSet::SetAutoScroll(bool a) {

@@ -20,6 +20,7 @@
 #include "library/WJKStringListItem.h"
 #include "resource/EmbeddedStreams.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -52,12 +53,143 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+QAccessibleInterface* accessibleOf(TControl* control) {
+    return QAccessible::queryAccessibleInterface(control->Widget());
+}
+
+QStringList childNames(QAccessibleInterface* iface) {
+    QStringList names;
+    for (int i = 0; i < iface->childCount(); ++i) names << iface->child(i)->text(QAccessible::Name);
+    return names;
+}
+
+// What a screen reader is told of each tool button, in bar order.
+struct SpokenButton {
+    TToolButton* TOrlenth::*button;
+    const char* name;
+    QAccessible::Role role;
+    const char* description;
+    bool pressable;
+};
+const SpokenButton kSpokenButtons[] = {
+    {&TOrlenth::ToolButton3, "菜单", QAccessible::ButtonMenu, "", true},
+    {&TOrlenth::ToolButton9, "", QAccessible::Separator, "", false},
+    {&TOrlenth::ToolButton1, "字体", QAccessible::Button, "改变文本字体", true},
+    {&TOrlenth::ToolButton2, "背景", QAccessible::Button, "改变文本背景色", true},
+    {&TOrlenth::ToolButton4, "隐藏", QAccessible::Button, "隐藏或显示列表框", true},
+    {&TOrlenth::ToolButton5, "前进", QAccessible::Button, "", true},
+    {&TOrlenth::ToolButton6, "后退", QAccessible::Button, "", true},
+    {&TOrlenth::ToolButton7, "滚屏", QAccessible::Button, "开始或结束滚屏", true},
+    {&TOrlenth::ToolButton13, "上翻页", QAccessible::Button, "", true},
+};
+
 } // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void screenReadersMeetANamedFrameAndNamedButtons() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QAccessibleInterface* window = accessibleOf(&form);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name),
+                 GbkToUnicode(TOrlenth::ApplicationTitle().toStdString()));
+        for (const SpokenButton& b : kSpokenButtons) {
+            QAccessibleInterface* iface = accessibleOf(form.*b.button);
+            const QString name = QString::fromUtf8(b.name);
+            QCOMPARE(iface->text(QAccessible::Name), name);
+            QCOMPARE(iface->role(), b.role);
+            QCOMPARE(iface->text(QAccessible::Description), QString::fromUtf8(b.description));
+            QCOMPARE(iface->actionInterface()->actionNames().isEmpty(), !b.pressable);
+        }
+        // The page scrolling shows as the scrolling button held down.
+        QAccessibleInterface* scroll = accessibleOf(form.ToolButton7);
+        QVERIFY(!scroll->state().pressed);
+        scroll->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(form.Timer1->Enabled());
+        QVERIFY(scroll->state().pressed);
+    }
+
+    void pressingForwardThroughAccessibilityOpensTheNextTitle() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QAccessibleInterface* list = accessibleOf(form.ListBox1);
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->childCount(), 27);
+        QVERIFY(list->child(0)->state().selected);
+        accessibleOf(form.ToolButton5)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList0, 2));
+        QVERIFY(!list->child(0)->state().selected);
+        QVERIFY(list->child(1)->state().selected);
+        QCOMPARE(list->child(1)->role(), QAccessible::ListItem);
+        QCOMPARE(list->child(1)->text(QAccessible::Name),
+                 GbkToUnicode(form.ListBox1->Items()->Get(1).toStdString()));
+        // Choosing a title through its item opens it as a click does.
+        list->child(5)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList0, 6));
+        QCOMPARE(list->indexOfChild(list->child(5)), 5);
+    }
+
+    void tabsAreNamedPageTabsThatSelect() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QAccessibleInterface* strip = accessibleOf(form.TabSet1);
+        QCOMPARE(strip->role(), QAccessible::PageTabList);
+        const QStringList names = childNames(strip);
+        QCOMPARE(names.size(), 5);
+        QCOMPARE(names.front(), QString::fromUtf8("推荐"));
+        QCOMPARE(names.back(), QStringLiteral("Kestrow"));
+        QCOMPARE(strip->child(0)->role(), QAccessible::PageTab);
+        QVERIFY(strip->child(0)->state().selected && !strip->child(2)->state().selected);
+        strip->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(form.TabSet1->TabIndex(), 2);
+        QVERIFY(!strip->child(0)->state().selected && strip->child(2)->state().selected);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList2, 1));
+        QCOMPARE(childNames(accessibleOf(form.ListBox1)).front(),
+                 GbkToUnicode(form.ListBox1->Items()->Get(0).toStdString()));
+    }
+
+    void pageReadsAsTheArticleItShows() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        QAccessibleInterface* page = accessibleOf(form.PaintBox1);
+        QCOMPARE(page->role(), QAccessible::EditableText);
+        QVERIFY(page->state().readOnly);
+        QAccessibleTextInterface* text = page->textInterface();
+        QVERIFY(text);
+        const QString article = GbkToUnicode(form.Memo1->Text().toStdString());
+        QCOMPARE(text->characterCount(), article.size());
+        QCOMPARE(text->text(0, 12), article.left(12));
+        // Lines are the lines on the page.
+        const auto unicodeOffset = [&](int line) {
+            return static_cast<int>(
+                GbkToUnicode(form.Memo1->Text().left(form.Memo1->LineStart(line)).toStdString())
+                    .size());
+        };
+        int start = -1, end = -1;
+        const QString line3 =
+            text->textAtOffset(unicodeOffset(3) + 1, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(start, unicodeOffset(3));
+        QCOMPARE(end, unicodeOffset(4));
+        QVERIFY(line3.startsWith(DisplayTextToUnicode(form.Memo1->Line(3))));
+        // Reading starts at the top of the part in view.
+        QCOMPARE(text->cursorPosition(), 0);
+        form.ScrollBox1->SetVertPosition(10 * form.LinePitch());
+        QCOMPARE(text->cursorPosition(), unicodeOffset(10));
+        // Another article is read, not the old one.
+        accessibleOf(form.ToolButton5)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        const QString next = GbkToUnicode(itemText(form.WJKStringList0, 2).toStdString());
+        QCOMPARE(text->text(0, 12), next.left(12));
+        QCOMPARE(text->cursorPosition(), 0);
+    }
+
     void startsWithTheFirstCategory() {
         auto& rec = apptest::SetUpProgram();
         TOrlenth form;
