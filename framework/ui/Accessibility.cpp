@@ -11,6 +11,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPointer>
 
 #include <algorithm>
@@ -355,6 +356,18 @@ private:
     QPointer<TPaintBox> box_;
 };
 
+// A window is a frame named with its title, whether or not the window system draws one; a
+// window without a title (a splash) is the program's own and takes its name.
+class FormAccessible : public QAccessibleWidget {
+public:
+    explicit FormAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Window) {}
+    QString text(QAccessible::Text t) const override {
+        QString s = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && s.isEmpty()) s = QGuiApplication::applicationDisplayName();
+        return s;
+    }
+};
+
 QAccessibleInterface* Factory(const QString&, QObject* object) {
     if (!object || !object->isWidgetType()) return nullptr;
     auto* w = static_cast<QWidget*>(object);
@@ -364,8 +377,7 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
     if (auto* t = qobject_cast<TTabSet*>(control)) return new TabSetAccessible(w, *t);
     if (auto* l = qobject_cast<TListBox*>(control)) return new ListBoxAccessible(w, *l);
     if (auto* p = qobject_cast<TPaintBox*>(control)) return new PaintBoxAccessible(w, *p);
-    // A window is a frame named with its title, whether or not the window system draws one.
-    if (qobject_cast<TCustomForm*>(control)) return new QAccessibleWidget(w, QAccessible::Window);
+    if (qobject_cast<TCustomForm*>(control)) return new FormAccessible(w);
     return nullptr;
 }
 
