@@ -19,6 +19,7 @@
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/ScrollBox.h"
 #include "framework/ui/TabSet.h"
+#include "framework/ui/ToolBar.h"
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
 
@@ -74,6 +75,15 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
             return QRect(4, static_cast<int>(top), std::max(0, PaintBox1->Width() - 8), cell);
         });
     QObject::connect(Memo1, &TMemo::TextChanged, PaintBox1, &TPaintBox::ShownTextChanged);
+    // Without a mouse the Tab key goes from the categories to the titles, the page and the
+    // bars' buttons, in the order they stand.
+    std::vector<QWidget*> chain{TabSet1->Widget(), ListBox1->Widget(), ScrollBox1->ClientWidget()};
+    for (TToolBar* bar : {ToolBar1, ToolBar2})
+        for (TControl* c : bar->Ordered()) chain.push_back(c->Widget());
+    for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+    // The window itself keeps the keys no control takes, but is no stop of the Tab key:
+    // nothing on it would show where the keys went.
+    Widget()->setFocusPolicy(Qt::ClickFocus);
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 

@@ -12,6 +12,7 @@
 #include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPointer>
 
 #include <algorithm>
@@ -396,6 +397,23 @@ void NotifyItemSelected(QWidget* widget, int index) {
     QAccessibleEvent focus(widget, QAccessible::Focus);
     focus.setChild(index);
     QAccessible::updateAccessibility(&focus);
+}
+
+void DrawFocusFrame(QPainter& p, const QRect& r, const QColor& color) {
+    if (r.width() < 1 || r.height() < 1) return;
+    p.save();
+    p.setPen(color);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const int l = r.left(), t = r.top(), rt = r.right(), b = r.bottom();
+    for (int x = l; x <= rt; x += 2) {
+        p.drawPoint(x, t);
+        p.drawPoint(x, b);
+    }
+    for (int y = t; y <= b; y += 2) {
+        p.drawPoint(l, y);
+        p.drawPoint(rt, y);
+    }
+    p.restore();
 }
 
 } // namespace orlenth

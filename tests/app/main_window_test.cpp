@@ -153,6 +153,38 @@ private slots:
                  GbkToUnicode(form.ListBox1->Items()->Get(0).toStdString()));
     }
 
+    void tabKeyReachesTabsTitlesPageAndButtons() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowActive(form.Widget()));
+        QWidget* area = form.ScrollBox1->Widget();
+        const QImage unfocused = area->grab().toImage();
+        form.TabSet1->Widget()->setFocus();
+        const std::vector<QWidget*> expected{
+            form.ListBox1->Widget(),     form.ScrollBox1->ClientWidget(),
+            form.ToolButton3->Widget(),  form.ToolButton1->Widget(),
+            form.ToolButton2->Widget(),  form.ToolButton4->Widget(),
+            form.ToolButton5->Widget(),  form.ToolButton6->Widget(),
+            form.ToolButton7->Widget(),  form.ToolButton13->Widget(),
+            form.ToolButton12->Widget(), form.TabSet1->Widget()};
+        for (QWidget* next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY2(QApplication::focusWidget() == next,
+                     qPrintable(QApplication::focusWidget()->objectName()));
+            // The page shows that it has the keys; otherwise it looks as it always did.
+            if (next == form.ScrollBox1->ClientWidget())
+                QVERIFY(area->grab().toImage() != unfocused);
+        }
+        QCOMPARE(area->grab().toImage(), unfocused);
+        // The keys do on the focused control what a click does.
+        QTest::keyClick(form.TabSet1->Widget(), Qt::Key_Right);
+        QCOMPARE(form.TabSet1->TabIndex(), 1);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList1, 1));
+        QTest::keyClick(form.ToolButton5->Widget(), Qt::Key_Space);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList1, 2));
+    }
+
     void pageReadsAsTheArticleItShows() {
         apptest::SetUpProgram();
         TOrlenth form;
