@@ -52,8 +52,10 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
     PaintBox1->SetTextSource(
         [this] {
             TShownText shown;
-            const QByteArray& gbk = Memo1->Text();
+            // Counting first: the memo's first count moves its text into the wrap engine,
+            // and a reference taken before would see what was left behind.
             const int count = Memo1->LineCount();
+            const QByteArray gbk = Memo1->Text();
             shown.lineStarts.reserve(static_cast<std::size_t>(count));
             for (int i = 0; i < count; ++i) {
                 const std::uint32_t from = Memo1->LineStart(i);

@@ -7,6 +7,7 @@ ORLENTH_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-arphic-ukai xvfb xauth
     clang-format qt6-translations-l10n
+    python3-pyatspi at-spi2-core dbus-x11
 )
 
 orlenth_missing_packages() {
