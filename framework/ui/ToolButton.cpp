@@ -45,8 +45,9 @@ protected:
     }
     void focusInEvent(QFocusEvent*) override { update(); }
     void focusOutEvent(QFocusEvent*) override { update(); }
+    // Space presses, as on any button; Enter is left to the window, whose shortcut it may be.
     void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() != Qt::Key_Space && e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) {
+        if (e->key() != Qt::Key_Space) {
             QWidget::keyPressEvent(e);
             return;
         }
