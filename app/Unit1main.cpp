@@ -76,7 +76,13 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
                                                       std::numeric_limits<int>::max() - pitch);
             return QRect(4, static_cast<int>(top), std::max(0, PaintBox1->Width() - 8), cell);
         });
-    QObject::connect(Memo1, &TMemo::TextChanged, PaintBox1, &TPaintBox::ShownTextChanged);
+    QObject::connect(Memo1, &TMemo::TextChanged, PaintBox1, [this] {
+        // The page is called after the title it shows, which is selected before it opens.
+        const int row = ListBox1->ItemIndex();
+        PaintBox1->Widget()->setAccessibleName(
+            row >= 0 ? DisplayTextToUnicode(ListBox1->Items()->Get(row)) : QString());
+        PaintBox1->ShownTextChanged();
+    });
     // Without a mouse the Tab key goes from the categories to the titles, the page and the
     // bars' buttons, in the order they stand.
     std::vector<QWidget*> chain{TabSet1->Widget(), ListBox1->Widget(), ScrollBox1->ClientWidget()};

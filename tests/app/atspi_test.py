@@ -128,7 +128,10 @@ def inner(program):
                         return n
             return None
 
-        text = wait_for("the page's text", page, 30).queryText()
+        page_node = wait_for("the page's text", page, 30)
+        if page_node.name != "出师表":
+            fail("the page is called " + repr(page_node.name))
+        text = page_node.queryText()
         first = text.getText(0, 40)
         print("first article: " + first)
         if FIRST_WORDS not in first:
@@ -144,6 +147,8 @@ def inner(program):
         print("next article: " + second)
         if NEXT_WORDS not in second:
             fail("the next article does not open with " + NEXT_WORDS)
+        wait_for("the page to be called after the next title",
+                 lambda: page_node.name == "桃花源记", 10)
         print("PASS")
     finally:
         for p in reversed(started):

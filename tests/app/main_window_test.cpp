@@ -191,6 +191,7 @@ private slots:
         form.Show();
         QAccessibleInterface* page = accessibleOf(form.PaintBox1);
         QCOMPARE(page->role(), QAccessible::EditableText);
+        QCOMPARE(page->text(QAccessible::Name), QString::fromUtf8("出师表"));
         QVERIFY(page->state().readOnly);
         QAccessibleTextInterface* text = page->textInterface();
         QVERIFY(text);
@@ -219,6 +220,7 @@ private slots:
             ->doAction(QAccessibleActionInterface::pressAction());
         const QString next = GbkToUnicode(itemText(form.WJKStringList0, 2).toStdString());
         QCOMPARE(text->text(0, 12), next.left(12));
+        QCOMPARE(page->text(QAccessible::Name), QString::fromUtf8("桃花源记"));
         QCOMPARE(text->cursorPosition(), 0);
     }
 
