@@ -284,8 +284,8 @@ public:
         return LineText(LineOf(offset) + 1, start, end);
     }
     QRect characterRect(int offset) const override {
-        if (!box_) return {};
         const TShownText& s = Shown();
+        if (!box_ || offset < 0 || offset > s.text.size()) return {};
         const int line = LineOf(offset);
         const int lineStart = s.lineStarts[static_cast<std::size_t>(line)];
         const QRect r = box_->ShownLineRect(line);

@@ -210,6 +210,14 @@ private slots:
         QCOMPARE(start, unicodeOffset(3));
         QCOMPARE(end, unicodeOffset(4));
         QVERIFY(line3.startsWith(DisplayTextToUnicode(form.Memo1->Line(3))));
+        // Where a character stands: on its line, after the ones before it.
+        const QRect first = text->characterRect(unicodeOffset(3)),
+                    second = text->characterRect(unicodeOffset(3) + 1);
+        QCOMPARE(second.top(), first.top());
+        QVERIFY(second.left() > first.left());
+        QVERIFY(text->characterRect(unicodeOffset(4)).top() > first.top());
+        QCOMPARE(text->characterRect(-1), QRect());
+        QCOMPARE(text->offsetAtPoint(second.center()), unicodeOffset(3) + 1);
         // Reading starts at the top of the part in view.
         QCOMPARE(text->cursorPosition(), 0);
         form.ScrollBox1->SetVertPosition(10 * form.LinePitch());
