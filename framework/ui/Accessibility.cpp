@@ -238,6 +238,11 @@ public:
         QAccessible::State s = QAccessibleWidget::state();
         s.readOnly = true;
         s.multiLine = true;
+        // The keys go to the scrolling area the page lies in; for a reader the focus is on
+        // the page.
+        const QWidget* area = widget()->parentWidget();
+        s.focusable = area && area->focusPolicy() != Qt::NoFocus;
+        s.focused = area && area->hasFocus();
         return s;
     }
     void* interface_cast(QAccessible::InterfaceType t) override {

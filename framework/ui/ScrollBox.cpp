@@ -3,6 +3,7 @@
 #include "framework/ui/Accessibility.h"
 #include "framework/ui/ScrollSteps.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -420,6 +421,12 @@ bool TScrollBox::eventFilter(QObject* watched, QEvent* event) {
                 focusMark_->setGeometry(viewport_->rect());
                 focusMark_->raise();
                 focusMark_->setVisible(event->type() == QEvent::FocusIn);
+                // A reader hears of what the area shows, not of the bare area.
+                if (event->type() == QEvent::FocusIn && QAccessible::isActive() &&
+                    Controls().size() == 1 && Controls().front()->Widget()) {
+                    QAccessibleEvent focus(Controls().front()->Widget(), QAccessible::Focus);
+                    QAccessible::updateAccessibility(&focus);
+                }
             }
             break;
         default:

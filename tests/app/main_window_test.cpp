@@ -172,9 +172,11 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QVERIFY2(QApplication::focusWidget() == next,
                      qPrintable(QApplication::focusWidget()->objectName()));
-            // The page shows that it has the keys; otherwise it looks as it always did.
-            if (next == form.ScrollBox1->ClientWidget())
-                QVERIFY(area->grab().toImage() != unfocused);
+            // The page shows that it has the keys, to the eye and to a screen reader;
+            // otherwise it looks as it always did.
+            const bool onPage = next == form.ScrollBox1->ClientWidget();
+            QCOMPARE(accessibleOf(form.PaintBox1)->state().focused, onPage);
+            if (onPage) QVERIFY(area->grab().toImage() != unfocused);
         }
         QCOMPARE(area->grab().toImage(), unfocused);
         // The keys do on the focused control what a click does.
