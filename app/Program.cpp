@@ -5,6 +5,7 @@
 #include "app/WindowClasses.h"
 #include "framework/Events.h"
 #include "framework/text/TextEncoding.h"
+#include "framework/ui/Accessibility.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Font.h"
@@ -63,6 +64,7 @@ void SetUpProgram(int argc, const char* const* argv) {
         [](const std::function<void()>& call) { TApplication::Instance().Dispatch(call); });
     InstallFontSubstitutions();
     RegisterWindowClasses();
+    InstallAccessibility();
 }
 
 int RunProgram(int argc, const char* const* argv) {

@@ -19,8 +19,11 @@
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/ScrollBox.h"
 #include "framework/ui/TabSet.h"
+#include "framework/ui/ToolBar.h"
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
+
+#include <QFontMetrics>
 
 #include <algorithm>
 #include <limits>
@@ -44,6 +47,51 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
     ReadFormDescription(*this);
     // Not stored in the description: the keys of the reading area came after it.
     ScrollBox1->BindEvent("OnKeyDown", this, FindHandler(*this, "ScrollBox1KeyDown"));
+    // Screen readers read the page as it is drawn: the memo's display lines, one below the
+    // other on the pitch.
+    PaintBox1->SetTextSource(
+        [this] {
+            TShownText shown;
+            // Counting first: the memo's first count moves its text into the wrap engine,
+            // and a reference taken before would see what was left behind.
+            const int count = Memo1->LineCount();
+            const QByteArray gbk = Memo1->Text();
+            shown.lineStarts.reserve(static_cast<std::size_t>(count));
+            for (int i = 0; i < count; ++i) {
+                const std::uint32_t from = Memo1->LineStart(i);
+                const std::uint32_t to = i + 1 < count ? Memo1->LineStart(i + 1)
+                                                       : static_cast<std::uint32_t>(gbk.size());
+                shown.lineStarts.push_back(static_cast<int>(shown.text.size()));
+                shown.text +=
+                    DisplayTextToUnicode(std::string_view(gbk.constData() + from, to - from));
+            }
+            return shown;
+        },
+        [this](int line) {
+            // The text's cell, where the paint handler draws it; the rule above it is not
+            // the line's.
+            const int pitch = LinePitch();
+            const int cell = std::min(pitch, QFontMetrics(PaintBox1->Font()->ToQFont()).height());
+            const auto top = std::clamp<std::int64_t>(std::int64_t{line} * pitch + 4, 0,
+                                                      std::numeric_limits<int>::max() - pitch);
+            return QRect(4, static_cast<int>(top), std::max(0, PaintBox1->Width() - 8), cell);
+        });
+    QObject::connect(Memo1, &TMemo::TextChanged, PaintBox1, [this] {
+        // The page is called after the title it shows, which is selected before it opens.
+        const int row = ListBox1->ItemIndex();
+        PaintBox1->Widget()->setAccessibleName(
+            row >= 0 ? DisplayTextToUnicode(ListBox1->Items()->Get(row)) : QString());
+        PaintBox1->ShownTextChanged();
+    });
+    // Without a mouse the Tab key goes from the categories to the titles, the page and the
+    // bars' buttons, in the order they stand.
+    std::vector<QWidget*> chain{TabSet1->Widget(), ListBox1->Widget(), ScrollBox1->ClientWidget()};
+    for (TToolBar* bar : {ToolBar1, ToolBar2})
+        for (TControl* c : bar->Ordered()) chain.push_back(c->Widget());
+    for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+    // The window itself keeps the keys no control takes, but is no stop of the Tab key:
+    // nothing on it would show where the keys went.
+    Widget()->setFocusPolicy(Qt::ClickFocus);
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 

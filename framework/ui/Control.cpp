@@ -40,8 +40,18 @@ TControl::~TControl() {
     delete widget_.data();
 }
 
+namespace {
+constexpr char kControlProperty[] = "orlenthControl";
+} // namespace
+
+TControl* TControl::OfWidget(const QWidget* widget) {
+    return widget ? qobject_cast<TControl*>(widget->property(kControlProperty).value<QObject*>())
+                  : nullptr;
+}
+
 void TControl::SetWidget(QWidget* widget) {
     widget_ = widget;
+    if (widget) widget->setProperty(kControlProperty, QVariant::fromValue<QObject*>(this));
     // A windowed control lays out its children when its client area changes size.
     if (auto* win = qobject_cast<TWinControl*>(this); win && widget)
         widget->installEventFilter(win);

@@ -62,6 +62,8 @@ public:
 
     // The widget that shows this control; null only while a control is being built.
     QWidget* Widget() const { return widget_; }
+    // The control a widget shows, or null: accessibility tools meet widgets, not controls.
+    static TControl* OfWidget(const QWidget* widget);
     TWinControl* Parent() const { return parent_; }
     // Moves the control into a windowed control (or out of any, with null).
     virtual void SetParent(TWinControl* parent);

@@ -1,6 +1,7 @@
 #include "framework/ui/ListBox.h"
 
 #include "framework/text/TextEncoding.h"
+#include "framework/ui/Accessibility.h"
 #include "framework/ui/Form.h"
 #include "framework/ui/Panel.h"
 
@@ -17,27 +18,6 @@ namespace {
 
 // The text starts this far into its row.
 constexpr int kTextIndent = 2;
-
-// A one-pixel dotted frame just inside `r`, every other pixel set, as keyboard focus is
-// shown on rows.
-void drawFocusFrame(QPainter& p, const QRect& r, const QColor& color) {
-    if (r.width() < 1 || r.height() < 1) return;
-    p.save();
-    p.setPen(color);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    const int l = r.left(), t = r.top(), rt = r.right(), b = r.bottom();
-    for (int x = l; x <= rt; ++x) {
-        if ((x - l) % 2 != 0) continue;
-        p.drawPoint(x, t);
-        p.drawPoint(x, b);
-    }
-    for (int y = t; y <= b; ++y) {
-        if ((y - t) % 2 != 0) continue;
-        p.drawPoint(l, y);
-        p.drawPoint(rt, y);
-    }
-    p.restore();
-}
 
 } // namespace
 
@@ -104,7 +84,7 @@ void ListBoxWidget::paintEvent(QPaintEvent*) {
     // The focus marks the selected row, or the first row's place when none is.
     const int caret = selected >= 0 ? selected : 0;
     if (caret < top || (caret - top) * rh >= viewport()->height()) return;
-    drawFocusFrame(p, QRect(0, (caret - top) * rh, w, rh),
+    DrawFocusFrame(p, QRect(0, (caret - top) * rh, w, rh),
                    caret == selected ? pal.color(QPalette::HighlightedText) : list_.TextColor());
 }
 
@@ -258,6 +238,7 @@ void TListBox::SetItemIndex(int index) {
     itemIndex_ = index >= 0 && index < Count() ? index : -1;
     ScrollTo(itemIndex_);
     if (auto* a = ScrollArea()) a->viewport()->update();
+    NotifyItemSelected(Widget(), itemIndex_);
 }
 
 void TListBox::UserSelect(int index) {

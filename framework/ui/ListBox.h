@@ -87,11 +87,12 @@ public:
 
     QAbstractScrollArea* ScrollArea() const;
     void Loaded() override;
+    // The user chose row `index` (by mouse, keys or a screen reader): select, scroll,
+    // redraw and tell OnClick.
+    void UserSelect(int index);
 
 private:
     friend class ListBoxWidget;
-    // The user moved the selection: select, scroll, redraw and tell OnClick.
-    void UserSelect(int index);
     void ScrollTo(int index);
     void UpdateScrollRange();
     void ApplyColor();

@@ -67,11 +67,12 @@ void TMemo::Loaded() {
 void TMemo::SetText(QByteArray gbk) {
     if (engine_) {
         engine_->setText(std::move(gbk));
-        return;
+    } else {
+        if (static_cast<std::size_t>(gbk.size()) > text::kMemoCapacity)
+            throw EOutOfResources(formatMessage(Msg::MemoCapacity));
+        pendingText_ = std::move(gbk);
     }
-    if (static_cast<std::size_t>(gbk.size()) > text::kMemoCapacity)
-        throw EOutOfResources(formatMessage(Msg::MemoCapacity));
-    pendingText_ = std::move(gbk);
+    emit TextChanged();
 }
 
 const QByteArray& TMemo::Text() const {

@@ -106,6 +106,10 @@ public:
 
     void Loaded() override;
 
+signals:
+    // After SetText: the page shows another text.
+    void TextChanged();
+
 private:
     // The engine, made on first use, with its width and font brought up to date; it
     // re-wraps only if they changed.

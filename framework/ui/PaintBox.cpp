@@ -1,5 +1,6 @@
 #include "framework/ui/PaintBox.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -27,7 +28,10 @@ private:
 TPaintBox::TPaintBox(TComponent* owner) : TControl(owner) {
     SetWidget(new PaintBoxWidget(*this));
     canvas_.SetDrawnOutsidePaint([this] { Invalidate(); });
-    QObject::connect(&font_, &TFont::Changed, this, [this] { Invalidate(); });
+    QObject::connect(&font_, &TFont::Changed, this, [this] {
+        shownStale_ = true;
+        Invalidate();
+    });
 }
 
 TPaintBox::~TPaintBox() = default;
@@ -58,7 +62,37 @@ void TPaintBox::Invalidate() {
     if (QWidget* w = Widget()) w->update();
 }
 
+void TPaintBox::SetTextSource(std::function<TShownText()> text,
+                              std::function<QRect(int)> lineRect) {
+    textSource_ = std::move(text);
+    lineRect_ = std::move(lineRect);
+    shownStale_ = true;
+}
+
+const TShownText& TPaintBox::ShownText() {
+    if (shownStale_) {
+        shown_ = textSource_ ? textSource_() : TShownText{};
+        if (shown_.lineStarts.empty()) shown_.lineStarts.push_back(0);
+        shownStale_ = false;
+    }
+    return shown_;
+}
+
+void TPaintBox::ShownTextChanged() {
+    shownStale_ = true;
+    // Converting a long novel costs; without a screen reader nobody would read it.
+    if (!QAccessible::isActive() || !Widget() || !textSource_) return;
+    const QString before = shown_.text;
+    QAccessibleTextUpdateEvent update(Widget(), 0, before, ShownText().text);
+    QAccessible::updateAccessibility(&update);
+    QAccessibleTextCursorEvent caret(Widget(), 0);
+    QAccessible::updateAccessibility(&caret);
+}
+
 void TPaintBox::Paint(QPainter& painter, const QRect& widgetRect) {
+    // Lines wrap again at another width; scrolling alone leaves them as they are.
+    if (Width() != shownWidth_) shownStale_ = true;
+    shownWidth_ = Width();
     const QPoint origin = WidgetOrigin();
     painter.setClipRect(widgetRect);
     painter.translate(-origin);

@@ -8,7 +8,19 @@
 #include "framework/ui/Control.h"
 #include "framework/ui/Font.h"
 
+#include <QString>
+
+#include <functional>
+#include <vector>
+
 namespace orlenth {
+
+// What a box that shows text offers a screen reader: the text in Unicode and where each
+// line it is drawn in starts (ascending offsets into the text, the first 0).
+struct TShownText {
+    QString text;
+    std::vector<int> lineStarts;
+};
 
 class TPaintBox : public TControl {
     Q_OBJECT
@@ -45,6 +57,18 @@ public:
     // Schedules a repaint of the visible part.
     void Invalidate();
 
+    // A box that draws text tells screen readers what it shows: `text` gives the text and
+    // its lines, `lineRect` where line i is drawn in the box's coordinates (lines lie one
+    // below the other). Asked when a screen reader asks, again after the text, the
+    // width or the font changed.
+    void SetTextSource(std::function<TShownText()> text, std::function<QRect(int)> lineRect);
+    bool HasTextSource() const { return static_cast<bool>(textSource_); }
+    // The source's text, taken once per paint.
+    const TShownText& ShownText();
+    QRect ShownLineRect(int line) const { return lineRect_ ? lineRect_(line) : QRect(); }
+    // The box shows another text: screen readers hear of it.
+    void ShownTextChanged();
+
     void Loaded() override;
 
 private:
@@ -53,6 +77,11 @@ private:
     // changed by the handler are applied once the paint is over.
     void Paint(QPainter& painter, const QRect& widgetRect);
 
+    std::function<TShownText()> textSource_;
+    std::function<QRect(int)> lineRect_;
+    TShownText shown_;
+    bool shownStale_ = true;
+    int shownWidth_ = -1;
     TCanvas canvas_;
     TFont font_;
     int color_ = kSystemColor | 15;

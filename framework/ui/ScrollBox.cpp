@@ -1,7 +1,9 @@
 #include "framework/ui/ScrollBox.h"
 
+#include "framework/ui/Accessibility.h"
 #include "framework/ui/ScrollSteps.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -57,6 +59,24 @@ private:
     const TScrollBox& box_;
 };
 
+// Lies over the page while the area has the keyboard focus and shows it with a dotted
+// frame; the page's own drawing knows nothing of focus, and without the focus the area
+// looks exactly as before.
+class FocusMark : public QWidget {
+public:
+    explicit FocusMark(QWidget* area) : QWidget(area) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        DrawFocusFrame(p, rect(), palette().color(QPalette::WindowText));
+    }
+};
+
 } // namespace
 
 void TControlScrollBar::SetSmooth(bool s) {
@@ -95,6 +115,7 @@ TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner) {
     viewport_->installEventFilter(this);
     // Keys reach the area once it has the focus; a click on the page gives it.
     viewport_->setFocusPolicy(Qt::StrongFocus);
+    focusMark_ = new FocusMark(viewport_);
     SetWidget(frame);
     ApplyColor();
 }
@@ -392,6 +413,21 @@ bool TScrollBox::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Resize:
         case QEvent::Show:
             if (watched == Widget()) SizeChanged();
+            if (watched == viewport_) focusMark_->setGeometry(viewport_->rect());
+            break;
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            if (watched == viewport_) {
+                focusMark_->setGeometry(viewport_->rect());
+                focusMark_->raise();
+                focusMark_->setVisible(event->type() == QEvent::FocusIn);
+                // A reader hears of what the area shows, not of the bare area.
+                if (event->type() == QEvent::FocusIn && QAccessible::isActive() &&
+                    Controls().size() == 1 && Controls().front()->Widget()) {
+                    QAccessibleEvent focus(Controls().front()->Widget(), QAccessible::Focus);
+                    QAccessible::updateAccessibility(&focus);
+                }
+            }
             break;
         default:
             break;

@@ -149,6 +149,7 @@ private:
     int BorderWidth() const { return borderStyle_ == bsSingle ? 2 : 0; }
 
     QWidget* viewport_;
+    QWidget* focusMark_;
     QScrollBar* bar_;
     QTimer* frame_;
     TFont font_;

@@ -1,7 +1,9 @@
 #include "framework/ui/TabSet.h"
 
 #include "framework/text/TextEncoding.h"
+#include "framework/ui/Accessibility.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -24,7 +26,9 @@ constexpr int kArrowWidth = 16;
 // The strip's widget draws the tabs the tab set lays out and turns clicks into selections.
 class TabSetWidget : public QWidget {
 public:
-    explicit TabSetWidget(TTabSet& tabs) : tabs_(tabs) {}
+    // Reached by the Tab key, not by clicks: a click on a tab leaves the focus where the
+    // reader had it.
+    explicit TabSetWidget(TTabSet& tabs) : tabs_(tabs) { setFocusPolicy(Qt::TabFocus); }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -34,6 +38,31 @@ protected:
         if (i >= 0) tabs_.SetTabIndex(i);
     }
     void resizeEvent(QResizeEvent*) override { tabs_.UpdateScroller(); }
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
+    void keyPressEvent(QKeyEvent* e) override {
+        const int count = tabs_.Tabs()->Count(), current = tabs_.TabIndex();
+        int next;
+        switch (e->key()) {
+        case Qt::Key_Left:
+            next = current - 1;
+            break;
+        case Qt::Key_Right:
+            next = current + 1;
+            break;
+        case Qt::Key_Home:
+            next = 0;
+            break;
+        case Qt::Key_End:
+            next = count - 1;
+            break;
+        default:
+            QWidget::keyPressEvent(e);
+            return;
+        }
+        e->accept();
+        if (next >= 0 && next < count) tabs_.SetTabIndex(next);
+    }
 
 private:
     void DrawTab(QPainter& p, int index, bool selected);
@@ -94,6 +123,9 @@ void TabSetWidget::paintEvent(QPaintEvent*) {
     }
     p.setClipRect(QRect(0, 0, tabs_.TabLimit(), height()));
     if (selected >= 0) DrawTab(p, selected, true);
+    if (hasFocus() && selected >= 0)
+        DrawFocusFrame(p, tabs_.TabRect(selected).adjusted(kSlant + 1, 2, -kSlant - 1, -2),
+                       palette().color(QPalette::WindowText));
 }
 
 TTabSet::TTabSet(TComponent* owner)
@@ -222,6 +254,7 @@ void TTabSet::SetTabIndex(int index) {
     tabIndex_ = index;
     MakeVisible(index);
     if (Widget()) Widget()->update();
+    NotifyItemSelected(Widget(), index);
 }
 
 void TTabSet::SetAutoScroll(bool a) {

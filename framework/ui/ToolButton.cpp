@@ -1,10 +1,12 @@
 #include "framework/ui/ToolButton.h"
 
 #include "framework/text/TextEncoding.h"
+#include "framework/ui/Accessibility.h"
 #include "framework/ui/ToolBar.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,8 +20,10 @@ namespace {
 // The button's widget: draws the button in its state and turns mouse clicks into Click().
 class ToolButtonWidget : public QWidget {
 public:
+    // Reached by the Tab key, not by clicks: a click leaves the focus where the reader had
+    // it. Gaps are never reached (see TToolButton::SetStyle).
     explicit ToolButtonWidget(TToolButton& button) : button_(button) {
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::TabFocus);
         setAttribute(Qt::WA_Hover);
     }
 
@@ -38,6 +42,17 @@ protected:
         const bool result = QWidget::event(e);
         if (hovered_ && (e->type() == QEvent::Move || e->type() == QEvent::Resize)) SyncHover();
         return result;
+    }
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
+    // Space presses, as on any button; Enter is left to the window, whose shortcut it may be.
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() != Qt::Key_Space) {
+            QWidget::keyPressEvent(e);
+            return;
+        }
+        e->accept();
+        button_.Click();
     }
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -118,6 +133,10 @@ void ToolButtonWidget::paintEvent(QPaintEvent*) {
     p.setPen(
         palette().color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     p.drawText(text, Qt::AlignCenter, caption);
+    if (hasFocus())
+        DrawFocusFrame(
+            p, rect().adjusted(2, 2, -2, -2),
+            palette().color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
 }
 
 void ToolButtonWidget::mousePressEvent(QMouseEvent* e) {
@@ -205,6 +224,7 @@ void TToolButton::SetEnabled(bool e) {
 
 void TToolButton::SetStyle(TToolButtonStyle s) {
     style_ = s;
+    if (QWidget* w = Widget()) w->setFocusPolicy(IsGap() ? Qt::NoFocus : Qt::TabFocus);
     Repaint();
     if (TToolBar* bar = ToolBar()) bar->ArrangeButtons();
 }

@@ -20,6 +20,7 @@
 #include "library/WJKStringListItem.h"
 #include "resource/EmbeddedStreams.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -52,12 +53,187 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+QAccessibleInterface* accessibleOf(TControl* control) {
+    return QAccessible::queryAccessibleInterface(control->Widget());
+}
+
+QStringList childNames(QAccessibleInterface* iface) {
+    QStringList names;
+    for (int i = 0; i < iface->childCount(); ++i) names << iface->child(i)->text(QAccessible::Name);
+    return names;
+}
+
+// What a screen reader is told of each tool button, in bar order.
+struct SpokenButton {
+    TToolButton* TOrlenth::*button;
+    const char* name;
+    QAccessible::Role role;
+    const char* description;
+    bool pressable;
+};
+const SpokenButton kSpokenButtons[] = {
+    {&TOrlenth::ToolButton3, "菜单", QAccessible::ButtonMenu, "", true},
+    {&TOrlenth::ToolButton9, "", QAccessible::Separator, "", false},
+    {&TOrlenth::ToolButton1, "字体", QAccessible::Button, "改变文本字体", true},
+    {&TOrlenth::ToolButton2, "背景", QAccessible::Button, "改变文本背景色", true},
+    {&TOrlenth::ToolButton4, "隐藏", QAccessible::Button, "隐藏或显示列表框", true},
+    {&TOrlenth::ToolButton5, "前进", QAccessible::Button, "", true},
+    {&TOrlenth::ToolButton6, "后退", QAccessible::Button, "", true},
+    {&TOrlenth::ToolButton7, "滚屏", QAccessible::Button, "开始或结束滚屏", true},
+    {&TOrlenth::ToolButton13, "上翻页", QAccessible::Button, "", true},
+};
+
 } // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void screenReadersMeetANamedFrameAndNamedButtons() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QAccessibleInterface* window = accessibleOf(&form);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name),
+                 GbkToUnicode(TOrlenth::ApplicationTitle().toStdString()));
+        for (const SpokenButton& b : kSpokenButtons) {
+            QAccessibleInterface* iface = accessibleOf(form.*b.button);
+            const QString name = QString::fromUtf8(b.name);
+            QCOMPARE(iface->text(QAccessible::Name), name);
+            QCOMPARE(iface->role(), b.role);
+            QCOMPARE(iface->text(QAccessible::Description), QString::fromUtf8(b.description));
+            QCOMPARE(iface->actionInterface()->actionNames().isEmpty(), !b.pressable);
+        }
+        // The page scrolling shows as the scrolling button held down.
+        QAccessibleInterface* scroll = accessibleOf(form.ToolButton7);
+        QVERIFY(!scroll->state().pressed);
+        scroll->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(form.Timer1->Enabled());
+        QVERIFY(scroll->state().pressed);
+    }
+
+    void pressingForwardThroughAccessibilityOpensTheNextTitle() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QAccessibleInterface* list = accessibleOf(form.ListBox1);
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->childCount(), 27);
+        QVERIFY(list->child(0)->state().selected);
+        accessibleOf(form.ToolButton5)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList0, 2));
+        QVERIFY(!list->child(0)->state().selected);
+        QVERIFY(list->child(1)->state().selected);
+        QCOMPARE(list->child(1)->role(), QAccessible::ListItem);
+        QCOMPARE(list->child(1)->text(QAccessible::Name),
+                 GbkToUnicode(form.ListBox1->Items()->Get(1).toStdString()));
+        // Choosing a title through its item opens it as a click does.
+        list->child(5)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList0, 6));
+        QCOMPARE(list->indexOfChild(list->child(5)), 5);
+    }
+
+    void tabsAreNamedPageTabsThatSelect() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        QAccessibleInterface* strip = accessibleOf(form.TabSet1);
+        QCOMPARE(strip->role(), QAccessible::PageTabList);
+        const QStringList names = childNames(strip);
+        QCOMPARE(names.size(), 5);
+        QCOMPARE(names.front(), QString::fromUtf8("推荐"));
+        QCOMPARE(names.back(), QStringLiteral("Kestrow"));
+        QCOMPARE(strip->child(0)->role(), QAccessible::PageTab);
+        QVERIFY(strip->child(0)->state().selected && !strip->child(2)->state().selected);
+        strip->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(form.TabSet1->TabIndex(), 2);
+        QVERIFY(!strip->child(0)->state().selected && strip->child(2)->state().selected);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList2, 1));
+        QCOMPARE(childNames(accessibleOf(form.ListBox1)).front(),
+                 GbkToUnicode(form.ListBox1->Items()->Get(0).toStdString()));
+    }
+
+    void tabKeyReachesTabsTitlesPageAndButtons() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowActive(form.Widget()));
+        QWidget* area = form.ScrollBox1->Widget();
+        const QImage unfocused = area->grab().toImage();
+        form.TabSet1->Widget()->setFocus();
+        const std::vector<QWidget*> expected{
+            form.ListBox1->Widget(),     form.ScrollBox1->ClientWidget(),
+            form.ToolButton3->Widget(),  form.ToolButton1->Widget(),
+            form.ToolButton2->Widget(),  form.ToolButton4->Widget(),
+            form.ToolButton5->Widget(),  form.ToolButton6->Widget(),
+            form.ToolButton7->Widget(),  form.ToolButton13->Widget(),
+            form.ToolButton12->Widget(), form.TabSet1->Widget()};
+        for (QWidget* next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY2(QApplication::focusWidget() == next,
+                     qPrintable(QApplication::focusWidget()->objectName()));
+            // The page shows that it has the keys, to the eye and to a screen reader;
+            // otherwise it looks as it always did.
+            const bool onPage = next == form.ScrollBox1->ClientWidget();
+            QCOMPARE(accessibleOf(form.PaintBox1)->state().focused, onPage);
+            if (onPage) QVERIFY(area->grab().toImage() != unfocused);
+        }
+        QCOMPARE(area->grab().toImage(), unfocused);
+        // The keys do on the focused control what a click does.
+        QTest::keyClick(form.TabSet1->Widget(), Qt::Key_Right);
+        QCOMPARE(form.TabSet1->TabIndex(), 1);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList1, 1));
+        QTest::keyClick(form.ToolButton5->Widget(), Qt::Key_Space);
+        QCOMPARE(form.Memo1->Text(), itemText(form.WJKStringList1, 2));
+    }
+
+    void pageReadsAsTheArticleItShows() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        QAccessibleInterface* page = accessibleOf(form.PaintBox1);
+        QCOMPARE(page->role(), QAccessible::EditableText);
+        QCOMPARE(page->text(QAccessible::Name), QString::fromUtf8("出师表"));
+        QVERIFY(page->state().readOnly);
+        QAccessibleTextInterface* text = page->textInterface();
+        QVERIFY(text);
+        const QString article = GbkToUnicode(form.Memo1->Text().toStdString());
+        QCOMPARE(text->characterCount(), article.size());
+        QCOMPARE(text->text(0, 12), article.left(12));
+        // Lines are the lines on the page.
+        const auto unicodeOffset = [&](int line) {
+            return static_cast<int>(
+                GbkToUnicode(form.Memo1->Text().left(form.Memo1->LineStart(line)).toStdString())
+                    .size());
+        };
+        int start = -1, end = -1;
+        const QString line3 =
+            text->textAtOffset(unicodeOffset(3) + 1, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(start, unicodeOffset(3));
+        QCOMPARE(end, unicodeOffset(4));
+        QVERIFY(line3.startsWith(DisplayTextToUnicode(form.Memo1->Line(3))));
+        // Where a character stands: on its line, after the ones before it.
+        const QRect first = text->characterRect(unicodeOffset(3)),
+                    second = text->characterRect(unicodeOffset(3) + 1);
+        QCOMPARE(second.top(), first.top());
+        QVERIFY(second.left() > first.left());
+        QVERIFY(text->characterRect(unicodeOffset(4)).top() > first.top());
+        QCOMPARE(text->characterRect(-1), QRect());
+        QCOMPARE(text->offsetAtPoint(second.center()), unicodeOffset(3) + 1);
+        // Reading starts at the top of the part in view.
+        QCOMPARE(text->cursorPosition(), 0);
+        form.ScrollBox1->SetVertPosition(10 * form.LinePitch());
+        QCOMPARE(text->cursorPosition(), unicodeOffset(10));
+        // Another article is read, not the old one.
+        accessibleOf(form.ToolButton5)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        const QString next = GbkToUnicode(itemText(form.WJKStringList0, 2).toStdString());
+        QCOMPARE(text->text(0, 12), next.left(12));
+        QCOMPARE(page->text(QAccessible::Name), QString::fromUtf8("桃花源记"));
+        QCOMPARE(text->cursorPosition(), 0);
+    }
+
     void startsWithTheFirstCategory() {
         auto& rec = apptest::SetUpProgram();
         TOrlenth form;

@@ -10,6 +10,7 @@
 #include "framework/ui/Panel.h"
 #include "framework/ui/Timer.h"
 
+#include <QAccessible>
 #include <QTimer>
 #include <QtTest>
 
@@ -134,6 +135,24 @@ private slots:
         QCOMPARE(about.Panel4->BevelOuter(), TPanel::bvRaised);
         QCOMPARE(about.Panel4->Color(), about.Color()); // the window's colour
         QCOMPARE(about.Panel4->Widget()->cursor().shape(), Qt::PointingHandCursor);
+    }
+
+    void sideWindowsAreNamedFramesWithReadableLabels() {
+        apptest::SetUpProgram();
+        TaboutKestrow about;
+        TstarYe splash;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(about.Widget());
+        QCOMPARE(a->role(), QAccessible::Window);
+        QCOMPARE(a->text(QAccessible::Name), QString::fromUtf8("关于Kestrow软件"));
+        QAccessibleInterface* s = QAccessible::queryAccessibleInterface(splash.Widget());
+        QCOMPARE(s->role(), QAccessible::Window);
+        // Untitled, the splash is the program's.
+        QCOMPARE(s->text(QAccessible::Name), QGuiApplication::applicationDisplayName());
+        QVERIFY(!s->text(QAccessible::Name).isEmpty());
+        QAccessibleInterface* label =
+            QAccessible::queryAccessibleInterface(splash.Label1->Widget());
+        QCOMPARE(label->role(), QAccessible::StaticText);
+        QCOMPARE(label->text(QAccessible::Name), QString::fromUtf8("扩展文集  第⑴集"));
     }
 
     void aboutShowsTheMemoryFigures() {

@@ -3,11 +3,14 @@
 
 #include "commands_fixture.h"
 
+#include "framework/ui/Accessibility.h"
 #include "framework/ui/ToolBar.h"
 
 #include "framework/ClassRegistry.h"
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
+
+#include <QAccessible>
 
 #include <gtest/gtest.h>
 
@@ -71,4 +74,30 @@ TEST(ToolBar, CheckButtonsToggleAndGroupsKeepOneDown) {
     c->Click();
     EXPECT_FALSE(c->Down());
     EXPECT_EQ(form.calls.size(), 6u) << "every click also ran the handler";
+}
+
+TEST(ToolBar, ScreenReadersToggleCheckButtonsAndSkipGaps) {
+    RegisterClass<TToolBar>();
+    RegisterClass<TToolButton>();
+    InstallAccessibility();
+    TCommandsForm form;
+    ReadComponent(ParseDescriptionText(kBar, ".", "bar.txt"), form);
+    auto* a = button(form, "A");
+    auto* b = button(form, "B");
+    ASSERT_TRUE(a && b);
+    a->SetStyle(TToolButton::tbsCheck);
+    b->SetStyle(TToolButton::tbsSeparator);
+    QAccessibleInterface* check = QAccessible::queryAccessibleInterface(a->Widget());
+    EXPECT_EQ(check->role(), QAccessible::Button);
+    EXPECT_TRUE(check->state().checkable);
+    EXPECT_FALSE(check->state().checked);
+    check->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(a->Down());
+    EXPECT_TRUE(check->state().checked);
+    EXPECT_EQ(form.calls.size(), 1u);
+    a->SetEnabled(false);
+    EXPECT_TRUE(check->actionInterface()->actionNames().isEmpty()) << "a disabled button";
+    QAccessibleInterface* gap = QAccessible::queryAccessibleInterface(b->Widget());
+    EXPECT_EQ(gap->role(), QAccessible::Separator);
+    EXPECT_TRUE(gap->actionInterface()->actionNames().isEmpty());
 }

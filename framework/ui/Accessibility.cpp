@@ -1,0 +1,424 @@
+#include "framework/ui/Accessibility.h"
+
+#include "framework/text/TextEncoding.h"
+#include "framework/ui/Form.h"
+#include "framework/ui/ListBox.h"
+#include "framework/ui/PaintBox.h"
+#include "framework/ui/TabSet.h"
+#include "framework/ui/ToolButton.h"
+
+#include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPointer>
+
+#include <algorithm>
+#include <map>
+
+namespace orlenth {
+
+namespace {
+
+// A row of a control that has no widget of its own: a tab, a title in the list.
+class ItemAccessible;
+
+// A control whose children are items it draws itself.
+class ItemsAccessible : public QAccessibleWidget {
+public:
+    ItemsAccessible(QWidget* w, QAccessible::Role role, QAccessible::Role itemRole)
+        : QAccessibleWidget(w, role), itemRole_(itemRole) {}
+    ~ItemsAccessible() override {
+        for (const auto& [index, id] : children_) QAccessible::deleteAccessibleInterface(id);
+    }
+
+    virtual int ItemCount() const = 0;
+    virtual QString ItemText(int index) const = 0;
+    // In the widget's coordinates; empty when the item is out of sight.
+    virtual QRect ItemRect(int index) const = 0;
+    virtual bool ItemSelected(int index) const = 0;
+    virtual bool ItemFocused(int) const { return false; }
+    virtual void ActivateItem(int index) = 0;
+    QAccessible::Role ItemRole() const { return itemRole_; }
+    QWidget* Widget() const { return widget(); }
+
+    // The items only: the strip's arrows and the list's scroll bars are reached by the
+    // keys and the items' own actions already.
+    int childCount() const override { return ItemCount(); }
+    QAccessibleInterface* child(int index) const override;
+    int indexOfChild(const QAccessibleInterface* child) const override;
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const QPoint p = widget()->mapFromGlobal(QPoint(x, y));
+        for (int i = 0; i < ItemCount(); ++i)
+            if (ItemRect(i).contains(p)) return child(i);
+        return nullptr;
+    }
+
+private:
+    QAccessible::Role itemRole_;
+    // Made when first asked for and kept, so that a screen reader sees the same object
+    // for the same row each time.
+    mutable std::map<int, QAccessible::Id> children_;
+};
+
+class ItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    ItemAccessible(ItemsAccessible& owner, int index) : owner_(owner), index_(index) {}
+
+    int Index() const { return index_; }
+    bool isValid() const override { return owner_.isValid() && index_ < owner_.ItemCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return owner_.window(); }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return &owner_; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && isValid() ? owner_.ItemText(index_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        const QRect r = isValid() ? owner_.ItemRect(index_) : QRect();
+        return r.isEmpty() ? QRect() : r.translated(owner_.Widget()->mapToGlobal(QPoint(0, 0)));
+    }
+    QAccessible::Role role() const override { return owner_.ItemRole(); }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) return s;
+        s.selectable = true;
+        s.selected = owner_.ItemSelected(index_);
+        s.focusable = owner_.Widget()->focusPolicy() != Qt::NoFocus;
+        s.focused = owner_.ItemFocused(index_);
+        s.invisible = owner_.ItemRect(index_).isEmpty();
+        s.offscreen = s.invisible;
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                 : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && isValid()) owner_.ActivateItem(index_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    ItemsAccessible& owner_;
+    int index_;
+};
+
+QAccessibleInterface* ItemsAccessible::child(int index) const {
+    if (index < 0 || index >= ItemCount()) return nullptr;
+    auto it = children_.find(index);
+    if (it == children_.end())
+        it = children_
+                 .emplace(index, QAccessible::registerAccessibleInterface(new ItemAccessible(
+                                     const_cast<ItemsAccessible&>(*this), index)))
+                 .first;
+    return QAccessible::accessibleInterface(it->second);
+}
+
+int ItemsAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    for (const auto& [index, id] : children_)
+        if (QAccessible::accessibleInterface(id) == child) return index < ItemCount() ? index : -1;
+    return -1;
+}
+
+class TabSetAccessible : public ItemsAccessible {
+public:
+    TabSetAccessible(QWidget* w, TTabSet& tabs)
+        : ItemsAccessible(w, QAccessible::PageTabList, QAccessible::PageTab), tabs_(&tabs) {}
+    bool isValid() const override { return tabs_ && ItemsAccessible::isValid(); }
+    int ItemCount() const override { return tabs_ ? tabs_->Tabs()->Count() : 0; }
+    QString ItemText(int i) const override { return DisplayTextToUnicode(tabs_->Tabs()->Get(i)); }
+    QRect ItemRect(int i) const override { return tabs_->TabRect(i); }
+    bool ItemSelected(int i) const override { return tabs_->TabIndex() == i; }
+    void ActivateItem(int i) override { tabs_->SetTabIndex(i); }
+
+private:
+    QPointer<TTabSet> tabs_;
+};
+
+class ListBoxAccessible : public ItemsAccessible {
+public:
+    ListBoxAccessible(QWidget* w, TListBox& list)
+        : ItemsAccessible(w, QAccessible::List, QAccessible::ListItem), list_(&list) {}
+    bool isValid() const override { return list_ && ItemsAccessible::isValid(); }
+    int ItemCount() const override { return list_ ? list_->Count() : 0; }
+    QString ItemText(int i) const override { return DisplayTextToUnicode(list_->Items()->Get(i)); }
+    QRect ItemRect(int i) const override {
+        const QWidget* view = list_->ScrollArea()->viewport();
+        const QRect r = list_->ItemRect(i).intersected(view->rect());
+        return r.isEmpty() ? QRect() : r.translated(view->mapTo(widget(), QPoint(0, 0)));
+    }
+    bool ItemSelected(int i) const override { return list_->ItemIndex() == i; }
+    bool ItemFocused(int i) const override {
+        return widget()->hasFocus() && std::max(0, list_->ItemIndex()) == i;
+    }
+    void ActivateItem(int i) override { list_->UserSelect(i); }
+
+private:
+    QPointer<TListBox> list_;
+};
+
+class ToolButtonAccessible : public QAccessibleWidget {
+public:
+    ToolButtonAccessible(QWidget* w, TToolButton& button)
+        : QAccessibleWidget(w, RoleOf(button)), button_(&button) {}
+    static QAccessible::Role RoleOf(const TToolButton& b) {
+        return b.IsGap()                               ? QAccessible::Separator
+               : b.Style() == TToolButton::tbsDropDown ? QAccessible::ButtonMenu
+                                                       : QAccessible::Button;
+    }
+    bool isValid() const override { return button_ && QAccessibleWidget::isValid(); }
+    QAccessible::Role role() const override {
+        return button_ ? RoleOf(*button_) : QAccessible::Button;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (!button_) return {};
+        switch (t) {
+        case QAccessible::Name:
+            return DisplayTextToUnicode(button_->Caption());
+        case QAccessible::Description:
+            return DisplayTextToUnicode(button_->Hint());
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (!button_) return s;
+        s.disabled = !button_->Enabled();
+        s.checkable = button_->Style() == TToolButton::tbsCheck;
+        s.checked = s.checkable && button_->Down();
+        s.pressed = !s.checkable && button_->Down();
+        s.hasPopup = button_->Style() == TToolButton::tbsDropDown;
+        return s;
+    }
+    QStringList actionNames() const override {
+        if (!button_ || button_->IsGap() || !button_->Enabled()) return {};
+        return {button_->Style() == TToolButton::tbsDropDown && button_->DropdownMenu()
+                    ? showMenuAction()
+                    : pressAction()};
+    }
+    void doAction(const QString& name) override {
+        if (!button_ || !actionNames().contains(name)) return;
+        if (name == showMenuAction()) {
+            // The menu runs its own loop; the screen reader's call must return first.
+            QMetaObject::invokeMethod(
+                button_,
+                [b = button_] {
+                    if (b) b->Click();
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+        button_->Click();
+    }
+
+private:
+    QPointer<TToolButton> button_;
+};
+
+// The reading page: the text it shows, read line by line as it is drawn.
+class PaintBoxAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    PaintBoxAccessible(QWidget* w, TPaintBox& box)
+        : QAccessibleWidget(w, QAccessible::EditableText), box_(&box) {}
+    bool isValid() const override { return box_ && QAccessibleWidget::isValid(); }
+    // A box that draws pictures, not text, is one.
+    QAccessible::Role role() const override {
+        return box_ && box_->HasTextSource() ? QAccessible::EditableText : QAccessible::Graphic;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        s.multiLine = true;
+        // The keys go to the scrolling area the page lies in; for a reader the focus is on
+        // the page.
+        const QWidget* area = widget()->parentWidget();
+        s.focusable = area && area->focusPolicy() != Qt::NoFocus;
+        s.focused = area && area->hasFocus();
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::TextInterface && box_ && box_->HasTextSource())
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    // Nothing is ever selected on the page.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    // The caret a screen reader starts reading from: the top of the part in view.
+    int cursorPosition() const override {
+        return box_ ? Shown().lineStarts[static_cast<std::size_t>(FirstLineInView())] : 0;
+    }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override {
+        const QString& t = Shown().text;
+        start = std::clamp(start, 0, static_cast<int>(t.size()));
+        end = std::clamp(end < 0 ? static_cast<int>(t.size()) : end, start,
+                         static_cast<int>(t.size()));
+        return t.mid(start, end - start);
+    }
+    int characterCount() const override { return static_cast<int>(Shown().text.size()); }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                         int* end) const override {
+        if (type != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textAtOffset(offset, type, start, end);
+        return LineText(LineOf(offset), start, end);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                             int* end) const override {
+        if (type != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textBeforeOffset(offset, type, start, end);
+        return LineText(LineOf(offset) - 1, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                            int* end) const override {
+        if (type != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textAfterOffset(offset, type, start, end);
+        return LineText(LineOf(offset) + 1, start, end);
+    }
+    QRect characterRect(int offset) const override {
+        const TShownText& s = Shown();
+        if (!box_ || offset < 0 || offset > s.text.size()) return {};
+        const int line = LineOf(offset);
+        const int lineStart = s.lineStarts[static_cast<std::size_t>(line)];
+        const QRect r = box_->ShownLineRect(line);
+        const QFontMetrics fm(box_->Font()->ToQFont());
+        const int x = fm.horizontalAdvance(s.text.mid(lineStart, offset - lineStart));
+        const int w = offset < s.text.size() ? fm.horizontalAdvance(s.text.at(offset)) : 0;
+        return QRect(BoxToGlobal(QPoint(r.left() + x, r.top())), QSize(w, r.height()));
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        if (!box_) return -1;
+        const QPoint p = point - BoxToGlobal(QPoint(0, 0));
+        const TShownText& s = Shown();
+        const int line = LineAtY(p.y());
+        int start = 0, end = 0;
+        const QString text = LineText(line, &start, &end);
+        const QFontMetrics fm(box_->Font()->ToQFont());
+        int x = box_->ShownLineRect(line).left();
+        for (int i = 0; i < text.size(); ++i) {
+            x += fm.horizontalAdvance(text.at(i));
+            if (x > p.x()) return start + i;
+        }
+        return std::min(end, static_cast<int>(s.text.size()));
+    }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = 0;
+        *end = std::max(offset, characterCount());
+        return {};
+    }
+
+private:
+    const TShownText& Shown() const {
+        static const TShownText none{{}, {0}};
+        return box_ ? box_->ShownText() : none;
+    }
+    int LineCount() const { return static_cast<int>(Shown().lineStarts.size()); }
+    int LineOf(int offset) const {
+        const std::vector<int>& starts = Shown().lineStarts;
+        const auto it = std::upper_bound(starts.begin(), starts.end(), offset);
+        return std::max(0, static_cast<int>(it - starts.begin()) - 1);
+    }
+    QString LineText(int line, int* start, int* end) const {
+        const TShownText& s = Shown();
+        if (line < 0 || line >= LineCount()) {
+            *start = *end = -1;
+            return {};
+        }
+        *start = s.lineStarts[static_cast<std::size_t>(line)];
+        *end = line + 1 < LineCount() ? s.lineStarts[static_cast<std::size_t>(line + 1)]
+                                      : static_cast<int>(s.text.size());
+        return s.text.mid(*start, *end - *start);
+    }
+    // The first line whose rectangle reaches below `y` (box coordinates); lines lie one
+    // below the other, so the search halves.
+    int LineAtY(int y) const {
+        int lo = 0, hi = LineCount() - 1;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (box_->ShownLineRect(mid).bottom() < y)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    }
+    int FirstLineInView() const { return LineAtY(box_->WidgetOrigin().y()); }
+    QPoint BoxToGlobal(QPoint p) const { return widget()->mapToGlobal(p - box_->WidgetOrigin()); }
+
+    QPointer<TPaintBox> box_;
+};
+
+// A window is a frame named with its title, whether or not the window system draws one; a
+// window without a title (a splash) is the program's own and takes its name.
+class FormAccessible : public QAccessibleWidget {
+public:
+    explicit FormAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Window) {}
+    QString text(QAccessible::Text t) const override {
+        QString s = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && s.isEmpty()) s = QGuiApplication::applicationDisplayName();
+        return s;
+    }
+};
+
+QAccessibleInterface* Factory(const QString&, QObject* object) {
+    if (!object || !object->isWidgetType()) return nullptr;
+    auto* w = static_cast<QWidget*>(object);
+    TControl* control = TControl::OfWidget(w);
+    if (!control || control->Widget() != w) return nullptr;
+    if (auto* b = qobject_cast<TToolButton*>(control)) return new ToolButtonAccessible(w, *b);
+    if (auto* t = qobject_cast<TTabSet*>(control)) return new TabSetAccessible(w, *t);
+    if (auto* l = qobject_cast<TListBox*>(control)) return new ListBoxAccessible(w, *l);
+    if (auto* p = qobject_cast<TPaintBox*>(control)) return new PaintBoxAccessible(w, *p);
+    if (qobject_cast<TCustomForm*>(control)) return new FormAccessible(w);
+    return nullptr;
+}
+
+} // namespace
+
+void InstallAccessibility() {
+    QAccessible::installFactory(&Factory);
+}
+
+void NotifyItemSelected(QWidget* widget, int index) {
+    if (!widget || index < 0 || !QAccessible::isActive()) return;
+    QAccessibleEvent selection(widget, QAccessible::Selection);
+    selection.setChild(index);
+    QAccessible::updateAccessibility(&selection);
+    if (!widget->hasFocus()) return;
+    QAccessibleEvent focus(widget, QAccessible::Focus);
+    focus.setChild(index);
+    QAccessible::updateAccessibility(&focus);
+}
+
+void DrawFocusFrame(QPainter& p, const QRect& r, const QColor& color) {
+    if (r.width() < 1 || r.height() < 1) return;
+    p.save();
+    p.setPen(color);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const int l = r.left(), t = r.top(), rt = r.right(), b = r.bottom();
+    for (int x = l; x <= rt; x += 2) {
+        p.drawPoint(x, t);
+        p.drawPoint(x, b);
+    }
+    for (int y = t; y <= b; y += 2) {
+        p.drawPoint(l, y);
+        p.drawPoint(rt, y);
+    }
+    p.restore();
+}
+
+} // namespace orlenth

@@ -1,0 +1,247 @@
+#!/usr/bin/python3
+"""The program as a screen reader meets it: over AT-SPI, on a private X server and a private
+session bus. Reads the tool buttons' names and the first article's opening words, presses
+前进 through its action and reads the next article's words.
+
+Usage: atspi_test.py PROGRAM
+Exits 77 (skipped) when what it needs is not installed, 0 when every check holds."""
+
+import ctypes
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+# How the first two titles of the first category open.
+FIRST_WORDS = "先帝创业未半而中道崩殂"
+NEXT_WORDS = "晋太元中，武陵人捕鱼为业"
+BUTTONS = ["菜单", "字体", "背景", "隐藏", "前进", "后退", "滚屏", "上翻页", "下翻页"]
+
+
+def skip(why):
+    print("SKIP: " + why)
+    sys.exit(SKIP)
+
+
+LOGS = []
+
+
+def fail(why):
+    print("FAIL: " + why)
+    for log in LOGS:
+        log.seek(0)
+        print("output of what it started:\n" + log.read()[-4000:])
+    sys.exit(1)
+
+
+def wait_for(what, probe, timeout):
+    """probe() until it returns something true; fails after `timeout` seconds."""
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            found = probe()
+        except Exception:  # the tree changes under our feet while the program starts
+            found = None
+        if found:
+            return found
+        if time.monotonic() > end:
+            fail("timed out waiting for " + what)
+        time.sleep(0.2)
+
+
+def walk(node, depth=0):
+    if node is None or depth > 40:
+        return
+    yield node
+    for i in range(node.childCount):
+        yield from walk(node.getChildAtIndex(i), depth + 1)
+
+
+def inner(program):
+    """Runs inside the private session bus: X server, program, checks."""
+    import pyatspi
+
+    started = []
+    home = None
+    try:
+        xlog = tempfile.TemporaryFile("w+")
+        LOGS.append(xlog)
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(
+            # Without -noreset the server starts over whenever its last client leaves (the
+            # accessibility bus's launcher is one), refusing whoever connects meanwhile.
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             "-noreset"],
+            pass_fds=[write_fd], stdout=xlog, stderr=subprocess.STDOUT)
+        started.append(xvfb)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            display = f.readline().strip()
+        if not display:
+            fail("the X server did not start")
+
+        env = dict(os.environ, DISPLAY=":" + display, QT_QPA_PLATFORM="xcb",
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+        env.pop("WAYLAND_DISPLAY", None)
+        os.environ["DISPLAY"] = env["DISPLAY"]
+        home = tempfile.mkdtemp(prefix="orlenth-atspi-")
+        env["HOME"] = home
+        env["XDG_CONFIG_HOME"] = home
+        log = open(os.path.join(home, "log"), "w+")
+        LOGS.append(log)
+        app_proc = subprocess.Popen([program], env=env, cwd=home,
+                                    stdout=log, stderr=subprocess.STDOUT)
+        started.append(app_proc)
+
+        def find_app():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                a = desktop.getChildAtIndex(i)
+                if a is not None and a.get_process_id() == app_proc.pid:
+                    return a
+            return None
+
+        app = wait_for("the program on the accessibility bus", find_app, 60)
+
+        def buttons():
+            found = {n.name: n for n in walk(app) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+            return found if "前进" in found else None
+
+        found = wait_for("the main window's buttons", buttons, 60)
+        for name in BUTTONS:
+            if name not in found:
+                fail("no push button named " + name + "; found " + ", ".join(sorted(found)))
+        frames = [n for n in walk(app) if n.getRole() == pyatspi.ROLE_FRAME]
+        if not any(f.name.startswith("Orlenth") for f in frames):
+            fail("no frame named with the title")
+
+        def page():
+            for n in walk(app):
+                if n.getRole() == pyatspi.ROLE_TEXT:
+                    text = n.queryText()
+                    if text.characterCount > 0:
+                        return n
+            return None
+
+        page_node = wait_for("the page's text", page, 30)
+        if page_node.name != "出师表":
+            fail("the page is called " + repr(page_node.name))
+        text = page_node.queryText()
+        first = text.getText(0, 40)
+        print("first article: " + first)
+        if FIRST_WORDS not in first:
+            fail("the first article does not open with " + FIRST_WORDS)
+
+        forward = found["前进"].queryAction()
+        names = [forward.getName(i).lower() for i in range(forward.nActions)]
+        if "press" not in names:
+            fail("前进 has no press action: " + ", ".join(names))
+        forward.doAction(names.index("press"))
+        second = wait_for("the next article",
+                          lambda: (lambda t: t if t != first else None)(text.getText(0, 40)), 30)
+        print("next article: " + second)
+        if NEXT_WORDS not in second:
+            fail("the next article does not open with " + NEXT_WORDS)
+        wait_for("the page to be called after the next title",
+                 lambda: page_node.name == "桃花源记", 10)
+        print("PASS")
+    finally:
+        for p in reversed(started):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(10)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()
+        for log in LOGS:
+            log.close()
+        if home:
+            shutil.rmtree(home, ignore_errors=True)
+
+
+def children():
+    """The processes whose parent is this one, orphans handed to it included."""
+    mine = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/" + entry + "/stat") as f:
+                stat = f.read()
+        except OSError:
+            continue
+        # The command name in parentheses may hold spaces; the parent follows the state.
+        if int(stat[stat.rindex(")") + 2:].split()[1]) == os.getpid():
+            mine.append(int(entry))
+    return mine
+
+
+def reap_everything():
+    """Ends and waits for every process left below this one, so that none outlives the test
+    and none lingers as a zombie."""
+    end = time.monotonic() + 10
+    while True:
+        try:
+            pid, _ = os.waitpid(-1, os.WNOHANG)
+        except ChildProcessError:
+            return
+        if pid:
+            continue
+        if time.monotonic() > end:
+            for pid in children():
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+        time.sleep(0.1)
+
+
+def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--inner":
+        inner(sys.argv[2])
+        return
+    if len(sys.argv) != 2:
+        fail("usage: atspi_test.py PROGRAM")
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        skip("python3-pyatspi is not installed")
+    for tool in ("Xvfb", "dbus-run-session", "dbus-launch"):
+        if subprocess.call(["sh", "-c", "command -v " + tool], stdout=subprocess.DEVNULL) != 0:
+            skip(tool + " is not installed")
+    if not os.access(LAUNCHER, os.X_OK):
+        skip("at-spi2-core is not installed")
+    # The buses' daemons may leave their parents; as the subreaper this process still gets
+    # them back, to end and wait for.
+    PR_SET_CHILD_SUBREAPER = 36
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
+    # A session of its own: the bus, the accessibility bus it starts and everything else
+    # go with the process group at the end, whatever happens.
+    session = subprocess.Popen(
+        ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inner",
+         os.path.abspath(sys.argv[1])],
+        start_new_session=True)
+    try:
+        code = session.wait(180)
+    except subprocess.TimeoutExpired:
+        print("FAIL: the session did not end in time")
+        code = 1
+    finally:
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            try:
+                os.killpg(session.pid, sig)
+            except ProcessLookupError:
+                break
+            time.sleep(0.5)
+        reap_everything()
+    sys.exit(code)
+
+
+if __name__ == "__main__":
+    main()
