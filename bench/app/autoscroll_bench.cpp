@@ -3,9 +3,7 @@
 // on a real display (DISPLAY set) or offscreen; ORLENTH_BENCH_LARGE=1 makes the window
 // 1270 × 760, where a repaint costs more than a tick's period.
 
-#include "app/Program.h"
-#include "app/Unit1main.h"
-#include "framework/ui/Dialogs.h"
+#include "bench/app/BenchWindow.h"
 #include "framework/ui/Memo.h"
 #include "framework/ui/ScrollBox.h"
 #include "framework/ui/Timer.h"
@@ -21,17 +19,9 @@
 
 namespace {
 
-class QuietDialogs final : public orlenth::TDialogs {
-public:
-    void MessageBox(const orlenth::TMessageBoxRequest&) override {}
-    int RunModal(QWidget&) override { return 2; }
-};
-
 orlenth::TOrlenth& window() {
     static std::unique_ptr<orlenth::TOrlenth> form = [] {
-        orlenth::SetUpProgram(1, std::array<const char*, 1>{"orlenth"}.data());
-        orlenth::SetDialogs(std::make_unique<QuietDialogs>());
-        auto f = std::make_unique<orlenth::TOrlenth>();
+        auto f = benchwindow::MakeMainWindow();
         f->Show();
         if (qEnvironmentVariableIsSet("ORLENTH_BENCH_LARGE")) f->Widget()->resize(1270, 760);
         // Long enough that no run reaches the end: every tick moves the page.

@@ -1,12 +1,7 @@
 // The reading page: painting one screen of a short article and of a 20 MB text, and
 // opening the 20 MB text to its first painted page beside reading and decoding it.
 
-#include "app/Unit1main.h"
-#include "app/WindowClasses.h"
-#include "framework/Events.h"
-#include "framework/ui/Application.h"
-#include "framework/ui/Dialogs.h"
-#include "framework/ui/Font.h"
+#include "bench/app/BenchWindow.h"
 #include "framework/ui/Memo.h"
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/ScrollBox.h"
@@ -24,20 +19,9 @@
 
 namespace {
 
-class QuietDialogs final : public orlenth::TDialogs {
-public:
-    void MessageBox(const orlenth::TMessageBoxRequest&) override {}
-    int RunModal(QWidget&) override { return 2; }
-};
-
 orlenth::TOrlenth& window() {
     static std::unique_ptr<orlenth::TOrlenth> form = [] {
-        orlenth::TApplication::Instance().SetArguments(
-            1, std::array<const char*, 1>{"orlenth"}.data());
-        orlenth::SetDialogs(std::make_unique<QuietDialogs>());
-        orlenth::InstallFontSubstitutions();
-        orlenth::RegisterWindowClasses();
-        auto f = std::make_unique<orlenth::TOrlenth>();
+        auto f = benchwindow::MakeMainWindow();
         f->Widget()->resize(727, 466);
         return f;
     }();
