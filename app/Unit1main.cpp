@@ -54,7 +54,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
             TShownText shown;
             // Counting first: the memo's first count moves its text into the wrap engine,
             // and a reference taken before would see what was left behind.
-            const int count = Memo1->LineCount();
+            const int count = Memo1->FinalLineCount();
             const QByteArray gbk = Memo1->Text();
             shown.lineStarts.reserve(static_cast<std::size_t>(count));
             for (int i = 0; i < count; ++i) {
@@ -83,6 +83,12 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
             row >= 0 ? DisplayTextToUnicode(ListBox1->Items()->Get(row)) : QString());
         PaintBox1->ShownTextChanged();
     });
+    // A long text is wrapped in the background: the page grows, and shows new lines that
+    // fall into view, as they come.
+    QObject::connect(Memo1, &TMemo::LinesAdded, PaintBox1, [this] {
+        SetPageHeight();
+        PaintBox1->Invalidate();
+    });
     // Without a mouse the Tab key goes from the categories to the titles, the page and the
     // bars' buttons, in the order they stand.
     std::vector<QWidget*> chain{TabSet1->Widget(), ListBox1->Widget(), ScrollBox1->ClientWidget()};
@@ -109,7 +115,7 @@ int TOrlenth::LinePitch() {
     return PageFontPoints() + static_cast<int>(PaintBox1->Tag());
 }
 
-const QByteArray& TOrlenth::ArticleText() const {
+QByteArray TOrlenth::ArticleText() const {
     return Memo1->Text();
 }
 
@@ -202,9 +208,9 @@ void TOrlenth::OpenFolderRow(int row) {
     if (!file) return;
     if (file->Size() > text::kMemoCapacity) throw EOutOfResources(formatMessage(Msg::MemoCapacity));
     // The text on show goes before the next one is read, so that two big novels are
-    // never held at once.
+    // never held at once. The page shows the start while the rest is read.
     Memo1->SetText(QByteArray());
-    Memo1->SetText(file->ReadForDisplay(text::kMemoCapacity));
+    Memo1->SetText(std::move(*file).FeedForDisplay(text::kMemoCapacity));
 }
 
 int TOrlenth::FirstFolderRow() const {
@@ -281,9 +287,11 @@ TOrlenth::TopAnchor TOrlenth::NoteTopLine() {
 
 void TOrlenth::RestoreTopLine(const TopAnchor& anchor) {
     if (!anchor.set) return;
+    // Finding the line may wait for wrapping to reach it; the page is as tall as the
+    // lines found by then.
+    const int line = Memo1->LineAt(anchor.offset);
     SetPageHeight();
-    ScrollBox1->SetVertPosition(
-        PositionOfTopLine({Memo1->LineAt(anchor.offset), anchor.within}, LinePitch()));
+    ScrollBox1->SetVertPosition(PositionOfTopLine({line, anchor.within}, LinePitch()));
 }
 
 void TOrlenth::SetPageHeight() {

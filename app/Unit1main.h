@@ -169,7 +169,7 @@ public:
     int PageFontPoints();
     int LinePitch();
     // What the current article is: the wrap engine's text.
-    const QByteArray& ArticleText() const;
+    QByteArray ArticleText() const;
 
 public slots:
     // Start-up and the article road.

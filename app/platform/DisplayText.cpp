@@ -174,51 +174,89 @@ TextFile::~TextFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-QByteArray TextFile::ReadForDisplay(std::size_t maxBytes) {
+QByteArray TextFile::ReadForDisplay(std::size_t maxBytes) && {
+    text::TextLoad load(std::move(*this).FeedForDisplay(maxBytes));
+    QByteArray& text = load.finalText();
+    if (const std::exception_ptr e = load.error()) std::rethrow_exception(e);
+    return text;
+}
+
+text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
     if (size_ > maxBytes) TooLarge();
-    // Read once into the result while the encoding is worked out: GBK, the common case,
-    // is then done.
-    QByteArray raw(static_cast<qsizetype>(size_), Qt::Uninitialized);
-    EncodingSniffer sniffer(size_);
+    // The first pieces are read at once, into the text itself, until the encoding is
+    // clear: for GBK, the common case, they are then the start of the text, shown while
+    // the rest is read on the load's thread.
+    const std::uint64_t size = size_;
+    QByteArray raw(static_cast<qsizetype>(size), Qt::Uninitialized);
+    EncodingSniffer sniffer(size);
     std::uint64_t got = 0;
-    while (got < size_) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size_ - got));
+    bool ended = false;
+    while (got < size && !sniffer.Decided()) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - got));
         char* const at = raw.data() + got;
         const std::size_t n = ReadAt(fd_, at, want, got);
-        if (!sniffer.Decided()) sniffer.Feed(std::string_view(at, n));
+        sniffer.Feed(std::string_view(at, n));
         got += n;
-        if (n < want) break;
-        if (sniffer.Decided() && sniffer.Verdict() != FileEncoding::Gbk) break;
+        if (n < want) ended = true;
+        if (ended) break;
     }
     const FileEncoding encoding = sniffer.Verdict();
+    auto file = std::make_shared<TextFile>(std::move(*this));
     if (encoding == FileEncoding::Gbk) {
-        raw.resize(static_cast<qsizetype>(got));
-        return raw;
+        if (ended || got == size) {
+            raw.resize(static_cast<qsizetype>(got));
+            return {std::move(raw), static_cast<std::size_t>(got), {}};
+        }
+        return {
+            std::move(raw), static_cast<std::size_t>(got), [file, got, size](text::TextSink& sink) {
+                for (std::uint64_t offset = got; offset < size && !sink.cancelled();) {
+                    const auto want =
+                        static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - offset));
+                    const std::size_t n = ReadAt(file->fd_, sink.data() + offset, want, offset);
+                    offset += n;
+                    sink.publish(static_cast<std::size_t>(offset));
+                    if (n < want) break;
+                }
+            }};
     }
 
-    // Anything else is read again, piece by piece.
+    // Anything else is read again from the start and converted piece by piece, so the
+    // file's bytes and their conversion are never held together. The buffer only reserves
+    // room: every byte becomes at most four, and pages never written cost nothing.
     raw = QByteArray();
-    DisplayConverter converter(encoding);
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(size_));
-    std::string piece(kPiece, '\0');
-    for (std::uint64_t offset = 0; offset < size_;) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size_ - offset));
-        const std::size_t n = ReadAt(fd_, piece.data(), want, offset);
-        converter.Feed(std::string_view(piece.data(), n), out);
-        if (static_cast<std::size_t>(out.size()) > maxBytes) TooLarge();
-        offset += n;
-        if (n < want) break;
-    }
-    converter.Finish(out);
-    if (static_cast<std::size_t>(out.size()) > maxBytes) TooLarge();
-    return out;
+    const auto room = static_cast<qsizetype>(std::min<std::uint64_t>(4 * size + 16, maxBytes));
+    auto converter = std::make_shared<DisplayConverter>(encoding);
+    return {QByteArray(room, Qt::Uninitialized), 0, [file, converter, size](text::TextSink& sink) {
+                QByteArray out;
+                std::size_t written = 0;
+                const auto flush = [&] {
+                    const auto n = static_cast<std::size_t>(out.size());
+                    if (n > sink.capacity() - written) TooLarge();
+                    std::copy(out.constData(), out.constData() + n, sink.data() + written);
+                    written += n;
+                    out.clear();
+                    sink.publish(written);
+                };
+                std::string piece(kPiece, '\0');
+                for (std::uint64_t offset = 0; offset < size;) {
+                    if (sink.cancelled()) return;
+                    const auto want =
+                        static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - offset));
+                    const std::size_t n = ReadAt(file->fd_, piece.data(), want, offset);
+                    converter->Feed(std::string_view(piece.data(), n), out);
+                    flush();
+                    offset += n;
+                    if (n < want) break;
+                }
+                converter->Finish(out);
+                flush();
+            }};
 }
 
 std::optional<QByteArray> LoadForDisplay(const std::string& path, std::size_t maxBytes) {
     std::optional<TextFile> file = TextFile::Open(path);
     if (!file) return std::nullopt;
-    return file->ReadForDisplay(maxBytes);
+    return std::move(*file).ReadForDisplay(maxBytes);
 }
 
 } // namespace orlenth::platform

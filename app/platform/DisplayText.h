@@ -4,6 +4,7 @@
 // and GBK text reads the same under it.
 
 #include "app/platform/TextDetection.h"
+#include "framework/text/TextLoad.h"
 
 #include <QByteArray>
 #include <QStringDecoder>
@@ -63,13 +64,18 @@ public:
     // The size seen at opening.
     std::uint64_t Size() const { return size_; }
 
-    // The bytes for the wrap engine (as DisplayBytesOf gives them). More than `maxBytes`
-    // bytes, in the file or after conversion: EOutOfResources "Text exceeds memo
-    // capacity", refused before anything is read where the size tells. A read that fails:
-    // EReadError. A file that shrinks meanwhile gives what was there. GBK is read once,
-    // into the result; other encodings are read and converted in pieces, so the file's
-    // bytes and their conversion are never held together.
-    QByteArray ReadForDisplay(std::size_t maxBytes);
+    // The bytes for the wrap engine (as DisplayBytesOf gives them), arriving: the first
+    // pieces are read now, until the encoding is clear, and the feed's producer reads the
+    // rest on the load's thread. More than `maxBytes` bytes in the file: EOutOfResources
+    // "Text exceeds memo capacity" now, before anything is read; after conversion: the
+    // same error from the producer, the text ending where it was cut. A read that fails:
+    // EReadError (now or from the producer). A file that shrinks meanwhile gives what was
+    // there; one that grows gives the size it had when opened. GBK is read once, into the
+    // text itself; other encodings are read again and converted in pieces, so the file's
+    // bytes and their conversion are never held together. The file moves into the feed.
+    text::TextFeed FeedForDisplay(std::size_t maxBytes) &&;
+    // All of FeedForDisplay's text at once, its errors thrown here.
+    QByteArray ReadForDisplay(std::size_t maxBytes) &&;
 
 private:
     TextFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}

@@ -1,38 +1,22 @@
 #include "framework/text/WrapEngine.h"
 
 #include "framework/Errors.h"
+#include "framework/text/WrapJob.h"
+#include "framework/text/WrapSpan.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
+#include <thread>
 
 namespace orlenth::text {
 
 namespace {
 
-// How much a break at a place offends, from none to the most. When a line overflows it
-// breaks at the latest place of the least offence: a Latin run is split before a line is
-// left ending in an opening mark, and that before a line opens with a closing mark.
-enum Offence : unsigned { None, SplitsWord, EndsWithOpener, StartsWithCloser, kOffences };
-
-constexpr Offence offenceOf(BreakClass before, BreakClass after) {
-    if (after == BreakClass::NoStart) return StartsWithCloser;
-    if (before == BreakClass::NoEnd) return EndsWithOpener;
-    if (before == BreakClass::Word && after == BreakClass::Word) return SplitsWord;
-    return None;
-}
-
-constexpr auto kOffenceTable = [] {
-    std::array<std::array<unsigned, 4>, 4> t{};
-    for (unsigned before = 0; before < 4; ++before)
-        for (unsigned after = 0; after < 4; ++after)
-            t[before][after] =
-                offenceOf(static_cast<BreakClass>(before), static_cast<BreakClass>(after));
-    return t;
-}();
-
 void refuseOversize(std::size_t bytes) {
     if (bytes > kMemoCapacity) throw EOutOfResources(formatMessage(Msg::MemoCapacity));
+}
+
+unsigned workerCount() {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
 }
 
 } // namespace
@@ -40,149 +24,142 @@ void refuseOversize(std::size_t bytes) {
 std::vector<DisplayLine> wrapText(std::string_view gbkText, double width,
                                   const GbkMetrics& metrics) {
     refuseOversize(gbkText.size());
-    const char* const data = gbkText.data();
-    const std::size_t n = gbkText.size();
-    const GbkDecoder& decoder = GbkDecoder::instance();
-    // Widths are kept in whole subpixels from the start of the text, so that a line's
-    // width is a difference and moving a break needs no re-measuring.
-    const auto widthUnits =
-        static_cast<std::int64_t>(std::floor(std::max(width, 0.0) * GbkMetrics::kSubpixels));
-
-    std::vector<DisplayLine> lines;
-    lines.reserve(n / 16 + 1);
-    const auto addLine = [&](std::size_t from, std::size_t to) {
-        lines.push_back({static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to - from)});
-    };
-
-    // The latest place of each offence and the running width there; a place counts only
-    // when it lies after the line start, so nothing needs clearing when a line starts.
-    // The common place, between two ordinary characters, lives apart in registers: an
-    // indexed store for every character would chain the loop through memory.
-    std::size_t freeBreakAt = 0;
-    std::int64_t freeWidthAt = 0;
-    std::size_t breakAt[kOffences] = {};
-    std::int64_t widthAt[kOffences] = {};
-    std::size_t lineStart = 0;
-    std::int64_t total = 0;          // running width up to pos
-    std::int64_t limit = widthUnits; // the running width at which the line is full
-    unsigned previous = 0;           // break class of the character before pos
-
-    std::size_t pos = 0;
-    while (pos < n) {
-        const auto b = static_cast<std::uint8_t>(data[pos]);
-        GbkMetrics::Entry e;
-        std::size_t length = 1;
-        if (b < 0x80) {
-            if (b == '\r' || b == '\n') [[unlikely]] {
-                addLine(lineStart, pos);
-                pos += (b == '\r' && pos + 1 < n && data[pos + 1] == '\n') ? 2 : 1;
-                lineStart = pos;
-                limit = total + widthUnits;
-                continue;
-            }
-            e = metrics.single(b);
-        } else if (pos + 1 < n &&
-                   !((e = metrics.pair(b, static_cast<std::uint8_t>(data[pos + 1]))) &
-                     GbkMetrics::kNotAPair)) [[likely]] {
-            length = 2;
-        } else {
-            const GbkChar c = decoder.next(data + pos, data + n);
-            e = c.length == 1 ? metrics.single(b)
-                : c.length == 2
-                    ? metrics.resolve(b, static_cast<std::uint8_t>(data[pos + 1]), c.codePoint)
-                    : metrics.of(c.codePoint);
-            length = c.length;
-        }
-
-        const unsigned cls = e & 3u;
-        const unsigned offence = kOffenceTable[previous][cls];
-        if (offence == None) {
-            freeBreakAt = pos;
-            freeWidthAt = total;
-        } else {
-            breakAt[offence] = pos;
-            widthAt[offence] = total;
-        }
-        total += GbkMetrics::advance(e);
-        if (total > limit) [[unlikely]] {
-            breakAt[None] = freeBreakAt;
-            widthAt[None] = freeWidthAt;
-            // Break at the latest place of the least offence, until the line fits or holds
-            // one character only.
-            for (;;) {
-                unsigned k = 0;
-                while (k < kOffences && breakAt[k] <= lineStart) ++k;
-                if (k == kOffences) break;
-                addLine(lineStart, breakAt[k]);
-                lineStart = breakAt[k];
-                limit = widthAt[k] + widthUnits;
-                if (total <= limit) break;
-            }
-        }
-        previous = cls;
-        pos += length;
+    std::vector<std::uint32_t> starts;
+    starts.reserve(gbkText.size() / 16 + 1);
+    wrapSpan(gbkText, {0, gbkText.size(), true}, widthUnitsOf(width), metrics, nullptr, starts);
+    std::vector<DisplayLine> lines(starts.size());
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::size_t next = i + 1 < starts.size() ? starts[i + 1] : gbkText.size();
+        lines[i] = {starts[i],
+                    static_cast<std::uint32_t>(lineEndOf(gbkText, starts[i], next) - starts[i])};
     }
-    addLine(lineStart, n);
-    if (lines.back().length == 0) lines.pop_back();
     return lines;
 }
 
-WrapEngine::WrapEngine(const QFont& font, int width) : width_(width) {
+WrapEngine::WrapEngine(const QFont& font, int width)
+    : text_(std::make_shared<TextLoad>(TextFeed{})), width_(width) {
     setFont(font);
 }
 
-WrapEngine::~WrapEngine() = default;
+WrapEngine::~WrapEngine() {
+    // The workers read the metrics and the index: they stop first.
+    job_.reset();
+}
+
+void WrapEngine::restart() {
+    job_.reset();
+    dirty_ = true;
+}
 
 void WrapEngine::setText(QByteArray gbkText) {
     refuseOversize(static_cast<std::size_t>(gbkText.size()));
-    text_ = std::move(gbkText);
-    dirty_ = true;
+    const auto size = static_cast<std::size_t>(gbkText.size());
+    setText(TextFeed{std::move(gbkText), size, {}});
+}
+
+void WrapEngine::setText(TextFeed feed) {
+    refuseOversize(feed.ready);
+    restart();
+    // The old text and its lines go before the new one is read: for a big novel they are
+    // hundreds of megabytes.
+    lines_.reset();
+    text_.reset();
+    text_ = std::make_shared<TextLoad>(std::move(feed));
+    errorTaken_ = false;
+}
+
+QByteArray WrapEngine::text() {
+    return text_->finalText();
 }
 
 void WrapEngine::setWidth(int widthPx) {
     if (widthPx == width_) return;
     width_ = widthPx;
-    dirty_ = true;
+    restart();
 }
 
 void WrapEngine::setFont(const QFont& font) {
     if (cache_ && cache_->font() == font) return;
+    restart();
     // The table refers to the cache, so it goes first.
     metrics_.reset();
     cache_ = std::make_unique<AdvanceCache>(font);
     metrics_ = std::make_unique<GbkMetrics>(*cache_);
-    dirty_ = true;
 }
 
-void WrapEngine::ensureWrapped() {
+void WrapEngine::ensureStarted() {
     if (!dirty_) return;
-    // The old lines go first: for a big novel they are tens of megabytes, and the new ones
-    // are as many.
-    std::vector<DisplayLine>().swap(lines_);
-    lines_ = wrapText(std::string_view(text_.constData(), static_cast<std::size_t>(text_.size())),
-                      width_, *metrics_);
     dirty_ = false;
+    lines_.reset();
+    lines_ = std::make_unique<LineIndex>(static_cast<std::size_t>(text_->capacity()) + 1);
+    // Once loaded, the bytes available are all there will be.
+    const bool loaded = text_->loaded();
+    const std::size_t available = text_->available();
+    const std::int64_t units = widthUnitsOf(width_);
+    std::vector<std::uint32_t> starts;
+    starts.reserve(std::min(available, kWrapAtOnceBytes) / 16 + 1);
+    const std::size_t resume =
+        wrapSpan(std::string_view(text_->bytes(), available),
+                 {0, available, loaded, kWrapAtOnceBytes}, units, *metrics_, nullptr, starts);
+    lines_->append(starts.data(), starts.size());
+    wrappedTo_ = resume;
+    if (loaded && resume >= available) return;
+    job_ = WrapJob::start({text_, resume, units, metrics_.get(), lines_.get(),
+                           [this] {
+                               if (onProgress_) onProgress_();
+                           }},
+                          workerCount());
+}
+
+bool WrapEngine::wrapped() {
+    ensureStarted();
+    return !job_ || job_->finished();
+}
+
+std::size_t WrapEngine::linesSoFar() {
+    ensureStarted();
+    return lines_->size();
 }
 
 std::size_t WrapEngine::lineCount() {
-    ensureWrapped();
-    return lines_.size();
+    ensureStarted();
+    if (job_) job_->waitUntil([] { return false; });
+    return lines_->size();
 }
 
-const std::vector<DisplayLine>& WrapEngine::lines() {
-    ensureWrapped();
-    return lines_;
+void WrapEngine::waitForLine(std::size_t i) {
+    ensureStarted();
+    if (job_ && i >= lines_->size()) job_->waitUntil([&] { return i < lines_->size(); });
+    if (i >= lines_->size()) throw EListError::indexOutOfBounds(static_cast<std::int64_t>(i));
+}
+
+std::pair<std::size_t, std::size_t> WrapEngine::published() {
+    if (!job_) return {lines_->size(), wrappedTo_};
+    return job_->published();
+}
+
+std::uint32_t WrapEngine::lineStart(std::size_t i) {
+    waitForLine(i);
+    return (*lines_)[i];
 }
 
 QByteArray WrapEngine::line(std::size_t i) {
-    ensureWrapped();
-    if (i >= lines_.size()) throw EListError::indexOutOfBounds(static_cast<std::int64_t>(i));
-    const DisplayLine l = lines_[i];
-    std::size_t length = l.length;
+    waitForLine(i);
+    const std::size_t start = (*lines_)[i];
+    // The last line so far ends where the lines end; any other where the next begins.
+    std::size_t next = 0;
+    if (i + 1 < lines_->size()) {
+        next = (*lines_)[i + 1];
+    } else {
+        const auto [count, end] = published();
+        next = i + 1 < count ? (*lines_)[i + 1] : end;
+    }
+    const std::string_view text(text_->bytes(), next);
+    std::size_t length = lineEndOf(text, start, next) - start;
     if (length > kMaxLineTextBytes) {
         // Walk whole characters so that the cut never halves one.
-        const char* const begin = text_.constData() + l.start;
-        const char* const end = begin + l.length;
+        const char* const begin = text.data() + start;
+        const char* const end = begin + length;
         const GbkDecoder& decoder = GbkDecoder::instance();
         std::size_t kept = 0;
         for (const char* p = begin; p < end;) {
@@ -193,7 +170,20 @@ QByteArray WrapEngine::line(std::size_t i) {
         }
         length = kept;
     }
-    return QByteArray(text_.constData() + l.start, static_cast<qsizetype>(length));
+    return QByteArray(text.data() + start, static_cast<qsizetype>(length));
+}
+
+std::size_t WrapEngine::lineAt(std::uint32_t offset) {
+    ensureStarted();
+    if (job_) job_->waitUntil([&] { return job_->covered() > offset; });
+    return lines_->lineAt(offset, lines_->size());
+}
+
+std::exception_ptr WrapEngine::takeLoadError() {
+    if (errorTaken_ || !text_->loaded()) return nullptr;
+    std::exception_ptr e = text_->error();
+    if (e) errorTaken_ = true;
+    return e;
 }
 
 } // namespace orlenth::text

@@ -3,26 +3,35 @@
 
 #include "framework/text/AdvanceCache.h"
 #include "framework/text/GbkMetrics.h"
+#include "framework/text/LineIndex.h"
+#include "framework/text/TextLoad.h"
 
 #include <QByteArray>
 #include <QFont>
-#include <QString>
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
 
 namespace orlenth::text {
 
+class WrapJob;
+
 // The most text the engine takes, in bytes: 512 MiB. Display lines address the text with
-// 32-bit offsets, and a 100 MB novel must fit with room to spare. A larger text is refused
+// 32-bit offsets, and a 300 MB novel must fit with room to spare. A larger text is refused
 // with EOutOfResources "Text exceeds memo capacity".
 inline constexpr std::size_t kMemoCapacity = std::size_t{512} * 1024 * 1024;
 
 // At most this many bytes of a display line are handed out as its text.
 inline constexpr std::size_t kMaxLineTextBytes = 4096;
+
+// The engine wraps this much of a text at once, on the caller's thread, before it hands
+// the rest to workers: several screens of any page, and all of an article.
+inline constexpr std::size_t kWrapAtOnceBytes = 128 * 1024;
 
 // A display line as a byte range of the text; the line break is not part of it.
 struct DisplayLine {
@@ -55,8 +64,12 @@ struct DisplayLine {
 std::vector<DisplayLine> wrapText(std::string_view gbkText, double width,
                                   const GbkMetrics& metrics);
 
-// The stateful engine that the reading page uses: text, width and font are set separately
-// and the lines are wrapped again, once, when next asked for after any of them changed.
+// The stateful engine that the reading page uses: text, width and font are set separately,
+// and the lines are wrapped again when next asked for after any of them changed. The first
+// kWrapAtOnceBytes are wrapped then and there; the rest of a longer text is wrapped by
+// workers (see WrapJob) while the caller goes on, and lines come as they are done. A text
+// may also arrive over time (TextFeed): its lines follow its bytes. Every member is for the
+// thread that made the engine, which must run an event loop for progress to be heard.
 class WrapEngine {
 public:
     explicit WrapEngine(const QFont& font, int width = 0);
@@ -65,28 +78,54 @@ public:
     // Replaces the whole text. Throws EOutOfResources beyond kMemoCapacity and then keeps
     // the previous text.
     void setText(QByteArray gbkText);
-    const QByteArray& text() const { return text_; }
+    // Replaces the text with one that a producer writes (its own check of kMemoCapacity
+    // and its errors are its own: see takeLoadError).
+    void setText(TextFeed feed);
+    // The whole text: waits for a text still arriving.
+    QByteArray text();
 
     void setWidth(int widthPx);
     int width() const { return width_; }
     void setFont(const QFont& font);
     const QFont& font() const { return cache_->font(); }
 
+    // Every display line: waits for wrapping to end.
     std::size_t lineCount();
+    // The display lines wrapped so far, without waiting; all of them once wrapped().
+    std::size_t linesSoFar();
+    bool wrapped();
     // The text of display line i, without its break, cut to kMaxLineTextBytes (and back to
-    // the start of a character cut there). EListError when i is not below lineCount().
+    // the start of a character cut there). Waits for line i while it is being wrapped.
+    // EListError when there is no line i.
     QByteArray line(std::size_t i);
-    const std::vector<DisplayLine>& lines();
+    // Where display line i starts in the text; waits and throws as line() does.
+    std::uint32_t lineStart(std::size_t i);
+    // The display line holding text byte `offset` (its break counts with it): the last line
+    // starting at or before it; waits until wrapping has passed the offset. 0 when none.
+    std::size_t lineAt(std::uint32_t offset);
+
+    // Called on the engine's thread, from its event loop, when lines were added, wrapping
+    // ended or a text stopped arriving.
+    void setOnProgress(std::function<void()> handler) { onProgress_ = std::move(handler); }
+    // The error that ended a text's arrival, once; null when none (or already taken).
+    std::exception_ptr takeLoadError();
 
 private:
-    void ensureWrapped();
+    void restart();
+    void ensureStarted();
+    void waitForLine(std::size_t i);
+    std::pair<std::size_t, std::size_t> published();
 
-    QByteArray text_;
+    std::shared_ptr<TextLoad> text_;
     int width_;
     std::unique_ptr<AdvanceCache> cache_;
     std::unique_ptr<GbkMetrics> metrics_;
-    std::vector<DisplayLine> lines_;
+    std::unique_ptr<LineIndex> lines_;
+    std::shared_ptr<WrapJob> job_;
+    std::size_t wrappedTo_ = 0; // where the lines end once no job runs
     bool dirty_ = true;
+    bool errorTaken_ = false;
+    std::function<void()> onProgress_;
 };
 
 } // namespace orlenth::text

@@ -1,6 +1,7 @@
 #include "framework/ui/Memo.h"
 
 #include "framework/Errors.h"
+#include "framework/ui/Application.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,7 +10,7 @@ namespace orlenth {
 
 QByteArrayList TMemoLines::Strings() const {
     // CR and LF never occur inside a GBK character, so bytes can be split as they are.
-    const QByteArray& text = memo_.Text();
+    const QByteArray text = memo_.Text();
     QByteArrayList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -65,18 +66,28 @@ void TMemo::Loaded() {
 }
 
 void TMemo::SetText(QByteArray gbk) {
+    if (static_cast<std::size_t>(gbk.size()) > text::kMemoCapacity)
+        throw EOutOfResources(formatMessage(Msg::MemoCapacity));
+    const auto size = static_cast<std::size_t>(gbk.size());
+    SetText(text::TextFeed{std::move(gbk), size, {}});
+}
+
+void TMemo::SetText(text::TextFeed feed) {
     if (engine_) {
-        engine_->setText(std::move(gbk));
+        engine_->setText(std::move(feed));
     } else {
-        if (static_cast<std::size_t>(gbk.size()) > text::kMemoCapacity)
-            throw EOutOfResources(formatMessage(Msg::MemoCapacity));
-        pendingText_ = std::move(gbk);
+        // The old text goes before the new one takes room.
+        pendingText_ = text::TextFeed{};
+        pendingText_ = std::move(feed);
     }
     emit TextChanged();
 }
 
-const QByteArray& TMemo::Text() const {
-    return engine_ ? engine_->text() : pendingText_;
+QByteArray TMemo::Text() {
+    if (engine_) return engine_->text();
+    return pendingText_.produce
+               ? Engine().text()
+               : pendingText_.buffer.left(static_cast<qsizetype>(pendingText_.ready));
 }
 
 text::WrapEngine& TMemo::Engine() {
@@ -86,8 +97,18 @@ text::WrapEngine& TMemo::Engine() {
         // lines are wanted, in the font the memo has by then.
         engine_ = std::make_unique<text::WrapEngine>(font_.PageFont(), width);
         engine_->setText(std::move(pendingText_));
-        pendingText_ = QByteArray();
+        pendingText_ = text::TextFeed{};
         fontChanged_ = false;
+        engine_->setOnProgress([this] {
+            emit LinesAdded();
+            if (const std::exception_ptr e = engine_->takeLoadError()) {
+                try {
+                    std::rethrow_exception(e);
+                } catch (const std::exception& error) {
+                    TApplication::Instance().ShowException(error);
+                }
+            }
+        });
     }
     engine_->setWidth(width);
     if (fontChanged_) {
@@ -98,6 +119,14 @@ text::WrapEngine& TMemo::Engine() {
 }
 
 int TMemo::LineCount() {
+    return static_cast<int>(Engine().linesSoFar());
+}
+
+bool TMemo::Wrapped() {
+    return Engine().wrapped();
+}
+
+int TMemo::FinalLineCount() {
     return static_cast<int>(Engine().lineCount());
 }
 
@@ -108,17 +137,13 @@ QByteArray TMemo::Line(int i) {
 }
 
 std::uint32_t TMemo::LineStart(int i) {
-    const std::vector<text::DisplayLine>& lines = Engine().lines();
-    if (i < 0 || static_cast<std::size_t>(i) >= lines.size()) throw EListError::indexOutOfBounds(i);
-    return lines[static_cast<std::size_t>(i)].start;
+    text::WrapEngine& engine = Engine();
+    if (i < 0) throw EListError::indexOutOfBounds(i);
+    return engine.lineStart(static_cast<std::size_t>(i));
 }
 
 int TMemo::LineAt(std::uint32_t offset) {
-    const std::vector<text::DisplayLine>& lines = Engine().lines();
-    const auto after = std::upper_bound(
-        lines.begin(), lines.end(), offset,
-        [](std::uint32_t o, const text::DisplayLine& line) { return o < line.start; });
-    return after == lines.begin() ? 0 : static_cast<int>(after - lines.begin() - 1);
+    return static_cast<int>(Engine().lineAt(offset));
 }
 
 } // namespace orlenth

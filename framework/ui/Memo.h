@@ -90,18 +90,30 @@ public:
     // Replaces the whole text. Above text::kMemoCapacity bytes: EOutOfResources "Text
     // exceeds memo capacity", and the old text stays.
     void SetText(QByteArray gbk);
-    const QByteArray& Text() const;
+    // Replaces the text with one that arrives over time (see text::TextFeed); an error
+    // that ends its arrival is shown in the application's error box.
+    void SetText(text::TextFeed feed);
+    // The whole text; waits for a text still arriving.
+    QByteArray Text();
     // The display lines at the current Width and font, wrapped again first when text,
-    // width, font or word wrap changed since the last query. The last display line is not
-    // counted when empty, so an empty text has none.
+    // width, font or word wrap changed since the last query. A long text is wrapped in the
+    // background: this counts the lines wrapped so far, without waiting, and LinesAdded
+    // tells of more. The last display line is not counted when empty, so an empty text
+    // has none.
     int LineCount();
+    // Whether LineCount() is final.
+    bool Wrapped();
+    // Waits for all display lines and counts them.
+    int FinalLineCount();
     // Display line i without its break, cut to text::kMaxLineTextBytes (never inside a
-    // character). EListError "List index out of bounds (%d)" outside 0 … LineCount() − 1.
+    // character); waits for a line still being wrapped. EListError "List index out of
+    // bounds (%d)" when there is no line i.
     QByteArray Line(int i);
-    // Where display line i starts in the text; the same errors as Line.
+    // Where display line i starts in the text; the same waits and errors as Line.
     std::uint32_t LineStart(int i);
     // The display line holding text byte `offset` (its break counts with it): the last line
-    // starting at or before it; 0 when there are no lines.
+    // starting at or before it, waiting until wrapping has passed it; 0 when there are no
+    // lines.
     int LineAt(std::uint32_t offset);
 
     void Loaded() override;
@@ -109,6 +121,8 @@ public:
 signals:
     // After SetText: the page shows another text.
     void TextChanged();
+    // Background wrapping added lines, or ended.
+    void LinesAdded();
 
 private:
     // The engine, made on first use, with its width and font brought up to date; it
@@ -118,7 +132,7 @@ private:
     TMemoLines lines_;
     TFont font_;
     std::unique_ptr<text::WrapEngine> engine_;
-    QByteArray pendingText_; // the text until the engine exists
+    text::TextFeed pendingText_; // the text until the engine exists
     TAlignment alignment_ = taLeftJustify;
     TBorderStyle borderStyle_ = bsSingle;
     TScrollStyle scrollBars_ = ssNone;

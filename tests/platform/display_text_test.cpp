@@ -172,7 +172,7 @@ TEST(DisplayText, OversizeFileRefusedBeforeReading) {
     ASSERT_TRUE(file);
     EXPECT_EQ(file->Size(), kCapacity + 1);
     try {
-        file->ReadForDisplay(kCapacity);
+        std::move(*file).ReadForDisplay(kCapacity);
         ADD_FAILURE() << "an oversize file was read";
     } catch (const EOutOfResources& e) {
         EXPECT_EQ(e.Message(), "Text exceeds memo capacity");
