@@ -12,7 +12,7 @@ void yieldToForeground() {
 #if defined(__linux__)
     // On Linux a thread is a task with a nice value of its own. A gentle step: the
     // workers must still get on when the user waits for them (a jump far down the text).
-    constexpr int kNice = 10;
+    constexpr int kNice = 5;
     const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
     const int current = ::getpriority(PRIO_PROCESS, tid);
     if (current < kNice) ::setpriority(PRIO_PROCESS, tid, kNice);
