@@ -2,7 +2,10 @@
 // pixel). The display lines must cover the text exactly and in order, with nothing between
 // two lines but one line break (CR LF, a lone CR or a lone LF); a soft break must fall
 // between whole characters and never leave a line empty; and no line may be wider than the
-// width, measured with the engine's own table, unless it holds one character.
+// width, measured with the engine's own table, unless it holds one character. Wrapped in
+// pieces as the background wrap does it (a first part that stops after some offset, a part
+// of the text that has not all arrived, segments that end just after a line break), the
+// text must give the very same lines.
 
 #include "FuzzTarget.h"
 
@@ -11,6 +14,7 @@
 #include "framework/text/GbkMetrics.h"
 #include "framework/text/PageFont.h"
 #include "framework/text/WrapEngine.h"
+#include "framework/text/WrapSpan.h"
 
 #include <QGuiApplication>
 
@@ -44,6 +48,37 @@ std::size_t BreakAt(std::string_view s, std::size_t at) {
     return at + 1 < s.size() && s[at + 1] == '\n' ? 2 : 1;
 }
 
+// The first line break at or after `at` and its length: where a segment may end.
+std::size_t SegmentEndAfter(std::string_view s, std::size_t at) {
+    for (std::size_t p = at; p < s.size(); ++p)
+        if (const std::size_t gap = BreakAt(s, p)) return p + gap;
+    return s.size();
+}
+
+void CheckPiecewise(std::string_view text, double width, const std::vector<DisplayLine>& lines,
+                    const GbkMetrics& metrics) {
+    const std::int64_t units = widthUnitsOf(width);
+    const std::size_t n = text.size();
+    // Offsets picked from the text's own bytes, so that the corpus steers them.
+    const auto pick = [&](std::size_t k) {
+        return n == 0 ? 0 : static_cast<std::uint8_t>(text[k % n]) * n / 255;
+    };
+    std::vector<std::uint32_t> starts;
+    // Only the first `arrived` bytes are there, and the first part stops after `stop`.
+    const std::size_t arrived = pick(1);
+    std::size_t from = wrapSpan(text.substr(0, arrived), {0, arrived, arrived == n, pick(2)},
+                                units, metrics, nullptr, starts);
+    // Segments that end just after a line break, then the rest.
+    for (std::size_t k = 3; from < n && k < 6; ++k) {
+        const std::size_t end = SegmentEndAfter(text, std::max(from, pick(k)));
+        from = wrapSpan(text, {from, end, true}, units, metrics, nullptr, starts);
+    }
+    if (from < n || starts.empty()) wrapSpan(text, {from, n, true}, units, metrics, nullptr, starts);
+    if (starts.size() != lines.size()) FuzzFailure("wrapped in pieces, the line count differs");
+    for (std::size_t i = 0; i < lines.size() && i < starts.size(); ++i)
+        if (starts[i] != lines[i].start) FuzzFailure("wrapped in pieces, a line starts elsewhere");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -59,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data) + 2, size - 2);
     const GbkMetrics& metrics = gContext->metrics;
     const std::vector<DisplayLine> lines = wrapText(text, width, metrics);
+    CheckPiecewise(text, width, lines, metrics);
 
     const GbkDecoder& decoder = GbkDecoder::instance();
     const char* const base = text.data();

@@ -16,6 +16,7 @@ namespace {
 // Big enough that the converters' per-call cost vanishes, small beside any text worth
 // measuring.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
+static_assert(kPiece > 0);
 
 std::string_view MarkOf(FileEncoding e) {
     switch (e) {
@@ -221,36 +222,38 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
     }
 
     // Anything else is read again from the start and converted piece by piece, so the
-    // file's bytes and their conversion are never held together. The buffer only reserves
-    // room: every byte becomes at most four, and pages never written cost nothing.
+    // file's bytes and their conversion are never held together; the first piece now, so
+    // that the page has its start at once. The buffer only reserves room: every byte
+    // becomes at most four, and pages never written cost nothing.
     raw = QByteArray();
-    const auto room = static_cast<qsizetype>(std::min<std::uint64_t>(4 * size + 16, maxBytes));
-    auto converter = std::make_shared<DisplayConverter>(encoding);
-    return {QByteArray(room, Qt::Uninitialized), 0, [file, converter, size](text::TextSink& sink) {
-                QByteArray out;
-                std::size_t written = 0;
-                const auto flush = [&] {
-                    const auto n = static_cast<std::size_t>(out.size());
-                    if (n > sink.capacity() - written) TooLarge();
-                    std::copy(out.constData(), out.constData() + n, sink.data() + written);
-                    written += n;
-                    out.clear();
-                    sink.publish(written);
-                };
-                std::string piece(kPiece, '\0');
-                for (std::uint64_t offset = 0; offset < size;) {
-                    if (sink.cancelled()) return;
-                    const auto want =
-                        static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - offset));
-                    const std::size_t n = ReadAt(file->fd_, piece.data(), want, offset);
-                    converter->Feed(std::string_view(piece.data(), n), out);
-                    flush();
-                    offset += n;
-                    if (n < want) break;
-                }
-                converter->Finish(out);
-                flush();
+    const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(4 * size + 16, maxBytes));
+    QByteArray text(static_cast<qsizetype>(room), Qt::Uninitialized);
+    auto conversion = std::make_shared<Conversion>(std::move(file), encoding, size);
+    conversion->Next(text.data(), room);
+    const std::size_t ready = conversion->written;
+    return {std::move(text), ready, [conversion](text::TextSink& sink) {
+                while (!sink.cancelled() && conversion->Next(sink.data(), sink.capacity()))
+                    sink.publish(conversion->written);
+                sink.publish(conversion->written);
             }};
+}
+
+bool TextFile::Conversion::Next(char* text, std::size_t room) {
+    if (finished) return false;
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - offset));
+    const std::size_t n = want == 0 ? 0 : ReadAt(file->fd_, piece.data(), want, offset);
+    out.clear();
+    converter.Feed(std::string_view(piece.data(), n), out);
+    offset += n;
+    if (n < want || offset >= size) {
+        converter.Finish(out);
+        finished = true;
+    }
+    const auto bytes = static_cast<std::size_t>(out.size());
+    if (bytes > room - written) TooLarge();
+    std::copy(out.constData(), out.constData() + bytes, text + written);
+    written += bytes;
+    return !finished;
 }
 
 std::optional<QByteArray> LoadForDisplay(const std::string& path, std::size_t maxBytes) {

@@ -11,6 +11,7 @@
 #include <QStringEncoder>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,6 +79,25 @@ public:
     QByteArray ReadForDisplay(std::size_t maxBytes) &&;
 
 private:
+    // A file read again from its start and converted, a piece at a time.
+    struct Conversion {
+        Conversion(std::shared_ptr<TextFile> f, FileEncoding encoding, std::uint64_t bytes)
+            : file(std::move(f)), converter(encoding), size(bytes), piece(kPieceBytes, '\0') {}
+        // Converts the next piece and appends it to `text`, which has room for `room` bytes
+        // (more: EOutOfResources); false once the file is done.
+        bool Next(char* text, std::size_t room);
+
+        std::shared_ptr<TextFile> file;
+        DisplayConverter converter;
+        std::uint64_t size;
+        std::uint64_t offset = 0;
+        std::size_t written = 0;
+        bool finished = false;
+        std::string piece;
+        QByteArray out;
+    };
+    static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+
     TextFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
 
     int fd_;
