@@ -1,48 +1,78 @@
 #include "framework/text/BreakClass.h"
 
-#include <algorithm>
+#include <unicode/uchar.h>
+
 #include <array>
+#include <atomic>
 
 namespace orlenth::text {
 
 namespace {
 
-constexpr auto kNoStart = std::to_array<char32_t>({
-    U'\t',     U' ',      U'!',      U'%',      U')',      U',',      U'.',      U':',
-    U';',      U'?',      U']',      U'}',
-    U'\u00B7', // middle dot
-    U'\u2019', U'\u201D', U'\u2022', U'\u2026', U'\u2030', U'\u2032', U'\u2033', U'\u2103',
-    U'\u3001', U'\u3002', U'\u3003', U'\u3005', U'\u3009', U'\u300B', U'\u300D', U'\u300F',
-    U'\u3011', U'\u3015', U'\u3017', U'\u3019', U'\u301B', U'\u301E', U'\u301F', U'\u30FB',
-    U'\u30FC', U'\uFE30', U'\uFE50', U'\uFE51', U'\uFE52', U'\uFE54', U'\uFE55', U'\uFE56',
-    U'\uFE57', U'\uFE5A', U'\uFE5C', U'\uFE5E', U'\uFF01', U'\uFF05', U'\uFF09', U'\uFF0C',
-    U'\uFF0E', U'\uFF1A', U'\uFF1B', U'\uFF1F', U'\uFF3D', U'\uFF5D', U'\uFF5E', U'\uFF60',
-    U'\uFF63', U'\uFF64', U'\uFFE0',
-});
-
-constexpr auto kNoEnd = std::to_array<char32_t>({
-    U'$',      U'(',      U'[',      U'{',      U'\u00A3', U'\u00A5', U'\u2018', U'\u201C',
-    U'\u3008', U'\u300A', U'\u300C', U'\u300E', U'\u3010', U'\u3014', U'\u3016', U'\u3018',
-    U'\u301A', U'\u301D', U'\uFE59', U'\uFE5B', U'\uFE5D', U'\uFF04', U'\uFF08', U'\uFF3B',
-    U'\uFF5B', U'\uFF5F', U'\uFF62', U'\uFFE1', U'\uFFE5',
-});
-
-template <std::size_t N>
-constexpr bool contains(const std::array<char32_t, N>& sorted, char32_t c) {
-    return std::binary_search(sorted.begin(), sorted.end(), c);
+BreakClass fromLineBreakProperty(char32_t c) {
+    const auto u = static_cast<UChar32>(c);
+    // Chinese marks kept off the start of a line against the standard (see the header).
+    if (c == U'\u00B7' || c == U'\uFE51' || c == U'\uFF5E') return BreakClass::NoStart;
+    switch (u_getIntPropertyValue(u, UCHAR_LINE_BREAK)) {
+    case U_LB_CLOSE_PUNCTUATION:
+    case U_LB_CLOSE_PARENTHESIS:
+    case U_LB_EXCLAMATION:
+    case U_LB_INFIX_NUMERIC:
+    case U_LB_BREAK_SYMBOLS:
+    case U_LB_NONSTARTER:
+    case U_LB_CONDITIONAL_JAPANESE_STARTER:
+    case U_LB_INSEPARABLE:
+    case U_LB_POSTFIX_NUMERIC:
+    case U_LB_BREAK_AFTER:
+    case U_LB_HYPHEN:
+    case U_LB_SPACE:
+    case U_LB_ZWSPACE:
+    case U_LB_COMBINING_MARK:
+    case U_LB_ZWJ:
+        return BreakClass::NoStart;
+    case U_LB_OPEN_PUNCTUATION:
+    case U_LB_PREFIX_NUMERIC:
+    case U_LB_BREAK_BEFORE:
+        return BreakClass::NoEnd;
+    case U_LB_ALPHABETIC:
+    case U_LB_HEBREW_LETTER:
+    case U_LB_NUMERIC:
+    case U_LB_BREAK_BOTH:
+    case U_LB_GLUE:
+    case U_LB_WORD_JOINER:
+        return BreakClass::Word;
+    case U_LB_QUOTATION:
+        switch (u_charType(u)) {
+        case U_INITIAL_PUNCTUATION:
+            return BreakClass::NoEnd;
+        case U_FINAL_PUNCTUATION:
+            return BreakClass::NoStart;
+        default:
+            return BreakClass::Ordinary;
+        }
+    default:
+        return BreakClass::Ordinary;
+    }
 }
 
-static_assert(std::is_sorted(kNoStart.begin(), kNoStart.end()));
-static_assert(std::is_sorted(kNoEnd.begin(), kNoEnd.end()));
+// Every font's table asks for the same twenty thousand characters again, and four-byte
+// characters are asked for on each use, so answers are kept for the planes that Han and
+// symbols live in. A slot holds the class plus one, or 0 until first asked; racing
+// threads store the same value.
+constexpr char32_t kCachedPlanes = 0x40000;
+constinit std::array<std::atomic<std::uint8_t>, kCachedPlanes> cached{};
 
 } // namespace
 
 BreakClass breakClassOf(char32_t c) {
-    if ((c >= U'0' && c <= U'9') || (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z'))
-        return BreakClass::Word;
-    if (contains(kNoStart, c)) return BreakClass::NoStart;
-    if (contains(kNoEnd, c)) return BreakClass::NoEnd;
-    return BreakClass::Ordinary;
+    if (c >= kCachedPlanes) return fromLineBreakProperty(c);
+    std::atomic<std::uint8_t>& slot = cached[c];
+    auto v = slot.load(std::memory_order_relaxed);
+    if (v == 0) {
+        v = static_cast<std::uint8_t>(static_cast<unsigned>(fromLineBreakProperty(c)) + 1);
+        slot.store(v, std::memory_order_relaxed);
+    }
+    return static_cast<BreakClass>(v - 1);
 }
 
 } // namespace orlenth::text

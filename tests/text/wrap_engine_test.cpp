@@ -127,6 +127,13 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   {"一二三", "《四", "五》"}},
         ExactCase{"OpeningQuoteGoesDown", QStringLiteral("他说“好”"), 3, {}, 0, {"他说", "“好”"}},
+        ExactCase{"DashIsNotSplit", QStringLiteral("一二——三"), 3, {}, 0, {"一二", "——三"}},
+        ExactCase{"FourByteNonstarterTakesPreviousCharacterDown",
+                  QStringLiteral("一二‼三四"),
+                  2,
+                  {},
+                  0,
+                  {"一", "二‼", "三四"}},
         ExactCase{"TooNarrowForAnyRuleLeavesOpenerAtEnd",
                   QStringLiteral("他说“好”"),
                   2,
@@ -231,11 +238,15 @@ TEST(WrapHardBreaks, LfCrAndCrLfTextsWrapAlike) {
 // ---- Rules that hold for every line of real text at every width ------------------------
 
 const std::set<char32_t> kNeverFirst = {U'，', U'。', U'、', U'；', U'：', U'？', U'！', U'）',
-                                        U'》', U'」', U'』', U'”',  U'’',  U'〕', U'】', U'…'};
+                                        U'》', U'」', U'』', U'”',  U'’',  U'〕', U'】', U'…',
+                                        U'.',  U',',  U':',  U'!',  U'?',  U')'};
 const std::set<char32_t> kNeverLast = {U'（', U'《', U'「', U'『', U'“', U'‘', U'〔', U'【'};
 
+// Letters, digits, the ASCII symbols that bind into words (an address stays whole) and the
+// dash, whose two halves (——) may not be parted.
 bool isWordChar(char32_t c) {
-    return (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
+    return (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') ||
+           c == U'@' || c == U'_' || c == U'—';
 }
 
 struct Article {
