@@ -66,14 +66,15 @@ void CheckPiecewise(std::string_view text, double width, const std::vector<Displ
     std::vector<std::uint32_t> starts;
     // Only the first `arrived` bytes are there, and the first part stops after `stop`.
     const std::size_t arrived = pick(1);
-    std::size_t from = wrapSpan(text.substr(0, arrived), {0, arrived, arrived == n, pick(2)},
-                                units, metrics, nullptr, starts);
+    std::size_t from = wrapSpan(text.substr(0, arrived), {0, arrived, arrived == n, pick(2)}, units,
+                                metrics, nullptr, starts);
     // Segments that end just after a line break, then the rest.
     for (std::size_t k = 3; from < n && k < 6; ++k) {
         const std::size_t end = SegmentEndAfter(text, std::max(from, pick(k)));
         from = wrapSpan(text, {from, end, true}, units, metrics, nullptr, starts);
     }
-    if (from < n || starts.empty()) wrapSpan(text, {from, n, true}, units, metrics, nullptr, starts);
+    if (from < n || starts.empty())
+        wrapSpan(text, {from, n, true}, units, metrics, nullptr, starts);
     if (starts.size() != lines.size()) FuzzFailure("wrapped in pieces, the line count differs");
     for (std::size_t i = 0; i < lines.size() && i < starts.size(); ++i)
         if (starts[i] != lines[i].start) FuzzFailure("wrapped in pieces, a line starts elsewhere");

@@ -192,7 +192,10 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
     EncodingSniffer sniffer(size);
     std::uint64_t got = 0;
     bool ended = false;
-    while (got < size && !sniffer.Decided()) {
+    // A file whose first megabyte is plainly UTF-8 is taken for UTF-8 without reading the
+    // rest: a valid UTF-8 text is only decided at its end, and the page would wait for all
+    // of it.
+    while (got < size && !sniffer.Decided() && !(got >= kPiece && sniffer.PlainlyUtf8(1000))) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - got));
         char* const at = raw.data() + got;
         const std::size_t n = ReadAt(fd_, at, want, got);
@@ -201,7 +204,8 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
         if (n < want) ended = true;
         if (ended) break;
     }
-    const FileEncoding encoding = sniffer.Verdict();
+    const FileEncoding encoding =
+        sniffer.Decided() || got == size || ended ? sniffer.Verdict() : FileEncoding::Utf8;
     auto file = std::make_shared<TextFile>(std::move(*this));
     if (encoding == FileEncoding::Gbk) {
         if (ended || got == size) {

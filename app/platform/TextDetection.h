@@ -28,6 +28,10 @@ public:
     bool Decided() const { return decided_; }
     // The verdict on what was fed; final once Decided() or everything was fed.
     FileEncoding Verdict() const;
+    // Whether what was fed is plainly UTF-8 already: at least `valid` valid multi-byte
+    // sequences and no more invalid ones than a whole UTF-8 file may have. Lets a reader
+    // start on a big file before the rest could overturn the verdict.
+    bool PlainlyUtf8(std::uint64_t valid) const { return valid_ >= valid && Utf8Wins(valid_); }
 
 private:
     void FeedMark(std::string_view& piece);

@@ -47,13 +47,15 @@ int main(int argc, char** argv) {
     form->ScrollBox1->SetVertPosition(std::numeric_limits<int>::max());
     QImage screen(form->ScrollBox1->Widget()->size(), QImage::Format_RGB32);
     form->ScrollBox1->Widget()->render(&screen);
-    const int lastTop =
-        static_cast<int>(2 + std::int64_t{lines - 1} * pitch + 4 - form->ScrollBox1->VertPosition());
+    const int lastTop = static_cast<int>(2 + std::int64_t{lines - 1} * pitch + 4 -
+                                         form->ScrollBox1->VertPosition());
     const int left = form->PaintBox1->Left() + 4;
-    const QRgb paper = screen.pixel(form->PaintBox1->Left() + form->PaintBox1->Width() - 2, lastTop);
+    const QRgb paper =
+        screen.pixel(form->PaintBox1->Left() + form->PaintBox1->Width() - 2, lastTop);
     int ink = 0;
     for (int y = std::max(lastTop, 0); y < std::min(lastTop + 14, screen.height()); ++y)
-        for (int x = left; x < left + 200 && x < screen.width(); ++x) ink += screen.pixel(x, y) != paper;
+        for (int x = left; x < left + 200 && x < screen.width(); ++x)
+            ink += screen.pixel(x, y) != paper;
     const bool atEnd = form->PaintBox1->Height() == lines * pitch &&
                        form->ScrollBox1->VertPosition() == form->ScrollBox1->MaxVertPosition() &&
                        (lines == 0 || ink > 0);
@@ -62,7 +64,8 @@ int main(int argc, char** argv) {
     getrusage(RUSAGE_SELF, &usage);
     const double peakMb = static_cast<double>(usage.ru_maxrss) * 1024 / 1e6;
     QFileInfo file;
-    for (const QFileInfo& f : QDir(QString::fromLocal8Bit(argv[1])).entryInfoList({QStringLiteral("*.txt")}))
+    for (const QFileInfo& f :
+         QDir(QString::fromLocal8Bit(argv[1])).entryInfoList({QStringLiteral("*.txt")}))
         file = f;
     const double fileMb = static_cast<double>(file.size()) / 1e6;
     std::printf("%s: %.1f MB, %d lines (%d at first), first page %lld ms, all wrapped %lld ms, "

@@ -212,8 +212,8 @@ int main(int argc, char** argv) {
                "BM_QTextLayoutLongest", 100);
     printRatio(reporter, "20 MB, one thread: ours / QTextLayout", "BM_Wrap20MB",
                "BM_QTextLayout20MB", 100);
-    printRatio(reporter, "20 MB, engine: ours / QTextLayout", "BM_Engine20MB",
-               "BM_QTextLayout20MB", 100);
+    printRatio(reporter, "20 MB, engine: ours / QTextLayout", "BM_Engine20MB", "BM_QTextLayout20MB",
+               100);
     printRatio(reporter, "20 MB, one thread: ours / Qt GBK decode", "BM_Wrap20MB",
                "BM_QtGbkDecode20MB", 2);
     printRatio(reporter, "20 MB, engine: ours / Qt GBK decode", "BM_Engine20MB",

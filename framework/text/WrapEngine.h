@@ -52,8 +52,8 @@ struct DisplayLine {
 // characters' advances), breaking only between whole characters (one, two or four bytes;
 // an invalid byte is a character of its own with the advance of U+FFFD). A break never
 // falls before a closing mark (，。？！”》 ...) or a space, nor after an opening mark
-// (“《（ ...), nor inside a run of Latin letters and digits; the characters after the last
-// allowed break move down together. Only when a line has no allowed break at all are these
+// (“《（ ...), nor inside a run of letters and digits (see BreakClass); the characters after the
+// last allowed break move down together. Only when a line has no allowed break at all are these
 // given up, the least first: a Latin run is split (at the last character that fits) before
 // a line may end in an opening mark, and that before a line may start with a closing mark.
 // So a run of Latin letters or digits that fits on a line of its own is never split. Spaces

@@ -189,5 +189,43 @@ TEST(DisplayText, ConversionPastTheLimitRefused) {
     EXPECT_EQ(LoadForDisplay(p, 4000)->size(), 4000);
 }
 
+// A file of several pieces arrives: its start is there at once, converted if need be, and
+// the rest comes from the feed's producer.
+struct ArrivingRow {
+    const char* name;
+    std::string_view unit;  // repeated to make the file
+    std::string_view shown; // each unit as the wrap engine gets it
+};
+
+const ArrivingRow kArrivingRows[] = {
+    {"Gbk", "\xD6\xD0\xCE\xC4\r\n", "\xD6\xD0\xCE\xC4\r\n"},
+    {"Utf8", "\xE4\xB8\xAD\xE6\x96\x87\r\n", "\xD6\xD0\xCE\xC4\r\n"},
+};
+
+class ArrivingTextTest : public ::testing::TestWithParam<ArrivingRow> {};
+
+TEST_P(ArrivingTextTest, StartsAtOnceAndEndsWhole) {
+    const ArrivingRow& row = GetParam();
+    std::string file, shown;
+    while (file.size() < 3'500'000) {
+        file += row.unit;
+        shown += row.shown;
+    }
+    TempFolder dir;
+    std::optional<TextFile> opened = TextFile::Open(dir.WriteFile("big.txt", file));
+    ASSERT_TRUE(opened);
+    text::TextFeed feed = std::move(*opened).FeedForDisplay(kCapacity);
+    EXPECT_GT(feed.ready, 0u);
+    EXPECT_LT(feed.ready, shown.size());
+    EXPECT_EQ(std::string_view(feed.buffer.constData(), feed.ready),
+              std::string_view(shown).substr(0, feed.ready));
+    ASSERT_TRUE(feed.produce);
+    text::TextLoad load(std::move(feed));
+    EXPECT_EQ(load.finalText().toStdString(), shown);
+    EXPECT_FALSE(load.error());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ArrivingTextTest, ::testing::ValuesIn(kArrivingRows), RowName());
+
 } // namespace
 } // namespace orlenth::platform
