@@ -81,10 +81,12 @@ void WrapEngine::setWidth(int widthPx) {
 void WrapEngine::setFont(const QFont& font) {
     if (cache_ && cache_->font() == font) return;
     restart();
-    // The table refers to the cache, so it goes first.
+    // The table refers to the cache, and the desk to the table, so they go first.
+    desk_.reset();
     metrics_.reset();
     cache_ = std::make_unique<AdvanceCache>(font);
     metrics_ = std::make_unique<GbkMetrics>(*cache_);
+    desk_ = std::make_unique<MeasureDesk>(*metrics_);
 }
 
 void WrapEngine::ensureStarted() {
@@ -104,7 +106,7 @@ void WrapEngine::ensureStarted() {
     lines_->append(starts.data(), starts.size());
     wrappedTo_ = resume;
     if (loaded && resume >= available) return;
-    job_ = WrapJob::start({text_, resume, units, metrics_.get(), lines_.get(),
+    job_ = WrapJob::start({text_, resume, units, metrics_.get(), desk_.get(), lines_.get(),
                            [this] {
                                if (onProgress_) onProgress_();
                            }},

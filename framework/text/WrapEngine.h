@@ -4,6 +4,7 @@
 #include "framework/text/AdvanceCache.h"
 #include "framework/text/GbkMetrics.h"
 #include "framework/text/LineIndex.h"
+#include "framework/text/MeasureDesk.h"
 #include "framework/text/TextLoad.h"
 
 #include <QByteArray>
@@ -120,6 +121,7 @@ private:
     int width_;
     std::unique_ptr<AdvanceCache> cache_;
     std::unique_ptr<GbkMetrics> metrics_;
+    std::unique_ptr<MeasureDesk> desk_; // for metrics_
     std::unique_ptr<LineIndex> lines_;
     std::shared_ptr<WrapJob> job_;
     std::size_t wrappedTo_ = 0; // where the lines end once no job runs

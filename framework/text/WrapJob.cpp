@@ -19,8 +19,6 @@ constexpr std::size_t kAhead = 8;
 // The page hears of new lines at most this often.
 constexpr std::int64_t kProgressEveryMs = 40;
 
-struct Cancelled {};
-
 std::int64_t nowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -29,54 +27,33 @@ std::int64_t nowMs() {
 
 } // namespace
 
-class WrapJob::Desk final : public SlowMeasure {
+// One worker's way to the desk: what it was told once it keeps to itself, so that a
+// character met again costs no lock.
+class WrapJob::Asker final : public SlowMeasure {
 public:
-    explicit Desk(WrapJob& job) : job_(job) {}
+    explicit Asker(WrapJob& job) : job_(job) {}
 
     GbkMetrics::Entry entryOf(char32_t c) override {
-        std::unique_lock lock(mutex_);
-        if (const auto it = answers_.find(c); it != answers_.end()) return it->second;
-        asked_.push_back(c);
-        lock.unlock();
-        job_.post();
-        lock.lock();
-        answered_.wait(lock, [&] { return answers_.contains(c) || job_.cancelled_.load(); });
-        if (!answers_.contains(c)) throw Cancelled{};
-        return answers_[c];
-    }
-
-    void serve(const GbkMetrics& metrics) {
-        std::vector<char32_t> asked;
-        {
-            const std::lock_guard lock(mutex_);
-            asked.swap(asked_);
-        }
-        if (asked.empty()) return;
-        std::vector<std::pair<char32_t, GbkMetrics::Entry>> found;
-        for (const char32_t c : asked) found.emplace_back(c, metrics.of(c));
-        {
-            const std::lock_guard lock(mutex_);
-            answers_.insert(found.begin(), found.end());
-        }
-        answered_.notify_all();
-    }
-
-    void wake() {
-        { const std::lock_guard lock(mutex_); }
-        answered_.notify_all();
+        if (const auto it = known_.find(c); it != known_.end()) return it->second;
+        const GbkMetrics::Entry e = job_.setup_.desk->ask(
+            c,
+            [this] {
+                job_.changed_.notify_all();
+                job_.post();
+            },
+            job_.cancelled_);
+        known_.emplace(c, e);
+        return e;
     }
 
 private:
     WrapJob& job_;
-    std::mutex mutex_;
-    std::condition_variable answered_;
-    std::vector<char32_t> asked_;
-    std::unordered_map<char32_t, GbkMetrics::Entry> answers_;
+    std::unordered_map<char32_t, GbkMetrics::Entry> known_;
 };
 
 WrapJob::WrapJob(Setup setup)
-    : setup_(std::move(setup)), desk_(std::make_unique<Desk>(*this)), covered_(setup_.resume),
-      nextFrom_(setup_.resume), scanFrom_(setup_.resume) {}
+    : setup_(std::move(setup)), covered_(setup_.resume), nextFrom_(setup_.resume),
+      scanFrom_(setup_.resume) {}
 
 std::shared_ptr<WrapJob> WrapJob::start(Setup setup, unsigned workers) {
     std::shared_ptr<WrapJob> job(new WrapJob(std::move(setup)));
@@ -95,7 +72,7 @@ void WrapJob::cancel() {
         cancelled_ = true;
     }
     changed_.notify_all();
-    desk_->wake();
+    setup_.desk->wakeAll();
     for (std::thread& t : workers_)
         if (t.joinable()) t.join();
 }
@@ -151,6 +128,7 @@ bool WrapJob::takeSegment(std::unique_lock<std::mutex>& lock, std::size_t& index
 
 void WrapJob::work() {
     yieldToForeground();
+    Asker asker(*this);
     std::unique_lock lock(mutex_);
     try {
         std::size_t index = 0, from = 0, to = 0;
@@ -162,7 +140,7 @@ void WrapJob::work() {
             // Every segment ends just after a line break or at the text's end, so nothing
             // in it is cut off.
             wrapSpan(std::string_view(setup_.text->bytes(), to), {from, to, true},
-                     setup_.widthUnits, *setup_.metrics, desk_.get(), starts);
+                     setup_.widthUnits, *setup_.metrics, &asker, starts);
             lock.lock();
             waiting_[index] = {std::move(starts), to};
             for (auto it = waiting_.begin(); it != waiting_.end() && it->first == published_;
@@ -178,7 +156,7 @@ void WrapJob::work() {
             if (done || nowMs() - lastPost_.load() >= kProgressEveryMs) post();
             lock.lock();
         }
-    } catch (const Cancelled&) {
+    } catch (const MeasureDesk::Cancelled&) {
         if (!lock.owns_lock()) lock.lock();
     } catch (...) {
         // Out of memory, say: the lines so far stay, and the job counts as done.
@@ -212,7 +190,7 @@ std::pair<std::size_t, std::size_t> WrapJob::published() {
 }
 
 void WrapJob::serve() {
-    desk_->serve(*setup_.metrics);
+    setup_.desk->serve();
 }
 
 void WrapJob::waitUntil(const std::function<bool()>& ready) {

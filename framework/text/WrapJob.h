@@ -3,6 +3,7 @@
 
 #include "framework/text/GbkMetrics.h"
 #include "framework/text/LineIndex.h"
+#include "framework/text/MeasureDesk.h"
 #include "framework/text/TextLoad.h"
 #include "framework/text/WrapSpan.h"
 
@@ -33,6 +34,7 @@ public:
         std::size_t resume = 0; // where the lines already in the index end
         std::int64_t widthUnits = 0;
         const GbkMetrics* metrics = nullptr; // the owner's; outlives the job
+        MeasureDesk* desk = nullptr;         // likewise, for the same metrics
         LineIndex* lines = nullptr;          // likewise
         std::function<void()> onProgress;    // on the owner's thread, from its event loop
     };
@@ -52,7 +54,7 @@ public:
     void serve();
 
 private:
-    class Desk;
+    class Asker;
     explicit WrapJob(Setup setup);
     void work();
     bool takeSegment(std::unique_lock<std::mutex>& lock, std::size_t& index, std::size_t& from,
@@ -60,7 +62,6 @@ private:
     void post();
 
     Setup setup_;
-    std::unique_ptr<Desk> desk_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::atomic<bool> cancelled_{false};
