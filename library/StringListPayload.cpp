@@ -29,19 +29,19 @@ void stWriteStringList(TStream& stream, const TLineList& strings, bool compresse
 }
 
 void stReadStringList(TStream& stream, TLineList& strings, bool compressed) {
-    TMemoryStream memory;
+    std::string text;
     if (compressed) {
-        LoadCompressedStream(stream, memory);
+        LoadCompressedStream(stream, text);
     } else {
         if (stream.Remaining() < 4) throw EReadError();
         const std::int32_t n = stReadInteger(stream);
         // Checked before the buffer is sized, so that a damaged length cannot ask for
         // gigabytes.
         if (n < 0 || n > stream.Remaining()) throw EReadError();
-        memory.SetSize(n);
-        stream.ReadExact(memory.Memory(), n);
+        text.resize(static_cast<std::size_t>(n));
+        stream.ReadExact(text.data(), n);
     }
-    strings.SetText(memory.TakeString());
+    strings.SetText(std::move(text));
 }
 
 } // namespace orlenth
