@@ -112,7 +112,7 @@ void writePublished(QObject& obj, const QMetaProperty& prop, const TValue& v) {
 
 class TreeReader final : public TReader {
 public:
-    explicit TreeReader(TComponent& root) : root_(root) {}
+    TreeReader(TComponent& root, bool lasting) : root_(root), lasting_(lasting) {}
 
     void Read(const TObjectRecord& record) {
         root_.SetName(record.name);
@@ -166,7 +166,7 @@ public:
         // A separate stream of just the payload: what the routine leaves unread is dropped.
         // A view, so that a megabyte of item records is not copied before it is decoded.
         const std::string_view data = pending_->value->Data();
-        TViewStream payload(data.data(), static_cast<std::int64_t>(data.size()));
+        TViewStream payload(data.data(), static_cast<std::int64_t>(data.size()), lasting_);
         read(payload);
     }
 
@@ -300,6 +300,7 @@ private:
     };
 
     TComponent& root_;
+    bool lasting_;
     std::vector<Reference> references_;
     std::map<std::tuple<std::uintptr_t, bool, std::string>, Resolved> resolved_;
     std::vector<const TObjectRecord*> records_;
@@ -311,8 +312,8 @@ private:
 
 } // namespace
 
-void ReadComponent(const TObjectRecord& record, TComponent& target) {
-    TreeReader(target).Read(record);
+void ReadComponent(const TObjectRecord& record, TComponent& target, bool lastingBinaries) {
+    TreeReader(target, lastingBinaries).Read(record);
 }
 
 } // namespace orlenth
