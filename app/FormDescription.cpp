@@ -25,9 +25,13 @@ void SetDescriptionSource(TDescriptionSource s) {
 
 void ReadFormDescription(TCustomForm& form) {
     const std::string name = QByteArray::fromStdString(form.ClassName()).toUpper().toStdString();
-    const std::string_view stream = source() ? source()(name) : EmbeddedStream(name);
+    // Only the embedded bytes are known to last; a source's may not.
+    const bool embedded = !source();
+    const std::string_view stream = embedded ? EmbeddedStream(name) : source()(name);
     if (stream.empty()) throw EReadError(formatMessage(Msg::ResourceNotFound, {name}));
-    ReadComponent(ParseObjectStream(stream), form);
+    // The tree lives only for this call, while the stream stays: binary payloads (the
+    // library's megabyte of item records) are read where they lie.
+    ReadComponent(ParseObjectStream(stream, true), form, embedded);
 }
 
 } // namespace orlenth

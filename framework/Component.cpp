@@ -26,6 +26,8 @@ TComponent::~TComponent() {
 }
 
 void TComponent::SetName(const std::string& name) {
+    // The library's hundreds of items are nameless: nothing to tell Qt.
+    if (name.empty() && name_.empty() && objectName().isEmpty()) return;
     name_ = name;
     setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
 }

@@ -40,6 +40,9 @@ public:
     // For streams over bytes in memory: the next n bytes in place, the position moved past
     // them; null (and nothing moved) when fewer remain or the stream has no such bytes.
     virtual const std::uint8_t* ReadInPlace(std::int64_t n);
+    // Whether the bytes ReadInPlace hands out stay where they are for the rest of the
+    // program, so that a reader may keep views into them instead of copies.
+    virtual bool Lasting() const { return false; }
 };
 
 // A growable stream in memory. Writing past the end extends it; a gap left by a seek past
@@ -81,19 +84,22 @@ private:
 // stream. Writing is refused (returns 0).
 class TViewStream final : public TStream {
 public:
-    TViewStream(const void* data, std::int64_t n)
-        : data_(static_cast<const std::uint8_t*>(data)), size_(n) {}
+    // `lasting`: the caller knows that the bytes live as long as the program (see Lasting).
+    TViewStream(const void* data, std::int64_t n, bool lasting = false)
+        : data_(static_cast<const std::uint8_t*>(data)), size_(n), lasting_(lasting) {}
 
     std::int64_t Read(void* buffer, std::int64_t n) override;
     std::int64_t Write(const void*, std::int64_t) override { return 0; }
     std::int64_t Seek(std::int64_t offset, Origin origin) override;
     std::int64_t Size() override { return size_; }
     const std::uint8_t* ReadInPlace(std::int64_t n) override;
+    bool Lasting() const override { return lasting_; }
 
 private:
     const std::uint8_t* data_;
     std::int64_t size_;
     std::int64_t pos_ = 0;
+    bool lasting_;
 };
 
 // A file opened for reading or created for writing. Opening fails with EFOpenError

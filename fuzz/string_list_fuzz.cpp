@@ -1,5 +1,5 @@
-// The string-list payload reader in both modes (the first byte chooses): a damaged
-// payload is a read error and leaves the list as it was.
+// The string-list payload reader in both modes, from a copy or from bytes that last (the
+// first byte chooses): a damaged payload is a read error and leaves the list as it was.
 
 #include "FuzzTarget.h"
 
@@ -9,7 +9,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const bool compressed = data[0] & 1;
-    orlenth::TMemoryStream stream(data + 1, static_cast<std::int64_t>(size - 1));
+    // The input lasts as long as the list is used here, so a compressed text may stay packed.
+    orlenth::TMemoryStream copied(data + 1, static_cast<std::int64_t>(size - 1));
+    orlenth::TViewStream lasting(data + 1, static_cast<std::int64_t>(size - 1), true);
+    orlenth::TStream& stream = data[0] & 2 ? static_cast<orlenth::TStream&>(lasting) : copied;
     const orlenth::TLineList before{"before"};
     orlenth::TLineList lines = before;
     try {

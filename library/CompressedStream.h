@@ -5,6 +5,7 @@
 #include "framework/Stream.h"
 
 #include <cstdint>
+#include <string>
 
 namespace orlenth {
 
@@ -30,6 +31,10 @@ std::int64_t WriteCompressedBlocks(TStream& source, TStream& dest);
 // block is EReadError "Stream read error". Never reads past the compressed stream's total
 // nor past the end of source; bytes restored before an error stay written to dest.
 void LoadCompressedStream(TStream& source, TStream& dest);
+
+// The same, appending the restored bytes to dest: no stream between the decoder and the
+// text that keeps them.
+void LoadCompressedStream(TStream& source, std::string& dest);
 
 // Counts what one compressed stream at source's position restores to without keeping it:
 // each block is restored into scratch space and its length added to `restored`. Stops as

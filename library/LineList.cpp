@@ -1,6 +1,8 @@
 #include "library/LineList.h"
 
 #include "framework/Errors.h"
+#include "framework/Stream.h"
+#include "library/CompressedStream.h"
 
 #include <bit>
 #include <cstring>
@@ -39,6 +41,7 @@ void TLineList::AppendLine(std::string_view line) const {
 
 void TLineList::Clear() {
     unsettled_ = false;
+    packed_ = {};
     text_.clear();
     starts_.clear();
     count_ = 0;
@@ -175,10 +178,21 @@ void TLineList::SetText(std::string&& text) {
     unsettled_ = !text_.empty();
 }
 
+void TLineList::SetPacked(std::string_view compressed) {
+    Clear();
+    packed_ = compressed;
+    unsettled_ = true;
+}
+
 void TLineList::SettleNow() const {
     unsettled_ = false;
     std::string raw = std::move(text_);
     text_.clear();
+    if (!packed_.empty()) {
+        TViewStream source(packed_.data(), static_cast<std::int64_t>(packed_.size()));
+        packed_ = {};
+        LoadCompressedStream(source, raw);
+    }
     const std::size_t nul = raw.find('\0');
     const std::size_t size = nul == std::string::npos ? raw.size() : nul;
     if (const std::size_t lines = countCanonical(raw.data(), size)) {

@@ -49,10 +49,18 @@ public:
     // now: the whole library is read at start-up, and most articles are never opened.
     void SetText(std::string&& text);
 
+    // The lines a compressed stream (docs/framing.md) restores to, restored when the list
+    // is first used: at start-up every item record is checked by restoring it, but most
+    // articles are never opened, and keeping their texts would cost a copy of each. The
+    // caller has checked that the stream restores without fault, and its bytes must stay
+    // where they are as long as this list or a copy of it is used.
+    void SetPacked(std::string_view compressed);
+
     bool operator==(const TLineList& other) const;
 
 private:
-    // Splits a text taken over by SetText(std::string&&) into its text form and line count.
+    // Splits a text taken over by SetText(std::string&&), or restored from SetPacked, into
+    // its text form and line count.
     void Settle() const {
         if (unsettled_) SettleNow();
     }
@@ -65,6 +73,7 @@ private:
     void Index() const;
 
     // Mutable because settling and indexing are deferred work, not changes of the value.
+    mutable std::string_view packed_; // set by SetPacked until settled
     mutable std::string text_;
     mutable std::size_t count_ = 0;
     mutable std::vector<std::size_t> starts_;

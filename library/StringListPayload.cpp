@@ -29,19 +29,31 @@ void stWriteStringList(TStream& stream, const TLineList& strings, bool compresse
 }
 
 void stReadStringList(TStream& stream, TLineList& strings, bool compressed) {
-    TMemoryStream memory;
+    std::string text;
+    if (compressed && stream.Lasting()) {
+        if (const std::uint8_t* at = stream.ReadInPlace(0)) {
+            // Checked whole now, restored when first used (see TLineList::SetPacked).
+            const std::int64_t start = stream.Position();
+            std::int64_t restored = 0;
+            CountCompressedStream(stream, restored, std::numeric_limits<std::int64_t>::max());
+            strings.SetPacked(
+                std::string_view(reinterpret_cast<const char*>(at),
+                                 static_cast<std::size_t>(stream.Position() - start)));
+            return;
+        }
+    }
     if (compressed) {
-        LoadCompressedStream(stream, memory);
+        LoadCompressedStream(stream, text);
     } else {
         if (stream.Remaining() < 4) throw EReadError();
         const std::int32_t n = stReadInteger(stream);
         // Checked before the buffer is sized, so that a damaged length cannot ask for
         // gigabytes.
         if (n < 0 || n > stream.Remaining()) throw EReadError();
-        memory.SetSize(n);
-        stream.ReadExact(memory.Memory(), n);
+        text.resize(static_cast<std::size_t>(n));
+        stream.ReadExact(text.data(), n);
     }
-    strings.SetText(memory.TakeString());
+    strings.SetText(std::move(text));
 }
 
 } // namespace orlenth

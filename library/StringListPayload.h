@@ -16,7 +16,8 @@ void stWriteStringList(TStream& stream, const TLineList& strings, bool compresse
 // lines; the stream ends just after the payload. A payload that is cut short, a plain
 // length that is negative or larger than what the stream still holds, or a corrupt
 // compressed stream is EReadError "Stream read error", and strings keeps its old lines.
-// Never reads past the payload.
+// Never reads past the payload. From a stream whose bytes last (TStream::Lasting), a
+// compressed payload is checked by restoring it, then kept packed in the list.
 void stReadStringList(TStream& stream, TLineList& strings, bool compressed);
 
 } // namespace orlenth

@@ -13,6 +13,9 @@
 #include <QByteArrayList>
 #include <QMetaProperty>
 
+#include <cstdint>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace orlenth {
@@ -109,7 +112,7 @@ void writePublished(QObject& obj, const QMetaProperty& prop, const TValue& v) {
 
 class TreeReader final : public TReader {
 public:
-    explicit TreeReader(TComponent& root) : root_(root) {}
+    TreeReader(TComponent& root, bool lasting) : root_(root), lasting_(lasting) {}
 
     void Read(const TObjectRecord& record) {
         root_.SetName(record.name);
@@ -161,8 +164,9 @@ public:
         handled_ = true;
         if (pending_->value->tag != ValueTag::Binary) throw invalidValue();
         // A separate stream of just the payload: what the routine leaves unread is dropped.
-        TMemoryStream payload(pending_->value->bytes.data(),
-                              static_cast<std::int64_t>(pending_->value->bytes.size()));
+        // A view, so that a megabyte of item records is not copied before it is decoded.
+        const std::string_view data = pending_->value->Data();
+        TViewStream payload(data.data(), static_cast<std::int64_t>(data.size()), lasting_);
         read(payload);
     }
 
@@ -196,8 +200,9 @@ private:
             rest = rest.substr(dot + 1);
         }
         const std::string last(rest);
+        const Resolved& how = Resolve(*obj, obj == &component, last);
         // An event: bound by name to a method of the root (the form).
-        if (obj == &component && DeclaresEvent(component, last)) {
+        if (how.event) {
             if (p.value.tag == ValueTag::Nil) {
                 component.BindEvent(last, nullptr, {});
                 return;
@@ -208,9 +213,8 @@ private:
             component.BindEvent(last, &root_, m);
             return;
         }
-        const int index = obj->metaObject()->indexOfProperty(last.c_str());
-        if (index >= 0 && IsComponentReference(obj->metaObject()->property(index))) {
-            const QMetaProperty prop = obj->metaObject()->property(index);
+        if (how.reference) {
+            const QMetaProperty prop = obj->metaObject()->property(how.index);
             if (p.value.tag == ValueTag::Nil) {
                 if (!prop.write(obj, QVariant::fromValue<QObject*>(nullptr))) throw invalidValue();
                 return;
@@ -224,8 +228,8 @@ private:
         }
         // Unstored properties are read too: a window stores either its size or its client
         // size, and both are properties.
-        if (index >= 0 && obj->metaObject()->property(index).isWritable()) {
-            writePublished(*obj, obj->metaObject()->property(index), p.value);
+        if (how.writable) {
+            writePublished(*obj, obj->metaObject()->property(how.index), p.value);
             return;
         }
         Pending pending{last, &p.value};
@@ -239,6 +243,29 @@ private:
         }
         pending_ = nullptr;
         if (!handled_) throw EReadError(formatMessage(Msg::PropertyNotExist, {p.name}));
+    }
+
+    // What a property name is on a class. Looked up once per class and name: a library
+    // holds hundreds of items of one class that name the same few properties, and the
+    // lookups through reflection showed in the profile.
+    struct Resolved {
+        bool event = false; // only for a name on the component itself, not a sub-object
+        int index = -1;
+        bool reference = false;
+        bool writable = false;
+    };
+    const Resolved& Resolve(const QObject& obj, bool own, const std::string& name) {
+        auto key = std::make_tuple(reinterpret_cast<std::uintptr_t>(obj.metaObject()), own, name);
+        if (const auto it = resolved_.find(key); it != resolved_.end()) return it->second;
+        Resolved r;
+        r.event = own && DeclaresEvent(obj, name);
+        r.index = obj.metaObject()->indexOfProperty(name.c_str());
+        if (r.index >= 0) {
+            const QMetaProperty prop = obj.metaObject()->property(r.index);
+            r.reference = IsComponentReference(prop);
+            r.writable = prop.isWritable();
+        }
+        return resolved_.emplace(std::move(key), r).first->second;
     }
 
     // A property that holds another component of the window, stored by that one's name.
@@ -273,7 +300,9 @@ private:
     };
 
     TComponent& root_;
+    bool lasting_;
     std::vector<Reference> references_;
+    std::map<std::tuple<std::uintptr_t, bool, std::string>, Resolved> resolved_;
     std::vector<const TObjectRecord*> records_;
     std::vector<TComponent*> parents_;
     std::vector<TComponent*> loaded_;
@@ -283,8 +312,8 @@ private:
 
 } // namespace
 
-void ReadComponent(const TObjectRecord& record, TComponent& target) {
-    TreeReader(target).Read(record);
+void ReadComponent(const TObjectRecord& record, TComponent& target, bool lastingBinaries) {
+    TreeReader(target, lastingBinaries).Read(record);
 }
 
 } // namespace orlenth

@@ -24,6 +24,9 @@ class TComponent;
 // - the same frame around "Component %s not found" for a reference (a property holding a
 //   pointer to a component) whose name no component of `target` has. References are
 //   resolved after every record is read, so a reference may name a later component.
-void ReadComponent(const TObjectRecord& record, TComponent& target);
+// With lastingBinaries the caller vouches that the record's binary payloads lie in bytes
+// that live as long as the program (the embedded descriptions): objects may then keep
+// views into them (an item keeps its text packed until it is first used).
+void ReadComponent(const TObjectRecord& record, TComponent& target, bool lastingBinaries = false);
 
 } // namespace orlenth

@@ -18,7 +18,7 @@ void RegisterLibraryClasses() {
     (void)done;
 }
 
-TLibrary LoadLibrary(std::string_view stream, TComponent& owner) {
+TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting) {
     RegisterLibraryClasses();
     const TObjectRecord root = ParseObjectStream(stream, true);
     TLibrary lib{};
@@ -27,7 +27,7 @@ TLibrary LoadLibrary(std::string_view stream, TComponent& owner) {
             r.name.starts_with("WJKStringList") && r.name[13] >= '0' && r.name[13] <= '4') {
             auto* list = new TWJKStringList(&owner);
             lib[static_cast<std::size_t>(r.name[13] - '0')] = list;
-            ReadComponent(r, *list);
+            ReadComponent(r, *list, lasting);
             return;
         }
         for (const auto& c : r.children) walk(c);

@@ -17,8 +17,10 @@ using TLibrary = std::array<TWJKStringList*, 5>;
 // WJKStringList0 to WJKStringList4, wherever it stands, and fills it through the component
 // reader. Returns them by category; a category without its record is null. Errors are
 // those of ParseObjectStream and ReadComponent; containers made before the error stay
-// owned by `owner`.
-TLibrary LoadLibrary(std::string_view stream, TComponent& owner);
+// owned by `owner`. With `lasting` the caller vouches that the stream's bytes live as long
+// as the program (the embedded description): the items then keep their texts packed in
+// those bytes until first used, after checking every one of them.
+TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting = false);
 
 // Registers the library's classes in the class registry (idempotent).
 void RegisterLibraryClasses();

@@ -37,7 +37,8 @@ public:
         r.name = ShortName();
         r.properties.reserve(4);
         while (Peek() != 0) {
-            TPropertyRecord prop;
+            // Made in place: a value is large, and moving it in showed in the profile.
+            TPropertyRecord& prop = r.properties.emplace_back();
             prop.name = ShortName();
             try {
                 prop.value = Value(depth);
@@ -46,7 +47,6 @@ public:
                     formatMessage(Msg::ErrorReading, {r.name.empty() ? r.className : r.name, ".",
                                                       prop.name, e.Message()}));
             }
-            r.properties.push_back(std::move(prop));
         }
         ++at_;
         while (Peek() != 0) r.children.push_back(Record(depth + 1));
@@ -136,8 +136,13 @@ private:
             break;
         case ValueTag::LString:
         case ValueTag::Utf8String:
-        case ValueTag::Binary:
             v.bytes = Take(Length32());
+            break;
+        case ValueTag::Binary:
+            if (borrow_)
+                v.borrowed = Take(Length32());
+            else
+                v.bytes = Take(Length32());
             break;
         case ValueTag::WString: {
             const std::int64_t units = Little(4);
@@ -357,12 +362,14 @@ std::string TextValueToGbk(const TValue& v) {
         return UnicodeToGbk(
             QString::fromUtf8(v.bytes.data(), static_cast<qsizetype>(v.bytes.size())));
     case ValueTag::WString: {
-        QString u;
-        u.resize(static_cast<qsizetype>(v.bytes.size() / 2));
-        for (qsizetype i = 0; i < u.size(); ++i) {
-            const auto lo = static_cast<std::uint8_t>(v.bytes[static_cast<std::size_t>(2 * i)]);
-            const auto hi = static_cast<std::uint8_t>(v.bytes[static_cast<std::size_t>(2 * i + 1)]);
-            u[i] = QChar(static_cast<char16_t>(lo | hi << 8));
+        const std::size_t n = v.bytes.size() / 2;
+        QString u(static_cast<qsizetype>(n), Qt::Uninitialized);
+        // Filled through one pointer: indexing checks for sharing on every character.
+        QChar* out = u.data();
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto lo = static_cast<std::uint8_t>(v.bytes[2 * i]);
+            const auto hi = static_cast<std::uint8_t>(v.bytes[2 * i + 1]);
+            out[i] = QChar(static_cast<char16_t>(lo | hi << 8));
         }
         return UnicodeToGbk(u);
     }

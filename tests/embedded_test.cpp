@@ -101,3 +101,20 @@ TEST(Embedded, LibraryKeepsTheShapeOfTheStoredLibrary) {
     EXPECT_GE(total, 1'200'000u);
     EXPECT_LE(total, 1'500'000u);
 }
+
+TEST(Embedded, LibraryKeptPackedReadsAsTheCopiedOne) {
+    TComponent copiedOwner, packedOwner;
+    const std::string_view stream = EmbeddedStream("TORLENTH");
+    const TLibrary copied = LoadLibrary(stream, copiedOwner);
+    const TLibrary packed = LoadLibrary(stream, packedOwner, true);
+    for (std::size_t c = 0; c < 5; ++c) {
+        ASSERT_NE(packed[c], nullptr);
+        ASSERT_EQ(packed[c]->GetCount(), copied[c]->GetCount());
+        for (int i = 0; i < packed[c]->GetCount(); ++i) {
+            const TWJKStringListItem& a = *copied[c]->GetArrayItem(i);
+            const TWJKStringListItem& b = *packed[c]->GetArrayItem(i);
+            EXPECT_EQ(b.GetList(), a.GetList()) << c << "/" << i;
+            EXPECT_EQ(b.Description(), a.Description()) << c << "/" << i;
+        }
+    }
+}

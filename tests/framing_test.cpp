@@ -279,17 +279,42 @@ TEST(StringListPayload, RoundTripsLongChineseTexts) {
         stReadStringList(m, back, compressed);
         EXPECT_EQ(back, lines);
     }
+    // From bytes that last the text stays packed until first used; a copy made before
+    // then restores it by itself.
+    TMemoryStream m;
+    stWriteStringList(m, lines, true);
+    TViewStream lasting(m.Memory(), m.Size(), true);
+    TLineList back;
+    stReadStringList(lasting, back, true);
+    EXPECT_EQ(lasting.Position(), lasting.Size());
+    const TLineList copy = back;
+    EXPECT_EQ(back, lines);
+    EXPECT_EQ(copy, lines);
 }
 
 TEST(StringListPayload, DamagedPayloadKeepsTheOldLines) {
     const TLineList old{"keep", "me"};
-    const Bytes damaged[] = {hex("08 00 00 00 61 62 0D"), hex("FF FF FF 7F 61"), hex("F0 FF FF FF"),
-                             hex("08 00"), hex("0D 00 00 00 09 00 00 00 80 61 62 0D")};
+    struct Damaged {
+        Bytes bytes;
+        bool compressed;
+    };
+    const Damaged damaged[] = {{hex("08 00 00 00 61 62 0D"), false},
+                               {hex("FF FF FF 7F 61"), false},
+                               {hex("F0 FF FF FF"), false},
+                               {hex("08 00"), false},
+                               {hex("0D 00 00 00 09 00 00 00 80 61 62 0D"), true},
+                               // whole, but its one copy reaches before the start of the output
+                               {hex("09 00 00 00 05 00 00 00 40 80 00 00 12"), true}};
     for (std::size_t i = 0; i < std::size(damaged); ++i) {
         SCOPED_TRACE(i);
-        TMemoryStream m(damaged[i].data(), static_cast<std::int64_t>(damaged[i].size()));
+        const Bytes& b = damaged[i].bytes;
+        TMemoryStream m(b.data(), static_cast<std::int64_t>(b.size()));
         TLineList l = old;
-        EXPECT_THROW(stReadStringList(m, l, i == 4), EReadError);
+        EXPECT_THROW(stReadStringList(m, l, damaged[i].compressed), EReadError);
+        EXPECT_EQ(l, old);
+        // Bytes that last are checked whole before the list is touched.
+        TViewStream lasting(b.data(), static_cast<std::int64_t>(b.size()), true);
+        EXPECT_THROW(stReadStringList(lasting, l, damaged[i].compressed), EReadError);
         EXPECT_EQ(l, old);
     }
 }
