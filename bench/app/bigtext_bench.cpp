@@ -37,11 +37,13 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const qint64 shown = clock.elapsed();
     const int firstLines = form->Memo1->LineCount();
-    while (!form->Memo1->Wrapped()) QApplication::processEvents(QEventLoop::AllEvents, 10);
-    QApplication::processEvents();
+    // Until every line is wrapped and the page has heard of the last ones.
+    const int pitch = form->LinePitch();
+    while (!form->Memo1->Wrapped() ||
+           form->PaintBox1->Height() != form->Memo1->LineCount() * pitch)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     const qint64 wrapped = clock.elapsed();
     const int lines = form->Memo1->LineCount();
-    const int pitch = form->LinePitch();
 
     // The end: the last line's text is drawn where its cell lies.
     form->ScrollBox1->SetVertPosition(std::numeric_limits<int>::max());
