@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
             ink += screen.pixel(x, y) != paper;
     const bool atEnd = form->PaintBox1->Height() == lines * pitch &&
                        form->ScrollBox1->VertPosition() == form->ScrollBox1->MaxVertPosition() &&
-                       (lines == 0 || ink > 0);
+                       (lines == 0 || ink > 0 || form->Memo1->Line(lines - 1).isEmpty());
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
