@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
     const int firstLines = form->Memo1->LineCount();
     // Until every line is wrapped and the page has heard of the last ones.
     const int pitch = form->LinePitch();
-    while (!form->Memo1->Wrapped() ||
-           form->PaintBox1->Height() != form->Memo1->LineCount() * pitch)
+    while (!form->Memo1->Wrapped() || form->PaintBox1->Height() != form->Memo1->LineCount() * pitch)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     const qint64 wrapped = clock.elapsed();
     const int lines = form->Memo1->LineCount();
