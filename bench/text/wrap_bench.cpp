@@ -5,6 +5,7 @@
 #include "bench/CollectingReporter.h"
 #include "framework/text/PageFont.h"
 #include "framework/text/WrapEngine.h"
+#include "framework/text/WrapSpan.h"
 
 #include <QDir>
 #include <QFile>
@@ -138,6 +139,21 @@ void BM_Wrap20MB(benchmark::State& state) {
 void BM_QTextLayout20MB(benchmark::State& state) {
     wrapQt(state, texts().bigUnicode, texts().big.size());
 }
+// The loop alone, as each of the engine's workers runs it: line starts only.
+void BM_WrapLoop20MB(benchmark::State& state) {
+    const QByteArray& text = texts().big;
+    if (text.isEmpty()) return state.SkipWithError("no collection text");
+    const std::string_view bytes(text.constData(), static_cast<std::size_t>(text.size()));
+    std::vector<std::uint32_t> starts;
+    for (auto _ : state) {
+        starts.clear();
+        wrapSpan(bytes, {0, bytes.size(), true}, widthUnitsOf(kWidth), metrics(), nullptr, starts);
+        benchmark::DoNotOptimize(starts.data());
+    }
+    state.counters["lines"] = static_cast<double>(starts.size());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+}
+
 // The engine as the page uses it: the first part wrapped at once, the rest by its workers
 // on every core, until the last line is known.
 void BM_Engine20MB(benchmark::State& state) {
@@ -177,6 +193,7 @@ void BM_FontChange(benchmark::State& state) {
 BENCHMARK(BM_WrapLongest)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QTextLayoutLongest)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Wrap20MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WrapLoop20MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Engine20MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QtGbkDecode20MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QTextLayout20MB)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -212,9 +229,13 @@ int main(int argc, char** argv) {
                "BM_QTextLayoutLongest", 100);
     printRatio(reporter, "20 MB, one thread: ours / QTextLayout", "BM_Wrap20MB",
                "BM_QTextLayout20MB", 100);
+    printRatio(reporter, "20 MB, the loop alone: ours / QTextLayout", "BM_WrapLoop20MB",
+               "BM_QTextLayout20MB", 100);
     printRatio(reporter, "20 MB, engine: ours / QTextLayout", "BM_Engine20MB", "BM_QTextLayout20MB",
                100);
     printRatio(reporter, "20 MB, one thread: ours / Qt GBK decode", "BM_Wrap20MB",
+               "BM_QtGbkDecode20MB", 2);
+    printRatio(reporter, "20 MB, the loop alone: ours / Qt GBK decode", "BM_WrapLoop20MB",
                "BM_QtGbkDecode20MB", 2);
     printRatio(reporter, "20 MB, engine: ours / Qt GBK decode", "BM_Engine20MB",
                "BM_QtGbkDecode20MB", 2);
