@@ -227,5 +227,23 @@ TEST_P(ArrivingTextTest, StartsAtOnceAndEndsWhole) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, ArrivingTextTest, ::testing::ValuesIn(kArrivingRows), RowName());
 
+// Another program cuts the file short after its start was read: the text ends where the
+// file did, and nothing reads past it.
+TEST(DisplayText, FileCutShortWhileItArrivesGivesWhatWasThere) {
+    TempFolder dir;
+    std::string gbk;
+    while (gbk.size() < 5'000'000) gbk += "\xD6\xD0\xCE\xC4\r\n"; // 中文, GBK
+    const std::string p = dir.WriteFile("cut.txt", gbk);
+    std::optional<TextFile> file = TextFile::Open(p);
+    ASSERT_TRUE(file);
+    text::TextFeed feed = std::move(*file).FeedForDisplay(kCapacity);
+    ASSERT_TRUE(feed.produce);
+    const std::size_t ready = feed.ready;
+    ASSERT_EQ(::truncate(p.c_str(), 2'000'000), 0);
+    text::TextLoad load(std::move(feed));
+    EXPECT_EQ(load.finalText().toStdString(), gbk.substr(0, 2'000'000));
+    EXPECT_LT(ready, 2'000'000u);
+}
+
 } // namespace
 } // namespace orlenth::platform
