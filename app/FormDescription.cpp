@@ -2,8 +2,10 @@
 
 #include "framework/Errors.h"
 #include "framework/ui/Form.h"
+#include "library/BlockChecks.h"
 #include "resource/ComponentReader.h"
 #include "resource/EmbeddedStreams.h"
+#include "resource/LibraryLoader.h"
 #include "resource/ObjectStream.h"
 
 #include <QByteArray>
@@ -31,7 +33,10 @@ void ReadFormDescription(TCustomForm& form) {
     if (stream.empty()) throw EReadError(formatMessage(Msg::ResourceNotFound, {name}));
     // The tree lives only for this call, while the stream stays: binary payloads (the
     // library's megabyte of item records) are read where they lie.
+    // Its item records are checked block by block on every core once all is read.
+    TBlockChecks checks;
     ReadComponent(ParseObjectStream(stream, true), form, embedded);
+    FinishItemRecordChecks(checks);
 }
 
 } // namespace orlenth

@@ -1,6 +1,7 @@
 #include "library/CompressedStream.h"
 
 #include "framework/Errors.h"
+#include "library/BlockChecks.h"
 #include "library/LZRW.h"
 #include "library/StreamFields.h"
 
@@ -121,6 +122,27 @@ void LoadCompressedStream(TStream& source, std::string& dest) {
         dest.append(reinterpret_cast<const char*>(data), n);
         return true;
     });
+}
+
+void CheckCompressedStream(TStream& source) {
+    TBlockChecks* const later = TBlockChecks::Current();
+    TLZRWBuffer& out = restoreArea();
+    std::int64_t total = readField(source);
+    if (total < 0) throw EReadError();
+    while (total > 0) {
+        if (total < 5) throw EReadError();
+        const std::int32_t s = readField(source);
+        if (s < 1 || static_cast<std::size_t>(s) > kLZRWBufferSize || s + 4 > total)
+            throw EReadError();
+        const std::uint8_t* block = source.ReadInPlace(s);
+        if (!block) throw EReadError();
+        if (later)
+            later->Add(block, static_cast<std::size_t>(s));
+        else if (LZRWDecompressBlock(block, static_cast<std::size_t>(s), out.data(), out.size()) <
+                 0)
+            throw EReadError();
+        total -= s + 4;
+    }
 }
 
 void CountCompressedStream(TStream& source, std::int64_t& restored, std::int64_t limit) {

@@ -43,4 +43,11 @@ void LoadCompressedStream(TStream& source, std::string& dest);
 // `restored` then counting the blocks before the fault.
 void CountCompressedStream(TStream& source, std::int64_t& restored, std::int64_t limit);
 
+// Checks one compressed stream at source's position as LoadCompressedStream would read it,
+// keeping nothing, and leaves source just after it. The framing is checked now; each block
+// is restored into scratch space now, or, while a TBlockChecks stands on this thread, by
+// its Finish(). Needs the stream's bytes in place (TStream::ReadInPlace) and lasting till
+// then; faults as LoadCompressedStream.
+void CheckCompressedStream(TStream& source);
+
 } // namespace orlenth

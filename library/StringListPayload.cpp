@@ -34,8 +34,7 @@ void stReadStringList(TStream& stream, TLineList& strings, bool compressed) {
         if (const std::uint8_t* at = stream.ReadInPlace(0)) {
             // Checked whole now, restored when first used (see TLineList::SetPacked).
             const std::int64_t start = stream.Position();
-            std::int64_t restored = 0;
-            CountCompressedStream(stream, restored, std::numeric_limits<std::int64_t>::max());
+            CheckCompressedStream(stream);
             strings.SetPacked(
                 std::string_view(reinterpret_cast<const char*>(at),
                                  static_cast<std::size_t>(stream.Position() - start)));

@@ -1,11 +1,16 @@
 #include "resource/LibraryLoader.h"
 
 #include "framework/ClassRegistry.h"
+#include "framework/Errors.h"
+#include "library/BlockChecks.h"
 #include "library/WJKStringList.h"
+#include "library/WJKStringListItem.h"
 #include "resource/ComponentReader.h"
 #include "resource/ObjectStream.h"
 
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace orlenth {
 
@@ -32,8 +37,24 @@ TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting) {
         }
         for (const auto& c : r.children) walk(c);
     };
+    // Blocks that stay where they are are checked on every core once all is read.
+    std::optional<TBlockChecks> checks;
+    if (lasting) checks.emplace();
     walk(root);
+    if (checks) FinishItemRecordChecks(*checks);
     return lib;
+}
+
+void FinishItemRecordChecks(TBlockChecks& checks) {
+    try {
+        checks.Finish();
+    } catch (const Exception& e) {
+        // Only item records leave their blocks to be checked later, and an item is read
+        // without a name, so its error reads as it would have at the item.
+        std::string item = TWJKStringListItem::staticMetaObject.className();
+        item.erase(0, item.rfind(':') + 1);
+        throw EReadError(formatMessage(Msg::ErrorReading, {item, ".", "Internal", e.Message()}));
+    }
 }
 
 } // namespace orlenth

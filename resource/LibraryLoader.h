@@ -22,6 +22,12 @@ using TLibrary = std::array<TWJKStringList*, 5>;
 // those bytes until first used, after checking every one of them.
 TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting = false);
 
+// Finishes the block checks of item records read from lasting bytes (see TBlockChecks): a
+// damaged block is the error it would have been while its item was read, "Error reading
+// TWJKStringListItem.Internal: Stream read error".
+class TBlockChecks;
+void FinishItemRecordChecks(TBlockChecks& checks);
+
 // Registers the library's classes in the class registry (idempotent).
 void RegisterLibraryClasses();
 
