@@ -57,11 +57,11 @@ TLZRWBuffer& restoreArea() {
     return *area;
 }
 
-// Reads one compressed stream and hands each restored block to `take`, which returns
-// false to stop early. Blocks of a stream in memory are decoded where they lie; others
-// are read into a work area first.
-template <class Take> void readBlocks(TStream& source, Take&& take) {
-    TLZRWBuffer& out = restoreArea();
+// Walks the framing of one compressed stream and hands each block form and its size to
+// `onBlock`, which returns false to stop early. Blocks of a stream in memory are handed
+// where they lie; others are read into a work area first, or, with `inPlaceOnly`, are a
+// read error.
+template <class OnBlock> void walkBlocks(TStream& source, bool inPlaceOnly, OnBlock&& onBlock) {
     std::unique_ptr<TLZRWBuffer> in;
     std::int64_t total = readField(source);
     if (total < 0) throw EReadError();
@@ -72,16 +72,25 @@ template <class Take> void readBlocks(TStream& source, Take&& take) {
             throw EReadError();
         const std::uint8_t* block = source.ReadInPlace(s);
         if (!block) {
+            if (inPlaceOnly) throw EReadError();
             if (!in) in = std::make_unique_for_overwrite<TLZRWBuffer>();
             source.ReadExact(in->data(), s);
             block = in->data();
         }
-        const std::ptrdiff_t m =
-            LZRWDecompressBlock(block, static_cast<std::size_t>(s), out.data(), out.size());
-        if (m < 0) throw EReadError();
-        if (!take(out.data(), static_cast<std::uint16_t>(m))) return;
+        if (!onBlock(block, static_cast<std::size_t>(s))) return;
         total -= s + 4;
     }
+}
+
+// Reads one compressed stream and hands each restored block to `take`, which returns
+// false to stop early.
+template <class Take> void readBlocks(TStream& source, Take&& take) {
+    TLZRWBuffer& out = restoreArea();
+    walkBlocks(source, false, [&](const std::uint8_t* block, std::size_t size) {
+        const std::ptrdiff_t m = LZRWDecompressBlock(block, size, out.data(), out.size());
+        if (m < 0) throw EReadError();
+        return take(out.data(), static_cast<std::uint16_t>(m));
+    });
 }
 
 } // namespace
@@ -127,22 +136,13 @@ void LoadCompressedStream(TStream& source, std::string& dest) {
 void CheckCompressedStream(TStream& source) {
     TBlockChecks* const later = TBlockChecks::Current();
     TLZRWBuffer& out = restoreArea();
-    std::int64_t total = readField(source);
-    if (total < 0) throw EReadError();
-    while (total > 0) {
-        if (total < 5) throw EReadError();
-        const std::int32_t s = readField(source);
-        if (s < 1 || static_cast<std::size_t>(s) > kLZRWBufferSize || s + 4 > total)
-            throw EReadError();
-        const std::uint8_t* block = source.ReadInPlace(s);
-        if (!block) throw EReadError();
+    walkBlocks(source, true, [&](const std::uint8_t* block, std::size_t size) {
         if (later)
-            later->Add(block, static_cast<std::size_t>(s));
-        else if (LZRWDecompressBlock(block, static_cast<std::size_t>(s), out.data(), out.size()) <
-                 0)
+            later->Add(block, size);
+        else if (LZRWDecompressBlock(block, size, out.data(), out.size()) < 0)
             throw EReadError();
-        total -= s + 4;
-    }
+        return true;
+    });
 }
 
 void CountCompressedStream(TStream& source, std::int64_t& restored, std::int64_t limit) {
