@@ -8,7 +8,7 @@ ORLENTH_PACKAGES=(
     fonts-arphic-uming fonts-arphic-ukai xvfb xauth
     clang-format qt6-translations-l10n
     desktop-file-utils appstream lintian dpkg-dev libxml2-utils man-db bsdextrautils
-    python3-pyatspi at-spi2-core dbus-x11
+    python3-pyatspi at-spi2-core dbus-x11 debootstrap
 )
 
 orlenth_missing_packages() {
