@@ -1,6 +1,7 @@
 #include "framework/Component.h"
 
 #include "framework/Errors.h"
+#include "framework/Events.h"
 #include "framework/Filer.h"
 
 #include <QMetaProperty>
@@ -100,6 +101,8 @@ void TComponent::BindEvent(const std::string& name, QObject* target, const QMeta
         events_.erase(name);
         return;
     }
+    if (!HandlerFits(*this, name, method))
+        throw EReadError(formatMessage(Msg::MethodMismatch, {method.name().toStdString(), name}));
     events_[name] = TEventBinding{target, method};
 }
 

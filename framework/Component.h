@@ -79,8 +79,9 @@ public:
     virtual void BindField(const std::string& name, TComponent* component);
 
     // ---- events
-    // Binds the event NAME (declared with Q_CLASSINFO("Event.NAME", "")) to a method of
-    // target; an invalid method unbinds it.
+    // Binds the event NAME (declared with Q_CLASSINFO("Event.NAME", PARAMETERS)) to a method
+    // of target; an invalid method unbinds it. A method whose parameters are not the event's
+    // throws EReadError naming both: bound, the event would do nothing without a word.
     void BindEvent(const std::string& name, QObject* target, const QMetaMethod& method);
     const TEventBinding* Event(const std::string& name) const;
     // Calls the handler bound to the event, if any, through the dispatch point, passing

@@ -29,6 +29,7 @@ constexpr std::array kMessages{
     Entry{Msg::ErrorReading, "Error reading %s%s%s: %s"},
     Entry{Msg::DescriptionSyntax, "%s:%d: %s"},
     Entry{Msg::MethodNotFound, "Method %s not found"},
+    Entry{Msg::MethodMismatch, "Method %s does not take the parameters of %s"},
     Entry{Msg::ComponentNotFound, "Component %s not found"},
     Entry{Msg::ResourceNotFound, "Resource %s not found"},
 };

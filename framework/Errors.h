@@ -26,6 +26,7 @@ enum class Msg {
     ErrorReading,         // "Error reading %s%s%s: %s"
     DescriptionSyntax,    // "%s:%d: %s" (a description text: file, line, what is wrong)
     MethodNotFound,       // "Method %s not found" (an event names no handler of the form)
+    MethodMismatch,       // "Method %s does not take the parameters of %s" (handler, event)
     ComponentNotFound,    // "Component %s not found" (a reference names no component)
     ResourceNotFound,     // "Resource %s not found" (no embedded description of that name)
 };

@@ -61,6 +61,9 @@ public slots:
         clicks.push_back(sender->Name());
         if (sender->Name() == "Thrower") throw EListError::indexOutOfBounds(-1);
     }
+    void SampleClickAt(orlenth::TComponent* sender, int x) {
+        clicks.push_back(sender->Name() + std::to_string(x));
+    }
 };
 
 } // namespace objectstreamtest
@@ -369,6 +372,13 @@ TEST(ComponentReader, EventsBindToTheFormsMethodsByName) {
     TSample again;
     EXPECT_EQ(errorOf([&] { ReadComponent(root, again); }),
               "Error reading Clicker.OnClick: Method NoSuchHandler not found");
+
+    // So is one whose parameters are not the event's: invoked, it would do nothing at all.
+    root.children.front().properties.front().value = MakeIdentValue("SampleClickAt");
+    TSample mismatched;
+    EXPECT_EQ(errorOf([&] { ReadComponent(root, mismatched); }),
+              "Error reading Clicker.OnClick: Method SampleClickAt does not take the parameters "
+              "of OnClick");
 }
 
 TEST(ComponentReader, UnknownClassIsNamed) {

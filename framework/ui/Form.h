@@ -51,8 +51,8 @@ public:
     Q_PROPERTY(int TextHeight MEMBER textHeight_)
     Q_CLASSINFO("Idents.Color", "TColor")
     Q_CLASSINFO("Event.OnCreate", "")
-    Q_CLASSINFO("Event.OnClose", "")
-    Q_CLASSINFO("Event.OnKeyPress", "")
+    Q_CLASSINFO("Event.OnClose", "orlenth::TComponent*,orlenth::TCustomForm::TCloseAction&")
+    Q_CLASSINFO("Event.OnKeyPress", "orlenth::TComponent*,char&")
     Q_CLASSINFO("Event.OnShow", "")
 
 public:

@@ -32,8 +32,8 @@ public:
     Q_CLASSINFO("Default.ParentColor", "false")
     Q_CLASSINFO("Default.ParentFont", "true")
     Q_CLASSINFO("Idents.Color", "TColor")
-    Q_CLASSINFO("Event.OnMouseDown", "")
-    Q_CLASSINFO("Event.OnMouseUp", "")
+    Q_CLASSINFO("Event.OnMouseDown", "orlenth::TComponent*,int,int,int,int")
+    Q_CLASSINFO("Event.OnMouseUp", "orlenth::TComponent*,int,int,int,int")
 
 public:
     Q_INVOKABLE explicit TPanel(TComponent* owner = nullptr);

@@ -71,7 +71,7 @@ public:
     Q_CLASSINFO("Idents.Color", "TColor")
     Q_CLASSINFO("Event.OnResize", "")
     Q_CLASSINFO("Event.OnDblClick", "")
-    Q_CLASSINFO("Event.OnKeyDown", "")
+    Q_CLASSINFO("Event.OnKeyDown", "orlenth::TComponent*,int&")
 
 public:
     Q_INVOKABLE explicit TScrollBox(TComponent* owner = nullptr);

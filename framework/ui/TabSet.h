@@ -40,7 +40,7 @@ class TTabSet : public TControl {
     Q_CLASSINFO("Idents.BackgroundColor", "TColor")
     Q_CLASSINFO("Idents.SelectedColor", "TColor")
     Q_CLASSINFO("Idents.UnselectedColor", "TColor")
-    Q_CLASSINFO("Event.OnChange", "")
+    Q_CLASSINFO("Event.OnChange", "orlenth::TComponent*,int,bool&")
 
 public:
     Q_INVOKABLE explicit TTabSet(TComponent* owner = nullptr);
