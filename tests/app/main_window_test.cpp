@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -446,6 +447,8 @@ private slots:
         }
         QVERIFY(folder.size() > 253);
         const QByteArray name = Gbk("旧文") + ".txt";
+        // QTemporaryDir cannot remove a name it cannot decode.
+        const auto cleanUp = qScopeGuard([&] { ::unlink((folder + "/" + name).constData()); });
         {
             const int fd = ::open((folder + "/" + name).constData(), O_CREAT | O_WRONLY, 0644);
             QVERIFY(fd >= 0);
