@@ -3,6 +3,7 @@
 #include "app/ProgramIcon.h"
 #include "app/Unit1main.h"
 #include "app/WindowClasses.h"
+#include "framework/Errors.h"
 #include "framework/Events.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Accessibility.h"
@@ -11,6 +12,8 @@
 #include "framework/ui/Font.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
@@ -20,6 +23,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace orlenth {
 
@@ -49,6 +53,20 @@ void InstallQtTranslations() {
     QCoreApplication::installTranslator(installed);
 }
 
+// The picture as a PNG file named by `fileName` (bytes as given). Encoded in memory first
+// and then written and flushed by hand, so that a device that takes no bytes (a full
+// disk) is a failure too, not only a file that cannot be made.
+bool SavePng(const QPixmap& shot, const QByteArray& fileName) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !shot.save(&buffer, "PNG")) return false;
+    QFile file(QFile::decodeName(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const bool written = file.write(png) == png.size() && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
 } // namespace
 
 void SetUpProgram(int argc, const char* const* argv) {
@@ -70,6 +88,7 @@ void SetUpProgram(int argc, const char* const* argv) {
 int RunProgram(int argc, const char* const* argv) {
     TApplication& app = TApplication::Instance();
     const QByteArray screenshot = qgetenv("ORLENTH_SCREENSHOT");
+    int status = 0;
     try {
         // 1–2. The application object and its title.
         SetUpProgram(argc, argv);
@@ -80,9 +99,11 @@ int RunProgram(int argc, const char* const* argv) {
         form->Show();
         if (!screenshot.isEmpty()) {
             QTimer::singleShot(0, form->Widget(), [&] {
-                const QPixmap shot = form->Widget()->grab();
-                if (!shot.save(QString::fromLocal8Bit(screenshot), "PNG"))
-                    std::fprintf(stderr, "orlenth: cannot write %s\n", screenshot.constData());
+                if (!SavePng(form->Widget()->grab(), screenshot)) {
+                    const std::string shown = EscapeControls(screenshot.toStdString());
+                    std::fprintf(stderr, "orlenth: cannot write %s\n", shown.c_str());
+                    status = 1;
+                }
                 QApplication::quit();
             });
         }
@@ -94,7 +115,7 @@ int RunProgram(int argc, const char* const* argv) {
         app.ShowUnknownException();
     }
     // 5.
-    return 0;
+    return status;
 }
 
 } // namespace orlenth

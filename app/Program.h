@@ -11,11 +11,13 @@ namespace orlenth {
 // again starts over with the new arguments.
 void SetUpProgram(int argc, const char* const* argv);
 
-// Runs the program and returns 0 in every case: a failure that escapes start-up or the
-// loop (a damaged description, say) is shown in the error box first. With the
-// environment variable ORLENTH_SCREENSHOT=FILE set, modal windows close at once,
-// messages go to standard error, and a PNG of the main window is saved to FILE once it
-// has been painted, which ends the loop. A QApplication must exist.
+// Runs the program and returns 0, but for a screenshot that could not be written: a
+// failure that escapes start-up or the loop (a damaged description, say) is shown in the
+// error box first. With the environment variable ORLENTH_SCREENSHOT=FILE set, modal
+// windows close at once, messages go to standard error, and a PNG of the main window is
+// saved to FILE once it has been painted, which ends the loop; when FILE cannot be
+// written (a folder, a missing folder, a full device) "cannot write FILE" goes to
+// standard error, control bytes escaped, and the result is 1. A QApplication must exist.
 int RunProgram(int argc, const char* const* argv);
 
 } // namespace orlenth

@@ -6,6 +6,7 @@
 #include "app/platform/DisplayName.h"
 #include "app/platform/DisplayText.h"
 #include "app/platform/FileEntry.h"
+#include "app/platform/FolderArgument.h"
 #include "app/platform/FolderListing.h"
 #include "app/platform/FolderPath.h"
 #include "framework/Errors.h"
@@ -34,11 +35,6 @@ namespace {
 
 QByteArray bytesOf(const std::string& s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// The folder part of the first command-line argument, recomputed at every use.
-std::string folderPath() {
-    return platform::FolderPathOf(TApplication::Instance().Argument(1), platform::kNativePathStyle);
 }
 
 } // namespace
@@ -158,26 +154,30 @@ void TOrlenth::FormCreate(TComponent*) {
         TstarYe splash;
         splash.ShowModal();
     }
-    // 2–3. The folder category when the first argument's folder exists. Selecting its tab
-    // opens its first row (or the row the argument names) already, failures reported.
-    const std::string folder = folderPath();
-    bool opened = false;
-    if (!folder.empty() && platform::KindOf(folder) == platform::EntryKind::Directory) {
-        const std::string name = platform::FolderTabName(folder, platform::kNativePathStyle);
+    // 2–3. The folder category when the first argument points into an existing folder.
+    // Worked out once, so that the tab lists the same folder for as long as the program
+    // runs, even once the folder is gone. Selecting its tab opens its first row (or the
+    // row the argument names) already, failures reported; without rows the page is empty.
+    platform::FolderTarget target =
+        platform::LocateFolderArgument(TApplication::Instance().Argument(1));
+    folder_ = std::move(target.folder);
+    namedFile_ = std::move(target.file);
+    const bool folderTab = !folder_.empty();
+    if (folderTab) {
+        const std::string name = platform::FolderTabName(folder_, platform::kNativePathStyle);
         TabSet1->Tabs()->Add(UnicodeToDisplayBytes(platform::DisplayName(name)));
-        startFile_ = TApplication::Instance().Argument(1).substr(folder.size());
+        startFile_ = namedFile_;
         TabSet1->SetTabIndex(TabSet1->Tabs()->Count() - 1);
         startFile_.clear();
-        opened = ListBox1->Count() > 0;
     } else {
         ListBox1->Items()->SetStrings(CatalogueRows(0));
     }
-    // 4–7. A row the tab change opened is not read a second time: the page is laid out
+    // 4–7. What the tab change opened is not read a second time: the page is laid out
     // again at the reading area's width instead.
     SetCaption(ApplicationTitle());
-    if (!opened) ListBox1->SetItemIndex(0);
+    if (!folderTab) ListBox1->SetItemIndex(0);
     ScrollBox1Resize(nullptr);
-    if (opened)
+    if (folderTab)
         PaintBox1Paint(nullptr);
     else
         ListBox1Click(nullptr);
@@ -186,24 +186,37 @@ void TOrlenth::FormCreate(TComponent*) {
 // ---- categories and articles
 
 void TOrlenth::ListFolder() {
-    folderNames_.clear();
-    QByteArrayList rows;
-    const std::string folder = folderPath();
-    if (!folder.empty() && platform::KindOf(folder) == platform::EntryKind::Directory) {
-        folderNames_ = platform::ListTextEntries(folder);
-        rows.reserve(static_cast<qsizetype>(folderNames_.size()));
-        for (const std::string& name : folderNames_)
-            rows.append(UnicodeToDisplayBytes(platform::DisplayName(name)));
+    folderNames_ = platform::ListTextEntries(folder_);
+    // The file the command line names is a row whatever its name: "Open with" passes any
+    // text file, *.txt or not.
+    if (!namedFile_.empty() &&
+        std::find(folderNames_.begin(), folderNames_.end(), namedFile_) == folderNames_.end() &&
+        platform::EntryExists(folder_ + namedFile_)) {
+        folderNames_.push_back(namedFile_);
+        platform::SortForReading(folderNames_);
     }
+    QByteArrayList rows;
+    rows.reserve(static_cast<qsizetype>(folderNames_.size()));
+    for (const std::string& name : folderNames_)
+        rows.append(UnicodeToDisplayBytes(platform::DisplayName(name)));
     ListBox1->Items()->SetStrings(rows);
 }
 
 void TOrlenth::OpenFolderRow(int row) {
-    // The row's text must exist: no row selected is "List index out of bounds (-1)".
-    ListBox1->Items()->Get(row);
-    if (row >= static_cast<int>(folderNames_.size())) return;
-    const std::string path = folderPath() + folderNames_[static_cast<std::size_t>(row)];
-    if (platform::KindOf(path) != platform::EntryKind::Other) return;
+    // No row (an empty list) opens nothing.
+    if (row < 0 || row >= static_cast<int>(folderNames_.size())) return;
+    const std::string path = folder_ + folderNames_[static_cast<std::size_t>(row)];
+    switch (platform::KindOf(path)) {
+    case platform::EntryKind::Directory:
+    case platform::EntryKind::Special:
+        return;
+    case platform::EntryKind::Missing:
+        // Gone since listed, a dangling link, a link loop: what open() would say too, but
+        // without opening whatever may have appeared there meanwhile.
+        throw EFOpenError::forFile(path);
+    case platform::EntryKind::Other:
+        break;
+    }
     std::optional<platform::TextFile> file = platform::TextFile::Open(path);
     if (!file) return;
     if (file->Size() > text::kMemoCapacity) throw EOutOfResources(formatMessage(Msg::MemoCapacity));
@@ -230,8 +243,8 @@ void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
     } else if (newTab == 5) {
         ListFolder();
         ListBox1->SetItemIndex(FirstFolderRow());
+        ScrollBox1->SetVertPosition(0);
         if (ListBox1->Count() > 0) {
-            ScrollBox1->SetVertPosition(0);
             try {
                 OpenFolderRow(ListBox1->ItemIndex());
             } catch (const std::exception& e) {
@@ -239,6 +252,11 @@ void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
                 // list and page must agree after the box, whoever changed the tab.
                 TApplication::Instance().ShowException(e);
             }
+        } else {
+            // A folder without texts, or gone since, has no article to show: the page is
+            // blank, one empty line as it starts out, not the tab before's article under
+            // an empty list.
+            Memo1->SetText(QByteArrayLiteral("\r\n"));
         }
     }
     PaintBox1Paint(nullptr);

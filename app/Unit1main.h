@@ -208,11 +208,14 @@ private:
     TWJKStringList* Container(int category) const;
     // The titles of a built-in category: the lines of its container's item 0.
     QByteArrayList CatalogueRows(int category) const;
-    // Fills the title list with the folder's *.txt entries; the names' bytes are kept
-    // for opening, the rows show them decoded.
+    // Fills the title list with the folder's *.txt entries and the file the command line
+    // names there (if it exists, whatever its name); the names' bytes are kept for
+    // opening, the rows show them decoded.
     void ListFolder();
     // Loads row `row` of the folder category into the wrap engine, if it names a regular
-    // file; anything else (a folder, a FIFO, a device, gone) loads nothing.
+    // file; a folder, a FIFO or a device loads nothing, and so does a row that does not
+    // exist (an empty list). An entry gone since listed, a dangling link or a link loop:
+    // EFOpenError "Cannot open file %s", the page keeping its text.
     void OpenFolderRow(int row);
     // The row the folder tab opens on: the one the command line names at start-up,
     // otherwise the first.
@@ -231,9 +234,13 @@ private:
     // The page's height from its lines and pitch, so that the area's range follows them.
     void SetPageHeight();
 
+    // The folder category's folder (ending in '/'; empty: no such category) and the file
+    // the first argument names in it, both worked out once at start-up.
+    std::string folder_;
+    std::string namedFile_;
     // The file-system names behind the folder category's rows, in row order.
     std::vector<std::string> folderNames_;
-    // During start-up: the file name after the first argument's folder part.
+    // During start-up: the name of the row to open first.
     std::string startFile_;
 };
 

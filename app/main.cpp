@@ -15,17 +15,19 @@ void printHelp() {
     std::printf(
         "Usage: orlenth [PATH]\n"
         "\n"
-        "Reads the built-in collection of Chinese articles. When the folder part of\n"
-        "PATH (everything up to its last '/') names an existing folder, a sixth tab\n"
-        "lists that folder's *.txt files (GBK, UTF-8, or UTF-16 with a byte-order\n"
-        "mark) and opens the file PATH names, or the first.\n"
+        "Reads the built-in collection of Chinese articles. When PATH names a folder,\n"
+        "or a file in an existing folder (a relative PATH counts from the working\n"
+        "directory), a sixth tab lists that folder's *.txt files (GBK, UTF-8, or\n"
+        "UTF-16 with a byte-order mark) and opens the file PATH names, listed\n"
+        "whatever its name, or the first.\n"
         "\n"
         "  --help      show this text and exit\n"
         "  --version   show the version and exit\n"
         "\n"
         "Environment:\n"
         "  ORLENTH_SCREENSHOT=FILE   save a PNG of the main window after start-up and\n"
-        "                            exit (no display needed with QT_QPA_PLATFORM=offscreen)\n");
+        "                            exit (no display needed with QT_QPA_PLATFORM=offscreen);\n"
+        "                            exit status 1 when FILE cannot be written\n");
 }
 
 } // namespace

@@ -11,4 +11,9 @@ EntryKind KindOf(const std::string& path) {
     return S_ISREG(st.st_mode) ? EntryKind::Other : EntryKind::Special;
 }
 
+bool EntryExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
 } // namespace orlenth::platform

@@ -16,4 +16,8 @@ enum class EntryKind {
 // Links are followed. Never throws, never opens anything.
 EntryKind KindOf(const std::string& path);
 
+// Whether the folder holds an entry of that name, whatever it is: a dangling link or a
+// link loop counts, links are not followed. Never throws, never opens anything.
+bool EntryExists(const std::string& path);
+
 } // namespace orlenth::platform

@@ -44,4 +44,35 @@ std::string FolderTabName(std::string_view folderPath, PathStyle style) {
     return std::string(sep == kNone ? rest : rest.substr(sep + 1));
 }
 
+std::string ResolveAgainst(std::string_view argument, std::string_view workingDirectory) {
+    if (argument.empty() || argument.front() == '/' || workingDirectory.empty())
+        return std::string(argument);
+    std::string path(workingDirectory);
+    if (path.back() != '/') path += '/';
+    path += argument;
+    return path;
+}
+
+FolderTarget SplitFolderTarget(std::string_view path, bool namesFolder) {
+    if (path.empty()) return {};
+    if (namesFolder) {
+        std::string folder(path);
+        if (folder.back() != '/') folder += '/';
+        return {std::move(folder), {}};
+    }
+    std::string folder = FolderPathOf(path, PathStyle::Posix);
+    std::string file(path.substr(folder.size()));
+    if (folder.empty()) folder = "./";
+    return {std::move(folder), std::move(file)};
+}
+
+bool EndsInDotName(std::string_view folderPath) {
+    const auto end = folderPath.find_last_not_of('/');
+    if (end == kNone) return false;
+    const std::string_view rest = folderPath.substr(0, end + 1);
+    const auto sep = rest.rfind('/');
+    const std::string_view name = sep == kNone ? rest : rest.substr(sep + 1);
+    return name == "." || name == "..";
+}
+
 } // namespace orlenth::platform

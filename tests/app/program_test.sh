@@ -38,8 +38,28 @@ check screenshot_without_folder bash -c "ORLENTH_SCREENSHOT='$work/a.png' '$bin'
 mkdir -p "$work/书库"
 printf '\xb5\xda\xd2\xbb\xd0\xd0\r\n' > "$work/书库/甲.txt"
 check screenshot_with_folder bash -c "ORLENTH_SCREENSHOT='$work/b.png' '$bin' '$work/书库/' && png_ok '$work/b.png'"
+# The same folder named without the trailing '/', or the file by its bare name from inside
+# it, gives the same window, pixel for pixel.
+check folder_named_without_slash bash -c \
+    "ORLENTH_SCREENSHOT='$work/d.png' '$bin' '$work/书库' 2>'$work/d.err' && cmp -s '$work/b.png' '$work/d.png' && ! grep -q '^orlenth:' '$work/d.err'"
+check bare_name_from_working_directory bash -c \
+    "cd '$work/书库' && ORLENTH_SCREENSHOT='$work/e.png' '$bin' 甲.txt 2>'$work/e.err' && cmp -s '$work/b.png' '$work/e.png' && ! grep -q '^orlenth:' '$work/e.err'"
 mkdir -p "$work/empty"
-check empty_folder_reports_on_stderr bash -c \
-    "ORLENTH_SCREENSHOT='$work/c.png' '$bin' '$work/empty/' 2>&1 | grep -q 'List index out of bounds (-1)' && png_ok '$work/c.png'"
+check empty_folder_is_quiet bash -c \
+    "ORLENTH_SCREENSHOT='$work/c.png' '$bin' '$work/empty' 2>'$work/c.err' && png_ok '$work/c.png' && ! grep -q '^orlenth:' '$work/c.err'"
+
+# A screenshot that cannot be written fails, with the path's control bytes escaped.
+cannot_write() { # target, expected message
+    local err status
+    err=$(ORLENTH_SCREENSHOT="$1" "$bin" 2>&1 >/dev/null)
+    status=$?
+    [ "$status" -eq 1 ] && printf '%s\n' "$err" | grep -Fxq "orlenth: cannot write $2"
+}
+check screenshot_into_a_folder cannot_write "$work" "$work"
+check screenshot_into_a_missing_folder cannot_write "$work/none/a.png" "$work/none/a.png"
+if [ -w /dev/full ]; then
+    check screenshot_onto_a_full_device cannot_write /dev/full /dev/full
+fi
+check screenshot_path_escaped cannot_write "$work/none/a"$'\e[31m\n'".png" "$work/none/a\\x1B[31m\\x0A.png"
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -64,5 +64,44 @@ TEST(EntryKind, FileRemovedBetweenCalls) {
     EXPECT_EQ(KindOf(p), EntryKind::Missing);
 }
 
+// Whether a name is there at all: links are not followed, so a dangling link or a loop
+// is an entry, which the folder category then reports as a file it cannot open.
+struct ExistsRow {
+    const char* name;
+    std::string (*make)(const TempFolder&);
+    bool exists;
+};
+
+const ExistsRow kExistsRows[] = {
+    {"EmptyPath", [](const TempFolder&) { return std::string(); }, false},
+    {"NoSuchEntry", [](const TempFolder& t) { return t / "gone"; }, false},
+    {"PlainFileWithoutSuffix", [](const TempFolder& t) { return t.WriteFile("extra", "x"); }, true},
+    {"Folder", [](const TempFolder& t) { return t.MakeFolder("sub"); }, true},
+    {"DanglingLink", [](const TempFolder& t) { return t.MakeLink("l", t / "nowhere"); }, true},
+    {"LinkLoop",
+     [](const TempFolder& t) {
+         t.MakeLink("b", t / "a");
+         return t.MakeLink("a", t / "b");
+     },
+     true},
+    {"Fifo", [](const TempFolder& t) { return t.MakeFifo("f"); }, true},
+    {"PathThroughAFile", [](const TempFolder& t) { return t.WriteFile("f", "x") + "/a"; }, false},
+};
+
+class EntryExistsTest : public ::testing::TestWithParam<ExistsRow> {};
+
+TEST_P(EntryExistsTest, Exists) {
+    TempFolder dir;
+    EXPECT_EQ(EntryExists(GetParam().make(dir)), GetParam().exists);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EntryExistsTest, ::testing::ValuesIn(kExistsRows), RowName());
+
+TEST(EntryKind, LinkLoopIsMissing) {
+    TempFolder dir;
+    dir.MakeLink("b.txt", dir / "a.txt");
+    EXPECT_EQ(KindOf(dir.MakeLink("a.txt", dir / "b.txt")), EntryKind::Missing);
+}
+
 } // namespace
 } // namespace orlenth::platform

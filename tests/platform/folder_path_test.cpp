@@ -67,6 +67,78 @@ TEST_P(FolderPathTest, FolderAndTab) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, FolderPathTest, ::testing::ValuesIn(kPathRows), RowName());
 
+struct ResolveRow {
+    const char* name;
+    std::string_view argument;
+    std::string_view workingDirectory;
+    std::string_view path;
+};
+
+const ResolveRow kResolveRows[] = {
+    {"EmptyArgument", "", "/home/u", ""},
+    {"AbsoluteStays", "/srv/a.txt", "/home/u", "/srv/a.txt"},
+    {"BareNameJoinsWorkingDirectory",
+     "\xE7\xAC\xAC"
+     "5.txt",
+     "/home/u",
+     "/home/u/\xE7\xAC\xAC"
+     "5.txt"},
+    {"RelativeFolderJoins", "books/x", "/home/u", "/home/u/books/x"},
+    {"WorkingDirectoryWithSlash", "a.txt", "/", "/a.txt"},
+    {"DotsStayForTheKernel", "../x/./a.txt", "/home/u", "/home/u/../x/./a.txt"},
+    {"UnknownWorkingDirectoryKeepsRelative", "a.txt", "", "a.txt"},
+    {"ControlBytesKept", "a\x1B\n.txt", "/w", "/w/a\x1B\n.txt"},
+};
+
+class ResolveAgainstTest : public ::testing::TestWithParam<ResolveRow> {};
+
+TEST_P(ResolveAgainstTest, Path) {
+    const ResolveRow& r = GetParam();
+    EXPECT_EQ(ResolveAgainst(r.argument, r.workingDirectory), r.path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ResolveAgainstTest, ::testing::ValuesIn(kResolveRows), RowName());
+
+struct TargetRow {
+    const char* name;
+    std::string_view path;
+    bool namesFolder;
+    std::string_view folder;
+    std::string_view file;
+};
+
+const TargetRow kTargetRows[] = {
+    {"EmptyPath", "", false, "", ""},
+    {"EmptyPathThatIsAFolder", "", true, "", ""},
+    {"FolderWithoutSlash", "/home/u/novels", true, "/home/u/novels/", ""},
+    {"FolderWithSlash", "/home/u/novels/", true, "/home/u/novels/", ""},
+    {"Root", "/", true, "/", ""},
+    {"FileInFolder", "/home/u/novels/a.txt", false, "/home/u/novels/", "a.txt"},
+    {"FileWithoutSuffix", "/home/u/novels/extra", false, "/home/u/novels/", "extra"},
+    {"MissingFolderStillSplits", "/home/u/gone", false, "/home/u/", "gone"},
+    {"SlashOnAFile", "/home/u/a.txt/", false, "/home/u/a.txt/", ""},
+    {"BareNameIsInTheCurrentFolder", "a.txt", false, "./", "a.txt"},
+    {"DotDotFolder", "/home/u/x/..", true, "/home/u/x/../", ""},
+};
+
+class SplitFolderTargetTest : public ::testing::TestWithParam<TargetRow> {};
+
+TEST_P(SplitFolderTargetTest, FolderAndFile) {
+    const TargetRow& r = GetParam();
+    const FolderTarget t = SplitFolderTarget(r.path, r.namesFolder);
+    EXPECT_EQ(t.folder, r.folder);
+    EXPECT_EQ(t.file, r.file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SplitFolderTargetTest, ::testing::ValuesIn(kTargetRows), RowName());
+
+TEST(FolderPath, DotNamesHaveNoNameOfTheirOwn) {
+    for (const std::string_view p : {"/a/./", "/a/..", "/a/../", "./", "..", "/x/.//"})
+        EXPECT_TRUE(EndsInDotName(p)) << p;
+    for (const std::string_view p : {"", "/", "/a/", "/a/.b/", "/a/..b", "/a/b./", "/.../"})
+        EXPECT_FALSE(EndsInDotName(p)) << p;
+}
+
 TEST(FolderPath, NativeStyleSplitsAtSlash) {
     EXPECT_EQ(FolderPathOf("/srv/texts/a.txt", kNativePathStyle), "/srv/texts/");
 }
