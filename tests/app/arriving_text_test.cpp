@@ -53,7 +53,7 @@ private slots:
         QCOMPARE(form.PaintBox1->Height(), part * pitch);
         QWidget* area = form.ScrollBox1->ClientWidget();
         QTest::keyClick(area, Qt::Key_End);
-        const int end = form.ScrollBox1->VertPosition();
+        const std::int64_t end = form.ScrollBox1->VertPosition();
         QCOMPARE(end, 2 + part * pitch - form.ScrollBox1->ClientHeight());
         form.N8Click(nullptr); // page down at the end of what exists stays
         QCOMPARE(form.ScrollBox1->VertPosition(), end);

@@ -426,7 +426,8 @@ private slots:
         // The last line is on screen: ink where its text sits, 4 pixels into its cell.
         QImage screen(form.ScrollBox1->Widget()->size(), QImage::Format_RGB32);
         form.ScrollBox1->Widget()->render(&screen);
-        const int lastTop = 2 + (lines - 1) * 31 + 4 - form.ScrollBox1->VertPosition();
+        const auto lastTop =
+            static_cast<int>(2 + std::int64_t{lines - 1} * 31 + 4 - form.ScrollBox1->VertPosition());
         const int left = form.PaintBox1->Left() + 4;
         const QRgb paper = screen.pixel(left + 200, lastTop + 7);
         int ink = 0;
@@ -655,7 +656,7 @@ private slots:
         const std::uint32_t topStart = form.Memo1->LineStart(40);
         const QByteArray topLine = form.Memo1->Line(40);
         form.BieJieExecute(nullptr); // narrow margins: wider lines, fewer of them
-        const int top = form.ScrollBox1->VertPosition() / pitch;
+        const auto top = static_cast<int>(form.ScrollBox1->VertPosition() / pitch);
         QVERIFY(top < 40);
         QCOMPARE(form.ScrollBox1->VertPosition() % pitch, 5);
         QVERIFY(form.Memo1->LineStart(top) <= topStart);

@@ -155,7 +155,7 @@ TEST(ScrollBox, APageTallerThanAnyWidgetPaintsItsLastRows) {
     Area a;
     a.page.SetColor(0x00FFFFFF);
     a.page.SetHeight(80000000);
-    const int end = a.box.MaxVertPosition();
+    const std::int64_t end = a.box.MaxVertPosition();
     ASSERT_EQ(end, 79999802);
     a.box.SetVertPosition(end);
     // A rule every 100 rows of the page and a text line; only those in view may show.
