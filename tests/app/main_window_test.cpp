@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdint>
 #include <limits>
 #include <memory>
 
@@ -670,7 +671,7 @@ private slots:
         const int h = form.ScrollBox1->ClientHeight();
         const struct {
             Qt::Key key;
-            int expected;
+            std::int64_t expected;
         } keys[] = {{Qt::Key_PageDown, h - 42},
                     {Qt::Key_Down, h - 42 + form.ScrollBox1->LineStep()},
                     {Qt::Key_Up, h - 42},
