@@ -19,8 +19,8 @@ int LinePitchFor(int fontPoints, int tag, int cellHeight) {
     // rule pitch − kRuleAbove below it; kRuleGap rows must lie between.
     const std::int64_t needed =
         std::int64_t{std::max(cellHeight, 0)} + kTextInset + kRuleAbove + kRuleGap;
-    return static_cast<int>(std::min<std::int64_t>(std::max(stored, needed),
-                                                   std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::min<std::int64_t>(std::max(stored, needed), std::numeric_limits<int>::max()));
 }
 
 LineRange VisibleLines(std::int64_t clipTop, int clipHeight, int cellHeight, int pitch, int count) {

@@ -73,10 +73,10 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
             const int pitch = LinePitch();
             const int cell = std::min(pitch, QFontMetrics(PaintBox1->Font()->ToQFont()).height());
             const std::int64_t far = std::numeric_limits<int>::max() / 2;
-            const auto top = std::clamp<std::int64_t>(
-                std::int64_t{line} * pitch + kTextInset - from, -far, far);
-            return QRect(kTextInset, static_cast<int>(top),
-                         std::max(0, PaintBox1->Width() - 8), cell);
+            const auto top =
+                std::clamp<std::int64_t>(std::int64_t{line} * pitch + kTextInset - from, -far, far);
+            return QRect(kTextInset, static_cast<int>(top), std::max(0, PaintBox1->Width() - 8),
+                         cell);
         });
     QObject::connect(Memo1, &TMemo::TextChanged, PaintBox1, [this] {
         // The page is called after the title it shows, which is selected before it opens.
@@ -319,9 +319,8 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
     const QRect clip = canvas->ClipRect();
     if (!clip.isEmpty()) {
         // The cell of the font the canvas draws with, from the metrics it keeps.
-        const LineRange lines =
-            VisibleLines(canvas->RowOffset() + clip.top(), clip.height(),
-                         canvas->TextHeight(QByteArray()), pitch, count);
+        const LineRange lines = VisibleLines(canvas->RowOffset() + clip.top(), clip.height(),
+                                             canvas->TextHeight(QByteArray()), pitch, count);
         const int ruleEnd = PaintBox1->Width() - 8;
         for (int i = lines.first; i <= lines.last; ++i) {
             const std::int64_t y = std::int64_t{i} * pitch;

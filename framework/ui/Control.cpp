@@ -154,10 +154,9 @@ void TControl::SetHeight64(std::int64_t h) {
 }
 
 QPoint TControl::WidgetOrigin() const {
-    return QPoint(widgetOriginLeft_,
-                  static_cast<int>(std::clamp<std::int64_t>(widgetOriginTop_,
-                                                            std::numeric_limits<int>::min(),
-                                                            std::numeric_limits<int>::max())));
+    return QPoint(widgetOriginLeft_, static_cast<int>(std::clamp<std::int64_t>(
+                                         widgetOriginTop_, std::numeric_limits<int>::min(),
+                                         std::numeric_limits<int>::max())));
 }
 
 void TControl::SetAlign(TAlign a) {

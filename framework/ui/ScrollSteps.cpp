@@ -60,8 +60,8 @@ std::int64_t BarPosition(int value, std::int64_t maxPosition) {
 int BarPageStep(int visibleHeight, std::int64_t maxPosition) {
     visibleHeight = std::max(visibleHeight, 1);
     if (countsPixels(std::max<std::int64_t>(maxPosition, 0))) return visibleHeight;
-    return static_cast<int>(std::max<std::int64_t>(
-        1, scale(visibleHeight, kScaledBarMaximum, maxPosition)));
+    return static_cast<int>(
+        std::max<std::int64_t>(1, scale(visibleHeight, kScaledBarMaximum, maxPosition)));
 }
 
 } // namespace orlenth

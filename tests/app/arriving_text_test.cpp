@@ -27,7 +27,8 @@ namespace {
 QByteArray novelText() {
     QByteArray text;
     for (int i = 0; text.size() < 3'000'000; ++i)
-        text += UnicodeToDisplayBytes(QStringLiteral("天下大势，分久必合，合久必分。%1\r\n").arg(i));
+        text +=
+            UnicodeToDisplayBytes(QStringLiteral("天下大势，分久必合，合久必分。%1\r\n").arg(i));
     return text;
 }
 

@@ -427,8 +427,8 @@ private slots:
         // The last line is on screen: ink where its text sits, 4 pixels into its cell.
         QImage screen(form.ScrollBox1->Widget()->size(), QImage::Format_RGB32);
         form.ScrollBox1->Widget()->render(&screen);
-        const auto lastTop =
-            static_cast<int>(2 + std::int64_t{lines - 1} * 31 + 4 - form.ScrollBox1->VertPosition());
+        const auto lastTop = static_cast<int>(2 + std::int64_t{lines - 1} * 31 + 4 -
+                                              form.ScrollBox1->VertPosition());
         const int left = form.PaintBox1->Left() + 4;
         const QRgb paper = screen.pixel(left + 200, lastTop + 7);
         int ink = 0;

@@ -52,8 +52,8 @@ private slots:
         const struct {
             int points;
             bool grows;
-        } sizes[] = {{9, false},  {11, false}, {12, false}, {16, false}, {20, true},
-                     {24, true},  {36, true},  {48, true},  {72, true}};
+        } sizes[] = {{9, false}, {11, false}, {12, false}, {16, false}, {20, true},
+                     {24, true}, {36, true},  {48, true},  {72, true}};
         for (const auto& f : faces)
             for (const auto& s : sizes)
                 QTest::addRow("%s %dpt", f.installed, s.points)

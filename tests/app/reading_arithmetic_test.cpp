@@ -156,6 +156,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, PlacementTest, ::testing::ValuesIn(kPlacementRows
 
 // ---- the line at the top, noted and put back after the lines change
 
+// A text of 200 million display lines at 31 pixels: line tops past what an int holds.
+constexpr int kManyLines = 200'000'000, kLast = kManyLines - 1, kMiddle = 150'000'000;
+constexpr std::int64_t kLastTop = std::int64_t{kLast} * 31;
+constexpr std::int64_t kMiddleTop = std::int64_t{kMiddle} * 31,
+                       kAt129 = std::int64_t{kMiddle} * 129;
+
 struct TopRow {
     const char* name;
     std::int64_t position;
@@ -173,15 +179,11 @@ const TopRow kTopRows[] = {
     {"PastTheLastLine", 5000, 31, 100, {99, 30}, 31, 3099},
     {"NoLines", 320, 31, 0, {0, 0}, 31, 0},
     {"NoPitch", 320, 0, 100, {0, 0}, 31, 0},
-    {"LastOfIntMaxLinesAtPitchOne", kMax, 1, kMax, {kMax - 1, 0}, 40,
-     std::int64_t{kMax - 1} * 40},
+    {"LastOfIntMaxLinesAtPitchOne", kMax, 1, kMax, {kMax - 1, 0}, 40, std::int64_t{kMax - 1} * 40},
     // 200 million lines at 31: the last starts at 6.2e9, far past an int.
-    {"PastIntMax", std::int64_t{199'999'999} * 31 + 12, 31, 200'000'000, {199'999'999, 12}, 31,
-     std::int64_t{199'999'999} * 31 + 12},
-    {"PastIntMaxToLargerPitch", std::int64_t{150'000'000} * 31 + 30, 31, 200'000'000,
-     {150'000'000, 30}, 129, std::int64_t{150'000'000} * 129 + 30},
-    {"PastTheLastOfATallPage", kTall, 31, 200'000'000, {199'999'999, 30}, 31,
-     std::int64_t{199'999'999} * 31 + 30},
+    {"PastIntMax", kLastTop + 12, 31, kManyLines, {kLast, 12}, 31, kLastTop + 12},
+    {"PastIntMaxToLargerPitch", kMiddleTop + 30, 31, kManyLines, {kMiddle, 30}, 129, kAt129 + 30},
+    {"PastTheLastOfATallPage", kTall, 31, kManyLines, {kLast, 30}, 31, kLastTop + 30},
 };
 
 class TopLineTest : public ::testing::TestWithParam<TopRow> {};
@@ -231,6 +233,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, PitchTest, ::testing::ValuesIn(kPitchRows), rowNa
 // ---- the lines a paint draws. Line i: text cell from i × pitch + 4, cell high; rule at
 // i × pitch − 7. "None" rows expect an empty range.
 
+constexpr std::int64_t kHugeTop = std::int64_t{3'000'000} * 1011;
+
 struct LinesRow {
     const char* name;
     std::int64_t clipTop;
@@ -250,10 +254,8 @@ const LinesRow kLinesRows[] = {
     {"ZeroPitchNone", 0, 396, 16, 0, 100, {0, -1}},
     {"NearIntMax", kMax - 1000, 500, 16, 31, kMax / 31, {69273633, 69273651}},
     // The last screen of 200 million lines at 31, rows 6.2e9 down.
-    {"LastScreenPastIntMax", std::int64_t{200'000'000} * 31 - 396, 396, 16, 31, 200'000'000,
-     {199'999'986, 199'999'999}},
-    {"RowsPastIntMaxHugePitch", std::int64_t{3'000'000} * 1011 + 500, 396, 16, 1011, 3'000'001,
-     {3'000'000, 3'000'000}},
+    {"LastScreenPastIntMax", kLastTop - 365, 396, 16, 31, kManyLines, {kLast - 13, kLast}},
+    {"HugePitchPastIntMax", kHugeTop + 500, 396, 16, 1011, 3'000'001, {3'000'000, 3'000'000}},
 };
 
 class VisibleLinesTest : public ::testing::TestWithParam<LinesRow> {};

@@ -150,8 +150,8 @@ private slots:
         QCOMPARE(form.ScrollBox1->VertPosition(), far + line);
         QTest::keyClick(area, Qt::Key_Up);
         QCOMPARE(form.ScrollBox1->VertPosition(), far);
-        QWheelEvent notch(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent notch(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(area, &notch);
         QCOMPARE(form.ScrollBox1->VertPosition(),
                  far + QApplication::wheelScrollLines() * std::int64_t{line});

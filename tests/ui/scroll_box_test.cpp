@@ -349,8 +349,8 @@ TEST(ScrollBox, EndFollowsAGrowingPageUntilAnotherMove) {
         QApplication::sendEvent(a.box.ClientWidget(), &press);
     };
     auto* bar = a.box.Widget()->findChild<QScrollBar*>();
-    QWheelEvent notch(QPointF(250, 100), QPointF(250, 100), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent notch(QPointF(250, 100), QPointF(250, 100), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     struct Row {
         const char* name;
         std::function<void()> move;
