@@ -50,7 +50,8 @@ void BM_AutoScrollTicks(benchmark::State& state) {
         clock.start();
         while (clock.elapsed() < runMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const std::int64_t moved = form.ScrollBox1->VertPosition();
-        ticksPerSecond = moved / 2.0 * 1000.0 / static_cast<double>(clock.elapsed());
+        ticksPerSecond =
+            static_cast<double>(moved) / 2.0 * 1000.0 / static_cast<double>(clock.elapsed());
         form.ToolButton7Click(nullptr); // stop
         QCoreApplication::processEvents();
     }
