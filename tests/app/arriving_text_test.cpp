@@ -56,22 +56,10 @@ private slots:
         apptest::SetUpProgram();
         TOrlenth form;
         form.Show();
-        QByteArray text;
-        for (int i = 0; text.size() < 3'000'000; ++i)
-            text += UnicodeToDisplayBytes(
-                QStringLiteral("天下大势，分久必合，合久必分。%1\r\n").arg(i));
+        const QByteArray text = novelText();
         // 600 KB are there at once; the rest waits for the test's word.
         std::atomic<bool> release = false;
-        text::TextFeed feed{QByteArray(text.size(), Qt::Uninitialized), 600'000,
-                            [&](text::TextSink& sink) {
-                                while (!release && !sink.cancelled())
-                                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                                std::memcpy(sink.data() + 600'000, text.constData() + 600'000,
-                                            static_cast<std::size_t>(text.size()) - 600'000);
-                                sink.publish(static_cast<std::size_t>(text.size()));
-                            }};
-        std::memcpy(feed.buffer.data(), text.constData(), 600'000);
-        form.Memo1->SetText(std::move(feed));
+        form.Memo1->SetText(heldFeed(text, release));
         form.PaintBox1Paint(nullptr);
         QCoreApplication::processEvents();
 
