@@ -102,7 +102,8 @@ public:
     // moved, bar and area redrawn) at the screen's next refresh: many small steps a frame,
     // as auto-scroll's at 1 ms, then cost one redraw, and whatever sets them is not held up
     // by painting. An immediate set, a layout or the frame shows it, whichever comes first.
-    // Every set ends following the end.
+    // Every set ends following the end. The scroll bar shows the position on its int range,
+    // scaled when the positions do not fit one (BarValue, ScrollSteps.h), its ends exact.
     enum TRedraw { kNow, kNextFrame };
     std::int64_t VertPosition() const { return position_; }
     void SetVertPosition(std::int64_t pos, TRedraw redraw = kNow);
@@ -129,9 +130,7 @@ public:
     static constexpr int kSubStepMs = 10;
 
     QWidget* ClientWidget() const override;
-    // The scroll bar maps the positions onto its int range (ScrollSteps.h: BarValue),
-    // scaled when they do not fit. Places a child at its bounds moved up by
-    // VertPosition() and cut to the client area;
+    // Places a child at its bounds moved up by VertPosition() and cut to the client area;
     // a child with nothing in view, or invisible, is hidden. Any change of a child's
     // bounds or visibility lands here, so the range is recomputed too.
     void PlaceChild(TControl& child) override;
