@@ -1,6 +1,9 @@
 #pragma once
-// Where the ruled page sits in the reading area and which of its display lines a paint has
-// to draw: plain quantities in pixels in, the geometry out.
+// Where the ruled page sits in the reading area, how far apart its lines are and which of
+// them a paint has to draw: plain quantities in pixels in, the geometry out. Page rows and
+// scroll positions are 64-bit: the page of a very long text is taller than an int holds.
+
+#include <cstdint>
 
 namespace orlenth {
 
@@ -19,6 +22,20 @@ struct PagePlacement {
 // than 40 with the margins off) as 0: a control is never narrower than nothing.
 PagePlacement PlacePage(int areaWidth, bool margins);
 
+// Line i of the page: its text cell starts kTextInset rows below i × pitch, its dotted rule
+// lies kRuleAbove rows above i × pitch, and the cell keeps at least kRuleGap clear rows
+// above the next line's rule.
+inline constexpr int kTextInset = 4;
+inline constexpr int kRuleAbove = 7;
+inline constexpr int kRuleGap = 2;
+
+// The line pitch: the font's size in points plus the page's Tag, as pixels, as long as a
+// text cell cellHeight rows high keeps kRuleGap clear rows above the next rule; otherwise
+// just enough more for that (cellHeight + 13). Sums that pass what an int holds give the
+// largest int; a cellHeight below 0 is taken as 0. Paint, paging, auto-scroll and the
+// screen-reader rectangles all take the pitch from here.
+int LinePitchFor(int fontPoints, int tag, int cellHeight);
+
 // The display lines first … last, empty when first > last.
 struct LineRange {
     int first;
@@ -32,7 +49,7 @@ struct LineRange {
 // line whose cell or rule meets those rows is in the range, which may hold a line or two
 // more but never one outside 0 … count − 1. Empty when clipHeight, pitch or count is 0 or
 // less; a cellHeight below 0 is taken as 0.
-LineRange VisibleLines(int clipTop, int clipHeight, int cellHeight, int pitch, int count);
+LineRange VisibleLines(std::int64_t clipTop, int clipHeight, int cellHeight, int pitch, int count);
 
 // The display line at the top of the reading area and how far into its pitch the area
 // starts, so that the same line can be put back at the top after the lines change.
@@ -46,11 +63,11 @@ struct TopLine {
 // The line under scroll position `position` among `count` lines `pitch` apart; a position
 // past the last line gives the last. A position, pitch or count of 0 or less gives line 0,
 // 0 in.
-TopLine TopLineAt(int position, int pitch, int count);
+TopLine TopLineAt(std::int64_t position, int pitch, int count);
 
 // The scroll position that shows `top` at the top again with lines `pitch` apart: the
 // line's start plus as far in as before, but less than one pitch. Line or pitch below 0 are
-// taken as 0; a result past what an int holds is the largest int (the area clamps it).
-int PositionOfTopLine(TopLine top, int pitch);
+// taken as 0. Never overflows: line × pitch is below 2^62.
+std::int64_t PositionOfTopLine(TopLine top, int pitch);
 
 } // namespace orlenth

@@ -63,14 +63,16 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
             }
             return shown;
         },
-        [this](int line) {
+        [this](int line, std::int64_t from) {
             // The text's cell, where the paint handler draws it; the rule above it is not
-            // the line's.
+            // the line's. Rows far from `from` are clamped, as far as keeps the order.
             const int pitch = LinePitch();
             const int cell = std::min(pitch, QFontMetrics(PaintBox1->Font()->ToQFont()).height());
-            const auto top = std::clamp<std::int64_t>(std::int64_t{line} * pitch + 4, 0,
-                                                      std::numeric_limits<int>::max() - pitch);
-            return QRect(4, static_cast<int>(top), std::max(0, PaintBox1->Width() - 8), cell);
+            const std::int64_t far = std::numeric_limits<int>::max() / 2;
+            const auto top =
+                std::clamp<std::int64_t>(std::int64_t{line} * pitch + kTextInset - from, -far, far);
+            return QRect(kTextInset, static_cast<int>(top), std::max(0, PaintBox1->Width() - 8),
+                         cell);
         });
     QObject::connect(Memo1, &TMemo::TextChanged, PaintBox1, [this] {
         // The page is called after the title it shows, which is selected before it opens.
@@ -108,7 +110,9 @@ int TOrlenth::PageFontPoints() {
 }
 
 int TOrlenth::LinePitch() {
-    return PageFontPoints() + static_cast<int>(PaintBox1->Tag());
+    // The cell of the font the page draws with, as the canvas measures it.
+    const QFontMetrics metrics(PaintBox1->Font()->PageFont());
+    return LinePitchFor(PageFontPoints(), PaintBox1->Tag(), metrics.ascent() + metrics.descent());
 }
 
 QByteArray TOrlenth::ArticleText() const {
@@ -295,7 +299,10 @@ void TOrlenth::ScrollBox1Resize(TComponent*) {
 }
 
 TOrlenth::TopAnchor TOrlenth::NoteTopLine() {
-    const int position = ScrollBox1->VertPosition();
+    // Following the end, the end is what stays in view, not a line; nothing waits for
+    // wrapping to reach it.
+    if (ScrollBox1->FollowingEnd()) return {};
+    const std::int64_t position = ScrollBox1->VertPosition();
     if (position <= 0) return {};
     const int count = Memo1->LineCount();
     if (count == 0) return {};
@@ -313,15 +320,15 @@ void TOrlenth::RestoreTopLine(const TopAnchor& anchor) {
 }
 
 void TOrlenth::SetPageHeight() {
-    const std::int64_t height = std::int64_t{Memo1->LineCount()} * LinePitch();
-    PaintBox1->SetHeight(
-        static_cast<int>(std::min<std::int64_t>(height, std::numeric_limits<int>::max())));
+    PaintBox1->SetHeight64(std::int64_t{Memo1->LineCount()} * LinePitch());
 }
 
 void TOrlenth::PaintBox1Paint(TComponent*) {
+    // The page's rows are 64-bit; the canvas takes them moved up by its row offset
+    // (TCanvas::Row), which is 0 for any page an int can hold.
     TCanvas* canvas = PaintBox1->Canvas();
     canvas->Pen()->SetStyle(visBK->Checked() ? TPen::psSolid : TPen::psClear);
-    canvas->Rectangle(0, 0, PaintBox1->Width(), PaintBox1->Height());
+    canvas->Rectangle(0, canvas->Row(0), PaintBox1->Width(), canvas->Row(PaintBox1->Height64()));
     canvas->Pen()->SetStyle(TPen::psDot);
     const int pitch = LinePitch();
     const int count = Memo1->LineCount();
@@ -330,14 +337,14 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
     const QRect clip = canvas->ClipRect();
     if (!clip.isEmpty()) {
         // The cell of the font the canvas draws with, from the metrics it keeps.
-        const LineRange lines =
-            VisibleLines(clip.top(), clip.height(), canvas->TextHeight(QByteArray()), pitch, count);
+        const LineRange lines = VisibleLines(canvas->RowOffset() + clip.top(), clip.height(),
+                                             canvas->TextHeight(QByteArray()), pitch, count);
         const int ruleEnd = PaintBox1->Width() - 8;
         for (int i = lines.first; i <= lines.last; ++i) {
-            const int y = static_cast<int>(std::int64_t{i} * pitch);
-            canvas->TextOut(4, y + 4, Memo1->Line(i));
-            canvas->MoveTo(4, y - 7);
-            canvas->LineTo(ruleEnd, y - 7);
+            const std::int64_t y = std::int64_t{i} * pitch;
+            canvas->TextOut(kTextInset, canvas->Row(y + kTextInset), Memo1->Line(i));
+            canvas->MoveTo(kTextInset, canvas->Row(y - kRuleAbove));
+            canvas->LineTo(ruleEnd, canvas->Row(y - kRuleAbove));
         }
     }
     SetPageHeight();

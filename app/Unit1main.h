@@ -164,8 +164,9 @@ public:
 
     // The application title, GBK: every error box's caption and the window's caption.
     static QByteArray ApplicationTitle();
-    // The page font's size in whole points and the line pitch (that size plus the page's
-    // Tag, used as pixels).
+    // The page font's size in whole points and the line pitch: that size plus the page's
+    // Tag, used as pixels, or more where the font's cell would come near a rule
+    // (LinePitchFor).
     int PageFontPoints();
     int LinePitch();
     // What the current article is: the wrap engine's text.

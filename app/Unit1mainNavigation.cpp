@@ -20,8 +20,7 @@ namespace {
 
 PagingView pagingView(TOrlenth& form) {
     return {form.ScrollBox1->VertPosition(), form.ScrollBox1->ClientHeight(),
-            form.ScrollBox1->VertRange(), form.PageFontPoints(),
-            static_cast<int>(form.PaintBox1->Tag())};
+            form.ScrollBox1->VertRange(), form.PageFontPoints(), form.LinePitch()};
 }
 
 } // namespace
@@ -75,7 +74,7 @@ void TOrlenth::ToolButton7Click(TComponent*) {
 }
 
 void TOrlenth::Timer1Timer(TComponent*) {
-    const int pos = ScrollBox1->VertPosition();
+    const std::int64_t pos = ScrollBox1->VertPosition();
     if (pos + ScrollBox1->ClientHeight() < ScrollBox1->VertRange())
         // Ticks come faster than the screen shows them; painting waits for the frame.
         ScrollBox1->SetVertPosition(pos + 2, TScrollBox::kNextFrame);

@@ -49,8 +49,9 @@ void BM_AutoScrollTicks(benchmark::State& state) {
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < runMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        const int moved = form.ScrollBox1->VertPosition();
-        ticksPerSecond = moved / 2.0 * 1000.0 / static_cast<double>(clock.elapsed());
+        const std::int64_t moved = form.ScrollBox1->VertPosition();
+        ticksPerSecond =
+            static_cast<double>(moved) / 2.0 * 1000.0 / static_cast<double>(clock.elapsed());
         form.ToolButton7Click(nullptr); // stop
         QCoreApplication::processEvents();
     }

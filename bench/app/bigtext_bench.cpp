@@ -18,8 +18,8 @@
 
 #include <sys/resource.h>
 
+#include <cstdint>
 #include <cstdio>
-#include <limits>
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -39,13 +39,14 @@ int main(int argc, char** argv) {
     const int firstLines = form->Memo1->LineCount();
     // Until every line is wrapped and the page has heard of the last ones.
     const int pitch = form->LinePitch();
-    while (!form->Memo1->Wrapped() || form->PaintBox1->Height() != form->Memo1->LineCount() * pitch)
+    while (!form->Memo1->Wrapped() ||
+           form->PaintBox1->Height64() != std::int64_t{form->Memo1->LineCount()} * pitch)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     const qint64 wrapped = clock.elapsed();
     const int lines = form->Memo1->LineCount();
 
     // The end: the last line's text is drawn where its cell lies.
-    form->ScrollBox1->SetVertPosition(std::numeric_limits<int>::max());
+    form->ScrollBox1->SetVertPosition(form->ScrollBox1->MaxVertPosition());
     QImage screen(form->ScrollBox1->Widget()->size(), QImage::Format_RGB32);
     form->ScrollBox1->Widget()->render(&screen);
     const int lastTop = static_cast<int>(2 + std::int64_t{lines - 1} * pitch + 4 -
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
     for (int y = std::max(lastTop, 0); y < std::min(lastTop + 14, screen.height()); ++y)
         for (int x = left; x < left + 200 && x < screen.width(); ++x)
             ink += screen.pixel(x, y) != paper;
-    const bool atEnd = form->PaintBox1->Height() == lines * pitch &&
+    const bool atEnd = form->PaintBox1->Height64() == std::int64_t{lines} * pitch &&
                        form->ScrollBox1->VertPosition() == form->ScrollBox1->MaxVertPosition() &&
                        (lines == 0 || ink > 0 || form->Memo1->Line(lines - 1).isEmpty());
 

@@ -297,11 +297,11 @@ public:
         const QFontMetrics fm(box_->Font()->ToQFont());
         const int x = fm.horizontalAdvance(s.text.mid(lineStart, offset - lineStart));
         const int w = offset < s.text.size() ? fm.horizontalAdvance(s.text.at(offset)) : 0;
-        return QRect(BoxToGlobal(QPoint(r.left() + x, r.top())), QSize(w, r.height()));
+        return QRect(ToGlobal(QPoint(r.left() + x, r.top())), QSize(w, r.height()));
     }
     int offsetAtPoint(const QPoint& point) const override {
         if (!box_) return -1;
-        const QPoint p = point - BoxToGlobal(QPoint(0, 0));
+        const QPoint p = point - ToGlobal(QPoint(0, 0));
         const TShownText& s = Shown();
         const int line = LineAtY(p.y());
         int start = 0, end = 0;
@@ -343,7 +343,7 @@ private:
                                       : static_cast<int>(s.text.size());
         return s.text.mid(*start, *end - *start);
     }
-    // The first line whose rectangle reaches below `y` (box coordinates); lines lie one
+    // The first line whose rectangle reaches below `y` (widget coordinates); lines lie one
     // below the other, so the search halves.
     int LineAtY(int y) const {
         int lo = 0, hi = LineCount() - 1;
@@ -356,8 +356,8 @@ private:
         }
         return lo;
     }
-    int FirstLineInView() const { return LineAtY(box_->WidgetOrigin().y()); }
-    QPoint BoxToGlobal(QPoint p) const { return widget()->mapToGlobal(p - box_->WidgetOrigin()); }
+    int FirstLineInView() const { return LineAtY(0); }
+    QPoint ToGlobal(QPoint p) const { return widget()->mapToGlobal(p); }
 
     QPointer<TPaintBox> box_;
 };

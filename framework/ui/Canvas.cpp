@@ -68,15 +68,23 @@ const QFontMetrics& TCanvas::Metrics() const {
 
 TCanvas::~TCanvas() = default;
 
-void TCanvas::Begin(QPainter* painter, const QRect& clipRect, const QPalette& palette) {
+void TCanvas::Begin(QPainter* painter, const QRect& clipRect, const QPalette& palette,
+                    std::int64_t rowOffset) {
     painter_ = painter;
     clipRect_ = clipRect;
     palette_ = palette;
+    rowOffset_ = rowOffset;
 }
 
 void TCanvas::End() {
     painter_ = nullptr;
     clipRect_ = QRect();
+    rowOffset_ = 0;
+}
+
+int TCanvas::Row(std::int64_t row) const {
+    const std::int64_t far = 2 * kRowTile - 1;
+    return static_cast<int>(std::clamp<std::int64_t>(row - RowOffset(), -far, far));
 }
 
 QColor TCanvas::Resolve(int color) const {

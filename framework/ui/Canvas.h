@@ -1,8 +1,9 @@
 #pragma once
 // A drawing surface with a pen, a brush and a font, in the coordinates of the control that
-// owns it. It draws only while its owner paints (a painter is set); the rest of the time
-// every drawing call does nothing, while pen, brush and font can still be set and read, so
-// that a paint handler can also be called directly.
+// owns it, moved up by RowOffset() rows for a control taller than an int holds. It draws
+// only while its owner paints (a painter is set); the rest of the time every drawing call
+// does nothing, while pen, brush and font can still be set and read, so that a paint
+// handler can also be called directly.
 
 #include "framework/Persistent.h"
 #include "framework/ui/Colors.h"
@@ -13,6 +14,7 @@
 #include <QPalette>
 #include <QRect>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -107,13 +109,24 @@ public:
 
     // The area being painted, in canvas coordinates; empty without a painter.
     QRect ClipRect() const { return painter_ ? clipRect_ : QRect(); }
+    // The owner's row that the canvas's row 0 stands for: 0 unless the owner paints rows
+    // at or past kRowTile, then a multiple of it at most the painted part's top, so that
+    // the painted rows and their neighbourhood stay well inside an int. 0 outside a paint.
+    std::int64_t RowOffset() const { return painter_ ? rowOffset_ : 0; }
+    static constexpr std::int64_t kRowTile = std::int64_t{1} << 29;
+    // The canvas row of the owner's row `row`. Rows more than kRowTile × 2 − 1 away from
+    // row 0 of the canvas are clamped to that distance: they lie far outside anything
+    // painted, and the distance between any two such rows still fits an int.
+    int Row(std::int64_t row) const;
     // The painter, already translated to canvas coordinates; null outside a paint.
     QPainter* Painter() const { return painter_; }
 
     // ---- for the owning control
     // Starts drawing through `painter` (translated to canvas coordinates) on `clipRect`
-    // (canvas coordinates), with system colours taken from `palette`.
-    void Begin(QPainter* painter, const QRect& clipRect, const QPalette& palette);
+    // (canvas coordinates), with system colours taken from `palette`; canvas row 0 is the
+    // owner's row `rowOffset`.
+    void Begin(QPainter* painter, const QRect& clipRect, const QPalette& palette,
+               std::int64_t rowOffset = 0);
     // Ends drawing; the painter is not used any more.
     void End();
     // Called when something is drawn without a painter, so the owner can repaint.
@@ -136,6 +149,7 @@ private:
     TFont font_;
     QPainter* painter_ = nullptr;
     QRect clipRect_;
+    std::int64_t rowOffset_ = 0;
     QPalette palette_;
     QPoint penPos_;
     std::function<void()> drawnOutside_;

@@ -8,6 +8,7 @@
 #include <QEvent>
 
 #include <algorithm>
+#include <limits>
 
 namespace orlenth {
 
@@ -134,9 +135,28 @@ std::optional<int> TControl::ParentColorSource() const {
 }
 
 void TControl::SetBounds(const QRect& r) {
+    const QRect before = request_;
     bounds_ = request_ = QRect(r.topLeft(), QSize(std::max(0, r.width()), std::max(0, r.height())));
+    if (request_.height() != before.height()) height64_ = 0;
     PlaceWidget();
     if (parent_ && align_ != alNone) parent_->Realign(this);
+}
+
+void TControl::SetHeight64(std::int64_t h) {
+    // QRect keeps its bottom row as an int: the bounds hold what fits below the top.
+    const std::int64_t room =
+        std::int64_t{std::numeric_limits<int>::max()} - std::max(0, request_.top());
+    const int shown = static_cast<int>(std::clamp<std::int64_t>(h, 0, room));
+    height64_ = std::max<std::int64_t>(h, 0);
+    bounds_ = request_ = QRect(request_.topLeft(), QSize(request_.width(), shown));
+    PlaceWidget();
+    if (parent_ && align_ != alNone) parent_->Realign(this);
+}
+
+QPoint TControl::WidgetOrigin() const {
+    return QPoint(widgetOriginLeft_, static_cast<int>(std::clamp<std::int64_t>(
+                                         widgetOriginTop_, std::numeric_limits<int>::min(),
+                                         std::numeric_limits<int>::max())));
 }
 
 void TControl::SetAlign(TAlign a) {
@@ -259,12 +279,18 @@ void TWinControl::PlaceChild(TControl& child) {
 
 void TWinControl::SetChildWidget(TControl& child, const QRect& geometry, QPoint origin,
                                  bool shown) {
+    SetChildWidget(child, geometry, origin.x(), origin.y(), shown);
+}
+
+void TWinControl::SetChildWidget(TControl& child, const QRect& geometry, int originLeft,
+                                 std::int64_t originTop, bool shown) {
     QWidget* w = child.widget_;
     if (!w) return;
     w->setGeometry(geometry);
     w->setVisible(shown);
-    if (origin != child.widgetOrigin_) {
-        child.widgetOrigin_ = origin;
+    if (originLeft != child.widgetOriginLeft_ || originTop != child.widgetOriginTop_) {
+        child.widgetOriginLeft_ = originLeft;
+        child.widgetOriginTop_ = originTop;
         w->update();
     }
 }

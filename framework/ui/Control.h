@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -86,6 +87,12 @@ public:
     void SetHeight(int v) {
         SetBounds(QRect(request_.left(), request_.top(), request_.width(), v));
     }
+    // The height in 64 bits: a control in a scrolling area may be taller than an int holds
+    // (the page of a very long text). Height() is then the most the bounds can hold below
+    // Top(). SetHeight64 sets it; a change of the bounds that changes Height() replaces it
+    // with that height, one that keeps Height() (a new width, say) keeps it.
+    std::int64_t Height64() const { return height64_ > Height() ? height64_ : Height(); }
+    void SetHeight64(std::int64_t h);
     // Where the control is, after its parent's alignment.
     QRect Bounds() const { return bounds_; }
     // What the control asks its parent for: the bounds last set, or for an aligned control
@@ -122,7 +129,9 @@ public:
     // unless the parent shows only a part of the control (a scrolling area cuts its
     // children to what is visible), so that a control that paints itself can paint in its
     // own coordinates whatever part its widget shows.
-    QPoint WidgetOrigin() const { return widgetOrigin_; }
+    // The row is clamped to an int; WidgetOriginTop() has it whole.
+    QPoint WidgetOrigin() const;
+    std::int64_t WidgetOriginTop() const { return widgetOriginTop_; }
 
     // The font a control with ParentFont set takes: that of the nearest ancestor that has a
     // Font property and does not itself take its parent's (one without a ParentFont
@@ -167,7 +176,9 @@ private:
     bool showHint_ = false;
     bool parentShowHint_ = true;
     QPointer<TPopupMenuBase> popupMenu_;
-    QPoint widgetOrigin_;
+    std::int64_t height64_ = 0;
+    int widgetOriginLeft_ = 0;
+    std::int64_t widgetOriginTop_ = 0;
     int placementHolds_ = 0;
     bool placementPending_ = false;
 
@@ -214,6 +225,9 @@ protected:
     // that geometry's top-left shows, and whether the widget is shown. A changed origin
     // repaints the child, as its widget shows other content where it stands.
     static void SetChildWidget(TControl& child, const QRect& geometry, QPoint origin, bool shown);
+    // The same with the origin's row in 64 bits, for a child taller than an int holds.
+    static void SetChildWidget(TControl& child, const QRect& geometry, int originLeft,
+                               std::int64_t originTop, bool shown);
 
 private:
     friend class TControl;

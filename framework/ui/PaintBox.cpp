@@ -62,8 +62,13 @@ void TPaintBox::Invalidate() {
     if (QWidget* w = Widget()) w->update();
 }
 
+QRect TPaintBox::ShownLineRect(int line) const {
+    if (!lineRect_) return {};
+    return lineRect_(line, WidgetOriginTop()).translated(-WidgetOrigin().x(), 0);
+}
+
 void TPaintBox::SetTextSource(std::function<TShownText()> text,
-                              std::function<QRect(int)> lineRect) {
+                              std::function<QRect(int, std::int64_t)> lineRect) {
     textSource_ = std::move(text);
     lineRect_ = std::move(lineRect);
     shownStale_ = true;
@@ -93,13 +98,17 @@ void TPaintBox::Paint(QPainter& painter, const QRect& widgetRect) {
     // Lines wrap again at another width; scrolling alone leaves them as they are.
     if (Width() != shownWidth_) shownStale_ = true;
     shownWidth_ = Width();
-    const QPoint origin = WidgetOrigin();
+    // Rows past what an int holds are painted through a canvas whose row 0 is far down the
+    // box; the widget, never taller than a screen, then lies well inside the canvas's rows.
+    const std::int64_t top = WidgetOriginTop();
+    const std::int64_t offset = top / TCanvas::kRowTile * TCanvas::kRowTile;
+    const QPoint origin(WidgetOrigin().x(), static_cast<int>(top - offset));
     painter.setClipRect(widgetRect);
     painter.translate(-origin);
     canvas_.Font()->Assign(&font_);
     canvas_.Brush()->SetColor(color_);
     canvas_.Brush()->SetStyle(TBrush::bsSolid);
-    canvas_.Begin(&painter, widgetRect.translated(origin), Widget()->palette());
+    canvas_.Begin(&painter, widgetRect.translated(origin), Widget()->palette(), offset);
     // A handler that sets the page's height at its end must not move or resize this widget
     // while it paints; the new bounds are applied from the event loop right after.
     HoldPlacement();

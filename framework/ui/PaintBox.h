@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -58,14 +59,17 @@ public:
     void Invalidate();
 
     // A box that draws text tells screen readers what it shows: `text` gives the text and
-    // its lines, `lineRect` where line i is drawn in the box's coordinates (lines lie one
-    // below the other). Asked when a screen reader asks, again after the text, the
-    // width or the font changed.
-    void SetTextSource(std::function<TShownText()> text, std::function<QRect(int)> lineRect);
+    // its lines, `lineRect(i, top)` where line i is drawn in the box's coordinates moved up
+    // by `top` rows (a box may be taller than an int holds; rows near `top` fit one), its
+    // row clamped to an int when far from `top`. Lines lie one below the other. Asked when
+    // a screen reader asks, again after the text, the width or the font changed.
+    void SetTextSource(std::function<TShownText()> text,
+                       std::function<QRect(int, std::int64_t)> lineRect);
     bool HasTextSource() const { return static_cast<bool>(textSource_); }
     // The source's text, taken once per paint.
     const TShownText& ShownText();
-    QRect ShownLineRect(int line) const { return lineRect_ ? lineRect_(line) : QRect(); }
+    // Where line i is drawn in the widget's coordinates (the part of the box in view).
+    QRect ShownLineRect(int line) const;
     // The box shows another text: screen readers hear of it.
     void ShownTextChanged();
 
@@ -78,7 +82,7 @@ private:
     void Paint(QPainter& painter, const QRect& widgetRect);
 
     std::function<TShownText()> textSource_;
-    std::function<QRect(int)> lineRect_;
+    std::function<QRect(int, std::int64_t)> lineRect_;
     TShownText shown_;
     bool shownStale_ = true;
     int shownWidth_ = -1;

@@ -102,7 +102,7 @@ TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner) {
     bar_->hide();
     bar_->setTracking(vertScrollBar_.Tracking());
     QObject::connect(bar_, &QScrollBar::valueChanged, this,
-                     [this](int value) { SetVertPosition(value); });
+                     [this](int value) { SetVertPosition(BarPosition(value, MaxVertPosition())); });
     QObject::connect(bar_, &QScrollBar::actionTriggered, this,
                      [this](int action) { BarAction(action); });
     QObject::connect(&vertScrollBar_, &TControlScrollBar::Changed, this, [this] {
@@ -183,12 +183,18 @@ bool TScrollBox::VertScrollBarShown() const {
     return !bar_->isHidden();
 }
 
-int TScrollBox::MaxVertPosition() const {
-    return std::max(range_ - ClientHeight(), 0);
+std::int64_t TScrollBox::MaxVertPosition() const {
+    return std::max<std::int64_t>(range_ - ClientHeight(), 0);
 }
 
-void TScrollBox::SetVertPosition(int pos, TRedraw redraw) {
-    pos = std::clamp(pos, 0, MaxVertPosition());
+void TScrollBox::FollowEnd() {
+    SetVertPosition(MaxVertPosition());
+    following_ = true;
+}
+
+void TScrollBox::SetVertPosition(std::int64_t pos, TRedraw redraw) {
+    following_ = false;
+    pos = std::clamp<std::int64_t>(pos, 0, MaxVertPosition());
     if (pos == position_) {
         if (redraw == kNow && frame_->isActive()) ShowPosition();
         return;
@@ -206,7 +212,7 @@ void TScrollBox::ShowPosition() {
     frame_->stop();
     {
         const QSignalBlocker block(bar_);
-        bar_->setValue(position_);
+        bar_->setValue(BarValue(position_, MaxVertPosition()));
     }
     // Scrolling only moves what is shown: children keep their bounds and their layout.
     for (TControl* c : Controls()) PlaceChildInView(*c);
@@ -226,7 +232,7 @@ void TScrollBox::SmoothScrollBy(int delta, int parts) {
     QElapsedTimer since;
     bool first = true;
     for (const int step : SubSteps(delta, parts)) {
-        const int before = position_;
+        const std::int64_t before = position_;
         if (!first) {
             const qint64 wait = kSubStepMs - since.elapsed();
             if (wait > 0) QThread::msleep(static_cast<unsigned long>(wait));
@@ -259,7 +265,7 @@ void TScrollBox::BarAction(int action) {
     default:
         return;
     }
-    bar_->setSliderPosition(position_);
+    bar_->setSliderPosition(BarValue(position_, MaxVertPosition()));
     if (vertScrollBar_.Smooth())
         SmoothScrollBy(delta, parts);
     else
@@ -294,7 +300,7 @@ bool TScrollBox::KeyPressed(int key) {
         SetVertPosition(0);
         return true;
     case Qt::Key_End:
-        SetVertPosition(MaxVertPosition());
+        FollowEnd();
         return true;
     default:
         return false;
@@ -302,8 +308,7 @@ bool TScrollBox::KeyPressed(int key) {
 }
 
 void TScrollBox::ScrollBy(int delta) {
-    const std::int64_t target = std::int64_t{position_} + delta;
-    SetVertPosition(static_cast<int>(std::clamp<std::int64_t>(target, 0, MaxVertPosition())));
+    SetVertPosition(position_ + delta);
 }
 
 void TScrollBox::PlaceChild(TControl& child) {
@@ -317,23 +322,23 @@ void TScrollBox::PlaceChildInView(TControl& child) {
     QWidget* w = child.Widget();
     if (!w) return;
     const QRect b = child.Bounds();
-    // Content rows run past what int differences of view rows can hold near the ends.
+    // Content rows run past what an int holds.
     const std::int64_t top = std::int64_t{b.top()} - position_;
-    const std::int64_t bottom = top + b.height();
+    const std::int64_t bottom = top + child.Height64();
     const std::int64_t left = b.left(), right = left + b.width();
     const std::int64_t visTop = std::max<std::int64_t>(top, 0),
                        visBottom = std::min<std::int64_t>(bottom, viewport_->height()),
                        visLeft = std::max<std::int64_t>(left, 0),
                        visRight = std::min<std::int64_t>(right, viewport_->width());
     if (!child.Visible() || visTop >= visBottom || visLeft >= visRight) {
-        SetChildWidget(child, w->geometry(), child.WidgetOrigin(), false);
+        SetChildWidget(child, w->geometry(), child.WidgetOrigin().x(), child.WidgetOriginTop(),
+                       false);
         return;
     }
     const QRect geometry(static_cast<int>(visLeft), static_cast<int>(visTop),
                          static_cast<int>(visRight - visLeft),
                          static_cast<int>(visBottom - visTop));
-    SetChildWidget(child, geometry,
-                   QPoint(static_cast<int>(visLeft - left), static_cast<int>(visTop - top)), true);
+    SetChildWidget(child, geometry, static_cast<int>(visLeft - left), visTop - top, true);
 }
 
 void TScrollBox::UpdateLayout() {
@@ -342,8 +347,8 @@ void TScrollBox::UpdateLayout() {
     laying_ = true;
     std::int64_t range = 0;
     for (const TControl* c : Controls())
-        if (c->Visible()) range = std::max(range, std::int64_t{c->Top()} + c->Height());
-    range_ = static_cast<int>(std::min<std::int64_t>(range, INT32_MAX));
+        if (c->Visible()) range = std::max(range, std::int64_t{c->Top()} + c->Height64());
+    range_ = range;
 
     const int border = BorderWidth();
     const int outerWidth = std::max(0, frame->width() - 2 * border),
@@ -356,15 +361,17 @@ void TScrollBox::UpdateLayout() {
     bar_->setGeometry(border + outerWidth - barWidth, border, barWidth, outerHeight);
     bar_->setVisible(showBar);
 
-    position_ = std::clamp(position_, 0, MaxVertPosition());
+    // Following the end, the position goes where the end now is.
+    const std::int64_t end = MaxVertPosition();
+    position_ = following_ ? end : std::clamp<std::int64_t>(position_, 0, end);
     {
         const QSignalBlocker block(bar_);
-        bar_->setRange(0, MaxVertPosition());
+        bar_->setRange(0, BarMaximum(end));
         // The thumb shows the visible part; what a click moves is the area's own step
         // (BarAction), not the bar's.
-        bar_->setPageStep(std::max(1, ClientHeight()));
+        bar_->setPageStep(BarPageStep(ClientHeight(), end));
         bar_->setSingleStep(LineStep());
-        bar_->setValue(position_);
+        bar_->setValue(BarValue(position_, end));
     }
     for (TControl* c : Controls()) PlaceChildInView(*c);
     laying_ = false;

@@ -96,18 +96,25 @@ public:
     void SetTabOrder(int t) { tabOrder_ = t; }
     TControlScrollBar* VertScrollBar() { return &vertScrollBar_; }
 
-    // The content row shown at the top of the client area. Set: clamped to
-    // 0 … MaxVertPosition(); the current value changes nothing. With kNextFrame the
-    // position is taken at once but shown (children moved, bar and area redrawn) at the
-    // screen's next refresh: many small steps a frame, as auto-scroll's at 1 ms, then cost
-    // one redraw, and whatever sets them is not held up by painting. An immediate set, a
-    // layout or the frame shows it, whichever comes first.
+    // The content row shown at the top of the client area, in 64 bits: the content may be
+    // taller than an int holds. Set: clamped to 0 … MaxVertPosition(); the current value
+    // changes nothing. With kNextFrame the position is taken at once but shown (children
+    // moved, bar and area redrawn) at the screen's next refresh: many small steps a frame,
+    // as auto-scroll's at 1 ms, then cost one redraw, and whatever sets them is not held up
+    // by painting. An immediate set, a layout or the frame shows it, whichever comes first.
+    // Every set ends following the end. The scroll bar shows the position on its int range,
+    // scaled when the positions do not fit one (BarValue, ScrollSteps.h), its ends exact.
     enum TRedraw { kNow, kNextFrame };
-    int VertPosition() const { return position_; }
-    void SetVertPosition(int pos, TRedraw redraw = kNow);
-    int MaxVertPosition() const;
-    // The content height: the largest Top + Height of the visible children (at least 0).
-    int VertRange() const { return range_; }
+    std::int64_t VertPosition() const { return position_; }
+    void SetVertPosition(std::int64_t pos, TRedraw redraw = kNow);
+    std::int64_t MaxVertPosition() const;
+    // The content height: the largest Top + Height64 of the visible children (at least 0).
+    std::int64_t VertRange() const { return range_; }
+    // Goes to the end and stays there while the range changes (content still arriving),
+    // until the position is set in any other way: a key that moves it, the bar, the
+    // wheel, SetVertPosition. The End key does this.
+    void FollowEnd();
+    bool FollowingEnd() const { return following_; }
     // The visible area: the bounds less the border and a shown scroll bar.
     int ClientWidth() const;
     int ClientHeight() const;
@@ -155,13 +162,14 @@ private:
     TFont font_;
     TControlScrollBar vertScrollBar_;
     int color_ = kSystemColor | 15;
-    int position_ = 0, range_ = 0;
+    std::int64_t position_ = 0, range_ = 0;
     int tabOrder_ = -1;
     int wheelRemainder_ = 0;
     QSize reportedSize_{-1, -1};
     TBorderStyle borderStyle_ = bsSingle;
     bool autoScroll_ = true, parentColor_ = false, parentFont_ = true;
     bool laying_ = false;
+    bool following_ = false;
 };
 
 } // namespace orlenth

@@ -114,7 +114,7 @@ private slots:
         QVERIFY(!form.Timer1->Enabled());
         QVERIFY(!form.gunp->Checked());
         QVERIFY(!form.TrackBar1->Visible());
-        const int stopped = form.ScrollBox1->VertPosition();
+        const std::int64_t stopped = form.ScrollBox1->VertPosition();
         QTest::qWait(30);
         QCOMPARE(form.ScrollBox1->VertPosition(), stopped);
     }

@@ -28,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdint>
 #include <limits>
 #include <memory>
 
@@ -427,7 +428,8 @@ private slots:
         // The last line is on screen: ink where its text sits, 4 pixels into its cell.
         QImage screen(form.ScrollBox1->Widget()->size(), QImage::Format_RGB32);
         form.ScrollBox1->Widget()->render(&screen);
-        const int lastTop = 2 + (lines - 1) * 31 + 4 - form.ScrollBox1->VertPosition();
+        const auto lastTop = static_cast<int>(2 + std::int64_t{lines - 1} * 31 + 4 -
+                                              form.ScrollBox1->VertPosition());
         const int left = form.PaintBox1->Left() + 4;
         const QRgb paper = screen.pixel(left + 200, lastTop + 7);
         int ink = 0;
@@ -641,7 +643,7 @@ private slots:
         const std::uint32_t topStart = form.Memo1->LineStart(40);
         const QByteArray topLine = form.Memo1->Line(40);
         form.BieJieExecute(nullptr); // narrow margins: wider lines, fewer of them
-        const int top = form.ScrollBox1->VertPosition() / pitch;
+        const auto top = static_cast<int>(form.ScrollBox1->VertPosition() / pitch);
         QVERIFY(top < 40);
         QCOMPARE(form.ScrollBox1->VertPosition() % pitch, 5);
         QVERIFY(form.Memo1->LineStart(top) <= topStart);
@@ -655,7 +657,7 @@ private slots:
         const int h = form.ScrollBox1->ClientHeight();
         const struct {
             Qt::Key key;
-            int expected;
+            std::int64_t expected;
         } keys[] = {{Qt::Key_PageDown, h - 42},
                     {Qt::Key_Down, h - 42 + form.ScrollBox1->LineStep()},
                     {Qt::Key_Up, h - 42},

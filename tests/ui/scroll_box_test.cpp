@@ -17,6 +17,10 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
+#include <limits>
+
 using namespace orlenth;
 
 namespace scrolltest {
@@ -155,7 +159,7 @@ TEST(ScrollBox, APageTallerThanAnyWidgetPaintsItsLastRows) {
     Area a;
     a.page.SetColor(0x00FFFFFF);
     a.page.SetHeight(80000000);
-    const int end = a.box.MaxVertPosition();
+    const std::int64_t end = a.box.MaxVertPosition();
     ASSERT_EQ(end, 79999802);
     a.box.SetVertPosition(end);
     // A rule every 100 rows of the page and a text line; only those in view may show.
@@ -197,6 +201,187 @@ TEST(ScrollBox, APageTallerThanAnyWidgetPaintsItsLastRows) {
             if (QColor(img.pixel(x, y)).green() > 150 && QColor(img.pixel(x, y)).blue() < 100)
                 ++green;
     EXPECT_GT(green, 10);
+}
+
+// Past 2^31 rows: the page of a very long text. The child's height is 64-bit, the
+// position too, and the canvas paints the far rows through its row offset.
+TEST(ScrollBox, APageTallerThanAnIntIsReachedToItsLastRow) {
+    Area a;
+    a.page.SetColor(0x00FFFFFF);
+    constexpr std::int64_t kHeight = (std::int64_t{1} << 33) + 12345;
+    a.page.SetHeight64(kHeight);
+    EXPECT_EQ(a.page.Height64(), kHeight);
+    EXPECT_EQ(a.page.Height(), std::numeric_limits<int>::max() - 2) << "what fits below top 2";
+    EXPECT_EQ(a.box.VertRange(), kHeight + 2);
+    const std::int64_t end = a.box.MaxVertPosition();
+    ASSERT_EQ(end, kHeight + 2 - 200);
+    a.box.SetVertPosition(end);
+    EXPECT_EQ(a.box.VertPosition(), end);
+    EXPECT_EQ(a.page.WidgetOriginTop(), kHeight - 200);
+    EXPECT_EQ(a.page.WidgetOrigin().y(), std::numeric_limits<int>::max()) << "clamped";
+    EXPECT_EQ(a.page.Widget()->geometry(), QRect(4, 0, 200, 200));
+    // A new width keeps the tall height; a new height replaces it.
+    a.page.SetWidth(210);
+    EXPECT_EQ(a.page.Height64(), kHeight);
+    EXPECT_EQ(a.box.VertPosition(), end);
+
+    // A rule on the last row and text just above it, drawn in the page's 64-bit rows.
+    std::int64_t offset = -1;
+    a.form.draw = [&](TCanvas& c) {
+        offset = c.RowOffset();
+        const QRect clip = c.ClipRect();
+        c.Pen()->SetStyle(TPen::psClear);
+        c.Rectangle(clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1);
+        c.Pen()->SetStyle(TPen::psSolid);
+        c.Pen()->SetColor(0x000000FF);
+        c.MoveTo(0, c.Row(kHeight - 1));
+        c.LineTo(200, c.Row(kHeight - 1));
+        c.Brush()->SetColor(0x00FF0000);
+        c.TextOut(10, c.Row(kHeight - 100), "End");
+    };
+    a.form.clips.clear();
+    const QImage img = a.box.Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(a.form.clips.empty());
+    EXPECT_EQ(offset % TCanvas::kRowTile, 0);
+    EXPECT_LE(offset, kHeight - 200);
+    EXPECT_EQ(offset + a.form.clips.back().top(), kHeight - 200) << "the clip in canvas rows";
+    const QColor red(0xFF, 0, 0), white(0xFF, 0xFF, 0xFF), blue(0, 0, 0xFF);
+    EXPECT_EQ(QColor(img.pixel(4, 199)), red) << "the page's last row at the area's last";
+    EXPECT_EQ(QColor(img.pixel(4, 198)), white);
+    EXPECT_EQ(QColor(img.pixel(14, 100)), blue) << "the text cell 100 rows above the end";
+    EXPECT_EQ(QColor(img.pixel(14, 99)), white);
+
+    // Rows far from the canvas are clamped, in order, with room for their differences.
+    int checked = 0;
+    a.form.draw = [&](TCanvas& c) {
+        ++checked;
+        EXPECT_EQ(c.Row(0), -(2 * TCanvas::kRowTile - 1));
+        EXPECT_EQ(c.Row(std::int64_t{1} << 62), 2 * TCanvas::kRowTile - 1);
+        EXPECT_EQ(c.Row(c.RowOffset() + 7), 7);
+    };
+    a.box.Widget()->grab();
+    EXPECT_GT(checked, 0);
+    a.page.SetHeight(500);
+    EXPECT_EQ(a.page.Height64(), 500);
+    EXPECT_EQ(a.box.VertRange(), 502);
+}
+
+TEST(ScrollBox, TheBarScalesARangePastAnInt) {
+    Area a;
+    auto* bar = a.box.Widget()->findChild<QScrollBar*>();
+    ASSERT_NE(bar, nullptr);
+    constexpr std::int64_t kHeight = std::int64_t{1} << 36;
+    a.page.SetHeight64(kHeight);
+    const std::int64_t end = a.box.MaxVertPosition();
+    EXPECT_EQ(bar->maximum(), kScaledBarMaximum);
+    EXPECT_EQ(bar->pageStep(), BarPageStep(200, end));
+    // The bar's ends are the page's ends, exactly.
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(a.box.VertPosition(), end);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(a.box.VertPosition(), 0);
+    // The thumb's middle is the middle of the page, to a bar step.
+    bar->setValue(kScaledBarMaximum / 2);
+    EXPECT_NEAR(static_cast<double>(a.box.VertPosition()), static_cast<double>(end) / 2,
+                static_cast<double>(end) / kScaledBarMaximum);
+    // An arrow moves by pixels even where a bar step is 64 of them, and the bar follows.
+    const std::int64_t before = a.box.VertPosition();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(a.box.VertPosition(), before + 8);
+    a.box.SetVertPosition(end - 3);
+    EXPECT_EQ(bar->value(), kScaledBarMaximum) << "rounded to the nearest step";
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(a.box.VertPosition(), end);
+    // The wheel near the end of the tall page.
+    QWheelEvent up(QPointF(250, 100), QPointF(250, 100), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(a.box.ClientWidget(), &up);
+    EXPECT_EQ(a.box.VertPosition(), end - 3 * 8);
+}
+
+TEST(ScrollSteps, BarValuesForPositionsPastAnInt) {
+    constexpr std::int64_t kIntMax = std::numeric_limits<int>::max();
+    constexpr std::int64_t kTall = std::int64_t{1} << 40; // 1024 pixels a bar step
+    struct Row {
+        const char* name;
+        std::int64_t position, maxPosition;
+        int maximum, value;
+        std::int64_t back; // the position the value stands for
+    };
+    for (const Row& r : {
+             Row{"pixels", 400, 802, 802, 400, 400},
+             Row{"int max counts pixels", kIntMax - 1, kIntMax, INT32_MAX, INT32_MAX - 1,
+                 kIntMax - 1},
+             Row{"scaled top", 0, kTall, kScaledBarMaximum, 0, 0},
+             Row{"scaled end", kTall, kTall, kScaledBarMaximum, kScaledBarMaximum, kTall},
+             Row{"scaled middle", kTall / 2, kTall, kScaledBarMaximum, kScaledBarMaximum / 2,
+                 kTall / 2},
+             Row{"rounds down", 1024 * 7 + 511, kTall, kScaledBarMaximum, 7, 1024 * 7},
+             Row{"rounds up", 1024 * 7 + 512, kTall, kScaledBarMaximum, 8, 1024 * 8},
+             Row{"half a step rounds up", 1, kIntMax + 1, kScaledBarMaximum, 1, 2},
+             Row{"end one past an int", kIntMax + 1, kIntMax + 1, kScaledBarMaximum,
+                 kScaledBarMaximum, kIntMax + 1},
+             Row{"past the end clamps", kTall * 2, kTall, kScaledBarMaximum, kScaledBarMaximum,
+                 kTall},
+             Row{"negative clamps", -5, kTall, kScaledBarMaximum, 0, 0},
+             Row{"nothing to scroll", 0, -7, 0, 0, 0},
+         }) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(BarMaximum(r.maxPosition), r.maximum);
+        EXPECT_EQ(BarValue(r.position, r.maxPosition), r.value);
+        EXPECT_EQ(BarPosition(r.value, r.maxPosition), r.back);
+    }
+    EXPECT_EQ(BarPosition(kScaledBarMaximum + 9, kTall), kTall) << "a value past the bar";
+    EXPECT_EQ(BarPageStep(396, 802), 396);
+    EXPECT_EQ(BarPageStep(0, 802), 1);
+    EXPECT_EQ(BarPageStep(396 * 1024, kTall), 396);
+    EXPECT_EQ(BarPageStep(396, kTall), 1) << "never below 1";
+}
+
+// End keeps the end in view while the page grows (a text still arriving); any other move
+// ends that.
+TEST(ScrollBox, EndFollowsAGrowingPageUntilAnotherMove) {
+    Area a;
+    a.page.SetHeight(1000);
+    a.box.Widget()->show();
+    auto key = [&](int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(a.box.ClientWidget(), &press);
+    };
+    auto* bar = a.box.Widget()->findChild<QScrollBar*>();
+    QWheelEvent notch(QPointF(250, 100), QPointF(250, 100), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    struct Row {
+        const char* name;
+        std::function<void()> move;
+    };
+    for (const Row& r : {
+             Row{"a key", [&] { key(Qt::Key_Up); }},
+             Row{"a key that moves nothing new", [&] { key(Qt::Key_PageDown); }},
+             Row{"the bar", [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepSub); }},
+             Row{"the wheel", [&] { QApplication::sendEvent(a.box.ClientWidget(), &notch); }},
+             Row{"a set position", [&] { a.box.SetVertPosition(0); }},
+         }) {
+        SCOPED_TRACE(r.name);
+        a.page.SetHeight(1000);
+        a.box.SetVertPosition(0);
+        key(Qt::Key_End);
+        EXPECT_TRUE(a.box.FollowingEnd());
+        EXPECT_EQ(a.box.VertPosition(), 802);
+        a.page.SetHeight(3000);
+        EXPECT_EQ(a.box.VertPosition(), 2802) << "the end moved on";
+        EXPECT_EQ(bar->value(), 2802);
+        a.page.SetHeight64(std::int64_t{1} << 35);
+        EXPECT_EQ(a.box.VertPosition(), (std::int64_t{1} << 35) + 2 - 200);
+        EXPECT_EQ(bar->value(), kScaledBarMaximum);
+        a.page.SetHeight(3000);
+        EXPECT_EQ(a.box.VertPosition(), 2802) << "and back";
+        r.move();
+        EXPECT_FALSE(a.box.FollowingEnd());
+        const std::int64_t left = a.box.VertPosition();
+        a.page.SetHeight(5000);
+        EXPECT_EQ(a.box.VertPosition(), left) << "no more following";
+    }
 }
 
 TEST(ScrollBox, WheelAndScrollBarScroll) {
