@@ -44,7 +44,7 @@ struct Scene {
         form.ScrollBox1->SetColor(kEdge);
         modals = log.modalWindows.size();
     }
-    int pos() const { return form.ScrollBox1->VertPosition(); }
+    std::int64_t pos() const { return form.ScrollBox1->VertPosition(); }
     // A page less the overlap of two pages: two font sizes and the page's Tag.
     int page() {
         return form.ScrollBox1->ClientHeight() - 2 * form.PageFontPoints() -
