@@ -18,6 +18,7 @@
 
 #include <sys/resource.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 
@@ -37,9 +38,14 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const qint64 shown = clock.elapsed();
     const int firstLines = form->Memo1->LineCount();
-    // Until every line is wrapped and the page has heard of the last ones.
+    // Until every line is wrapped and the page has heard of the last ones (a page taller
+    // than a widget can be never matches its lines, so it is given a second at most).
     const int pitch = form->LinePitch();
-    while (!form->Memo1->Wrapped() || form->PaintBox1->Height() != form->Memo1->LineCount() * pitch)
+    while (!form->Memo1->Wrapped()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QElapsedTimer settle;
+    settle.start();
+    while (form->PaintBox1->Height() != std::int64_t{form->Memo1->LineCount()} * pitch &&
+           settle.elapsed() < 1000)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     const qint64 wrapped = clock.elapsed();
     const int lines = form->Memo1->LineCount();
@@ -57,7 +63,7 @@ int main(int argc, char** argv) {
     for (int y = std::max(lastTop, 0); y < std::min(lastTop + 14, screen.height()); ++y)
         for (int x = left; x < left + 200 && x < screen.width(); ++x)
             ink += screen.pixel(x, y) != paper;
-    const bool atEnd = form->PaintBox1->Height() == lines * pitch &&
+    const bool atEnd = form->PaintBox1->Height() == std::int64_t{lines} * pitch &&
                        form->ScrollBox1->VertPosition() == form->ScrollBox1->MaxVertPosition() &&
                        (lines == 0 || ink > 0 || form->Memo1->Line(lines - 1).isEmpty());
 

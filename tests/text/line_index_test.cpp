@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -57,6 +58,10 @@ struct Row {
     std::function<std::uint32_t(std::size_t)> gap;
     std::vector<Kind> kinds; // of the full blocks, in order
 };
+
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.name;
+}
 
 std::vector<Row> rows() {
     const auto one = cycle({1});
