@@ -203,7 +203,7 @@ TEST(LineIndex, ReadsWhileAnotherThreadAppends) {
     std::thread writer([&] {
         std::mt19937 random(11);
         for (std::size_t at = 0; at < count;) {
-            const std::size_t n = std::min<std::size_t>(count - at, 1 + random() % 700);
+            const std::size_t n = std::min<std::size_t>(count - at, 1 + random() % 64);
             index.append(s.data() + at, n);
             at += n;
         }
@@ -215,8 +215,12 @@ TEST(LineIndex, ReadsWhileAnotherThreadAppends) {
         last = done.load();
         const std::size_t n = index.size();
         if (n == 0) continue;
-        // The newest lines, which lie in the open block, and a few anywhere.
+        // The newest lines and the first of their block, which lie in the open block and
+        // are overwritten first once it is packed, and a few anywhere.
         for (std::size_t i = n - std::min<std::size_t>(n, 64); i < n; ++i, ++reads)
+            wrong += index[i] != s[i];
+        const std::size_t open = (n - 1) & ~(kBlock - 1);
+        for (std::size_t i = open; i < std::min(n, open + 8); ++i, ++reads)
             wrong += index[i] != s[i];
         for (int k = 0; k < 16; ++k, ++reads) {
             const std::size_t i = random() % n;
