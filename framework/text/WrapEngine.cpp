@@ -1,6 +1,7 @@
 #include "framework/text/WrapEngine.h"
 
 #include "framework/Errors.h"
+#include "framework/text/BackgroundThread.h"
 #include "framework/text/WrapJob.h"
 #include "framework/text/WrapSpan.h"
 
@@ -61,9 +62,10 @@ void WrapEngine::setText(TextFeed feed) {
     refuseOversize(feed.ready);
     restart();
     // The old text and its lines go before the new one is read: for a big novel they are
-    // hundreds of megabytes.
-    lines_.reset();
-    text_.reset();
+    // hundreds of megabytes, and freeing them takes longer than a frame, so another
+    // thread does it (the workers that read them have stopped).
+    releaseInBackground(std::shared_ptr<const LineIndex>(std::move(lines_)));
+    releaseInBackground(std::move(text_));
     text_ = std::make_shared<TextLoad>(std::move(feed));
     errorTaken_ = false;
 }

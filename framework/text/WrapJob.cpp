@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 
 namespace orlenth::text {
 
@@ -67,50 +69,124 @@ WrapJob::~WrapJob() {
 }
 
 void WrapJob::cancel() {
-    {
-        const std::lock_guard lock(mutex_);
-        cancelled_ = true;
-    }
+    // Set before the lock is taken: a worker that holds it while it publishes looks at the
+    // flag and lets go soon.
+    cancelled_.store(true);
+    { const std::lock_guard lock(mutex_); }
     changed_.notify_all();
     setup_.desk->wakeAll();
     for (std::thread& t : workers_)
         if (t.joinable()) t.join();
 }
 
+namespace {
+
+struct SegmentEnd {
+    std::size_t end = 0;      // just past the break that ends the segment; 0: none yet
+    std::size_t scanFrom = 0; // where the search goes on when none was found
+    bool cancelled = false;
+};
+
+// The first line break at or after `from` ends the segment, with the LF of a CR LF; a CR at
+// the edge of what has come waits to see what follows it. Once loaded, the bytes available
+// are all there will be.
+SegmentEnd findSegmentEnd(const char* bytes, std::size_t from, std::size_t available, bool loaded,
+                          const std::atomic<bool>& cancelled) {
+    SegmentEnd r;
+    r.scanFrom = from;
+    for (std::size_t p = from; p < available;) {
+        if (cancelled.load(std::memory_order_relaxed)) {
+            r.cancelled = true;
+            return r;
+        }
+        const std::size_t stop = std::min(available, p + kCancelCheckBytes);
+        const auto* lf = static_cast<const char*>(std::memchr(bytes + p, '\n', stop - p));
+        const auto* cr = static_cast<const char*>(std::memchr(bytes + p, '\r', stop - p));
+        if (!lf && !cr) {
+            p = stop;
+            continue;
+        }
+        const std::size_t q = static_cast<std::size_t>((!cr || (lf && lf < cr) ? lf : cr) - bytes);
+        if (bytes[q] == '\n') {
+            r.end = q + 1;
+        } else if (q + 1 < available) {
+            r.end = q + 1 + (bytes[q + 1] == '\n' ? 1 : 0);
+        } else if (loaded) {
+            r.end = q + 1;
+        } else {
+            r.scanFrom = q;
+            return r;
+        }
+        return r;
+    }
+    if (loaded) {
+        r.end = available;
+    } else if (r.scanFrom < available && bytes[available - 1] != '\r') {
+        r.scanFrom = available;
+    }
+    return r;
+}
+
+// Gaps are written as (gap << 1 | run) in 7-bit groups, a run followed by its length.
+void putNumber(std::string& out, std::uint64_t v) {
+    while (v >= 0x80) {
+        out.push_back(static_cast<char>(v | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<char>(v));
+}
+
+std::uint64_t getNumber(const std::string& in, std::size_t& at) {
+    std::uint64_t v = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto b = static_cast<std::uint8_t>(in[at++]);
+        v |= std::uint64_t{b & 0x7Fu} << shift;
+        if (b < 0x80) return v;
+    }
+}
+
+void putGaps(std::string& out, std::uint32_t& last, const std::vector<std::uint32_t>& starts) {
+    for (std::size_t i = 0; i < starts.size();) {
+        const std::uint32_t gap = starts[i] - last;
+        std::size_t run = 1;
+        while (i + run < starts.size() && starts[i + run] - starts[i + run - 1] == gap) ++run;
+        if (run == 1) {
+            putNumber(out, std::uint64_t{gap} << 1);
+        } else {
+            putNumber(out, std::uint64_t{gap} << 1 | 1);
+            putNumber(out, run);
+        }
+        i += run;
+        last = starts[i - 1];
+    }
+}
+
+} // namespace
+
 bool WrapJob::takeSegment(std::unique_lock<std::mutex>& lock, std::size_t& index, std::size_t& from,
                           std::size_t& to, bool& last) {
     TextLoad& text = *setup_.text;
     for (;;) {
         if (cancelled_ || allTaken_) return false;
-        if (nextIndex_ - published_ >= kAhead) {
+        if (nextIndex_ - published_ >= kAhead || scanning_) {
             changed_.wait(lock);
             continue;
         }
-        // Once loaded, the bytes available are all there will be.
         const bool loaded = text.loaded();
         const std::size_t available = text.available();
-        const char* const bytes = text.bytes();
-        std::size_t end = 0;
-        // The first line break at or after the target ends the segment, with the LF of a
-        // CR LF; a CR at the edge of what has come waits to see what follows it.
-        for (std::size_t p = std::max(scanFrom_, nextFrom_ + kSegmentBytes); p < available; ++p) {
-            const char c = bytes[p];
-            if (c != '\r' && c != '\n') continue;
-            if (c == '\n') {
-                end = p + 1;
-            } else if (p + 1 < available) {
-                end = p + 1 + (bytes[p + 1] == '\n' ? 1 : 0);
-            } else if (loaded) {
-                end = p + 1;
-            } else {
-                scanFrom_ = p;
-                break;
-            }
-            break;
-        }
-        if (end == 0 && loaded) end = available;
-        if (end == 0) {
-            if (scanFrom_ < available && bytes[available - 1] != '\r') scanFrom_ = available;
+        // The search runs unlocked (a text without breaks is searched to its end): the
+        // others wait for it, and nothing it reads changes meanwhile.
+        scanning_ = true;
+        lock.unlock();
+        const SegmentEnd found =
+            findSegmentEnd(text.bytes(), std::max(scanFrom_, nextFrom_ + kSegmentBytes), available,
+                           loaded, cancelled_);
+        lock.lock();
+        scanning_ = false;
+        changed_.notify_all();
+        if (found.cancelled) return false;
+        if (found.end == 0) {
+            scanFrom_ = found.scanFrom;
             lock.unlock();
             text.waitBeyond(available, cancelled_);
             lock.lock();
@@ -118,37 +194,78 @@ bool WrapJob::takeSegment(std::unique_lock<std::mutex>& lock, std::size_t& index
         }
         index = nextIndex_++;
         from = nextFrom_;
-        to = end;
-        last = loaded && end == available;
-        nextFrom_ = scanFrom_ = end;
+        to = found.end;
+        last = loaded && to == available;
+        nextFrom_ = scanFrom_ = to;
         if (last) allTaken_ = true;
         return true;
     }
 }
 
+bool WrapJob::wrapSegment(std::size_t from, std::size_t to, Asker& asker,
+                          std::vector<std::uint32_t>& scratch, Pending& out) {
+    // In pieces, so that the starts are packed as they come and never wait four bytes each.
+    // Every segment ends just after a line break or at the text's end, so nothing in it is
+    // cut off.
+    const std::string_view text(setup_.text->bytes(), to);
+    out.from = static_cast<std::uint32_t>(from);
+    out.to = to;
+    std::uint32_t last = out.from;
+    for (std::size_t at = from; at < to;) {
+        scratch.clear();
+        at = wrapSpan(text, {at, to, true, at + kCancelCheckBytes, &cancelled_}, setup_.widthUnits,
+                      *setup_.metrics, &asker, scratch);
+        if (cancelled_.load(std::memory_order_relaxed)) return false;
+        putGaps(out.gaps, last, scratch);
+    }
+    return true;
+}
+
+bool WrapJob::publish(const Pending& pending) {
+    constexpr std::size_t kBatch = 4096;
+    std::uint32_t batch[kBatch];
+    std::size_t n = 0;
+    std::uint32_t start = pending.from;
+    for (std::size_t at = 0; at < pending.gaps.size();) {
+        const std::uint64_t word = getNumber(pending.gaps, at);
+        const auto gap = static_cast<std::uint32_t>(word >> 1);
+        std::uint64_t run = word & 1 ? getNumber(pending.gaps, at) : 1;
+        while (run-- > 0) {
+            start += gap;
+            batch[n++] = start;
+            if (n == kBatch) {
+                if (cancelled_.load(std::memory_order_relaxed)) return false;
+                setup_.lines->append(batch, n);
+                n = 0;
+            }
+        }
+    }
+    setup_.lines->append(batch, n);
+    covered_.store(pending.to, std::memory_order_release);
+    return true;
+}
+
 void WrapJob::work() {
     yieldToForeground();
     Asker asker(*this);
+    std::vector<std::uint32_t> scratch;
     std::unique_lock lock(mutex_);
     try {
         std::size_t index = 0, from = 0, to = 0;
         bool last = false;
         while (takeSegment(lock, index, from, to, last)) {
             lock.unlock();
-            std::vector<std::uint32_t> starts;
-            starts.reserve((to - from) / 32 + 1);
-            // Every segment ends just after a line break or at the text's end, so nothing
-            // in it is cut off.
-            wrapSpan(std::string_view(setup_.text->bytes(), to), {from, to, true},
-                     setup_.widthUnits, *setup_.metrics, &asker, starts);
+            Pending pending;
+            const bool whole = wrapSegment(from, to, asker, scratch, pending);
             lock.lock();
-            waiting_[index] = {std::move(starts), to};
+            if (!whole) break;
+            waiting_[index] = std::move(pending);
             for (auto it = waiting_.begin(); it != waiting_.end() && it->first == published_;
                  it = waiting_.erase(it)) {
-                setup_.lines->append(it->second.first.data(), it->second.first.size());
-                covered_.store(it->second.second, std::memory_order_release);
+                if (cancelled_ || !publish(it->second)) break;
                 ++published_;
             }
+            if (cancelled_) break;
             if (allTaken_ && published_ == nextIndex_) finished_.store(true);
             changed_.notify_all();
             const bool done = finished_.load();

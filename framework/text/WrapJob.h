@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -39,7 +40,12 @@ public:
         std::function<void()> onProgress;    // on the owner's thread, from its event loop
     };
     static std::shared_ptr<WrapJob> start(Setup setup, unsigned workers);
-    // Stops the workers (between segments or at a measuring request) and waits for them.
+    // Stops the workers and waits for them: each looks at the request every
+    // kCancelCheckBytes of text it wraps or searches and every few thousand lines it
+    // publishes, so this takes a fraction of a millisecond (a few milliseconds at most, for
+    // a worker waiting for more of an arriving text). The lines published so far stay (the
+    // last segment's perhaps only in part), and a cancelled job publishes no more: its
+    // index is to be dropped.
     ~WrapJob();
     void cancel();
 
@@ -55,10 +61,23 @@ public:
 
 private:
     class Asker;
+    // A segment's lines until their turn to be published: the gaps between starts as
+    // variable-length numbers, a run of equal gaps as one, so that a megabyte of empty lines
+    // waits in a few bytes and one of short lines in about a byte a line.
+    struct Pending {
+        std::string gaps;
+        std::uint32_t from = 0;
+        std::size_t to = 0;
+    };
     explicit WrapJob(Setup setup);
     void work();
     bool takeSegment(std::unique_lock<std::mutex>& lock, std::size_t& index, std::size_t& from,
                      std::size_t& to, bool& last);
+    // Wraps the segment into `out`; false when cancelled meanwhile.
+    bool wrapSegment(std::size_t from, std::size_t to, Asker& asker,
+                     std::vector<std::uint32_t>& scratch, Pending& out);
+    // Under mutex_: appends the segment's lines; false when cancelled meanwhile.
+    bool publish(const Pending& pending);
     void post();
 
     Setup setup_;
@@ -75,7 +94,8 @@ private:
     std::size_t nextIndex_ = 0;
     std::size_t published_ = 0;
     bool allTaken_ = false;
-    std::map<std::size_t, std::pair<std::vector<std::uint32_t>, std::size_t>> waiting_;
+    bool scanning_ = false; // a worker looks for the next segment's end, unlocked
+    std::map<std::size_t, Pending> waiting_;
     std::vector<std::thread> workers_;
 };
 

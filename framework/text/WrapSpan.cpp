@@ -70,70 +70,78 @@ std::size_t wrapSpan(std::string_view text, const Span& span, std::int64_t width
     unsigned previous = 0;           // break class of the character before pos
 
     std::size_t pos = span.from;
-    while (pos < n) {
-        const auto b = static_cast<std::uint8_t>(data[pos]);
-        GbkMetrics::Entry e;
-        std::size_t length = 1;
-        if (b < 0x80) {
-            if (b == '\r' || b == '\n') [[unlikely]] {
-                const bool pairs = b == '\r' && pos + 1 < n && data[pos + 1] == '\n';
-                // A CR that the span cuts off from what follows may yet be half of CR LF.
-                if (b == '\r' && !pairs && pos + 1 == n && !span.toIsEnd) break;
-                addLine(lineStart);
-                pos += pairs ? 2 : 1;
-                lineStart = pos;
-                limit = total + widthUnits;
-                if (lineStart >= span.stopAt) return lineStart;
-                continue;
-            }
-            e = metrics.single(b);
-        } else if (pos + 1 < n &&
-                   !((e = metrics.pair(b, static_cast<std::uint8_t>(data[pos + 1]))) &
-                     GbkMetrics::kNotAPair)) [[likely]] {
-            length = 2;
-        } else {
-            const GbkChar c = decoder.next(data + pos, data + n);
-            // A character the span cuts off may be longer than what is left of it here.
-            if (!span.toIsEnd && c.length == 1 && n - pos < 4 && b >= 0x81 && b <= 0xFE) break;
-            length = c.length;
-            if (c.length == 1)
+    // The text goes in pieces, and the cancel flag is looked at between them; within a
+    // piece the loop compares against its end only.
+    for (std::size_t pieceEnd = std::min(n, pos + kCancelCheckBytes); pos < n;
+         pieceEnd = std::min(n, pos + kCancelCheckBytes)) {
+        if (span.cancel && pos > span.from && span.cancel->load(std::memory_order_relaxed))
+            return lineStart;
+        while (pos < pieceEnd) {
+            const auto b = static_cast<std::uint8_t>(data[pos]);
+            GbkMetrics::Entry e;
+            std::size_t length = 1;
+            if (b < 0x80) {
+                if (b == '\r' || b == '\n') [[unlikely]] {
+                    const bool pairs = b == '\r' && pos + 1 < n && data[pos + 1] == '\n';
+                    // A CR that the span cuts off from what follows may yet be half of CR LF.
+                    if (b == '\r' && !pairs && pos + 1 == n && !span.toIsEnd) return lineStart;
+                    addLine(lineStart);
+                    pos += pairs ? 2 : 1;
+                    lineStart = pos;
+                    limit = total + widthUnits;
+                    if (lineStart >= span.stopAt) return lineStart;
+                    continue;
+                }
                 e = metrics.single(b);
-            else if (slow)
-                e = slow->entryOf(c.codePoint);
-            else if (c.length == 2)
-                e = metrics.resolve(b, static_cast<std::uint8_t>(data[pos + 1]), c.codePoint);
-            else
-                e = metrics.of(c.codePoint);
-        }
-
-        const unsigned cls = e & 3u;
-        const unsigned offence = kOffenceTable[previous][cls];
-        if (offence == None) {
-            freeBreakAt = pos;
-            freeWidthAt = total;
-        } else {
-            breakAt[offence] = pos;
-            widthAt[offence] = total;
-        }
-        total += GbkMetrics::advance(e);
-        if (total > limit) [[unlikely]] {
-            breakAt[None] = freeBreakAt;
-            widthAt[None] = freeWidthAt;
-            // Break at the latest place of the least offence, until the line fits or holds
-            // one character only.
-            for (;;) {
-                unsigned k = 0;
-                while (k < kOffences && breakAt[k] <= lineStart) ++k;
-                if (k == kOffences) break;
-                addLine(lineStart);
-                lineStart = breakAt[k];
-                limit = widthAt[k] + widthUnits;
-                if (total <= limit) break;
+            } else if (pos + 1 < n &&
+                       !((e = metrics.pair(b, static_cast<std::uint8_t>(data[pos + 1]))) &
+                         GbkMetrics::kNotAPair)) [[likely]] {
+                length = 2;
+            } else {
+                const GbkChar c = decoder.next(data + pos, data + n);
+                // A character the span cuts off may be longer than what is left of it here.
+                if (!span.toIsEnd && c.length == 1 && n - pos < 4 && b >= 0x81 && b <= 0xFE)
+                    return lineStart;
+                length = c.length;
+                if (c.length == 1)
+                    e = metrics.single(b);
+                else if (slow)
+                    e = slow->entryOf(c.codePoint);
+                else if (c.length == 2)
+                    e = metrics.resolve(b, static_cast<std::uint8_t>(data[pos + 1]), c.codePoint);
+                else
+                    e = metrics.of(c.codePoint);
             }
-            if (lineStart >= span.stopAt) return lineStart;
+
+            const unsigned cls = e & 3u;
+            const unsigned offence = kOffenceTable[previous][cls];
+            if (offence == None) {
+                freeBreakAt = pos;
+                freeWidthAt = total;
+            } else {
+                breakAt[offence] = pos;
+                widthAt[offence] = total;
+            }
+            total += GbkMetrics::advance(e);
+            if (total > limit) [[unlikely]] {
+                breakAt[None] = freeBreakAt;
+                widthAt[None] = freeWidthAt;
+                // Break at the latest place of the least offence, until the line fits or holds
+                // one character only.
+                for (;;) {
+                    unsigned k = 0;
+                    while (k < kOffences && breakAt[k] <= lineStart) ++k;
+                    if (k == kOffences) break;
+                    addLine(lineStart);
+                    lineStart = breakAt[k];
+                    limit = widthAt[k] + widthUnits;
+                    if (total <= limit) break;
+                }
+                if (lineStart >= span.stopAt) return lineStart;
+            }
+            previous = cls;
+            pos += length;
         }
-        previous = cls;
-        pos += length;
     }
     if (!span.toIsEnd) return lineStart;
     if (lineStart < n) addLine(lineStart);

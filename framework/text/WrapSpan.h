@@ -3,6 +3,7 @@
 
 #include "framework/text/GbkMetrics.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -29,7 +30,14 @@ struct Span {
     bool toIsEnd;
     // Stop at the first display line that starts at or after this offset.
     std::size_t stopAt = SIZE_MAX;
+    // Looked at every kCancelCheckBytes of text: once set, the wrap stops at the start of
+    // the line it is in, which it returns, and what it appended is incomplete.
+    const std::atomic<bool>* cancel = nullptr;
 };
+
+// How much text a wrap covers between looks at its cancel flag: a fraction of a
+// millisecond, so that stopping a wrap never holds anyone up, even within one long line.
+inline constexpr std::size_t kCancelCheckBytes = 64 * 1024;
 
 // Appends the start of every display line of the span to `starts` (see wrapText for the
 // rules) and returns where the next line starts: the stop, the start of the unfinished

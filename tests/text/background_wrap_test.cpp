@@ -3,6 +3,7 @@
 
 #include "framework/Errors.h"
 #include "framework/text/WrapEngine.h"
+#include "framework/text/WrapSpan.h"
 #include "text_test_support.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <random>
 
@@ -36,6 +38,15 @@ std::string makeText(const char* kind, std::size_t bytes) {
         const unsigned r = random() % 16;
         if (k == "OneHugeLine") {
             text += r < 12 ? han : latin;
+            continue;
+        }
+        // Runs of empty lines, and empty lines between one-character ones, with a stretch
+        // of prose now and then: the index packs the runs as patterns.
+        if (k == "EmptyLinesLF" || k == "EmptyLinesCRLF" || k == "AlternatingEmpty") {
+            const std::string brk = k == "EmptyLinesLF" ? "\n" : "\r\n";
+            const std::string unit = k == "AlternatingEmpty" ? brk + han.substr(0, 2) + brk : brk;
+            for (int i = 0; i < 20000; ++i) text += unit;
+            if (r == 0) text += han + latin;
             continue;
         }
         if (r < 8)
@@ -127,7 +138,10 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, BackgroundWrap,
     ::testing::Values(Row{"ShortHardLines", 3'500'000, 0}, Row{"Mixed", 3'500'000, 0},
                       Row{"OneHugeLine", 2'500'000, 0}, Row{"ShortHardLines", 3'500'000, 7'777},
-                      Row{"Mixed", 3'500'000, 65'537}, Row{"OneHugeLine", 2'500'000, 100'003}),
+                      Row{"Mixed", 3'500'000, 65'537}, Row{"OneHugeLine", 2'500'000, 100'003},
+                      Row{"EmptyLinesLF", 3'000'000, 0}, Row{"EmptyLinesCRLF", 3'000'000, 0},
+                      Row{"AlternatingEmpty", 3'000'000, 0},
+                      Row{"AlternatingEmpty", 3'000'000, 30'011}),
     [](const auto& r) {
         return std::string(r.param.kind) +
                (r.param.piece ? "Arriving" + std::to_string(r.param.piece) : "");
@@ -166,6 +180,43 @@ TEST(BackgroundWrapEdges, AFailedArrivalKeepsWhatCameAndTellsOnce) {
     ASSERT_TRUE(error);
     EXPECT_THROW(std::rethrow_exception(error), EReadError);
     EXPECT_FALSE(engine.takeLoadError());
+}
+
+// A wrap that is called off stops within a piece of the text, even inside one line that
+// no break ends, so that dropping a long text never waits for a worker to wrap all of it.
+// The flag is set before the wrap starts: it looks at it only after its first piece.
+TEST(BackgroundWrapEdges, ACancelledWrapStopsWithinOneLongLine) {
+    const std::string text = makeText("OneHugeLine", 8'000'000);
+    AdvanceCache cache(defaultPageFont());
+    GbkMetrics metrics(cache);
+    const std::int64_t units = widthUnitsOf(kWidth);
+    std::vector<std::uint32_t> whole, cut;
+    ASSERT_EQ(wrapSpan(text, {0, text.size(), true}, units, metrics, nullptr, whole), text.size());
+    const std::atomic<bool> cancel{true};
+    const std::size_t next =
+        wrapSpan(text, {0, text.size(), true, SIZE_MAX, &cancel}, units, metrics, nullptr, cut);
+    // It went no further than its first piece and the line that piece ends in.
+    EXPECT_GT(next, 0u);
+    EXPECT_LE(next, kCancelCheckBytes);
+    ASSERT_FALSE(cut.empty());
+    EXPECT_LT(cut.size(), whole.size() / 50);
+    // What it gave before stopping are the first lines of the whole wrap, and it stopped
+    // at the start of the next one.
+    EXPECT_TRUE(std::equal(cut.begin(), cut.end(), whole.begin()));
+    EXPECT_EQ(next, whole[cut.size()]);
+}
+
+// A text of one long line dropped while it wraps, and the next one wraps right.
+TEST(BackgroundWrapEdges, NewTextWhileOneLongLineWraps) {
+    const std::string line = makeText("OneHugeLine", 20'000'000);
+    const std::string small = makeText("AlternatingEmpty", 300'000);
+    WrapEngine engine(defaultPageFont(), kWidth);
+    for (int i = 0; i < 3; ++i) {
+        engine.setText(QByteArray::fromStdString(line));
+        EXPECT_GT(engine.linesSoFar(), 0u);
+        engine.setText(QByteArray::fromStdString(small));
+        expectSameLines(engine, small);
+    }
 }
 
 } // namespace
