@@ -102,6 +102,12 @@ std::string UnicodeToGbk(const QString& text, bool* ok) {
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
+bool IsUtf8(std::string_view bytes) {
+    QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)dec.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return !dec.hasError();
+}
+
 QString DisplayTextToUnicode(std::string_view bytes) {
     return Decode(tDisplayDecoder, bytes, nullptr);
 }
