@@ -400,11 +400,10 @@ private:
                 out += static_cast<char>(p.code);
                 continue;
             }
+            if (!IsUtf8(p.chars)) Fail("the text is not UTF-8");
             bool ok = false;
             out += UnicodeToGbk(DescriptionUtf8ToUnicode(p.chars), &ok);
-            if (!ok)
-                Fail(IsUtf8(p.chars) ? "the text holds characters that GBK cannot hold"
-                                     : "the text is not UTF-8");
+            if (!ok) Fail("the text holds characters that GBK cannot hold");
         }
         return out;
     }

@@ -84,11 +84,10 @@ TStagedFolder::~TStagedFolder() {
 }
 
 std::vector<std::filesystem::path> TStagedFolder::Commit() {
+    // Waiting for another dump's lock can take a while; a signal still ends that wait.
+    const FolderLock lock(out_);
     std::vector<std::filesystem::path> done;
-    signals_.Undisturbed([&] {
-        const FolderLock lock(out_);
-        done = commitLocked();
-    });
+    signals_.Undisturbed([&] { done = commitLocked(); });
     return done;
 }
 
