@@ -6,13 +6,12 @@
 #include "resource/ComponentReader.h"
 #include "resource/ComponentWriter.h"
 #include "resource/DescriptionTextPaths.h"
+#include "resource/NamedFile.h"
 #include "resource/ObjectStream.h"
 
 #include <QStringDecoder>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace orlenth {
 
@@ -29,9 +28,24 @@ constexpr std::size_t kPiece = 1 << 20;
 }
 
 std::string readFile(const std::filesystem::path& p, const std::string& where) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) fail(where, "cannot read " + p.string());
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        return ReadNamedFile(p, p.string());
+    } catch (const EFOpenError& e) {
+        fail(where, e.what());
+    }
+}
+
+// A catalogue's ident as dump writes it: decimal digits alone, 0 to 65535; no sign, no
+// space, nothing after.
+std::optional<std::uint16_t> parseIdent(std::string_view s) {
+    if (s.empty() || s.size() > 5) return std::nullopt;
+    std::uint32_t n = 0;
+    for (const char c : s) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    if (n > 65535) return std::nullopt;
+    return static_cast<std::uint16_t>(n);
 }
 
 // `rel` below `dir` when it stays inside `root`; anything else is a fault of the text.
@@ -56,7 +70,8 @@ std::string toGbk(std::string_view utf8, const std::string& where, const std::st
             &pieceOk);
         ok = ok && pieceOk;
     }
-    if (!ok || decoder.hasError()) fail(where, what + " holds characters that GBK cannot hold");
+    if (decoder.hasError()) fail(where, what + " is not UTF-8");
+    if (!ok) fail(where, what + " holds characters that GBK cannot hold");
     return gbk;
 }
 
@@ -171,18 +186,13 @@ void ForEachCollectionItem(const std::filesystem::path& dir,
         const auto f = split(line, '\t');
         if (f.size() != 4)
             fail(here, "a catalogue line has ident, file, title and description, tab-separated");
-        int ident = 0;
-        try {
-            ident = std::stoi(f[0]);
-        } catch (...) {
-            fail(here, "the ident is not a number");
-        }
-        if (ident < 0 || ident > 65535) fail(here, "the ident is outside 0..65535");
+        const auto ident = parseIdent(f[0]);
+        if (!ident)
+            fail(here, "the ident '" + f[0] + "' is not a number from 0 to 65535 (digits only)");
         const std::string title = toGbk(f[2], here, "the title");
         if (title.empty()) fail(here, "the title is empty");
         titles.Add(title);
-        articles.push_back(
-            {here, f[1], toGbk(f[3], here, "the description"), static_cast<std::uint16_t>(ident)});
+        articles.push_back({here, f[1], toGbk(f[3], here, "the description"), *ident});
     }
     take(itemRecord(toGbk(catalogueDescription, where, "the catalogue description"), 0,
                     std::move(titles)));

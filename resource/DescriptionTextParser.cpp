@@ -7,6 +7,7 @@
 #include "resource/CollectionItems.h"
 #include "resource/DescriptionTextPaths.h"
 #include "resource/DescriptionTextUtf8.h"
+#include "resource/NamedFile.h"
 #include "resource/ObjectStream.h"
 
 #include <QString>
@@ -399,6 +400,7 @@ private:
                 out += static_cast<char>(p.code);
                 continue;
             }
+            if (!IsUtf8(p.chars)) Fail("the text is not UTF-8");
             bool ok = false;
             out += UnicodeToGbk(DescriptionUtf8ToUnicode(p.chars), &ok);
             if (!ok) Fail("the text holds characters that GBK cannot hold");
@@ -456,9 +458,11 @@ private:
 
     std::string ReadFile(const std::string& rel) {
         const std::filesystem::path p = Inside(rel);
-        std::ifstream in(p, std::ios::binary);
-        if (!in) Fail("cannot read " + (base_ / rel).string());
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        try {
+            return ReadNamedFile(p, (base_ / rel).string());
+        } catch (const EFOpenError& e) {
+            Fail(e.what());
+        }
     }
 
     std::string_view text_;

@@ -269,5 +269,189 @@ ROWS
 expect_stderr check_dev_zero_says "/dev/zero is not a file or a pipe"
 check check_from_a_pipe 0 sh -c "'$tool' extract TORLENTH | '$tool' check /dev/stdin"
 
+
+# ---------------------------------------------------------------- output: what -o OUT is
+# pack -o follows OUT's kind: a device, a FIFO or a link is written into or through, never
+# replaced; a regular file keeps its mode, owner and other links.
+o=$tmp/o && mkdir -p "$o" && cp "$tmp/TSTARYE.txt" "$o/s.txt" && cp "$tmp/TSTARYE" "$o/s.bin"
+ln -s /dev/null "$o/null"
+check pack_into_a_link_to_a_device 0 "$tool" pack "$o/s.txt" -o "$o/null"
+expect pack_into_a_link_to_a_device_keeps_the_link test -L "$o/null" -a -c /dev/null
+if [ "$(id -u)" = 0 ]; then
+    mknod "$o/dev" c 1 3
+    check pack_into_a_device 0 "$tool" pack "$o/s.txt" -o "$o/dev"
+    expect pack_into_a_device_keeps_it test -c "$o/dev"
+    echo x > "$o/theirs" && chown 12345:23456 "$o/theirs"
+    check pack_over_another_users_file 0 "$tool" pack "$o/s.txt" -o "$o/theirs"
+    expect pack_over_another_users_file_keeps_the_owner test "$(stat -c %u:%g "$o/theirs")" = 12345:23456
+fi
+mkfifo "$o/fifo"
+check pack_into_a_fifo_nobody_reads 1 timeout 20 "$tool" pack "$o/s.txt" -o "$o/fifo"
+expect_stderr pack_into_a_fifo_nobody_reads_says "fifo is a FIFO or socket that nobody reads"
+exec 7<> "$o/fifo"
+check pack_into_a_fifo 0 timeout 20 "$tool" pack "$o/s.txt" -o "$o/fifo"
+expect pack_into_a_fifo_delivers cmp -s "$o/s.bin" <(head -c "$(stat -c %s "$o/s.bin")" <&7)
+exec 7<&-
+expect pack_into_a_fifo_keeps_it test -p "$o/fifo"
+ln -s /dev/stdout "$o/stdout"
+check pack_through_dev_stdout 0 "$tool" pack "$o/s.txt" -o "$o/stdout"
+expect pack_through_dev_stdout_writes cmp -s "$tmp/out" "$o/s.bin"
+expect pack_through_dev_stdout_keeps_the_link test -L "$o/stdout"
+check pack_to_dash 0 "$tool" pack "$o/s.txt" -o -
+expect pack_to_dash_writes_stdout cmp -s "$tmp/out" "$o/s.bin"
+echo old > "$o/target" && ln -s target "$o/link"
+check pack_through_a_link 0 "$tool" pack "$o/s.txt" -o "$o/link"
+expect pack_through_a_link_replaces_the_target cmp -s "$o/target" "$o/s.bin"
+expect pack_through_a_link_keeps_the_link test -L "$o/link"
+ln -s "missing" "$o/dangling"
+check pack_through_a_dangling_link 0 "$tool" pack "$o/s.txt" -o "$o/dangling"
+expect pack_through_a_dangling_link_makes_its_target cmp -s "$o/missing" "$o/s.bin"
+echo old > "$o/linked" && ln "$o/linked" "$o/other-name" && chmod 640 "$o/linked"
+check pack_over_a_hard_link 0 "$tool" pack "$o/s.txt" -o "$o/linked"
+expect pack_over_a_hard_link_keeps_it cmp -s "$o/other-name" "$o/s.bin"
+expect pack_over_a_hard_link_keeps_the_mode test "$(stat -c %a:%h "$o/linked")" = 640:2
+echo old > "$o/private" && chmod 600 "$o/private"
+check pack_keeps_the_mode 0 "$tool" pack "$o/s.txt" -o "$o/private"
+expect pack_keeps_the_mode_600 test "$(stat -c %a "$o/private")" = 600
+expect pack_keeps_the_mode_writes cmp -s "$o/private" "$o/s.bin"
+check pack_to_an_empty_name 1 "$tool" pack "$o/s.txt" -o ""
+expect_stderr pack_to_an_empty_name_says "'' names none"
+check pack_to_a_folder 1 "$tool" pack "$o/s.txt" -o "$o"
+expect_stderr pack_to_a_folder_says "is a folder; -o names the file to write"
+expect pack_leaves_no_part_files test -z "$(find "$o" -name '*.part')"
+
+# ---------------------------------------------------------------- files a description names
+# Only regular files are read, and none past 1 GiB: a FIFO, a device, a folder or a huge
+# file is refused at once with the file and the line named.
+n=$tmp/n && mkdir -p "$n/c" "$n/fc" "$n/sub"
+mkfifo "$n/fifo" "$n/fc/catalogue.tsv" "$n/c/article"
+truncate -s 3G "$n/big"
+printf '1\tarticle\tT\tD\n' > "$n/c/catalogue.tsv"
+while read -r row says line; do
+    printf 'object A: TA\n  %s\nend\n' "$line" > "$n/t.txt"
+    check "pack_$row" 1 timeout 20 sh -c "$(cap 300000) '$tool' pack '$n/t.txt'"
+    expect_stderr "pack_${row}_says" "$says"
+done <<'ROWS'
+picture_fifo t.txt:2:.*fifo.is.a.FIFO,.not.a.file X = picture TBitmap "fifo"
+file_fifo t.txt:2:.*fifo.is.a.FIFO X = file "fifo"
+catalogue_fifo t.txt:2:.*catalogue.tsv.is.a.FIFO items "fc"
+article_fifo catalogue.tsv:1:.*article.is.a.FIFO items "c"
+file_of_3_gb t.txt:2:.*big.is.larger.than.1073741824.bytes X = file "big"
+folder_as_file t.txt:2:.*sub.is.a.folder,.not.a.file X = file "sub"
+ROWS
+check pack_dev_zero_through_stdin 1 timeout 20 sh -c "printf 'object A: TA\n  X = file \"zero\"\nend\n' | { $(cap 300000) '$tool' pack /dev/stdin; }"
+expect_stderr pack_dev_zero_through_stdin_says "/dev/stdin:2: /dev/zero is a device, not a file"
+
+# ---------------------------------------------------------------- texts and catalogues
+mkdir -p "$n/ids" && echo text > "$n/ids/a.txt"
+printf 'object A: TA\n  object L: TWJKStringList\n    items "ids"\n  end\nend\n' > "$n/ids.txt"
+for id in 12abc ' 7' +5 70000; do
+    printf '%s\ta.txt\tT\tD\n' "$id" > "$n/ids/catalogue.tsv"
+    check "pack_ident_[$id]" 1 "$tool" pack "$n/ids.txt"
+    expect_stderr "pack_ident_[$id]_says" "catalogue.tsv:1: the ident '$id' is not a number from 0 to 65535"
+done
+printf '7\ta.txt\tT\377\tD\n' > "$n/ids/catalogue.tsv"
+check pack_title_not_utf8 1 "$tool" pack "$n/ids.txt"
+expect_stderr pack_title_not_utf8_says "catalogue.tsv:1: the title is not UTF-8"
+printf 'object A: TA\n  X = "a\377b"\n  Y = "a\342\202"\nend\n' > "$n/u.txt"
+check pack_text_not_utf8 1 "$tool" pack "$n/u.txt"
+expect_stderr pack_text_not_utf8_says "u.txt:2: the text is not UTF-8"
+sed -i 2d "$n/u.txt"
+check pack_text_cut_inside_a_character 1 "$tool" pack "$n/u.txt"
+expect_stderr pack_text_cut_inside_a_character_says "u.txt:2: the text is not UTF-8"
+printf 'object A: TA\n  X = "\360\237\230\200"\nend\n' > "$n/u.txt"
+check pack_text_beyond_gbk 1 "$tool" pack "$n/u.txt"
+expect_stderr pack_text_beyond_gbk_says "u.txt:2: the text holds characters that GBK cannot hold"
+
+# ---------------------------------------------------------------- failures end with status 1
+# Output that does not arrive (a full device, a closed descriptor) fails the command, and a
+# closed descriptor is never taken over by a file the tool opens.
+while read -r row says command; do
+    check "$row" 1 sh -c "$command"
+    expect_stderr "${row}_says" "$says"
+done <<ROWS
+check_to_dev_full no.space.is.left '$tool' check '$tmp/TSTARYE' > /dev/full
+check_to_closed_stdout standard.output:.it.is.closed '$tool' check '$tmp/TSTARYE' >&-
+dump_to_dev_full no.space.is.left '$tool' dump '$tmp/TSTARYE' > /dev/full
+dump_to_closed_stdout standard.output:.it.is.closed '$tool' dump '$tmp/TSTARYE' >&-
+dump_files_to_dev_full no.space.is.left '$tool' dump --files '$tmp/full' '$tmp/fine' > /dev/full
+frame_to_closed_stdout standard.output:.it.is.closed '$tool' frame < '$tmp/abc' >&-
+unframe_to_dev_full no.space.is.left '$tool' frame < '$tmp/text' | '$tool' unframe > /dev/full
+check_from_closed_stdin standard.input:.it.is.closed '$tool' check <&-
+frame_from_closed_stdin standard.input:.it.is.closed '$tool' frame <&- > /dev/null
+help_to_dev_full no.space.is.left '$tool' --help > /dev/full
+version_to_dev_full no.space.is.left '$tool' --version > /dev/full
+ROWS
+
+# ---------------------------------------------------------------- dump --files leaves no debris
+# A signal mid-dump removes the work folder; a failed dump leaves OUT as it was, whatever
+# runs beside it. (env --default-signal: a background job of a script ignores SIGINT.)
+library "$tmp/lf13" 1 > "$tmp/long.bin"   # 268 M line breaks: seconds of work
+for sig in TERM INT HUP; do
+    out=$tmp/sig-$sig && mkdir -p "$out"
+    env --default-signal=INT,HUP,TERM "$tool" dump --files "$out" "$tmp/long.bin" > /dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 400); do [ -n "$(ls -A "$out")" ] && break; sleep 0.05; done
+    kill -s "$sig" "$pid"
+    { wait "$pid"; } 2> /dev/null
+    status=$?
+    expect "dump_ended_by_$sig" test "$status" = $((128 + $(kill -l "$sig")))
+    expect "dump_ended_by_${sig}_leaves_nothing" test -z "$(ls -A "$out")"
+done
+for c in TOrlenth TOther; do
+    printf 'object O: %s\n  object WJKStringList0: TWJKStringList\n%s\n  end\nend\n' $c "$item_records" > "$tmp/$c.txt"
+    "$tool" pack "$tmp/$c.txt" -o "$tmp/$c.bin"
+done
+# A dump that finds OUT taken meanwhile: it waits for the other's lock, then fails whole.
+mkdir -p "$tmp/held"
+exec 8< "$tmp/held"
+flock 8
+"$tool" dump --files "$tmp/held" "$tmp/TOrlenth.bin" > /dev/null 2> "$tmp/held.err" 8<&- &
+pid=$!
+for _ in $(seq 400); do [ -n "$(find "$tmp/held" -path '*/.dump-*/TOrlenth.txt')" ] && break; sleep 0.05; done
+mkdir "$tmp/held/collection"
+exec 8<&-
+{ wait "$pid"; } 2> /dev/null
+expect dump_waits_for_the_other_and_fails test $? = 1
+expect dump_waits_for_the_other_says grep -q "collection exists already" "$tmp/held.err"
+expect dump_waits_for_the_other_leaves_out_as_it_was test "$(ls -A "$tmp/held")" = collection
+# Two at once, again and again: one wins whole, the other leaves nothing of its own.
+mixed=0
+for _ in $(seq 60); do
+    rm -rf "$tmp/two" && mkdir "$tmp/two"
+    "$tool" dump --files "$tmp/two" "$tmp/TOrlenth.bin" > /dev/null 2>&1 &
+    "$tool" dump --files "$tmp/two" "$tmp/TOther.bin" > /dev/null 2>&1
+    s2=$?
+    wait $!
+    got="$?$s2:$(ls -A "$tmp/two" | LC_ALL=C sort | tr '\n' ' ')"
+    case "$got" in "01:TOrlenth.txt collection " | "10:TOther.txt collection ") ;; *) mixed=$((mixed + 1)) ;; esac
+done
+expect two_dumps_at_once_never_mix test "$mixed" = 0
+
+# ---------------------------------------------------------------- bounds and numbers
+check max_bytes_past_2_64 1 "$tool" check --max-bytes 18446744073709551616 "$tmp/fine"
+expect_stderr max_bytes_past_2_64_says "takes at most 4611686018427387904 bytes"
+check max_bytes_past_2_64_with_unit 1 "$tool" check --max-bytes 17179869184G "$tmp/fine"
+expect_stderr max_bytes_past_2_64_with_unit_says "takes at most"
+check check_endless_stdin 1 sh -c "$(cap 1300000) '$tool' check < /dev/zero"
+expect_stderr check_endless_stdin_says "standard input is longer than 1073741824 bytes"
+# Memory running out, which only a bound on the address space brings about.
+if [ -z "${ASAN_OPTIONS:-}" ]; then
+    check check_out_of_memory 1 sh -c "$(cap 120000) '$tool' check '$tmp/lines.bin'"
+    expect_stderr check_out_of_memory_says "not enough memory while reading $tmp/lines.bin"
+    truncate -s 900M "$n/large"
+    printf 'object A: TA\n  X = file "large"\nend\n' > "$n/t.txt"
+    check pack_out_of_memory 1 sh -c "$(cap 300000) '$tool' pack '$n/t.txt'"
+    expect_stderr pack_out_of_memory_says "t.txt:2: not enough memory to read .*large (943718400 bytes)"
+fi
+# Incompressible blocks whose stream would pass the 32-bit total: refused, and a file as
+# stdout is cut back to what it held. Half a minute of compression, so not under the
+# sanitizers.
+if [ -z "${ASAN_OPTIONS:-}" ]; then
+    head -c 32781 /dev/urandom > "$tmp/noise" && repeat "$tmp/noise" 6
+    check frame_past_the_32_bit_total 1 sh -c "for i in \$(seq 1100); do cat '$tmp/noise'; done | '$tool' frame > /dev/null"
+    expect_stderr frame_past_the_32_bit_total_says "the most the stream's 32-bit total can count"
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

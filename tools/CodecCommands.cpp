@@ -7,11 +7,14 @@
 #include "library/CompressedStream.h"
 #include "library/LZRW.h"
 #include "tools/FdStream.h"
+#include "tools/IoFailure.h"
+#include "tools/StandardStreams.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,7 +35,7 @@ std::uint16_t readBlockInput(TLZRWBuffer& buffer, std::size_t room, bool& more) 
     const std::int64_t n = in.Read(buffer.data(), static_cast<std::int64_t>(room));
     std::uint8_t extra = 0;
     more = in.Read(&extra, 1) != 0;
-    if (in.Failed()) throw EReadError();
+    if (in.Failed()) throw ReadFailure("standard input", in.Error());
     return static_cast<std::uint16_t>(n);
 }
 
@@ -84,30 +87,95 @@ void copyExactly(TStream& from, TStream& to, std::int64_t n) {
     }
 }
 
+// The stream's total is a signed 32-bit count of the bytes after it (docs/framing.md).
+// Blocks that would pass it are refused before they are written, and the refusal says so.
+class TTotalBound final : public TStream {
+public:
+    explicit TTotalBound(TStream& to) : to_(to) {}
+    std::int64_t Read(void*, std::int64_t) override { return 0; }
+    std::int64_t Write(const void* buffer, std::int64_t n) override {
+        if (written_ + n > std::numeric_limits<std::int32_t>::max()) {
+            over_ = true;
+            return 0;
+        }
+        const std::int64_t w = to_.Write(buffer, n);
+        written_ += w;
+        return w;
+    }
+    std::int64_t Seek(std::int64_t offset, Origin origin) override {
+        return to_.Seek(offset, origin);
+    }
+    bool Over() const { return over_; }
+
+private:
+    TStream& to_;
+    std::int64_t written_ = 0;
+    bool over_ = false;
+};
+
+UsageError tooLongToFrame() {
+    return UsageError{"the input is too long for one compressed stream: its blocks would pass " +
+                      std::to_string(std::numeric_limits<std::int32_t>::max()) +
+                      " bytes, the most the stream's 32-bit total can count"};
+}
+
+// Writes the blocks of stdin to `to`, through the bound, and returns their total. Every
+// way it can fail is named: the input, the bound, the place written to.
+std::int64_t frameBlocks(TFdStream& in, TFdStream& to, const char* toName) {
+    TTotalBound bound(to);
+    std::int64_t total = 0;
+    try {
+        total = WriteCompressedBlocks(in, bound);
+    } catch (const EWriteError&) {
+        if (bound.Over()) throw tooLongToFrame();
+        if (to.Failed()) throw WriteFailure(toName, to.Error());
+        throw;
+    }
+    if (in.Failed()) throw ReadFailure("standard input", in.Error());
+    return total;
+}
+
 // The stream's total comes first but is known only when the last block is made. A stdout
-// that can go back gets a placeholder, the blocks and then the total in its place; any
-// other stdout (a pipe) gets the total once the blocks, spooled to an unnamed temporary
-// file, are all made, and then the blocks. Either way one block is held at a time.
+// that can go back gets a placeholder, the blocks and then the total in its place (and, on
+// a failure, a file there is cut back to where it began); any other stdout (a pipe) gets
+// the total once the blocks, spooled to an unnamed temporary file, are all made, and then
+// the blocks. Either way one block is held at a time.
 int frame(std::span<char*> args) {
     noArguments(args);
     TFdStream in(STDIN_FILENO);
     TFdStream out(STDOUT_FILENO);
+    const auto written = [&](auto&& step) {
+        try {
+            step();
+        } catch (const EWriteError&) {
+            if (out.Failed()) throw WriteFailure("standard output", out.Error());
+            throw;
+        }
+    };
     if (out.CanGoBack()) {
         const std::int64_t start = out.Position();
-        writeTotal(out, 0);
-        const std::int64_t total = WriteCompressedBlocks(in, out);
-        if (in.Failed()) throw EReadError();
-        out.SetPosition(start);
-        writeTotal(out, total);
-        out.SetPosition(start + 4 + total);
+        try {
+            written([&] { writeTotal(out, 0); });
+            const std::int64_t total = frameBlocks(in, out, "standard output");
+            written([&] {
+                out.SetPosition(start);
+                writeTotal(out, total);
+            });
+            out.SetPosition(start + 4 + total);
+        } catch (...) {
+            struct stat st {};
+            if (::fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode) &&
+                ::ftruncate(STDOUT_FILENO, start) == 0)
+                out.SetPosition(start);
+            throw;
+        }
         return 0;
     }
     TSpoolFile spool;
-    const std::int64_t total = WriteCompressedBlocks(in, spool.Stream());
-    if (in.Failed()) throw EReadError();
-    writeTotal(out, total);
+    const std::int64_t total = frameBlocks(in, spool.Stream(), "the temporary file");
+    written([&] { writeTotal(out, total); });
     spool.Stream().SetPosition(0);
-    copyExactly(spool.Stream(), out, total);
+    written([&] { copyExactly(spool.Stream(), out, total); });
     return 0;
 }
 
@@ -115,11 +183,17 @@ int unframe(std::span<char*> args) {
     noArguments(args);
     TFdStream in(STDIN_FILENO);
     TFdStream out(STDOUT_FILENO);
-    LoadCompressedStream(in, out);
+    try {
+        LoadCompressedStream(in, out);
+    } catch (const EStreamError&) {
+        if (out.Failed()) throw WriteFailure("standard output", out.Error());
+        if (in.Failed()) throw ReadFailure("standard input", in.Error());
+        throw;
+    }
     std::int64_t rest = 0;
     std::uint8_t chunk[1 << 16];
     for (std::int64_t n; (n = in.Read(chunk, sizeof chunk)) > 0;) rest += n;
-    if (in.Failed()) throw EReadError();
+    if (in.Failed()) throw ReadFailure("standard input", in.Error());
     if (rest > 0) throw UsageError{std::to_string(rest) + " bytes follow the compressed stream"};
     return 0;
 }
@@ -138,64 +212,6 @@ const Command kCodecCommands[] = {
 
 std::span<const Command> CodecCommands() {
     return kCodecCommands;
-}
-
-std::string ReadInput(const std::string& path) {
-    const bool standard = path.empty() || path == "-";
-    const std::string name = standard ? "(stdin)" : path;
-    // O_NONBLOCK: opening a FIFO nobody writes to would wait for ever. Reads block again
-    // below, and a FIFO without a writer then reads as empty instead of hanging.
-    const int fd = standard ? STDIN_FILENO
-                            : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        if (fd >= 0 && !standard) ::close(fd);
-        throw EFOpenError::forFile(name);
-    }
-    struct Closer {
-        int fd;
-        bool own;
-        ~Closer() {
-            if (own) ::close(fd);
-        }
-    } closer{fd, !standard};
-    // A device named as input (/dev/zero, /dev/urandom) never ends; a terminal as stdin is
-    // someone typing, which is allowed.
-    if (!standard && !S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode))
-        throw UsageError{EscapeControls(name) + " is not a file or a pipe"};
-    if (!standard) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    const auto tooLong = [&] {
-        return UsageError{EscapeControls(name) + " is longer than " +
-                          std::to_string(kMaxInputBytes) + " bytes"};
-    };
-    // Read straight into the string, sized once where the size is known: the input may be
-    // a stream of hundreds of megabytes.
-    std::string out;
-    TFdStream in(fd);
-    if (S_ISREG(st.st_mode)) {
-        if (static_cast<std::uint64_t>(st.st_size) > kMaxInputBytes) throw tooLong();
-        out.resize(static_cast<std::size_t>(st.st_size));
-        out.resize(static_cast<std::size_t>(in.Read(out.data(), st.st_size)));
-    }
-    // Whatever a pipe gives, or a file that grew meanwhile, up to the bound.
-    std::vector<char> chunk(1 << 16);
-    for (std::int64_t n;
-         (n = in.Read(chunk.data(), static_cast<std::int64_t>(chunk.size()))) > 0;) {
-        out.append(chunk.data(), static_cast<std::size_t>(n));
-        if (out.size() > kMaxInputBytes) throw tooLong();
-    }
-    if (in.Failed()) throw EReadError();
-    return out;
-}
-
-void WriteAllStdout(const std::uint8_t* data, std::size_t n) {
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t w = ::write(STDOUT_FILENO, data + done, n - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) throw EWriteError();
-        done += static_cast<std::size_t>(w);
-    }
 }
 
 } // namespace orlenth::tool

@@ -32,12 +32,4 @@ struct UsageError {
 // The most input a command that needs its whole input takes: no stored stream comes near.
 inline constexpr std::uint64_t kMaxInputBytes = std::uint64_t{1} << 30;
 
-// The whole of a file, or of stdin when path is empty or "-". A file that cannot be opened
-// (or is a folder): EFOpenError "Cannot open file %s". A named device (it may never end):
-// UsageError. More than kMaxInputBytes: UsageError, as soon as the size or the bytes read
-// tell. A named FIFO nobody writes to reads as empty instead of waiting for a writer.
-std::string ReadInput(const std::string& path);
-// Writes all bytes to stdout; a short write is an error (Stream write error).
-void WriteAllStdout(const std::uint8_t* data, std::size_t n);
-
 } // namespace orlenth::tool

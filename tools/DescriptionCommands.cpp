@@ -9,10 +9,14 @@
 #include "resource/DescriptionTextPaths.h"
 #include "resource/LibraryLoader.h"
 #include "resource/ObjectStream.h"
-#include "tools/FdStream.h"
+#include "tools/InputBytes.h"
+#include "tools/IoFailure.h"
+#include "tools/OutputFile.h"
 #include "tools/StagedFolder.h"
+#include "tools/StandardStreams.h"
 #include "tools/TextBudget.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -53,29 +57,11 @@ std::int64_t maxBytes(const Arguments& a) {
     return it == a.options.end() ? kDefaultMaxBytes : ParseByteCount(it->second);
 }
 
-// Writes the stream to a file of its own beside `out`, then renames it over `out`, so that
-// a failed pack leaves neither half a stream nor anyone else's file touched.
-void writeBeside(const std::string& out, const std::string& bytes) {
-    std::string part = out + ".XXXXXX.part";
-    const int fd = ::mkstemps(part.data(), 5);
-    if (fd < 0) throw EFOpenError::forFile(out);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    const auto size = static_cast<std::int64_t>(bytes.size());
-    const bool written = TFdStream(fd).Write(bytes.data(), size) == size;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(part.c_str(), out.c_str()) != 0) {
-        ::unlink(part.c_str());
-        throw EWriteError();
-    }
-}
-
 int pack(std::span<char*> args) {
     const Arguments a = parseArguments(args, {"-o", "--root"}, 1);
     if (a.names.empty()) throw UsageError{"name the description text to pack"};
     const std::string& in = a.names[0];
-    const std::string text = ReadInput(in);
+    const TInputBytes text = ReadInput(in);
     TParseOptions options;
     options.baseDir = std::filesystem::path(in).parent_path();
     if (options.baseDir.empty()) options.baseDir = ".";
@@ -84,7 +70,7 @@ int pack(std::span<char*> args) {
     options.fileName = in;
     const std::string bytes = SerializeDescription(ParseDescription(text, options));
     if (const auto out = a.options.find("-o"); out != a.options.end())
-        writeBeside(out->second, bytes);
+        WriteOutputFile(out->second, bytes);
     else
         WriteAllStdout(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     return 0;
@@ -110,7 +96,7 @@ void checkFileNames(const TObjectRecord& r, bool root) {
 int dump(std::span<char*> args) {
     const Arguments a = parseArguments(args, {"--files", "--max-bytes"}, 1);
     const std::int64_t limit = maxBytes(a);
-    const std::string bytes = ReadInput(a.names.empty() ? "" : a.names[0]);
+    const TInputBytes bytes = ReadInput(a.names.empty() ? "" : a.names[0]);
     std::size_t used = 0;
     const TObjectRecord root = ParseObjectStream(bytes, true, &used);
     TPrintOptions options;
@@ -130,7 +116,8 @@ int dump(std::span<char*> args) {
     std::FILE* f = std::fopen(path.c_str(), "wbx");
     if (!f) throw EFOpenError::forFile(path.string());
     const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (std::fclose(f) != 0 || !written) throw EWriteError();
+    const int err = errno;
+    if (std::fclose(f) != 0 || !written) throw WriteFailure(path.string(), written ? errno : err);
     for (const auto& placed : folder.Commit())
         if (placed.extension() == ".txt")
             std::printf("%s\n", EscapeControls(placed.string()).c_str());
@@ -147,7 +134,7 @@ void countRecords(const TObjectRecord& r, std::map<std::string, int>& classes,
 int check(std::span<char*> args) {
     const Arguments a = parseArguments(args, {"--max-bytes"}, 1);
     const std::int64_t limit = maxBytes(a);
-    const std::string bytes = ReadInput(a.names.empty() ? "" : a.names[0]);
+    const TInputBytes bytes = ReadInput(a.names.empty() ? "" : a.names[0]);
     {
         // Gone before the reader makes its own tree and the library.
         std::size_t used = 0;

@@ -4,6 +4,7 @@
 
 #include "framework/Errors.h"
 #include "resource/EmbeddedStreams.h"
+#include "tools/StandardStreams.h"
 
 namespace orlenth::tool {
 

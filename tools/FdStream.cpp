@@ -21,6 +21,7 @@ std::int64_t TFdStream::Read(void* buffer, std::int64_t n) {
     while (done < n) {
         const ssize_t r = ::read(fd_, p + done, static_cast<std::size_t>(n - done));
         if (r < 0 && errno == EINTR) continue;
+        if (r < 0 && !failed_) error_ = errno;
         failed_ = failed_ || r < 0;
         if (r <= 0) break;
         done += r;
@@ -35,6 +36,7 @@ std::int64_t TFdStream::Write(const void* buffer, std::int64_t n) {
     while (done < n) {
         const ssize_t w = ::write(fd_, p + done, static_cast<std::size_t>(n - done));
         if (w < 0 && errno == EINTR) continue;
+        if (w < 0 && !failed_) error_ = errno;
         failed_ = failed_ || w < 0;
         if (w <= 0) break;
         done += w;

@@ -27,11 +27,14 @@ public:
     // Whether a read or write was refused by an error rather than by the end of the input:
     // a copy that stopped there is not whole.
     bool Failed() const { return failed_; }
+    // The errno of the first such error; 0 when none was.
+    int Error() const { return error_; }
 
 private:
     int fd_;
     bool canGoBack_ = false;
     bool failed_ = false;
+    int error_ = 0;
     std::int64_t moved_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "tools/StagedFolder.h"
 
 #include "tools/Command.h"
+#include "tools/IoFailure.h"
 
 #include "framework/Errors.h"
 
@@ -8,7 +9,9 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace orlenth::tool {
 
@@ -41,23 +44,54 @@ bool moveWithoutReplacing(const std::filesystem::path& from, const std::filesyst
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+// The lock two dumps into one folder take while they put their entries in place, so that
+// neither sees the folder half filled by the other.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& dir)
+        : fd_(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ < 0) throw EFOpenError::forFile(dir.string());
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderLock() { ::close(fd_); }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
 } // namespace
 
 TStagedFolder::TStagedFolder(std::filesystem::path out) : out_(std::move(out)) {
     std::error_code ec;
     std::filesystem::create_directories(out_, ec);
     if (ec || !std::filesystem::is_directory(out_)) throw EFOpenError::forFile(out_.string());
-    std::string name = (out_ / ".dump-XXXXXX").string();
-    if (!::mkdtemp(name.data())) throw EFOpenError::forFile(name);
-    stage_ = name;
+    signals_.Watch([&] {
+        std::string name = (out_ / ".dump-XXXXXX").string();
+        if (!::mkdtemp(name.data())) throw EFOpenError::forFile(name);
+        stage_ = name;
+        return stage_;
+    });
 }
 
 TStagedFolder::~TStagedFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(stage_, ec);
+    signals_.Undisturbed([&] {
+        std::error_code ec;
+        std::filesystem::remove_all(stage_, ec);
+    });
 }
 
 std::vector<std::filesystem::path> TStagedFolder::Commit() {
+    // Waiting for another dump's lock can take a while; a signal still ends that wait.
+    const FolderLock lock(out_);
+    std::vector<std::filesystem::path> done;
+    signals_.Undisturbed([&] { done = commitLocked(); });
+    return done;
+}
+
+std::vector<std::filesystem::path> TStagedFolder::commitLocked() {
     std::vector<std::pair<std::filesystem::path, std::filesystem::path>> moves;
     for (const auto& entry : std::filesystem::directory_iterator(stage_)) {
         const auto target = out_ / entry.path().filename();
@@ -70,12 +104,18 @@ std::vector<std::filesystem::path> TStagedFolder::Commit() {
     }
     std::vector<std::filesystem::path> done;
     for (const auto& [from, to] : moves) {
-        if (!moveWithoutReplacing(from, to)) {
-            if (errno == EEXIST || errno == ENOTEMPTY)
-                throw UsageError{shown(to) + " exists already; dump writes only new files"};
-            throw EWriteError();
+        if (moveWithoutReplacing(from, to)) {
+            done.push_back(to);
+            continue;
         }
-        done.push_back(to);
+        const int err = errno;
+        // Back where they came from: the folder is left as it was.
+        for (auto it = moves.begin();
+             it != moves.begin() + static_cast<std::ptrdiff_t>(done.size()); ++it)
+            (void)moveWithoutReplacing(it->second, it->first);
+        if (err == EEXIST || err == ENOTEMPTY)
+            throw UsageError{shown(to) + " exists already; dump writes only new files"};
+        throw WriteFailure(to.string(), err);
     }
     return done;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // The folder dump --files writes into. Names in a stream are anyone's choice, and a folder
 // given by the user may hold anything, so dump fills a fresh folder of its own inside it
-// and only then moves what it made into place, next to what is there, never over it.
+// and only then moves what it made into place, next to what is there, never over it. A
+// signal that ends the tool meanwhile (SIGTERM, SIGINT, SIGHUP) removes that folder first.
+
+#include "tools/RemoveOnSignal.h"
 
 #include <filesystem>
 #include <vector>
@@ -24,10 +27,15 @@ public:
     // Moves every entry of the fresh folder into `out` and returns where they went. When
     // `out` already holds one of their names, or an entry would land outside `out`: a
     // UsageError naming it, before anything has moved. The moves never replace anything,
-    // even one that appears meanwhile (that is a UsageError too).
+    // even one that appears meanwhile (that is a UsageError too, and what had moved is
+    // moved back: a failed commit leaves `out` as it was). Two dumps into one folder commit
+    // one after the other (a lock on `out`), and a signal waits until the commit is done.
     std::vector<std::filesystem::path> Commit();
 
 private:
+    std::vector<std::filesystem::path> commitLocked();
+
+    TRemoveOnSignal signals_;
     std::filesystem::path out_;
     std::filesystem::path stage_;
 };

@@ -47,17 +47,25 @@ std::int64_t ParseByteCount(std::string_view text) {
         return UsageError{"--max-bytes takes a number of bytes (K, M or G may follow), not '" +
                           EscapeControls(text) + "'"};
     };
+    // Checked before each step, so that no number wraps round (…616 is not 0).
+    constexpr std::int64_t kMost = std::int64_t{1} << 62;
     std::int64_t n = 0;
     std::size_t i = 0;
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        n = n * 10 + (text[i] - '0');
-        if (n > (std::int64_t{1} << 62)) throw bad();
+        const int digit = text[i] - '0';
+        if (n > (kMost - digit) / 10)
+            throw UsageError{"--max-bytes takes at most " + std::to_string(kMost) +
+                             " bytes, not '" + EscapeControls(text) + "'"};
+        n = n * 10 + digit;
     }
     if (i == 0) throw bad();
     if (i < text.size()) {
         const std::string_view unit = text.substr(i);
         const int shift = unit == "K" ? 10 : unit == "M" ? 20 : unit == "G" ? 30 : -1;
-        if (shift < 0 || n > (std::int64_t{1} << (62 - shift))) throw bad();
+        if (shift < 0) throw bad();
+        if (n > (kMost >> shift))
+            throw UsageError{"--max-bytes takes at most " + std::to_string(kMost) +
+                             " bytes, not '" + EscapeControls(text) + "'"};
         n <<= shift;
     }
     return n;

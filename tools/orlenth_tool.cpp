@@ -2,6 +2,8 @@
 // stored formats through the same library code the reader uses.
 
 #include "tools/Command.h"
+#include "tools/InputBytes.h"
+#include "tools/StandardStreams.h"
 
 #include "framework/Errors.h"
 #include "framework/Version.h"
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 
 namespace orlenth::tool {
 
@@ -43,8 +46,25 @@ void printHelp(std::FILE* to) {
 
 } // namespace orlenth::tool
 
+namespace {
+
+// The end of every run: what is still buffered for stdout must reach it, or the run failed.
+int finished(const char* command, int status) {
+    try {
+        orlenth::tool::FinishStdout();
+    } catch (const orlenth::tool::UsageError& e) {
+        std::fprintf(stderr, "orlenth-tool%s%s: %s\n", command ? " " : "", command ? command : "",
+                     orlenth::EscapeControls(e.message).c_str());
+        return 1;
+    }
+    return status;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     using namespace orlenth::tool;
+    ReserveStandardDescriptors();
     if (argc < 2) {
         printHelp(stderr);
         return 1;
@@ -52,11 +72,11 @@ int main(int argc, char** argv) {
     const std::string_view name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printHelp(stdout);
-        return 0;
+        return finished(nullptr, 0);
     }
     if (name == "--version") {
         std::printf("orlenth-tool %s\n", orlenth::kVersion);
-        return 0;
+        return finished(nullptr, 0);
     }
     for (const Command& c : Commands()) {
         if (c.name != name) continue;
@@ -65,12 +85,16 @@ int main(int argc, char** argv) {
         const auto fail = [&](std::string_view message) {
             std::fprintf(stderr, "orlenth-tool %s: %s\n", argv[1],
                          orlenth::EscapeControls(message).c_str());
-            return 1;
+            return finished(argv[1], 1);
         };
         try {
-            return c.run(std::span<char*>(argv + 2, static_cast<std::size_t>(argc - 2)));
+            return finished(argv[1],
+                            c.run(std::span<char*>(argv + 2, static_cast<std::size_t>(argc - 2))));
         } catch (const UsageError& e) {
             return fail(e.message);
+        } catch (const std::bad_alloc&) {
+            return fail(NotedInput().empty() ? std::string("not enough memory")
+                                             : "not enough memory while reading " + NotedInput());
         } catch (const std::exception& e) {
             return fail(e.what());
         }

@@ -102,6 +102,37 @@ std::string UnicodeToGbk(const QString& text, bool* ok) {
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
+bool IsUtf8(std::string_view bytes) {
+    // By the table of well-formed sequences: no overlong forms, no surrogates, nothing past
+    // U+10FFFF, no sequence cut off.
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char c = *p++;
+        if (c < 0x80) continue;
+        int more = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            if (c == 0xE0) lo = 0xA0;
+            if (c == 0xED) hi = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            if (c == 0xF0) lo = 0x90;
+            if (c == 0xF4) hi = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p < more || *p < lo || *p > hi) return false;
+        ++p;
+        for (int k = 1; k < more; ++k, ++p)
+            if (*p < 0x80 || *p > 0xBF) return false;
+    }
+    return true;
+}
+
 QString DisplayTextToUnicode(std::string_view bytes) {
     return Decode(tDisplayDecoder, bytes, nullptr);
 }

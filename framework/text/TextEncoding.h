@@ -18,6 +18,10 @@ QString GbkToUnicode(std::string_view gbk, bool* ok = nullptr);
 // UTF-16 to GBK. Characters GBK cannot hold make `ok` false (and are replaced).
 std::string UnicodeToGbk(const QString& text, bool* ok = nullptr);
 
+// Whether the bytes are well-formed UTF-8 to their end (a character cut off at the end is
+// not), so that a message can tell bytes that are not UTF-8 from characters GBK lacks.
+bool IsUtf8(std::string_view bytes);
+
 // Text on screen (captions, rows, the page) is read as GB18030: GBK bytes read the same
 // under it, and its four-byte sequences carry the characters GBK lacks, so that a folder
 // or file name from the file system loses nothing on its way to the screen. Invalid

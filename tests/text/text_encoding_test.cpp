@@ -46,5 +46,43 @@ TEST(GbkConversion, CutCharacterIsNotClean) {
     EXPECT_TRUE(ok);
 }
 
+struct Utf8Row {
+    const char* name;
+    std::string_view bytes;
+    bool utf8;
+};
+
+// Each row ill-formed in one way the table of well-formed sequences forbids, or just inside
+// its bounds.
+const Utf8Row kUtf8Rows[] = {
+    {"Empty", "", true},
+    {"Ascii", "abc", true},
+    {"Han", "\xE8\x8F\x9C", true},
+    {"FourByteLast", "\xF4\x8F\xBF\xBF", true},
+    {"StrayContinuation", "a\x80", false},
+    {"LoneFF",
+     "a\xFF"
+     "b",
+     false},
+    {"OverlongTwo", "\xC0\xAF", false},
+    {"OverlongThree", "\xE0\x80\xAF", false},
+    {"Surrogate", "\xED\xA0\x80", false},
+    {"PastU10FFFF", "\xF4\x90\x80\x80", false},
+    {"CutAtTheEnd", "a\xE8\x8F", false},
+    {"CutBeforeAscii",
+     "\xE8\x8F"
+     "a",
+     false},
+};
+
+class Utf8Test : public ::testing::TestWithParam<Utf8Row> {};
+
+TEST_P(Utf8Test, TellsWellFormedFromNot) {
+    EXPECT_EQ(IsUtf8(GetParam().bytes), GetParam().utf8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Utf8Test, ::testing::ValuesIn(kUtf8Rows),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 } // namespace
 } // namespace orlenth
