@@ -176,7 +176,7 @@ public slots:
     void FormCreate(orlenth::TComponent* sender);
     void TabSet1Change(orlenth::TComponent* sender, int newTab, bool& allowChange);
     void ListBox1Click(orlenth::TComponent* sender);
-    // Page Down and Page Up in the reading area page as 下翻页 and 上翻页 do.
+    // Page Down (and Space) and Page Up in the reading area page as 下翻页 and 上翻页 do.
     void ScrollBox1KeyDown(orlenth::TComponent* sender, int& key);
     void ScrollBox1Resize(orlenth::TComponent* sender);
     void PaintBox1Paint(orlenth::TComponent* sender);

