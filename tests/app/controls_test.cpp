@@ -8,10 +8,16 @@
 #include "app/Unit1main.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Actions.h"
+#include "framework/ui/FontChooser.h"
+#include "framework/ui/Memo.h"
+#include "framework/ui/PaintBox.h"
 #include "framework/ui/ScrollBox.h"
 #include "framework/ui/Timer.h"
 #include "framework/ui/TrackBar.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QListWidget>
 #include <QtTest>
 
 using namespace orlenth;
@@ -123,6 +129,55 @@ private slots:
         // Its tooltip says so, and screen readers hear what it is.
         QVERIFY(slider->toolTip().contains(QString::fromUtf8("左:快")));
         QCOMPARE(slider->accessibleName(), QString::fromUtf8("滚屏速度"));
+    }
+
+    // A face picked in the font dialog is the face that draws the page, and the dialog
+    // opened again shows it; the Song face the page starts with is still called 宋体.
+    void pickedFaceDrawsAndIsShownAgain_data() {
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("second_song_face") << "AR PL UMing TW"
+                                          << "AR PL UMing TW";
+        QTest::newRow("second_kai_face") << "AR PL UKai TW"
+                                         << "AR PL UKai TW";
+        QTest::newRow("kai_face") << "AR PL UKai CN" << QString::fromUtf8("楷体_GB2312");
+        QTest::newRow("song_face") << "AR PL UMing CN" << QString::fromUtf8("宋体");
+    }
+    void pickedFaceDrawsAndIsShownAgain() {
+        QFETCH(QString, picked);
+        QFETCH(QString, stored);
+        auto& rec = apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        if (!QFontDatabase::families().contains(picked)) QSKIP("the face is not installed");
+        TFont* page = form.PaintBox1->Font();
+        QCOMPARE(QFontInfo(page->PageFont()).family(), QStringLiteral("AR PL UMing CN"));
+        // The dialog as the user sees it: the face it shows, and the one picked in it.
+        QString shown;
+        QString pick = picked;
+        rec.confirm = true;
+        rec.editFont = [&](QFont& f, QColor& c) {
+            TFontChooser chooser;
+            chooser.SetCurrentFont(f);
+            chooser.SetColor(c);
+            auto* families = chooser.findChild<QListWidget*>("families");
+            shown = families->currentItem() ? families->currentItem()->text() : QString();
+            if (pick.isEmpty()) return;
+            const QList<QListWidgetItem*> row = families->findItems(pick, Qt::MatchExactly);
+            if (!row.isEmpty()) families->setCurrentItem(row.front());
+            f = chooser.CurrentFont();
+        };
+        form.changeFnt->Execute();
+        QCOMPARE(shown, QString::fromUtf8("宋体"));
+        QCOMPARE(DisplayTextToUnicode(page->Name()), stored);
+        QCOMPARE(QFontInfo(page->PageFont()).family(), picked);
+        QCOMPARE(QFontInfo(form.Memo1->Font()->PageFont()).family(), picked);
+        // Opened again and left alone: it shows the face in use and keeps it.
+        pick.clear();
+        form.changeFnt->Execute();
+        QCOMPARE(shown, stored);
+        QCOMPARE(DisplayTextToUnicode(page->Name()), stored);
+        QCOMPARE(QFontInfo(page->PageFont()).family(), picked);
     }
 };
 
