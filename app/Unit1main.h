@@ -197,6 +197,8 @@ public slots:
     void BieJieExecute(orlenth::TComponent* sender);
     void ycList1Execute(orlenth::TComponent* sender);
     void AboutExecute(orlenth::TComponent* sender);
+    // The left bar's customization, as a double click on its free part opens it.
+    void custBarExecute(orlenth::TComponent* sender);
     void N15Click(orlenth::TComponent* sender);
 
 public:

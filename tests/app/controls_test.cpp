@@ -13,6 +13,8 @@
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/ScrollBox.h"
 #include "framework/ui/Timer.h"
+#include "framework/ui/ToolBar.h"
+#include "framework/ui/ToolBarCustomizer.h"
 #include "framework/ui/TrackBar.h"
 
 #include <QFontDatabase>
@@ -129,6 +131,57 @@ private slots:
         // Its tooltip says so, and screen readers hear what it is.
         QVERIFY(slider->toolTip().contains(QString::fromUtf8("左:快")));
         QCOMPARE(slider->accessibleName(), QString::fromUtf8("滚屏速度"));
+    }
+
+    // After customizing the left bar, opened from the pop-up menu, the Tab key follows the
+    // buttons as they stand: a moved button and one taken off and put back are reached in
+    // their new places, and the slider and the right bar still follow.
+    void tabFollowsTheCustomizedBar() {
+        auto& rec = apptest::SetUpProgram();
+        TOrlenth form;
+        showAtDesignSize(form);
+        QTest::keyClick(form.ListBox1->Widget(), Qt::Key_Return); // the slider shows
+        const auto rowOf = [](const std::vector<TControl*>& list, TControl* c) {
+            return int(std::find(list.begin(), list.end(), c) - list.begin());
+        };
+        rec.modalLoop = [&](QWidget& window) {
+            auto* d = qobject_cast<TToolBarCustomizer*>(&window);
+            if (!d) return 0;
+            d->CurrentList()->setCurrentRow(rowOf(d->Current(), form.ToolButton1));
+            d->Remove(); // 字体 off
+            d->CurrentList()->setCurrentRow(rowOf(d->Current(), form.ToolButton5));
+            while (d->CurrentList()->currentRow() > 0) d->MoveUp(); // 前进 first
+            d->AvailableList()->setCurrentRow(rowOf(d->Available(), form.ToolButton1));
+            d->CurrentList()->setCurrentRow(rowOf(d->Current(), form.ToolButton7));
+            d->Add(); // 字体 back, before 滚屏
+            return 1;
+        };
+        int item = 0;
+        while (form.PopupMenu1->Item(item) != form.N4) ++item;
+        rec.pick = item + 1; // the item after 隐藏列表框
+        form.PopupMenu1->Popup(QPoint(0, 0));
+        QCOMPARE(rec.menuTexts.back()[item + 1], QString::fromUtf8("工具栏设置..."));
+        QCOMPARE(rec.modalWindows.back(), QStringLiteral("ToolBarCustomizer"));
+
+        QWidget* area = form.ScrollBox1->ClientWidget();
+        area->setFocus();
+        QStringList reached;
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* w = QApplication::focusWidget();
+            if (w == form.TabSet1->Widget()) break;
+            TControl* c = TControl::OfWidget(w);
+            reached << (c ? QString::fromStdString(c->Name()) : w->metaObject()->className());
+        }
+        QCOMPARE(reached, (QStringList{"ToolButton5", "ToolButton3", "ToolButton2", "ToolButton4",
+                                       "ToolButton6", "ToolButton1", "ToolButton7", "TrackBar1",
+                                       "ToolButton13", "ToolButton12"}));
+        // As shown: the bar's own order, left to right.
+        QStringList shown;
+        for (TControl* c : form.ToolBar1->Ordered())
+            if (c->Widget()->focusPolicy() != Qt::NoFocus)
+                shown << QString::fromStdString(c->Name());
+        QCOMPARE(reached.mid(0, shown.size()), shown);
     }
 
     // A face picked in the font dialog is the face that draws the page, and the dialog
