@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace orlenth {
 
@@ -87,15 +88,25 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
         SetPageHeight();
         PaintBox1->Invalidate();
     });
-    // Without a mouse the Tab key goes from the categories to the titles, the page and the
-    // bars' buttons, in the order they stand.
+    // Without a mouse the Tab key goes from the categories to the titles, the page, the
+    // left bar's buttons, the speed slider while it shows and the right bar's buttons, in
+    // the order they stand. A customized bar keeps its buttons at that place, in their new
+    // order. Gaps take no focus and have no place in the chain.
     std::vector<QWidget*> chain{TabSet1->Widget(), ListBox1->Widget(), ScrollBox1->ClientWidget()};
-    for (TToolBar* bar : {ToolBar1, ToolBar2})
-        for (TControl* c : bar->Ordered()) chain.push_back(c->Widget());
+    for (TControl* c : ToolBar1->Ordered()) chain.push_back(c->Widget());
+    chain.push_back(TrackBar1->Widget());
+    for (TControl* c : ToolBar2->Ordered()) chain.push_back(c->Widget());
+    std::erase_if(chain, [](const QWidget* w) { return w->focusPolicy() == Qt::NoFocus; });
     for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
-    // The window itself keeps the keys no control takes, but is no stop of the Tab key:
-    // nothing on it would show where the keys went.
-    Widget()->setFocusPolicy(Qt::ClickFocus);
+    // The window itself gets the keys no control takes without being a stop of the Tab key
+    // (nothing on it would show where the keys went), and a click on a part that takes no
+    // focus, such as a tool button, a tab or the banner, leaves the focus where it was: on
+    // the page, Page Down still pages after 下翻页 or 前进.
+    Widget()->setFocusPolicy(Qt::NoFocus);
+    // One millisecond of the timer's interval, the stored step, neither moves the thumb
+    // nor the speed visibly: an arrow key moves the slider a third of a tick mark.
+    TrackBar1->SetLineSize(TrackBar1->Frequency() / 3);
+    TrackBar1->Widget()->setAccessibleName(QString::fromUtf8("滚屏速度"));
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 
@@ -280,7 +291,7 @@ void TOrlenth::ListBox1Click(TComponent*) {
 // ---- the ruled page
 
 void TOrlenth::ScrollBox1KeyDown(TComponent*, int& key) {
-    if (key == Qt::Key_PageDown) {
+    if (key == Qt::Key_PageDown || key == Qt::Key_Space) {
         N8Click(nullptr);
         key = 0;
     } else if (key == Qt::Key_PageUp) {

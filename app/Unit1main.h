@@ -177,7 +177,7 @@ public slots:
     void FormCreate(orlenth::TComponent* sender);
     void TabSet1Change(orlenth::TComponent* sender, int newTab, bool& allowChange);
     void ListBox1Click(orlenth::TComponent* sender);
-    // Page Down and Page Up in the reading area page as 下翻页 and 上翻页 do.
+    // Page Down (and Space) and Page Up in the reading area page as 下翻页 and 上翻页 do.
     void ScrollBox1KeyDown(orlenth::TComponent* sender, int& key);
     void ScrollBox1Resize(orlenth::TComponent* sender);
     void PaintBox1Paint(orlenth::TComponent* sender);
@@ -198,6 +198,8 @@ public slots:
     void BieJieExecute(orlenth::TComponent* sender);
     void ycList1Execute(orlenth::TComponent* sender);
     void AboutExecute(orlenth::TComponent* sender);
+    // The left bar's customization, as a double click on its free part opens it.
+    void custBarExecute(orlenth::TComponent* sender);
     void N15Click(orlenth::TComponent* sender);
 
 public:

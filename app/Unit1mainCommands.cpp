@@ -69,6 +69,10 @@ void TOrlenth::AboutExecute(TComponent*) {
     about.ShowModal();
 }
 
+void TOrlenth::custBarExecute(TComponent*) {
+    ToolBar1->Customize();
+}
+
 void TOrlenth::N15Click(TComponent*) {
     Close();
 }

@@ -3,6 +3,7 @@
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Form.h"
 #include "framework/ui/ListBox.h"
+#include "framework/ui/Menus.h"
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/TabSet.h"
 #include "framework/ui/ToolButton.h"
@@ -12,6 +13,7 @@
 #include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPointer>
 
@@ -41,7 +43,12 @@ public:
     virtual bool ItemSelected(int index) const = 0;
     virtual bool ItemFocused(int) const { return false; }
     virtual void ActivateItem(int index) = 0;
-    QAccessible::Role ItemRole() const { return itemRole_; }
+    virtual QAccessible::Role ItemRole(int) const { return itemRole_; }
+    // What an item adds to the states every item has (checks, a disabled item).
+    virtual void AddItemState(int, QAccessible::State&) const {}
+    // Whether an item can be pressed, and the keys that do it from anywhere in the window.
+    virtual bool ItemPressable(int) const { return true; }
+    virtual QStringList ItemKeys(int) const { return {}; }
     QWidget* Widget() const { return widget(); }
 
     // The items only: the strip's arrows and the list's scroll bars are reached by the
@@ -84,7 +91,7 @@ public:
         const QRect r = isValid() ? owner_.ItemRect(index_) : QRect();
         return r.isEmpty() ? QRect() : r.translated(owner_.Widget()->mapToGlobal(QPoint(0, 0)));
     }
-    QAccessible::Role role() const override { return owner_.ItemRole(); }
+    QAccessible::Role role() const override { return owner_.ItemRole(index_); }
     QAccessible::State state() const override {
         QAccessible::State s;
         if (!isValid()) return s;
@@ -94,17 +101,26 @@ public:
         s.focused = owner_.ItemFocused(index_);
         s.invisible = owner_.ItemRect(index_).isEmpty();
         s.offscreen = s.invisible;
+        owner_.AddItemState(index_, s);
         return s;
     }
     void* interface_cast(QAccessible::InterfaceType t) override {
         return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
                                                  : nullptr;
     }
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString& name) override {
-        if (name == pressAction() && isValid()) owner_.ActivateItem(index_);
+    QStringList actionNames() const override {
+        if (!isValid() || !owner_.ItemPressable(index_)) return {};
+        return {pressAction()};
     }
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && isValid() && owner_.ItemPressable(index_))
+            owner_.ActivateItem(index_);
+    }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        return name == pressAction() && isValid() && owner_.ItemPressable(index_)
+                   ? owner_.ItemKeys(index_)
+                   : QStringList{};
+    }
 
 private:
     ItemsAccessible& owner_;
@@ -362,8 +378,86 @@ private:
     QPointer<TPaintBox> box_;
 };
 
+// A pop-up menu while it is open: its items as a screen reader meets them, named as they
+// read without the hot-key marks, checked as their marks show, pressed as a click on them
+// chooses them. Its items stand in the order of the Qt menu's actions, the numbering of
+// the focus events the Qt menu sends as the highlight moves.
+class MenuAccessible : public ItemsAccessible {
+public:
+    MenuAccessible(QMenu* w, TPopupMenu& menu)
+        : ItemsAccessible(w, QAccessible::PopupMenu, QAccessible::MenuItem), menu_(&menu) {}
+    bool isValid() const override { return menu_ && ItemsAccessible::isValid(); }
+    // The window the menu belongs to, which lists it among its children while it is open.
+    QAccessibleInterface* parent() const override {
+        QWidget* window = menu_ ? WindowWidgetOf(*menu_) : nullptr;
+        return window ? QAccessible::queryAccessibleInterface(window) : ItemsAccessible::parent();
+    }
+    int ItemCount() const override { return static_cast<int>(Menu()->actions().size()); }
+    QString ItemText(int i) const override {
+        const TMenuItem* item = Item(i);
+        if (!item || item->IsSeparator()) return {};
+        // The caption as the menu shows it: before the shortcut column, "&&" a single "&"
+        // and a lone "&" the mark under the key that follows it.
+        const QString shown = Menu()->actions().at(i)->text().section(u'\t', 0, 0);
+        QString name;
+        for (qsizetype k = 0; k < shown.size(); ++k) {
+            if (shown[k] == u'&' && k + 1 < shown.size())
+                ++k;
+            else if (shown[k] == u'&')
+                continue;
+            name += shown[k];
+        }
+        return name;
+    }
+    QRect ItemRect(int i) const override {
+        QAction* action = Menu()->actions().at(i);
+        return action->isVisible() ? Menu()->actionGeometry(action) : QRect();
+    }
+    bool ItemSelected(int i) const override {
+        return Menu()->activeAction() && Menu()->activeAction() == Menu()->actions().at(i);
+    }
+    bool ItemFocused(int i) const override { return ItemSelected(i); }
+    void ActivateItem(int i) override {
+        if (TMenuItem* item = Item(i)) menu_->Choose(item);
+    }
+    QAccessible::Role ItemRole(int i) const override {
+        const TMenuItem* item = Item(i);
+        return item && item->IsSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
+    }
+    void AddItemState(int i, QAccessible::State& s) const override {
+        const TMenuItem* item = Item(i);
+        if (!item) return;
+        s.selectable = false;
+        s.disabled = !item->Enabled();
+        s.checkable = item->Checked();
+        s.checked = item->Checked();
+    }
+    bool ItemPressable(int i) const override {
+        const TMenuItem* item = Item(i);
+        return item && item->Enabled() && !item->IsSeparator();
+    }
+    QStringList ItemKeys(int i) const override {
+        const QString keys = Menu()->actions().at(i)->text().section(u'\t', 1);
+        return keys.isEmpty() ? QStringList{} : QStringList{keys};
+    }
+
+private:
+    QMenu* Menu() const { return static_cast<QMenu*>(widget()); }
+    TMenuItem* Item(int i) const {
+        if (!menu_ || i < 0 || i >= ItemCount()) return nullptr;
+        const QAction* action = Menu()->actions().at(i);
+        for (int k = 0; k < menu_->Count(); ++k)
+            if (menu_->Item(k)->QtAction() == action) return menu_->Item(k);
+        return nullptr;
+    }
+
+    QPointer<TPopupMenu> menu_;
+};
+
 // A window is a frame named with its title, whether or not the window system draws one; a
-// window without a title (a splash) is the program's own and takes its name.
+// window without a title (a splash) is the program's own and takes its name. Its pop-up
+// menu, while open, is its last child: the menu is a window of its own, which Qt would
+// show to no one.
 class FormAccessible : public QAccessibleWidget {
 public:
     explicit FormAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Window) {}
@@ -372,11 +466,34 @@ public:
         if (t == QAccessible::Name && s.isEmpty()) s = QGuiApplication::applicationDisplayName();
         return s;
     }
+    int childCount() const override {
+        return QAccessibleWidget::childCount() + (OpenMenu() ? 1 : 0);
+    }
+    QAccessibleInterface* child(int index) const override {
+        const int own = QAccessibleWidget::childCount();
+        if (index == own)
+            if (QMenu* menu = OpenMenu()) return QAccessible::queryAccessibleInterface(menu);
+        return QAccessibleWidget::child(index);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (QMenu* menu = OpenMenu(); menu && child && child->object() == menu)
+            return QAccessibleWidget::childCount();
+        return QAccessibleWidget::indexOfChild(child);
+    }
+
+private:
+    QMenu* OpenMenu() const {
+        TPopupMenu* open = TPopupMenu::OpenMenu();
+        return open && open->QtMenu() && WindowWidgetOf(*open) == widget() ? open->QtMenu()
+                                                                           : nullptr;
+    }
 };
 
 QAccessibleInterface* Factory(const QString&, QObject* object) {
     if (!object || !object->isWidgetType()) return nullptr;
     auto* w = static_cast<QWidget*>(object);
+    if (TPopupMenu* menu = TPopupMenu::OfQtMenu(w))
+        return new MenuAccessible(static_cast<QMenu*>(w), *menu);
     TControl* control = TControl::OfWidget(w);
     if (!control || control->Widget() != w) return nullptr;
     if (auto* b = qobject_cast<TToolButton*>(control)) return new ToolButtonAccessible(w, *b);

@@ -5,6 +5,7 @@
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/ShortCut.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 
 #include <array>
@@ -21,11 +22,10 @@ bool sameFace(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-bool standsFor(const QString& face, const QString& storedName) {
-    if (sameFace(face, storedName)) return true;
-    for (const QString& s : QFont::substitutes(storedName))
-        if (sameFace(face, s)) return true;
-    return false;
+// The face that draws a stored name: the page's match for it, or whatever the platform puts
+// in its place.
+QString drawnFace(const QString& storedName) {
+    return QFontInfo(text::pageFont(storedName, 16)).family();
 }
 
 QByteArray gbkOf(const QString& text) {
@@ -36,16 +36,19 @@ QByteArray gbkOf(const QString& text) {
 } // namespace
 
 QByteArray StoredFaceName(const QString& chosenFace, const QByteArray& current) {
-    // A face that is the first choice for a stored name is that name, whatever was before.
+    // The face that draws the current name keeps that name: an untouched choice, or the face
+    // chosen under its own name.
+    const QString currentName = GbkToUnicode(
+        std::string_view(current.constData(), static_cast<std::size_t>(current.size())));
+    if (!current.isEmpty() &&
+        (sameFace(chosenFace, currentName) || sameFace(chosenFace, drawnFace(currentName))))
+        return current;
+    // The face the page matches to a stored name is that name, as the descriptions give it.
     for (const QString& name : kChineseFaces)
         if (sameFace(chosenFace, name) || sameFace(chosenFace, text::matchFaceName(name)))
             return gbkOf(name);
-    // A face the current name falls back to keeps the current name.
-    const QString currentName = GbkToUnicode(
-        std::string_view(current.constData(), static_cast<std::size_t>(current.size())));
-    if (!current.isEmpty() && standsFor(chosenFace, currentName)) return current;
-    for (const QString& name : kChineseFaces)
-        if (standsFor(chosenFace, name)) return gbkOf(name);
+    // Any other face, another Song or Kai face among them, by its own name: it is the one
+    // that draws.
     return gbkOf(chosenFace);
 }
 

@@ -58,9 +58,8 @@ public:
     void SetOptions(TFontDialogOptions o) { options_ = o; }
 
     // Offers Font() through the seam's ChooseFont, in whole points, owned by the window
-    // the dialog belongs to. On confirmation Font() takes the choice: the face as GBK (a
-    // Song or Kai face by the stored names "宋体" and "楷体_GB2312", a face standing in
-    // for the font's current name by that name), the size as a negative pixel height at
+    // the dialog belongs to. On confirmation Font() takes the choice: the face as GBK, by
+    // the name StoredFaceName gives it, the size as a negative pixel height at
     // 96 pixels per inch (a size left as offered keeps the height it came from), the
     // style and the colour (a colour left as offered keeps a system colour). Returns
     // whether the user confirmed; a cancel changes nothing.
@@ -110,9 +109,11 @@ private:
     TColorDialogOptions options_;
 };
 
-// The stored face name for a face chosen in a font dialog: "宋体" or "楷体_GB2312" for the
-// faces that stand for them here, `current` (GBK) when the face stands for that name,
-// otherwise the face's own name in GBK.
+// The stored face name for a face chosen in a font dialog: `current` (GBK) when the face is
+// that name or the face that draws it; "宋体" or "楷体_GB2312" for the faces the page draws
+// those names with (text::matchFaceName); otherwise the face's own name in GBK, so that the
+// chosen face is the one that draws and a dialog opened again shows it. A face that is
+// merely a fallback of a stored name (another Song face for "宋体") keeps its own name.
 QByteArray StoredFaceName(const QString& chosenFace, const QByteArray& current);
 
 } // namespace orlenth

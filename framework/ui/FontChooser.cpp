@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +37,23 @@ int wholePoints(const QFont& f) {
     return static_cast<int>(std::lround(f.pixelSize() * 72.0 / 96.0));
 }
 
+// A list as wide as its rows need. Qt gives every list the same natural 256 × 192, and the
+// three side by side made the dialog wider than the window it opens over.
+class FittedList : public QListWidget {
+public:
+    // `widest` is the longest row the list is meant to show whole.
+    FittedList(const QString& widest, QWidget* parent) : QListWidget(parent), widest_(widest) {}
+    QSize sizeHint() const override {
+        const int rows = fontMetrics().horizontalAdvance(widest_) + 12;
+        const int frame = 2 * frameWidth();
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+        return {rows + frame + bar, 8 * fontMetrics().height() + frame};
+    }
+
+private:
+    QString widest_;
+};
+
 QIcon swatch(const QColor& c) {
     QPixmap pixmap(28, 14);
     pixmap.fill(c);
@@ -55,16 +73,18 @@ TFontChooser::TFontChooser(QWidget* parent) : QDialog(parent) {
     filter_->setPlaceholderText(QString::fromUtf8("筛选"));
     filter_->setClearButtonEnabled(true);
     filter_->installEventFilter(this);
-    families_ = new QListWidget(this);
+    // Most face names fit; a longer one is cut at the list's edge, or read in full in a
+    // wider dialog.
+    families_ = new FittedList(QStringLiteral("Noto Sans CJK SC Medium"), this);
     families_->setObjectName("families");
-    styles_ = new QListWidget(this);
+    styles_ = new FittedList(QString::fromUtf8(kStyles[3]), this);
     styles_->setObjectName("styles");
     for (const char* s : kStyles) styles_->addItem(QString::fromUtf8(s));
     size_ = new QSpinBox(this);
     size_->setObjectName("size");
     // The dialog sets no size limits: anything a pixel height can hold.
     size_->setRange(1, 1638);
-    sizes_ = new QListWidget(this);
+    sizes_ = new FittedList(QStringLiteral("1638"), this);
     sizes_->setObjectName("sizes");
 
     auto* familyLabel = new QLabel(QString::fromUtf8("字体(&F):"), this);

@@ -1,6 +1,7 @@
 #pragma once
 // The font dialog the program shows: face, style, size, underline, strike-out and colour
-// with a sample in Chinese. Qt's own font dialog has no colour, and it cannot open on a
+// with a sample in Chinese, its lists as wide as their rows need so that it opens within
+// the main window's width. Qt's own font dialog has no colour, and it cannot open on a
 // face known only by a substituted name such as "宋体".
 
 #include <QColor>

@@ -8,6 +8,7 @@
 #include <QMenu>
 
 #include <algorithm>
+#include <utility>
 
 namespace orlenth {
 
@@ -120,10 +121,46 @@ void TMenuItem::Loaded() {
     UpdateShortCut();
 }
 
+namespace {
+
+// The Qt menu knows the pop-up menu it shows, so that screen readers asked about it find
+// the items behind its actions.
+class PopupQMenu : public QMenu {
+public:
+    explicit PopupQMenu(TPopupMenu& owner) : owner_(owner) {}
+    TPopupMenu& Owner() const { return owner_; }
+
+private:
+    TPopupMenu& owner_;
+};
+
+QPointer<TPopupMenu> gOpenMenu;
+
+} // namespace
+
 TPopupMenu::TPopupMenu(TComponent* owner) : TPopupMenuBase(owner) {}
 
 TPopupMenu::~TPopupMenu() {
     while (!items_.empty()) items_.back()->SetMenu(nullptr);
+}
+
+TPopupMenu* TPopupMenu::OpenMenu() {
+    return gOpenMenu.data();
+}
+
+TPopupMenu* TPopupMenu::OfQtMenu(const QObject* object) {
+    const auto* menu = dynamic_cast<const PopupQMenu*>(object);
+    return menu ? &menu->Owner() : nullptr;
+}
+
+void TPopupMenu::Choose(TMenuItem* item) {
+    if (!item || item->Menu() != this || !item->Enabled() || item->IsSeparator()) return;
+    if (!open_) {
+        item->Click();
+        return;
+    }
+    chosen_ = item;
+    if (menu_) menu_->hide();
 }
 
 void TPopupMenu::SetAutoHotkeys(TMenuAutoFlag f) {
@@ -137,11 +174,28 @@ TMenuItem* TPopupMenu::Item(int index) const {
 }
 
 void TPopupMenu::Popup(const QPoint& globalPos) {
-    if (!menu_) menu_ = std::make_unique<QMenu>();
+    if (!menu_) menu_ = std::make_unique<PopupQMenu>(*this);
     // Built afresh each time: items may have joined, left or moved since the last time.
     menu_->clear();
     for (TMenuItem* i : items_) menu_->addAction(i->QtAction());
-    Dialogs().ExecMenu(*menu_, globalPos);
+    chosen_ = nullptr;
+    {
+        // Open while shown, however the menu ends (an item's click may throw, or delete it).
+        struct Shown {
+            QPointer<TPopupMenu> self, outer;
+            explicit Shown(TPopupMenu& m) : self(&m), outer(gOpenMenu) {
+                gOpenMenu = &m;
+                m.open_ = true;
+            }
+            ~Shown() {
+                if (self) self->open_ = false;
+                gOpenMenu = outer;
+            }
+        } shown(*this);
+        Dialogs().ExecMenu(*menu_, globalPos);
+        if (!shown.self) return;
+    }
+    if (const QPointer<TMenuItem> chosen = std::exchange(chosen_, nullptr)) chosen->Click();
 }
 
 void TPopupMenu::GetChildren(const ChildProc& proc, TComponent*) {

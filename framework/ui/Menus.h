@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QByteArray>
+#include <QPointer>
 
 #include <memory>
 #include <vector>
@@ -128,6 +129,19 @@ public:
     // Shows the items through the dialog seam's ExecMenu with the menu's top-left at
     // `globalPos`; the chosen item's click has run when this returns.
     void Popup(const QPoint& globalPos) override;
+    // Whether Popup is showing the menu now.
+    bool IsOpen() const { return open_; }
+    // The menu being shown now, of any window, or null; menus open one at a time.
+    static TPopupMenu* OpenMenu();
+    // Chooses one of the menu's items as a click on it does: the menu closes and the item
+    // runs once it has (at once when the menu is not open). A disabled item, a separator
+    // or an item of another menu is ignored. For screen readers, whose call must return
+    // before the item's click can open a window of its own.
+    void Choose(TMenuItem* item);
+    // The Qt menu the items are shown in (null before the first Popup), and the pop-up
+    // menu behind such a Qt menu (null for any other object).
+    QMenu* QtMenu() const { return menu_.get(); }
+    static TPopupMenu* OfQtMenu(const QObject* object);
 
     // The items read from the menu's record belong to the window, like actions do.
     TComponent* GetChildOwner() override { return nullptr; }
@@ -138,6 +152,9 @@ private:
     std::vector<TMenuItem*> items_;
     TMenuAutoFlag autoHotkeys_ = maAutomatic;
     std::unique_ptr<QMenu> menu_;
+    bool open_ = false;
+    // The item chosen by Choose while the menu is open, run when it has closed.
+    QPointer<TMenuItem> chosen_;
 };
 
 } // namespace orlenth

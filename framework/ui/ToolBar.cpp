@@ -187,8 +187,37 @@ std::vector<TControl*> TToolBar::Stored() {
     return out;
 }
 
+namespace {
+
+bool takesTab(const QWidget* w) {
+    return w && (w->focusPolicy() & Qt::TabFocus);
+}
+
+} // namespace
+
+QWidget* TToolBar::TabPredecessor() const {
+    const QWidget* bar = Widget();
+    if (!bar) return nullptr;
+    const QWidget* window = bar->window();
+    const auto onBar = [&](const QWidget* w) {
+        return std::any_of(Controls().begin(), Controls().end(),
+                           [w](const TControl* c) { return c->Widget() == w; });
+    };
+    // The first of the bar's widgets in the window's chain, then back from it to the last
+    // one before it that takes the Tab key; the chain is a ring.
+    QWidget* first = window->nextInFocusChain();
+    while (first != window && !onBar(first)) first = first->nextInFocusChain();
+    if (first == window) return nullptr;
+    for (QWidget* w = first->previousInFocusChain(); w != first; w = w->previousInFocusChain())
+        if (w != window && !onBar(w) && takesTab(w)) return w;
+    return nullptr;
+}
+
 void TToolBar::SetButtons(const std::vector<TControl*>& order) {
     const std::vector<TControl*> stored = Stored();
+    // The buttons keep their place in the window's Tab order: after the widget that came
+    // before them, which a button that leaves the bar and comes back would lose.
+    QWidget* before = TabPredecessor();
     arranging_ = true;
     for (TControl* c : stored)
         if (std::find(order.begin(), order.end(), c) == order.end() && c->Parent() == this)
@@ -202,6 +231,12 @@ void TToolBar::SetButtons(const std::vector<TControl*>& order) {
     }
     arranging_ = false;
     ArrangeButtons();
+    for (TControl* c : Ordered()) {
+        QWidget* w = c->Widget();
+        if (!takesTab(w)) continue;
+        if (before) QWidget::setTabOrder(before, w);
+        before = w;
+    }
 }
 
 void TToolBar::Customize() {

@@ -92,7 +92,9 @@ public:
     // what customizing offers and what a reset brings back.
     std::vector<TControl*> Stored();
     // Puts exactly `order` on the bar, in that order (each one of Stored()); the other
-    // stored controls leave it until put back. Nothing of it is kept beyond the program.
+    // stored controls leave it until put back. The Tab key then reaches the bar's buttons
+    // in their new order, at the place in the window's Tab order they had before. Nothing
+    // of it is kept beyond the program.
     void SetButtons(const std::vector<TControl*>& order);
     // Runs the customizing dialog modally through the dialog seam.
     void Customize();
@@ -108,6 +110,9 @@ protected:
 private:
     friend class TToolButton;
     void Repaint();
+    // The widget before the bar's buttons in the window's Tab order: the last one that
+    // takes the Tab key before the first of them, or null when there is none.
+    QWidget* TabPredecessor() const;
 
     // The visible controls of the last arrangement: a control shown or hidden since
     // opens or closes its place.

@@ -1,6 +1,8 @@
 #pragma once
 // A track bar: a slider with tick marks between Min and Max whose position the user drags
-// or the program sets; every change of the position is reported through OnChange.
+// or the program sets; every change of the position is reported through OnChange. Once
+// focused, the arrow keys move it by LineSize and Page Up/Down by PageSize, Right, Up and
+// Page Up toward Max as on any Qt slider; Home and End go to Min and Max.
 
 #include "framework/ui/Control.h"
 

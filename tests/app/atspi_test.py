@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """The program as a screen reader meets it: over AT-SPI, on a private X server and a private
 session bus. Reads the tool buttons' names and the first article's opening words, presses
-前进 through its action and reads the next article's words.
+前进 through its action and reads the next article's words. Reads the speed slider's name
+and tooltip. Opens the pop-up menu through 菜单, reads its items and their check marks,
+presses 隐藏列表框 and sees the list go; opens the bar's customization from the menu and
+closes it again.
 
 Usage: atspi_test.py PROGRAM
 Exits 77 (skipped) when what it needs is not installed, 0 when every check holds."""
@@ -21,6 +24,9 @@ LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 FIRST_WORDS = "先帝创业未半而中道崩殂"
 NEXT_WORDS = "晋太元中，武陵人捕鱼为业"
 BUTTONS = ["菜单", "字体", "背景", "隐藏", "前进", "后退", "滚屏", "上翻页", "下翻页"]
+# The pop-up menu's items from top to bottom, separators as "".
+MENU = ["滚屏", "下翻页", "上翻页", "", "背景色...", "字体...", "框架色...", "边界", "边框",
+        "边缘色...", "", "隐藏列表框", "工具栏设置...", "", "关于", "退出"]
 
 
 def skip(why):
@@ -149,6 +155,68 @@ def inner(program):
             fail("the next article does not open with " + NEXT_WORDS)
         wait_for("the page to be called after the next title",
                  lambda: page_node.name == "桃花源记", 10)
+
+        sliders = [n for n in walk(app) if n.getRole() == pyatspi.ROLE_SLIDER]
+        if len(sliders) != 1 or sliders[0].name != "滚屏速度":
+            fail("no slider named 滚屏速度: " + repr([n.name for n in sliders]))
+        if "左:快" not in sliders[0].description:
+            fail("the slider does not say which way is faster: " + repr(sliders[0].description))
+
+        def press(node, action):
+            act = node.queryAction()
+            names = [act.getName(i).lower() for i in range(act.nActions)]
+            if action not in names:
+                fail(repr(node.name) + " has no " + action + " action: " + ", ".join(names))
+            act.doAction(names.index(action))
+
+        def open_menu():
+            press(found["菜单"], "showmenu")
+            return wait_for("the open pop-up menu",
+                            lambda: next((n for n in walk(app)
+                                          if n.getRole() == pyatspi.ROLE_POPUP_MENU), None), 30)
+
+        def menu_gone():
+            return not any(n.getRole() == pyatspi.ROLE_POPUP_MENU for n in walk(app))
+
+        menu = open_menu()
+        items = [menu.getChildAtIndex(i) for i in range(menu.childCount)]
+        names = [i.name for i in items]
+        print("menu: " + " | ".join(names))
+        if names != MENU:
+            fail("the menu's items are " + repr(names))
+        by_name = {i.name: i for i in items if i.name}
+        checked = sorted(n for n, i in by_name.items()
+                         if i.getState().contains(pyatspi.STATE_CHECKED))
+        if checked != ["边界"]:
+            fail("checked items: " + repr(checked))
+        if by_name["滚屏"].queryAction().getKeyBinding(0) != "Enter":
+            fail("滚屏 does not say its key")
+        lists = [n for n in walk(app) if n.getRole() == pyatspi.ROLE_LIST]
+        if len(lists) != 1 or not lists[0].getState().contains(pyatspi.STATE_SHOWING):
+            fail("the title list is not showing before the menu's command")
+        press(by_name["隐藏列表框"], "press")
+        wait_for("the menu to close", menu_gone, 30)
+        wait_for("the title list to go",
+                 lambda: not lists[0].getState().contains(pyatspi.STATE_SHOWING), 30)
+        wait_for("隐藏 to show pressed",
+                 lambda: found["隐藏"].getState().contains(pyatspi.STATE_PRESSED), 10)
+        menu = open_menu()
+        if not menu.getChildAtIndex(MENU.index("隐藏列表框")).getState().contains(
+                pyatspi.STATE_CHECKED):
+            fail("隐藏列表框 is not checked after hiding the list")
+
+        press(menu.getChildAtIndex(MENU.index("工具栏设置...")), "press")
+        dialog = wait_for("the bar's customization",
+                          lambda: next((n for n in walk(app) if n.name == "自定义工具栏"), None),
+                          30)
+        close = next((n for n in walk(dialog)
+                      if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name.startswith("关闭")),
+                     None)
+        if close is None:
+            fail("the customization has no close button")
+        press(close, "press")
+        wait_for("the customization to close",
+                 lambda: not any(n.name == "自定义工具栏" for n in walk(app)), 30)
         print("PASS")
     finally:
         for p in reversed(started):

@@ -96,6 +96,11 @@ struct Scene {
         QCOMPARE(log.modalWindows.size(), modals + 1);
         QCOMPARE(log.modalWindows.back(), QStringLiteral("aboutKestrow"));
     }
+    void customize() {
+        QCOMPARE(log.modalWindows.size(), modals + 1);
+        QCOMPARE(log.modalWindows.back(), QStringLiteral("ToolBarCustomizer"));
+        QCOMPARE(pos(), kPos);
+    }
     void close() { QVERIFY(!form.Widget()->isVisible()); }
     void forward() { stepped(kRow + 1); }
     void back() { stepped(kRow - 1); }
@@ -130,6 +135,7 @@ const Command kCommands[] = {
     {"N12", "边缘色...", "", false, &Scene::edgeColour},
     {"N3", "-", "", false, &Scene::nothing},
     {"N4", "隐藏列表框", "", false, &Scene::hideList},
+    {"N16", "工具栏设置...", "", false, &Scene::customize},
     {"N14", "-", "", false, &Scene::nothing},
     {"N13", "关于", "", false, &Scene::about},
     {"N15", "退出\tAlt+F4", "", false, &Scene::close},
@@ -147,7 +153,7 @@ const Command kCommands[] = {
     {"ToolButton13", "上翻页", "", false, &Scene::pageUp},
     {"ToolButton12", "下翻页", "", false, &Scene::pageDown},
 };
-constexpr int kItems = 15;
+constexpr int kItems = 16;
 
 } // namespace
 

@@ -22,6 +22,7 @@ void TFakeDialogs::ExecMenu(QMenu& menu, const QPoint& globalPos) {
     QStringList texts;
     for (QAction* a : menu.actions()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
     log_.menuTexts.push_back(texts);
+    if (log_.whileOpen) log_.whileOpen(menu);
     if (log_.pick >= 0 && log_.pick < menu.actions().size()) menu.actions()[log_.pick]->trigger();
 }
 

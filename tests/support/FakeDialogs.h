@@ -26,6 +26,8 @@ struct TDialogLog {
     std::vector<QPoint> menuPositions;
     std::vector<QStringList> menuTexts; // "-" for a separator
     int pick = -1;                      // the menu entry chosen; none when negative
+    // Runs while the menu is open, before the pick: what a screen reader meets then.
+    std::function<void(QMenu&)> whileOpen;
 
     // The font and colour dialogs: what was offered and to which window. `edit` changes the
     // values in place even when the answer is to cancel, so a caller that takes them back

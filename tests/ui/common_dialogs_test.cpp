@@ -94,13 +94,33 @@ TEST(StoredFaceNames, ChosenFacesMapBackToStoredNames) {
         {"song_face_over_a_kai_fallback", "AR PL UMing CN", "楷体_GB2312", "宋体"},
         {"kai_face", "AR PL UKai CN", "宋体", "楷体_GB2312"},
         {"stored_name_itself", "楷体_GB2312", "宋体", "楷体_GB2312"},
-        {"second_song_face", "AR PL UMing TW", "MS Sans Serif", "宋体"},
+        {"second_song_face_by_its_name", "AR PL UMing TW", "MS Sans Serif", "AR PL UMing TW"},
+        {"second_song_face_over_song", "AR PL UMing TW", "宋体", "AR PL UMing TW"},
+        {"second_kai_face_over_song", "AR PL UKai TW", "宋体", "AR PL UKai TW"},
+        {"song_face_keeps_song", "AR PL UMing CN", "宋体", "宋体"},
+        {"chosen_again_keeps_its_name", "AR PL UMing TW", "AR PL UMing TW", "AR PL UMing TW"},
         {"stand_in_keeps_current_name", "DejaVu Sans", "MS Sans Serif", "MS Sans Serif"},
         {"other_face_by_its_name", "Noto Sans Mono", "宋体", "Noto Sans Mono"},
     };
     for (const auto& r : rows)
         EXPECT_EQ(StoredFaceName(QString::fromUtf8(r.chosen), gbk(r.current)), gbk(r.stored))
             << r.name;
+}
+
+// The dialog opens over the main window, 719 pixels wide inside its frame at its stored
+// size, and fits within its width. Its natural size is what counts: a screen as small as
+// the offscreen one would narrow any dialog to two thirds of its width.
+TEST_F(CommonDialogTest, FontChooserFitsTheMainWindowsWidth) {
+    QWidget window;
+    window.resize(719, 432);
+    TFontChooser chooser(&window);
+    QFont start(QString::fromUtf8("宋体"));
+    start.setPointSize(11);
+    chooser.SetCurrentFont(start);
+    EXPECT_LE(chooser.sizeHint().width(), 719);
+    chooser.show();
+    EXPECT_EQ(chooser.width(), chooser.sizeHint().width()) << "opened at its natural size";
+    EXPECT_LE(chooser.frameGeometry().width(), 719);
 }
 
 TEST_F(CommonDialogTest, ColourConfirmedOrCancelled) {

@@ -3,6 +3,7 @@
 #include "commands_fixture.h"
 #include "tests/support/FakeDialogs.h"
 
+#include "framework/ui/Accessibility.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/Menus.h"
 
@@ -11,6 +12,8 @@
 #include "resource/ComponentReader.h"
 #include "resource/DescriptionText.h"
 
+#include <QAccessible>
+#include <QMenu>
 #include <gtest/gtest.h>
 
 using namespace orlenth;
@@ -149,4 +152,81 @@ TEST_F(MenuTest, ItemsLeaveTheMenuWhenDestroyedAndTheMenuLeavesItsItems) {
     EXPECT_EQ(both->Menu(), nullptr);
     both->Click();
     EXPECT_EQ(form.calls.size(), 2u) << "the item still runs on its own";
+}
+
+// What a screen reader meets while the menu is open: a pop-up menu, last among its window's
+// children, with its items named as they read, checked as shown, pressed as chosen.
+TEST_F(MenuTest, ScreenReadersMeetTheOpenMenuAndPressItsItems) {
+    InstallAccessibility();
+    menu->Item(1)->SetChecked(true);
+    menu->Item(3)->SetEnabled(false);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form.Widget());
+    const int closed = window->childCount();
+    struct Seen {
+        QAccessible::Role role;
+        QString name;
+        QStringList actions;
+        QStringList keys;
+        bool checked, disabled;
+    };
+    std::vector<Seen> seen;
+    bool lastChild = false, parentIsWindow = false;
+    log.whileOpen = [&](QMenu& qtMenu) {
+        QAccessibleInterface* open = QAccessible::queryAccessibleInterface(&qtMenu);
+        ASSERT_TRUE(open);
+        EXPECT_EQ(open->role(), QAccessible::PopupMenu);
+        lastChild = window->childCount() == closed + 1 && window->child(closed) == open &&
+                    window->indexOfChild(open) == closed;
+        parentIsWindow = open->parent() == window;
+        for (int i = 0; i < open->childCount(); ++i) {
+            QAccessibleInterface* item = open->child(i);
+            QAccessibleActionInterface* act = item->actionInterface();
+            const QStringList actions = act->actionNames();
+            seen.push_back({item->role(), item->text(QAccessible::Name), actions,
+                            act->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+                            bool(item->state().checked), bool(item->state().disabled)});
+        }
+        // Pressing 'B' chooses it: the menu closes, and the item runs once it has.
+        open->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(form.calls.empty()) << "not while the menu is open";
+    };
+    menu->Popup(QPoint(1, 1));
+    EXPECT_TRUE(lastChild);
+    EXPECT_TRUE(parentIsWindow);
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"Second(Own)"}));
+    EXPECT_EQ(window->childCount(), closed) << "a closed menu is no child";
+    const QStringList press{QAccessibleActionInterface::pressAction()};
+    ASSERT_EQ(seen.size(), 4u);
+    struct Row {
+        const char* name;
+        QAccessible::Role role;
+        const char* spoken;
+        QStringList actions;
+        QStringList keys;
+        bool checked, disabled;
+    } rows[] = {
+        {"action_only", QAccessible::MenuItem, "C", press, {"Enter"}, false, false},
+        {"checked", QAccessible::MenuItem, "B", press, {}, true, false},
+        {"separator", QAccessible::Separator, "", {}, {}, false, false},
+        {"disabled_ampersand_as_itself", QAccessible::MenuItem, "A&B", {}, {}, false, true},
+    };
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        const Row& r = rows[i];
+        EXPECT_EQ(seen[i].role, r.role) << r.name;
+        EXPECT_EQ(seen[i].name, QString::fromUtf8(r.spoken)) << r.name;
+        EXPECT_EQ(seen[i].actions, r.actions) << r.name;
+        EXPECT_EQ(seen[i].keys, r.keys) << r.name;
+        EXPECT_EQ(seen[i].checked, r.checked) << r.name;
+        EXPECT_EQ(seen[i].disabled, r.disabled) << r.name;
+    }
+    // Automatic hot keys: '&' marks the key, and is not read.
+    menu->SetAutoHotkeys(TPopupMenu::maAutomatic);
+    menu->Item(3)->SetEnabled(true);
+    QString automatic;
+    log.whileOpen = [&](QMenu& qtMenu) {
+        automatic =
+            QAccessible::queryAccessibleInterface(&qtMenu)->child(3)->text(QAccessible::Name);
+    };
+    menu->Popup(QPoint(1, 1));
+    EXPECT_EQ(automatic, "AB");
 }

@@ -101,3 +101,40 @@ TEST(ToolBar, ScreenReadersToggleCheckButtonsAndSkipGaps) {
     EXPECT_EQ(gap->role(), QAccessible::Separator);
     EXPECT_TRUE(gap->actionInterface()->actionNames().isEmpty());
 }
+
+TEST(ToolBar, TabFollowsTheButtonsAfterCustomizing) {
+    RegisterClass<TToolBar>();
+    RegisterClass<TToolButton>();
+    TCommandsForm form;
+    ReadComponent(ParseDescriptionText(kBar, ".", "bar.txt"), form);
+    auto* bar = qobject_cast<TToolBar*>(form.FindComponent("ToolBar1"));
+    auto* a = button(form, "A");
+    auto* b = button(form, "B");
+    auto* c = button(form, "C");
+    ASSERT_TRUE(bar && a && b && c);
+    // A stop of the Tab key before the bar and one after it, as a window has.
+    QWidget* before = new QWidget(form.Widget());
+    QWidget* after = new QWidget(form.Widget());
+    for (QWidget* w : {before, after}) w->setFocusPolicy(Qt::StrongFocus);
+    const std::vector<QWidget*> start{before, a->Widget(), b->Widget(), c->Widget(), after};
+    for (std::size_t i = 1; i < start.size(); ++i) QWidget::setTabOrder(start[i - 1], start[i]);
+    const auto chainFrom = [&](QWidget* from) {
+        std::vector<QWidget*> chain;
+        for (QWidget* w = from->nextInFocusChain(); w != from; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus) chain.push_back(w);
+        return chain;
+    };
+    struct Row {
+        const char* name;
+        std::vector<TControl*> order;
+    } rows[] = {{"reversed", {c, b, a}}, {"one_off", {c, a}}, {"back_in_the_middle", {c, b, a}}};
+    for (const auto& r : rows) {
+        bar->SetButtons(r.order);
+        std::vector<QWidget*> expected;
+        for (TControl* x : r.order) expected.push_back(x->Widget());
+        expected.push_back(after);
+        std::vector<QWidget*> chain = chainFrom(before);
+        chain.resize(std::min(chain.size(), expected.size()));
+        EXPECT_EQ(chain, expected) << r.name;
+    }
+}

@@ -93,6 +93,38 @@ TEST(TrackBar, UserChangesAreReportedOnce) {
     EXPECT_EQ(b.owner.seen.size(), 2u) << "no move, no report";
 }
 
+TEST(TrackBar, KeysMoveByLineAndPageSizeTowardMaxOnRightUpAndPageUp) {
+    struct Row {
+        const char* name;
+        TTrackBar::TTrackBarOrientation orientation;
+        Qt::Key key;
+        int move;
+    } rows[] = {
+        {"right", TTrackBar::trHorizontal, Qt::Key_Right, 7},
+        {"left", TTrackBar::trHorizontal, Qt::Key_Left, -7},
+        {"up", TTrackBar::trHorizontal, Qt::Key_Up, 7},
+        {"down", TTrackBar::trHorizontal, Qt::Key_Down, -7},
+        {"page_up", TTrackBar::trHorizontal, Qt::Key_PageUp, 25},
+        {"page_down", TTrackBar::trHorizontal, Qt::Key_PageDown, -25},
+        {"vertical_up", TTrackBar::trVertical, Qt::Key_Up, 7},
+        {"vertical_page_down", TTrackBar::trVertical, Qt::Key_PageDown, -25},
+        {"home", TTrackBar::trHorizontal, Qt::Key_Home, 1 - 150},
+        {"end", TTrackBar::trHorizontal, Qt::Key_End, 300 - 150},
+    };
+    for (const auto& r : rows) {
+        Bound b;
+        b.bar->SetOrientation(r.orientation);
+        b.bar->SetLineSize(7);
+        b.bar->SetPageSize(25);
+        b.bar->SetPosition(150);
+        b.owner.seen.clear();
+        QKeyEvent press(QEvent::KeyPress, r.key, Qt::NoModifier);
+        QApplication::sendEvent(b.bar->Slider(), &press);
+        EXPECT_EQ(b.bar->Position(), 150 + r.move) << r.name;
+        EXPECT_EQ(b.owner.seen, std::vector<int>{150 + r.move}) << r.name;
+    }
+}
+
 TEST(TrackBar, NothingIsReportedWhileLoading) {
     Bound b;
     b.bar->SetLoading();
