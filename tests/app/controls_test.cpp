@@ -71,7 +71,7 @@ private slots:
         longArticle(form);
         form.ScrollBox1->SetVertPosition(0);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
-        const int paged = form.ScrollBox1->VertPosition();
+        const std::int64_t paged = form.ScrollBox1->VertPosition();
         QVERIFY(paged > 0);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(form.ScrollBox1->VertPosition(), paged + form.ScrollBox1->LineStep());
@@ -89,8 +89,8 @@ private slots:
         QTest::mouseClick(form.PaintBox1->Widget(), Qt::LeftButton, {}, QPoint(20, 20));
         form.ScrollBox1->SetVertPosition(0);
         QTest::keyClick(area, Qt::Key_PageDown);
-        const int one = form.ScrollBox1->VertPosition(), h = form.ScrollBox1->ClientHeight();
-        QCOMPARE(one, h - 42);
+        const std::int64_t one = form.ScrollBox1->VertPosition();
+        QCOMPARE(one, std::int64_t{form.ScrollBox1->ClientHeight()} - 42);
         QTest::keyClick(area, Qt::Key_Space);
         QCOMPARE(form.ScrollBox1->VertPosition(), 2 * one);
         QTest::keyClick(area, Qt::Key_PageUp);
