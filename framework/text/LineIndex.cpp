@@ -30,7 +30,8 @@ unsigned bitsOf(LineIndex::Kind kind) {
 
 std::uint32_t gapAt(const std::uint8_t* gaps, unsigned bits, std::size_t k) {
     if (bits == 8) return gaps[k];
-    return (gaps[k >> 1] >> ((k & 1) * 4)) & 15u;
+    const std::uint32_t pair = gaps[k >> 1];
+    return (pair >> ((k & 1) * 4)) & 15u;
 }
 
 } // namespace
