@@ -31,6 +31,7 @@ constexpr std::array kMessages{
     Entry{Msg::MethodNotFound, "Method %s not found"},
     Entry{Msg::ComponentNotFound, "Component %s not found"},
     Entry{Msg::ResourceNotFound, "Resource %s not found"},
+    Entry{Msg::TooManyRecords, "Stream holds more than %s records and values"},
 };
 
 } // namespace

@@ -28,6 +28,7 @@ enum class Msg {
     MethodNotFound,       // "Method %s not found" (an event names no handler of the form)
     ComponentNotFound,    // "Component %s not found" (a reference names no component)
     ResourceNotFound,     // "Resource %s not found" (no embedded description of that name)
+    TooManyRecords,       // "Stream holds more than %s records and values"
 };
 
 // The raw format text of a message, with its %s and %d placeholders.

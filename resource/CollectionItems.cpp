@@ -28,15 +28,27 @@ constexpr std::size_t kPiece = 1 << 20;
                                           {where.substr(0, colon), where.substr(colon + 1), what}));
 }
 
+// A folder opens like a file and fails only when read, with the stream library's own
+// exception; either way it is a fault of the text, said at its place.
 std::string readFile(const std::filesystem::path& p, const std::string& where) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) fail(where, "cannot read " + p.string());
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(p, ec)) fail(where, "cannot read " + p.string());
+    try {
+        std::ifstream in(p, std::ios::binary);
+        if (!in) fail(where, "cannot read " + p.string());
+        std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        if (in.bad()) fail(where, "cannot read " + p.string());
+        return data;
+    } catch (const std::ios_base::failure&) {
+        fail(where, "cannot read " + p.string());
+    }
 }
 
 // `rel` below `dir` when it stays inside `root`; anything else is a fault of the text.
 std::filesystem::path inside(const std::filesystem::path& root, const std::filesystem::path& dir,
                              const std::string& rel, const std::string& where) {
+    // The system would read the name only up to its first NUL.
+    if (rel.find('\0') != std::string::npos) fail(where, "a file name cannot hold a NUL byte");
     if (auto p = ResolveInside(root, dir, rel)) return *p;
     fail(where, (dir / rel).string() + " lies outside " + root.string());
 }
@@ -171,12 +183,11 @@ void ForEachCollectionItem(const std::filesystem::path& dir,
         const auto f = split(line, '\t');
         if (f.size() != 4)
             fail(here, "a catalogue line has ident, file, title and description, tab-separated");
-        int ident = 0;
-        try {
-            ident = std::stoi(f[0]);
-        } catch (...) {
+        // Decimal digits only, as dump writes it: "1x" or " 1" would not come back so.
+        if (f[0].empty() || f[0].size() > 5 ||
+            f[0].find_first_not_of("0123456789") != std::string::npos)
             fail(here, "the ident is not a number");
-        }
+        const int ident = std::stoi(f[0]);
         if (ident < 0 || ident > 65535) fail(here, "the ident is outside 0..65535");
         const std::string title = toGbk(f[2], here, "the title");
         if (title.empty()) fail(here, "the title is empty");

@@ -23,9 +23,10 @@ void RegisterLibraryClasses() {
     (void)done;
 }
 
-TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting) {
+TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting,
+                     std::size_t maxRecords) {
     RegisterLibraryClasses();
-    const TObjectRecord root = ParseObjectStream(stream, true);
+    const TObjectRecord root = ParseObjectStream(stream, true, nullptr, maxRecords);
     TLibrary lib{};
     std::function<void(const TObjectRecord&)> walk = [&](const TObjectRecord& r) {
         if (r.className == "TWJKStringList" && r.name.size() == 14 &&
