@@ -21,7 +21,8 @@ using TLibrary = std::array<TWJKStringList*, 5>;
 // those of ParseObjectStream and ReadComponent; containers made before the error stay
 // owned by `owner`. With `lasting` the caller vouches that the stream's bytes live as long
 // as the program (the embedded description): the items then keep their texts packed in
-// those bytes until first used, after checking every one of them. `maxRecords` bounds the
+// those bytes until first used, after checking every one of them; the error is then the
+// same as without, the first fault in the stream's order. `maxRecords` bounds the
 // records and values as ParseObjectStream's does.
 TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting = false,
                      std::size_t maxRecords = kDefaultMaxRecords);

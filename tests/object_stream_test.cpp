@@ -508,4 +508,22 @@ TEST(LibraryInStream, DamagedItemsAreFramedWithTheItemClass) {
               "Error reading TWJKStringListItem.Colour: Property Colour does not exist");
 }
 
+// A damaged block and, after it, an unknown property: both ways of reading report the
+// first fault. Before, the program's way (blocks checked at the end) reported the second.
+TEST(LibraryInStream, BothWaysReportTheFirstFault) {
+    const TObjectRecord damaged =
+        itemRecord(nullptr, MakeIntegerValue(0),
+                   MakeBinaryValue(B("\x09\x09\x00\x00\x00\x05\x00\x00\x00\x40\x80\x00\x00\x12")));
+    TObjectRecord unknown =
+        itemRecord(nullptr, MakeIntegerValue(0), MakeBinaryValue(std::string(1, '\0')));
+    unknown.properties.insert(unknown.properties.begin(), prop("Colour", MakeIntegerValue(1)));
+    const std::string stream = windowWith({containerRecord("WJKStringList0", {damaged, unknown})});
+    for (const bool lasting : {false, true}) {
+        TComponent owner;
+        EXPECT_EQ(errorOf([&] { LoadLibrary(stream, owner, lasting); }),
+                  "Error reading TWJKStringListItem.Internal: Stream read error")
+            << (lasting ? "lasting" : "at once");
+    }
+}
+
 #include "object_stream_test.moc"
