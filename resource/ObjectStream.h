@@ -15,8 +15,8 @@ inline constexpr int kMaxObjectNesting = 64;
 
 // How many object records, values and set members a stream may hold unless the caller
 // allows more. The program's own descriptions hold a few thousand; a record costs its tree
-// about 150 bytes and a value about 100, so the bound keeps a small hostile stream (a
-// minimal record takes 5 bytes) from asking for gigabytes.
+// 144 bytes and a value 64 (plus what they hold), so the bound keeps a small hostile
+// stream (a minimal record takes 5 bytes, a flag 1) from asking for more than about 150 MB.
 inline constexpr std::size_t kDefaultMaxRecords = std::size_t{1} << 20;
 
 // Parses a whole object stream: "TPF0" and the root record. Trusts nothing:
