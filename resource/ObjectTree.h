@@ -96,6 +96,11 @@ private:
     std::unique_ptr<TValueParts> parts_;
 };
 
+struct TPropertyRecord {
+    std::string name;
+    TValue value;
+};
+
 struct TValueParts {
     std::vector<TValue> items;
     std::vector<std::string> members;
@@ -137,11 +142,6 @@ inline const std::vector<TCollectionElement>& TValue::Elements() const {
     static const std::vector<TCollectionElement> none;
     return parts_ ? parts_->elements : none;
 }
-
-struct TPropertyRecord {
-    std::string name;
-    TValue value;
-};
 
 struct TObjectRecord {
     bool hasPrefix = false;
