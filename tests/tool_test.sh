@@ -92,7 +92,7 @@ check no_command 1 "$tool"
 # The embedded window descriptions, and a stream whose wide text holds a lone surrogate and
 # a U+FEFF right after an escape (and bytes after its root record): extract, check, and
 # dump and pack back to the same bytes.
-cp "$(dirname "$0")/../fuzz/corpus/object_stream/9c030b38b02f374391f1c0930ad525b819c7f9f8" "$tmp/WIDE"
+cp "$(dirname "$0")/../fuzz/corpus/object_stream/regress-wide-text-units" "$tmp/WIDE"
 for name in TORLENTH TSTARYE TABOUTKESTROW WIDE; do
     [ "$name" = WIDE ] || check "extract_$name" 0 sh -c "'$tool' extract $name > '$tmp/$name'"
     check "check_$name" 0 "$tool" check "$tmp/$name"
