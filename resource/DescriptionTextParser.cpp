@@ -202,7 +202,7 @@ private:
             if (r.prefixFlags & 2) {
                 TValue position = Value(depth);
                 if (!position.IsInteger()) Fail("the child position is a number");
-                r.position.push_back(std::move(position));
+                r.SetPosition(position);
             }
         }
         // Without a prefix, the class name's length byte comes first: one of F0 or above

@@ -152,7 +152,7 @@ public:
         out += pad + "object " + (r.name.empty() ? "" : name(r.name)) + ": " + name(r.className);
         if (r.hasPrefix) {
             out += " prefix " + std::to_string(r.prefixFlags);
-            if (!r.position.empty()) out += " " + Value(r.position.front(), pad, "");
+            if (r.HasPosition()) out += " " + Value(r.PositionValue(), pad, "");
         }
         out += "\n";
         for (const auto& p : r.properties)

@@ -68,7 +68,7 @@ private:
 // members), in the order the second pass starts them; the second builds the tree with
 // every vector made at its final size. So a record or a value costs its own size and no
 // growing room, even at the moment a vector grows: a stream of a million minimal
-// records takes the tree 144 bytes each, a list of a million flags 64 bytes each.
+// records takes the tree 120 bytes each, a list of a million flags 64 bytes each.
 // The first pass gives up quietly where the stream is damaged or too large: the second
 // meets the same fault at the same place and reports it properly.
 class Parser {
@@ -217,7 +217,7 @@ private:
             if (r.prefixFlags & 2) {
                 TValue v = Value(depth);
                 if (!v.IsInteger()) Invalid();
-                r.position.push_back(std::move(v));
+                r.SetPosition(v);
             }
         }
         r.className = c_.ShortName();
@@ -358,7 +358,7 @@ public:
     void Record(const TObjectRecord& r) {
         if (r.hasPrefix) {
             out += static_cast<char>(0xF0 | (r.prefixFlags & 0x0F));
-            if ((r.prefixFlags & 2) && !r.position.empty()) Value(r.position.front());
+            if ((r.prefixFlags & 2) && r.HasPosition()) Value(r.PositionValue());
         }
         ShortName(r.className);
         ShortName(r.name);

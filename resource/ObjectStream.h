@@ -15,7 +15,7 @@ inline constexpr int kMaxObjectNesting = 64;
 
 // How many object records, values and set members a stream may hold unless the caller
 // allows more. The program's own descriptions hold a few thousand; a record costs its tree
-// 144 bytes and a value 64 (plus what they hold), so the bound keeps a small hostile
+// 120 bytes and a value 64 (plus what they hold), so the bound keeps a small hostile
 // stream (a minimal record takes 5 bytes, a flag 1) from asking for more than about 150 MB.
 inline constexpr std::size_t kDefaultMaxRecords = std::size_t{1} << 20;
 

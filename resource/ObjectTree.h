@@ -146,11 +146,28 @@ inline const std::vector<TCollectionElement>& TValue::Elements() const {
 struct TObjectRecord {
     bool hasPrefix = false;
     std::uint8_t prefixFlags = 0; // low 4 bits of the prefix byte
-    std::vector<TValue> position; // with flag 2: the one integer value
+    // With flag 2, the child position: an integer value (tag 2, 3 or 4) as stored. Kept in
+    // the record itself, so that the rare position costs nothing in records without one.
+    ValueTag positionTag = ValueTag::Null; // Null: none
+    std::int32_t position = 0;
     std::string className;
     std::string name;
     std::vector<TPropertyRecord> properties;
     std::vector<TObjectRecord> children;
+
+    bool HasPosition() const { return positionTag != ValueTag::Null; }
+    // The position as the value it was stored as.
+    TValue PositionValue() const {
+        TValue v;
+        v.tag = positionTag;
+        v.integer = position;
+        return v;
+    }
+    // Keeps an integer value (tags 2, 3, 4) as the position; the caller checks the tag.
+    void SetPosition(const TValue& v) {
+        positionTag = v.tag;
+        position = static_cast<std::int32_t>(v.integer);
+    }
 
     // This record and all below it.
     std::size_t CountRecords() const {

@@ -145,7 +145,7 @@ TEST(DescriptionText, EveryValueKindRoundTripsThroughText) {
     child.className = "TChild";
     child.hasPrefix = true;
     child.prefixFlags = 2;
-    child.position.push_back(MakeIntegerValue(1));
+    child.SetPosition(MakeIntegerValue(1));
     root.children.push_back(child);
 
     const std::string bytes = streamOf(root);
