@@ -66,9 +66,9 @@ private:
 // Reads a stream in two passes. The first walks it without building anything and notes
 // how long each sequence is (a record's properties and children, a list's items, a set's
 // members), in the order the second pass starts them; the second builds the tree with
-// every vector made at its final size. So a record or a value costs its own size and no
-// growing room, even at the moment a vector grows: a stream of a million minimal
-// records takes the tree 120 bytes each, a list of a million flags 64 bytes each.
+// every vector made at its final size. So a record or a value costs its own size, with no
+// room to grow and no vector copied while it grows: a stream of a million minimal records
+// takes the tree 120 bytes each, a list of a million flags 64 bytes each.
 // The first pass gives up quietly where the stream is damaged or too large: the second
 // meets the same fault at the same place and reports it properly.
 class Parser {
