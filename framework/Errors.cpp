@@ -32,6 +32,7 @@ constexpr std::array kMessages{
     Entry{Msg::MethodMismatch, "Method %s does not take the parameters of %s"},
     Entry{Msg::ComponentNotFound, "Component %s not found"},
     Entry{Msg::ResourceNotFound, "Resource %s not found"},
+    Entry{Msg::TooManyRecords, "Stream holds more than %s records and values"},
 };
 
 } // namespace

@@ -29,6 +29,7 @@ enum class Msg {
     MethodMismatch,       // "Method %s does not take the parameters of %s" (handler, event)
     ComponentNotFound,    // "Component %s not found" (a reference names no component)
     ResourceNotFound,     // "Resource %s not found" (no embedded description of that name)
+    TooManyRecords,       // "Stream holds more than %s records and values"
 };
 
 // The raw format text of a message, with its %s and %d placeholders.

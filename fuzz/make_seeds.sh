@@ -44,6 +44,37 @@ seed printf '\xef\xbb'
 seed printf '\xef\xbb\xbf\xef\xbb\xbfx'
 seed gbk '你好'
 
+# display_text reads a file in pieces as folder_file does: the same seeds.
+mkdir -p $c/display_text && cp $c/folder_file/seed-* $c/display_text/
+
+# folder_path: the path style (first byte), then an argument, or names one a line.
+mkdir -p $c/folder_path
+printf '\x00/home/user/books/a.txt' > $c/folder_path/seed-posix
+printf '\x01C:\\\\books\\\\\xb5\xda\\\\a.txt' > $c/folder_path/seed-windows
+printf '\x00\xb5\xda2\xd5\xc2.txt\n\xb5\xda10\xd5\xc2.txt\na.txt\nB.TXT\n\n10.txt\n9.txt\n9.txt' > $c/folder_path/seed-names
+printf '\x01C:\\' > $c/folder_path/seed-root
+printf '\x00///' > $c/folder_path/seed-slashes
+printf '\x01\x81\\\\x:y' > $c/folder_path/seed-gbk-sep
+
+# collection_items: the catalogue up to the first NUL, then the article files 1, 2, ...
+mkdir -p $c/collection_items
+printf '1\t1\t\xe7\xac\xac\xe4\xb8\x80\tdesc\n2\t2\ttwo\t\n\n\0\xe4\xb8\xad\xe6\x96\x87\r\nline\n\0\xef\xbb\xbfsecond' > $c/collection_items/seed-two
+printf '7\t1\ttitle\t\n\0' > $c/collection_items/seed-empty-article
+printf '1\t../x\tt\t\n\0' > $c/collection_items/seed-outside
+printf '1x\t1\tt\t\n\0a' > $c/collection_items/seed-bad-ident
+printf '70000\t1\tt\t\n\0a' > $c/collection_items/seed-big-ident
+printf '1\t1\t\xff\t\n\0a' > $c/collection_items/seed-bad-utf8
+
+# description_text: every kind of value and line, naming the files its target provides
+# (a.bin, p.jpg, the collection c), and the program's own descriptions.
+d=$c/description_text
+mkdir -p $d
+printf 'object A: TA\n  X = 1\n  Y = "text \\x41 \\n"\n  Z = [a, b]\n  L = (1 "x" ( true false ))\n  F = file "a.bin"\n  P.Data = picture TJPEGImage "p.jpg"\n  C = collection ( item 3 ( A = 1 ) item ( B = nil ) )\n  object B: TB prefix 2 5\n  end\n  object WJKStringList0: TWJKStringList\n    items "c" catalogue "about"\n  end\nend\ntrailer hex "00 01"\n' > $d/seed-kinds
+printf 'object R: TRoot\n  I = int64 -5000000000\n  M = currency 12\n  E = extended "00112233445566778899"\n  S = single "00112233"\n  D = date "0011223344556677"\n  W = wide "\\uD800x"\n  U = utf8 "\\xFF"\n  H = hex (\n    "0A0B"\n    "0C"\n  )\n  K = ident "true"\n  T = long "short"\n  N = int8 5\n  O = 0x00EFF3F7\n# comment\n\n  object : ""  prefix 0\n  end\nend\n' > $d/seed-tags
+cp ../resource/descriptions/TstarYe.txt $d/seed-staryo
+cp ../resource/descriptions/TaboutKestrow.txt $d/seed-about
+head -c 20000 ../resource/descriptions/TOrlenth.txt > $d/seed-main
+
 [ $# -ge 1 ] || exit 0
 tool="$1/tools/orlenth-tool"
 mkdir -p $c/decompress $c/roundtrip $c/unframe $c/string_list $c/item_record
@@ -65,3 +96,39 @@ for input in "" "a" "aaa" "abcabcabcabc" "$(printf 'x%.0s' {1..40})" "abababab" 
 done
 head -c 70000 $text | "$tool" frame > $c/unframe/seed-multi
 printf '\x00\x00' > $c/item_record/seed-flag0
+
+# Streams with a library container for object_stream and dump_files: a window holding one
+# category (each of the five, with one article, three, or none) made by pack from a
+# collection folder, and one with two categories, one of them nested.
+w=$(mktemp -d)
+mkdir -p $w/c $c/object_stream $c/dump_files
+for cat in 0 1 2 3 4; do
+    for variant in a b c; do
+        case $variant in
+            a) printf '1\t1.txt\tt\t\n' > $w/c/catalogue.tsv; printf 'x\n' > $w/c/1.txt ;;
+            b) printf '1\t1.txt\t\xe7\xac\xac\xe4\xb8\x80\td\n2\t2.txt\ttwo\t\n3\t1.txt\tthree\tx\n' > $w/c/catalogue.tsv
+               printf '\xe4\xb8\xad\xe6\x96\x87\nline\n\nmore\n' > $w/c/1.txt
+               head -c 3000 $text | iconv -c -f GB18030 -t UTF-8 > $w/c/2.txt ;;
+            c) : > $w/c/catalogue.tsv ;;
+        esac
+        printf 'object Orlenth: TOrlenth\n  Left = 1\n  object WJKStringList%s: TWJKStringList\n    DefaultCompressed = true\n    items "c" catalogue "cat"\n  end\n  object Other: TPanel\n    Caption = "x"\n  end\nend\n' $cat > $w/lib.txt
+        "$tool" pack $w/lib.txt -o $c/object_stream/seed-library-$cat$variant
+        cp $c/object_stream/seed-library-$cat$variant $c/dump_files/
+    done
+done
+printf '1\t1.txt\tt\t\n' > $w/c/catalogue.tsv
+printf 'object Orlenth: TOrlenth\n  object P: TPanel\n    object WJKStringList2: TWJKStringList\n      items "c"\n    end\n  end\n  object WJKStringList4: TWJKStringList\n    items "c" catalogue "z"\n  end\nend\n' > $w/lib2.txt
+"$tool" pack $w/lib2.txt -o $c/object_stream/seed-library-two
+cp $c/object_stream/seed-library-two $c/dump_files/
+# dump_files also takes the small windows with their pictures, and a stream of every kind
+# of value with a picture and a collection.
+"$tool" extract TSTARYE > $c/dump_files/seed-TSTARYE
+"$tool" extract TABOUTKESTROW > $c/dump_files/seed-TABOUTKESTROW
+printf '\x01\x02\x03' > $w/a.bin
+printf '\xff\xd8\xff\xe0\x00\x10JFIF\x00' > $w/p.jpg
+printf '1\t1.txt\t\xe7\xac\xac\xe4\xb8\x80\t\n2\t2.txt\ttwo\tabout\n' > $w/c/catalogue.tsv
+printf '\xe4\xb8\xad\xe6\x96\x87\nline\n' > $w/c/1.txt
+: > $w/c/2.txt
+cp $d/seed-kinds $w/kinds.txt
+"$tool" pack $w/kinds.txt -o $c/dump_files/seed-kinds
+rm -rf $w

@@ -51,6 +51,8 @@ std::optional<std::uint16_t> parseIdent(std::string_view s) {
 // `rel` below `dir` when it stays inside `root`; anything else is a fault of the text.
 std::filesystem::path inside(const std::filesystem::path& root, const std::filesystem::path& dir,
                              const std::string& rel, const std::string& where) {
+    // The system would read the name only up to its first NUL.
+    if (rel.find('\0') != std::string::npos) fail(where, "a file name cannot hold a NUL byte");
     if (auto p = ResolveInside(root, dir, rel)) return *p;
     fail(where, (dir / rel).string() + " lies outside " + root.string());
 }

@@ -34,7 +34,7 @@ void writePublished(QObject& obj, const QMetaProperty& prop, const TValue& v) {
         if (prop.isFlagType()) {
             if (v.tag != ValueTag::Set) throw invalidValue();
             int bits = 0;
-            for (const auto& m : v.members) {
+            for (const auto& m : v.Members()) {
                 bool ok = false;
                 const int bit = e.keyToValue(m.c_str(), &ok);
                 if (!ok) throw invalidValue();
@@ -85,7 +85,7 @@ void writePublished(QObject& obj, const QMetaProperty& prop, const TValue& v) {
         case QMetaType::QByteArrayList: {
             if (v.tag != ValueTag::List) throw invalidValue();
             QByteArrayList lines;
-            for (const auto& item : v.items) {
+            for (const auto& item : v.Items()) {
                 const std::string gbk = TextValueToGbk(item);
                 lines.append(QByteArray(gbk.data(), static_cast<qsizetype>(gbk.size())));
             }

@@ -30,7 +30,7 @@ void writePublished(TComponent& c, TObjectRecord& r) {
                 v.tag = ValueTag::Set;
                 for (int k = 0; k < e.keyCount(); ++k)
                     if (e.value(k) != 0 && (n & e.value(k)) == e.value(k))
-                        v.members.emplace_back(e.key(k));
+                        v.Members().emplace_back(e.key(k));
             } else {
                 v = MakeIdentValue(e.valueToKey(n) ? e.valueToKey(n) : "");
             }
@@ -52,7 +52,7 @@ void writePublished(TComponent& c, TObjectRecord& r) {
             if (lines.isEmpty()) continue;
             v.tag = ValueTag::List;
             for (const auto& l : lines)
-                v.items.push_back(MakeTextValue(
+                v.Items().push_back(MakeTextValue(
                     std::string_view(l.constData(), static_cast<std::size_t>(l.size()))));
         } else if (auto* ref = qobject_cast<TComponent*>(value.value<QObject*>())) {
             // A reference to another component is stored by that component's name; one to

@@ -2,6 +2,7 @@
 // The description text (docs/description-text.md): a readable form of an object stream,
 // parsed into a record tree for packing and printed from one by dump.
 
+#include "resource/ObjectStream.h"
 #include "resource/ObjectTree.h"
 
 #include <filesystem>
@@ -27,11 +28,17 @@ struct TParseOptions {
     std::filesystem::path rootDir;
     // Names the text in messages.
     std::string fileName;
+    // How many object records, values and set members the text may stand for, as for
+    // ParseObjectStream.
+    std::size_t maxRecords = kDefaultMaxRecords;
 };
 
 // Parses a description text. Any fault (syntax, an unreadable file, a path leading outside
-// the root folder, a text GBK cannot hold, a collection that breaks the library's shape) is
-// EDescriptionError "%s:%d: %s" naming the file, the line and the fault. Never reads
+// the root folder, a text GBK cannot hold, a collection that breaks the library's shape, a
+// name or value the stream cannot hold as written, more than options.maxRecords records and
+// values) is EDescriptionError "%s:%d: %s" naming the file, the line and the fault; so the
+// stream of whatever it accepts reads back as the text says. Memory: the tree it builds and
+// a constant for each token; blank lines and comments cost nothing. Never reads
 // outside the text or the files it names, and never a file outside the root folder.
 TDescription ParseDescription(std::string_view text, const TParseOptions& options);
 

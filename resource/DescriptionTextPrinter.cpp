@@ -152,7 +152,7 @@ public:
         out += pad + "object " + (r.name.empty() ? "" : name(r.name)) + ": " + name(r.className);
         if (r.hasPrefix) {
             out += " prefix " + std::to_string(r.prefixFlags);
-            if (!r.position.empty()) out += " " + Value(r.position.front(), pad, "");
+            if (r.HasPosition()) out += " " + Value(r.PositionValue(), pad, "");
         }
         out += "\n";
         for (const auto& p : r.properties)
@@ -222,13 +222,13 @@ private:
             return "ident \"" + quoteBytes(v.bytes) + "\"";
         case ValueTag::Set: {
             std::string s = "[";
-            for (std::size_t i = 0; i < v.members.size(); ++i)
-                s += (i ? ", " : "") + name(v.members[i]);
+            for (std::size_t i = 0; i < v.Members().size(); ++i)
+                s += (i ? ", " : "") + name(v.Members()[i]);
             return s + "]";
         }
         case ValueTag::List: {
             std::string s = "(\n";
-            for (const auto& i : v.items) s += pad + "  " + Value(i, pad + "  ", "") + "\n";
+            for (const auto& i : v.Items()) s += pad + "  " + Value(i, pad + "  ", "") + "\n";
             return s + pad + ")";
         }
         case ValueTag::Extended:
@@ -241,7 +241,7 @@ private:
             return Binary(std::string(v.Data()), pad, propName);
         case ValueTag::Collection: {
             std::string s = "collection (\n";
-            for (const auto& e : v.elements) {
+            for (const auto& e : v.Elements()) {
                 s += pad + "  item ";
                 if (!e.order.empty()) s += Value(e.order.front(), pad, "") + " ";
                 s += "(\n";

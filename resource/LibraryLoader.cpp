@@ -23,9 +23,10 @@ void RegisterLibraryClasses() {
     (void)done;
 }
 
-TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting) {
+TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting,
+                     std::size_t maxRecords) {
     RegisterLibraryClasses();
-    const TObjectRecord root = ParseObjectStream(stream, true);
+    const TObjectRecord root = ParseObjectStream(stream, true, nullptr, maxRecords);
     TLibrary lib{};
     std::function<void(const TObjectRecord&)> walk = [&](const TObjectRecord& r) {
         if (r.className == "TWJKStringList" && r.name.size() == 14 &&
@@ -40,7 +41,14 @@ TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting) {
     // Blocks that stay where they are are checked on every core once all is read.
     std::optional<TBlockChecks> checks;
     if (lasting) checks.emplace();
-    walk(root);
+    try {
+        walk(root);
+    } catch (const Exception&) {
+        // Every block left to check stands before the fault: a damaged one is the fault
+        // that reading the items at once would have met first, and is reported instead.
+        if (checks) FinishItemRecordChecks(*checks);
+        throw;
+    }
     if (checks) FinishItemRecordChecks(*checks);
     return lib;
 }

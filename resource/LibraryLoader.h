@@ -2,6 +2,8 @@
 // The article library out of the main window's stored description: the five category
 // containers, each item decoded while its "Internal" is read.
 
+#include "resource/ObjectStream.h"
+
 #include <array>
 #include <string_view>
 
@@ -19,8 +21,11 @@ using TLibrary = std::array<TWJKStringList*, 5>;
 // those of ParseObjectStream and ReadComponent; containers made before the error stay
 // owned by `owner`. With `lasting` the caller vouches that the stream's bytes live as long
 // as the program (the embedded description): the items then keep their texts packed in
-// those bytes until first used, after checking every one of them.
-TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting = false);
+// those bytes until first used, after checking every one of them; the error is then the
+// same as without, the first fault in the stream's order. `maxRecords` bounds the
+// records and values as ParseObjectStream's does.
+TLibrary LoadLibrary(std::string_view stream, TComponent& owner, bool lasting = false,
+                     std::size_t maxRecords = kDefaultMaxRecords);
 
 // Finishes the block checks of item records read from lasting bytes (see TBlockChecks): a
 // damaged block is the error it would have been while its item was read, "Error reading

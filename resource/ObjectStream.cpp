@@ -3,6 +3,7 @@
 #include "framework/Errors.h"
 #include "framework/text/TextEncoding.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace orlenth {
@@ -11,53 +12,12 @@ namespace {
 
 // ---------------------------------------------------------------- reading
 
-class Parser {
+// The byte-level reading both passes share: every length is checked against what
+// remains, and nothing outside the bytes is ever read.
+class Cursor {
 public:
-    Parser(std::string_view bytes, bool borrow) : p_(bytes), borrow_(borrow) {}
+    explicit Cursor(std::string_view bytes) : p_(bytes) {}
 
-    void Signature() {
-        if (p_.size() < 4 || p_.substr(0, 4) != "TPF0")
-            throw EReadError(formatMessage(Msg::InvalidStreamFormat));
-        at_ = 4;
-    }
-
-    TObjectRecord Record(int depth) {
-        if (depth > kMaxObjectNesting) throw EReadError(formatMessage(Msg::InvalidPropertyValue));
-        TObjectRecord r;
-        if (Peek() >= 0xF0) {
-            r.hasPrefix = true;
-            r.prefixFlags = static_cast<std::uint8_t>(Byte() & 0x0F);
-            if (r.prefixFlags & 2) {
-                TValue v = Value(depth);
-                if (!v.IsInteger()) throw EReadError(formatMessage(Msg::InvalidPropertyValue));
-                r.position.push_back(std::move(v));
-            }
-        }
-        r.className = ShortName();
-        r.name = ShortName();
-        r.properties.reserve(4);
-        while (Peek() != 0) {
-            // Made in place: a value is large, and moving it in showed in the profile.
-            TPropertyRecord& prop = r.properties.emplace_back();
-            prop.name = ShortName();
-            try {
-                prop.value = Value(depth);
-            } catch (const Exception& e) {
-                throw EReadError(
-                    formatMessage(Msg::ErrorReading, {r.name.empty() ? r.className : r.name, ".",
-                                                      prop.name, e.Message()}));
-            }
-        }
-        ++at_;
-        while (Peek() != 0) r.children.push_back(Record(depth + 1));
-        ++at_;
-        return r;
-    }
-
-    // Bytes read so far, the signature included.
-    std::size_t Used() const { return at_; }
-
-private:
     std::uint8_t Peek() const {
         if (at_ >= p_.size()) throw EReadError();
         return static_cast<std::uint8_t>(p_[at_]);
@@ -88,15 +48,205 @@ private:
         if (n < 0 || static_cast<std::uint64_t>(n) > p_.size() - at_) throw EReadError();
         return static_cast<std::size_t>(n);
     }
-    std::string ShortName() {
-        const std::uint8_t n = Byte();
-        return std::string(Take(n));
+    std::size_t WideLength() {
+        const std::int64_t units = Little(4);
+        if (units < 0 || static_cast<std::uint64_t>(units) > (p_.size() - at_) / 2)
+            throw EReadError();
+        return static_cast<std::size_t>(units) * 2;
+    }
+    std::string_view ShortName() { return Take(Byte()); }
+    bool StartsWith(std::string_view s) const { return p_.substr(0, s.size()) == s; }
+
+    std::size_t at_ = 0;
+
+private:
+    std::string_view p_;
+};
+
+// Reads a stream in two passes. The first walks it without building anything and notes
+// how long each sequence is (a record's properties and children, a list's items, a set's
+// members), in the order the second pass starts them; the second builds the tree with
+// every vector made at its final size. So a record or a value costs its own size, with no
+// room to grow and no vector copied while it grows: a stream of a million minimal records
+// takes the tree 120 bytes each, a list of a million flags 64 bytes each.
+// The first pass gives up quietly where the stream is damaged or too large: the second
+// meets the same fault at the same place and reports it properly.
+class Parser {
+public:
+    Parser(std::string_view bytes, bool borrow, std::size_t maxRecords)
+        : c_(bytes), borrow_(borrow), max_(maxRecords) {}
+
+    TObjectRecord Read() {
+        if (!c_.StartsWith("TPF0")) throw EReadError(formatMessage(Msg::InvalidStreamFormat));
+        c_.at_ = 4;
+        try {
+            MeasureRecord(0);
+        } catch (const Exception&) {
+        }
+        c_.at_ = 4;
+        count_ = 0;
+        return Record(0);
+    }
+
+    // Bytes read so far, the signature included.
+    std::size_t Used() const { return c_.at_; }
+
+private:
+    [[noreturn]] static void Invalid() {
+        throw EReadError(formatMessage(Msg::InvalidPropertyValue));
+    }
+
+    // Every record, value and set member counts against the limit the caller set.
+    void Count() {
+        if (++count_ > max_)
+            throw EReadError(formatMessage(Msg::TooManyRecords, {std::to_string(max_)}));
+    }
+
+    // ------------------------------------------------ first pass: lengths only
+
+    // Notes a sequence's length in the place its start took.
+    std::size_t Slot() {
+        lengths_.push_back(0);
+        return lengths_.size() - 1;
+    }
+
+    void MeasureRecord(int depth) {
+        if (depth > kMaxObjectNesting) Invalid();
+        Count();
+        if (c_.Peek() >= 0xF0 && (c_.Byte() & 2)) MeasureValue(depth);
+        c_.ShortName();
+        c_.ShortName();
+        std::size_t slot = Slot();
+        std::uint32_t n = 0;
+        for (; c_.Peek() != 0; ++n) {
+            c_.ShortName();
+            MeasureValue(depth);
+        }
+        lengths_[slot] = n;
+        ++c_.at_;
+        slot = Slot();
+        for (n = 0; c_.Peek() != 0; ++n) MeasureRecord(depth + 1);
+        lengths_[slot] = n;
+        ++c_.at_;
+    }
+
+    void MeasureValue(int depth) {
+        if (depth > kMaxObjectNesting) Invalid();
+        Count();
+        switch (static_cast<ValueTag>(c_.Byte())) {
+        case ValueTag::Null:
+        case ValueTag::False:
+        case ValueTag::True:
+        case ValueTag::Nil:
+            break;
+        case ValueTag::List: {
+            const std::size_t slot = Slot();
+            std::uint32_t n = 0;
+            for (; c_.Peek() != 0; ++n) MeasureValue(depth + 1);
+            lengths_[slot] = n;
+            ++c_.at_;
+            break;
+        }
+        case ValueTag::Int8:
+            c_.Take(1);
+            break;
+        case ValueTag::Int16:
+            c_.Take(2);
+            break;
+        case ValueTag::Int32:
+        case ValueTag::Single:
+            c_.Take(4);
+            break;
+        case ValueTag::Int64:
+        case ValueTag::Currency:
+        case ValueTag::Date:
+            c_.Take(8);
+            break;
+        case ValueTag::Extended:
+            c_.Take(10);
+            break;
+        case ValueTag::String:
+        case ValueTag::Ident:
+            c_.ShortName();
+            break;
+        case ValueTag::LString:
+        case ValueTag::Utf8String:
+        case ValueTag::Binary:
+            c_.Take(c_.Length32());
+            break;
+        case ValueTag::WString:
+            c_.Take(c_.WideLength());
+            break;
+        case ValueTag::Set: {
+            const std::size_t slot = Slot();
+            std::uint32_t n = 0;
+            for (; !c_.ShortName().empty(); ++n) Count();
+            lengths_[slot] = n;
+            break;
+        }
+        case ValueTag::Collection:
+            // Rare and small: the second pass grows these as it goes.
+            while (c_.Peek() != 0) {
+                if (c_.Peek() != 1) MeasureValue(depth + 1);
+                if (c_.Byte() != 1) Invalid();
+                while (c_.Peek() != 0) {
+                    c_.ShortName();
+                    MeasureValue(depth + 1);
+                }
+                ++c_.at_;
+            }
+            ++c_.at_;
+            break;
+        default:
+            Invalid();
+        }
+    }
+
+    // ------------------------------------------------ second pass: the tree
+
+    // The length the first pass noted for the sequence starting now (none where it gave up).
+    std::size_t Length() { return next_ < lengths_.size() ? lengths_[next_++] : 0; }
+
+    TObjectRecord Record(int depth) {
+        if (depth > kMaxObjectNesting) Invalid();
+        Count();
+        TObjectRecord r;
+        if (c_.Peek() >= 0xF0) {
+            r.hasPrefix = true;
+            r.prefixFlags = static_cast<std::uint8_t>(c_.Byte() & 0x0F);
+            if (r.prefixFlags & 2) {
+                TValue v = Value(depth);
+                if (!v.IsInteger()) Invalid();
+                r.SetPosition(v);
+            }
+        }
+        r.className = c_.ShortName();
+        r.name = c_.ShortName();
+        r.properties.reserve(Length());
+        while (c_.Peek() != 0) {
+            // Made in place: moving a value in showed in the profile.
+            TPropertyRecord& prop = r.properties.emplace_back();
+            prop.name = c_.ShortName();
+            try {
+                prop.value = Value(depth);
+            } catch (const Exception& e) {
+                throw EReadError(
+                    formatMessage(Msg::ErrorReading, {r.name.empty() ? r.className : r.name, ".",
+                                                      prop.name, e.Message()}));
+            }
+        }
+        ++c_.at_;
+        r.children.reserve(Length());
+        while (c_.Peek() != 0) r.children.push_back(Record(depth + 1));
+        ++c_.at_;
+        return r;
     }
 
     TValue Value(int depth) {
-        if (depth > kMaxObjectNesting) throw EReadError(formatMessage(Msg::InvalidPropertyValue));
+        if (depth > kMaxObjectNesting) Invalid();
+        Count();
         TValue v;
-        const std::uint8_t tag = Byte();
+        const std::uint8_t tag = c_.Byte();
         v.tag = static_cast<ValueTag>(tag);
         switch (v.tag) {
         case ValueTag::Null:
@@ -104,86 +254,99 @@ private:
         case ValueTag::True:
         case ValueTag::Nil:
             break;
-        case ValueTag::List:
-            while (Peek() != 0) v.items.push_back(Value(depth + 1));
-            ++at_;
+        case ValueTag::List: {
+            const std::size_t n = Length();
+            if (n || c_.Peek() != 0) {
+                auto& items = v.Items();
+                items.reserve(n);
+                while (c_.Peek() != 0) items.push_back(Value(depth + 1));
+            }
+            ++c_.at_;
             break;
+        }
         case ValueTag::Int8:
-            v.integer = Little(1);
+            v.integer = c_.Little(1);
             break;
         case ValueTag::Int16:
-            v.integer = Little(2);
+            v.integer = c_.Little(2);
             break;
         case ValueTag::Int32:
-            v.integer = Little(4);
+            v.integer = c_.Little(4);
             break;
         case ValueTag::Int64:
         case ValueTag::Currency:
-            v.integer = Little(8);
+            v.integer = c_.Little(8);
             break;
         case ValueTag::Extended:
-            v.bytes = Take(10);
+            v.bytes = c_.Take(10);
             break;
         case ValueTag::Single:
-            v.bytes = Take(4);
+            v.bytes = c_.Take(4);
             break;
         case ValueTag::Date:
-            v.bytes = Take(8);
+            v.bytes = c_.Take(8);
             break;
         case ValueTag::String:
         case ValueTag::Ident:
-            v.bytes = Take(Byte());
+            v.bytes = c_.ShortName();
             break;
         case ValueTag::LString:
         case ValueTag::Utf8String:
-            v.bytes = Take(Length32());
+            v.bytes = c_.Take(c_.Length32());
             break;
         case ValueTag::Binary:
             if (borrow_)
-                v.borrowed = Take(Length32());
+                v.Borrow(c_.Take(c_.Length32()));
             else
-                v.bytes = Take(Length32());
+                v.bytes = c_.Take(c_.Length32());
             break;
-        case ValueTag::WString: {
-            const std::int64_t units = Little(4);
-            if (units < 0 || static_cast<std::uint64_t>(units) > (p_.size() - at_) / 2)
-                throw EReadError();
-            v.bytes = Take(static_cast<std::size_t>(units) * 2);
+        case ValueTag::WString:
+            v.bytes = c_.Take(c_.WideLength());
+            break;
+        case ValueTag::Set: {
+            const std::size_t n = Length();
+            auto& members = v.Members();
+            members.reserve(n);
+            for (std::string_view m; !(m = c_.ShortName()).empty();) {
+                Count();
+                members.emplace_back(m);
+            }
             break;
         }
-        case ValueTag::Set:
-            for (std::string m; !(m = ShortName()).empty();) v.members.push_back(std::move(m));
-            break;
-        case ValueTag::Collection:
-            while (Peek() != 0) {
+        case ValueTag::Collection: {
+            auto& elements = v.Elements();
+            while (c_.Peek() != 0) {
                 TCollectionElement e;
-                if (Peek() != 1) {
+                if (c_.Peek() != 1) {
                     TValue order = Value(depth + 1);
-                    if (!order.IsInteger())
-                        throw EReadError(formatMessage(Msg::InvalidPropertyValue));
+                    if (!order.IsInteger()) Invalid();
                     e.order.push_back(std::move(order));
                 }
-                if (Byte() != 1) throw EReadError(formatMessage(Msg::InvalidPropertyValue));
-                while (Peek() != 0) {
+                if (c_.Byte() != 1) Invalid();
+                while (c_.Peek() != 0) {
                     TPropertyRecord prop;
-                    prop.name = ShortName();
+                    prop.name = c_.ShortName();
                     prop.value = Value(depth + 1);
                     e.properties.push_back(std::move(prop));
                 }
-                ++at_;
-                v.elements.push_back(std::move(e));
+                ++c_.at_;
+                elements.push_back(std::move(e));
             }
-            ++at_;
+            ++c_.at_;
             break;
+        }
         default:
-            throw EReadError(formatMessage(Msg::InvalidPropertyValue));
+            Invalid();
         }
         return v;
     }
 
-    std::string_view p_;
+    Cursor c_;
     bool borrow_;
-    std::size_t at_ = 0;
+    std::size_t max_;
+    std::size_t count_ = 0;
+    std::vector<std::uint32_t> lengths_;
+    std::size_t next_ = 0;
 };
 
 // ---------------------------------------------------------------- writing
@@ -195,7 +358,7 @@ public:
     void Record(const TObjectRecord& r) {
         if (r.hasPrefix) {
             out += static_cast<char>(0xF0 | (r.prefixFlags & 0x0F));
-            if ((r.prefixFlags & 2) && !r.position.empty()) Value(r.position.front());
+            if ((r.prefixFlags & 2) && r.HasPosition()) Value(r.PositionValue());
         }
         ShortName(r.className);
         ShortName(r.name);
@@ -222,7 +385,7 @@ private:
         out += static_cast<char>(v.tag);
         switch (v.tag) {
         case ValueTag::List:
-            for (const auto& i : v.items) Value(i);
+            for (const auto& i : v.Items()) Value(i);
             out += '\0';
             break;
         case ValueTag::Int8:
@@ -258,11 +421,11 @@ private:
             out += v.bytes.substr(0, v.bytes.size() / 2 * 2);
             break;
         case ValueTag::Set:
-            for (const auto& m : v.members) ShortName(m);
+            for (const auto& m : v.Members()) ShortName(m);
             out += '\0';
             break;
         case ValueTag::Collection:
-            for (const auto& e : v.elements) {
+            for (const auto& e : v.Elements()) {
                 if (!e.order.empty()) Value(e.order.front());
                 out += '\1';
                 for (const auto& p : e.properties) {
@@ -281,10 +444,10 @@ private:
 
 } // namespace
 
-TObjectRecord ParseObjectStream(std::string_view bytes, bool borrowBinaries, std::size_t* length) {
-    Parser p(bytes, borrowBinaries);
-    p.Signature();
-    TObjectRecord root = p.Record(0);
+TObjectRecord ParseObjectStream(std::string_view bytes, bool borrowBinaries, std::size_t* length,
+                                std::size_t maxRecords) {
+    Parser p(bytes, borrowBinaries, maxRecords);
+    TObjectRecord root = p.Read();
     if (length) *length = p.Used();
     return root;
 }

@@ -127,11 +127,11 @@ TEST(DescriptionText, EveryValueKindRoundTripsThroughText) {
     add(B("odd name\x01"), MakeIntegerValue(1));
     v = {};
     v.tag = ValueTag::Set;
-    v.members = {"a", "b"};
+    v.Members() = {"a", "b"};
     add("Set", v);
     v = {};
     v.tag = ValueTag::List;
-    v.items = {MakeTextValue("x"), MakeIntegerValue(1000)};
+    v.Items() = {MakeTextValue("x"), MakeIntegerValue(1000)};
     add("List", v);
     add("Bin", MakeBinaryValue(std::string(100, '\x5A')));
     v = {};
@@ -139,13 +139,13 @@ TEST(DescriptionText, EveryValueKindRoundTripsThroughText) {
     TCollectionElement e;
     e.order.push_back(MakeIntegerValue(3));
     e.properties.push_back(prop("Width", MakeIntegerValue(40)));
-    v.elements = {e, TCollectionElement{}};
+    v.Elements() = {e, TCollectionElement{}};
     add("Columns", v);
     TObjectRecord child;
     child.className = "TChild";
     child.hasPrefix = true;
     child.prefixFlags = 2;
-    child.position.push_back(MakeIntegerValue(1));
+    child.SetPosition(MakeIntegerValue(1));
     root.children.push_back(child);
 
     const std::string bytes = streamOf(root);
@@ -172,6 +172,111 @@ TEST(DescriptionText, FaultsNameFileAndLine) {
     for (const auto& r : rows)
         EXPECT_EQ(errorOf([&] { ParseDescriptionText(r.text, ".", "t.txt"); }), r.message)
             << r.text;
+}
+
+// Every name or value the stream cannot hold as the text says is refused at its line;
+// before, pack wrote a stream that read back as something else.
+struct Unholdable {
+    const char* name;
+    std::string text;
+    std::string message;
+};
+
+class UnholdableText : public ::testing::TestWithParam<Unholdable> {};
+
+TEST_P(UnholdableText, IsRefusedAtItsLine) {
+    EXPECT_EQ(errorOf([&] { ParseDescriptionText(GetParam().text, ".", "t.txt"); }),
+              GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, UnholdableText,
+    ::testing::Values(
+        Unholdable{"class_of_240_bytes", "object A: " + std::string(240, 'C') + "\nend\n",
+                   "t.txt:1: a class name of 240 bytes or more needs a prefix"},
+        Unholdable{"empty_child_class", "object a: B\n  object c: \"\"\n    P = 1\n  end\nend\n",
+                   "t.txt:2: a child's class name may be empty only after a prefix"},
+        Unholdable{"empty_set_member", "object a: B\n  p = [x, \"\"]\nend\n",
+                   "t.txt:2: a set member may not be empty"},
+        Unholdable{"empty_property_name", "object a: B\n  \"\" = 1\nend\n",
+                   "t.txt:2: a property name may not be empty"},
+        Unholdable{"empty_element_property_name",
+                   "object a: B\n  p = collection ( item ( \"\" = 1 ) )\nend\n",
+                   "t.txt:2: a property name may not be empty"},
+        Unholdable{"null_in_a_list", "object a: B\n  p = (null 1)\nend\n",
+                   "t.txt:2: a list cannot hold null"},
+        Unholdable{"text_as_child_position", "object X: TY prefix 2 \"t\"\nend\n",
+                   "t.txt:1: the child position is a number"},
+        Unholdable{"collection_as_child_position", "object X: TY prefix 2 collection ( )\nend\n",
+                   "t.txt:1: the child position is a number"},
+        Unholdable{"prefix_flags_past_15", "object X: TY prefix 18\nend\n",
+                   "t.txt:1: the prefix flags are a number from 0 to 15"},
+        Unholdable{"text_as_item_order",
+                   "object X: TY\n  A = collection ( item \"x\" ( B = 1 ) )\nend\n",
+                   "t.txt:2: an item's order is a number"},
+        Unholdable{"object_name_of_256", "object " + std::string(256, 'n') + ": T\nend\n",
+                   "t.txt:1: an object name holds at most 255 bytes"},
+        Unholdable{"class_name_of_256", "object n: T" + std::string(255, 'c') + "\nend\n",
+                   "t.txt:1: a class name holds at most 255 bytes"},
+        Unholdable{"property_name_of_256",
+                   "object n: T\n  " + std::string(256, 'P') + " = 1\nend\n",
+                   "t.txt:2: a property name holds at most 255 bytes"},
+        Unholdable{"ident_of_256", "object n: T\n  P = " + std::string(256, 'i') + "\nend\n",
+                   "t.txt:2: an identifier holds at most 255 bytes"},
+        Unholdable{"quoted_ident_of_256",
+                   "object n: T\n  P = ident \"" + std::string(256, 'i') + "\"\nend\n",
+                   "t.txt:2: an identifier holds at most 255 bytes"},
+        Unholdable{"set_member_of_256", "object n: T\n  P = [" + std::string(256, 's') + "]\nend\n",
+                   "t.txt:2: a set member holds at most 255 bytes"},
+        Unholdable{"picture_class_of_256",
+                   "object n: T\n  P = picture " + std::string(256, 'P') + " \"x\"\nend\n",
+                   "t.txt:2: a picture class holds at most 255 bytes"},
+        Unholdable{"hex_past_64_bits", "object n: T\n  P = int64 0xFFFFFFFFFFFFFFFF\nend\n",
+                   "t.txt:2: '0xFFFFFFFFFFFFFFFF' does not fit 64 bits"},
+        Unholdable{"hex_past_32_bits", "object n: T\n  P = 0xFFFFFFFF\nend\n",
+                   "t.txt:2: the number does not fit 32 bits"},
+        Unholdable{"file_name_with_nul", B("object:a\na=picture B\"\x00\"\n"),
+                   "t.txt:2: a file name cannot hold a NUL byte"},
+        Unholdable{"folder_as_file", "object n: T\n  P = file \".\"\nend\n",
+                   "t.txt:2: ./. is a folder, not a file; pack reads regular files only"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// The edges of what the stream holds still pass, and come back as written.
+TEST(DescriptionText, NamesAndNumbersAtTheirLimitsComeBack) {
+    const std::string text = "object " + std::string(255, 'n') + ": T" + std::string(238, 'c') +
+                             "\n  " + std::string(255, 'P') + " = [" + std::string(255, 's') +
+                             "]\n  Q = int64 0x7FFFFFFFFFFFFFFF\n  R = int64 " +
+                             "-9223372036854775808\n  S = 0x7FFFFFFF\n" +
+                             "  object : \"\" prefix 0\n  end\n" +
+                             "  object : " + std::string(250, 'L') + " prefix 2 7\n  end\nend\n";
+    const std::string bytes = streamOf(ParseDescriptionText(text, ".", "t.txt"));
+    const TObjectRecord back = ParseObjectStream(bytes);
+    EXPECT_EQ(back.name, std::string(255, 'n'));
+    EXPECT_EQ(back.className.size(), 239u);
+    ASSERT_EQ(back.properties.size(), 4u);
+    EXPECT_EQ(back.properties[1].value.integer, INT64_MAX);
+    EXPECT_EQ(back.properties[2].value.integer, INT64_MIN);
+    ASSERT_EQ(back.children.size(), 2u);
+    EXPECT_EQ(back.children[1].className, std::string(250, 'L'));
+    EXPECT_EQ(streamOf(ParseDescriptionText(PrintDescriptionText(back), ".", "t.txt")), bytes);
+}
+
+// The tree a text stands for is bounded as a stream's is, and blank lines and comments
+// are not kept at all: the text is read a token at a time.
+TEST(DescriptionText, RecordsAndValuesAreCountedAgainstTheLimit) {
+    std::string text = "object a: B\n";
+    for (int i = 0; i < 4; ++i) text += "  object : T\n  end\n\n# note\n";
+    text += "end\n";
+    TParseOptions options;
+    options.fileName = "t.txt";
+    options.maxRecords = 5;
+    EXPECT_EQ(ParseDescription(text, options).root.children.size(), 4u);
+    options.maxRecords = 4;
+    EXPECT_EQ(errorOf([&] { ParseDescription(text, options); }),
+              "t.txt:14: more than 4 records and values");
+    options.maxRecords = 3;
+    EXPECT_EQ(errorOf([&] { ParseDescription("object a: B\n  P = (1 2 3)\nend\n", options); }),
+              "t.txt:2: more than 3 records and values");
 }
 
 // Wide and UTF-8 texts hold any units at all; each must come back as it was, whatever

@@ -49,7 +49,7 @@ TEST(Embedded, EveryTextAndIntegerTakesTheTagOfTheRules) {
                 EXPECT_EQ(again.tag, v.tag) << name;
                 EXPECT_EQ(again.bytes, v.bytes) << name;
             }
-            for (const auto& i : v.items) check(i);
+            for (const auto& i : v.Items()) check(i);
         };
         std::function<void(const TObjectRecord&)> walk = [&](const TObjectRecord& r) {
             EXPECT_FALSE(r.hasPrefix);

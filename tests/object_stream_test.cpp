@@ -83,11 +83,11 @@ TObjectRecord sampleRecord() {
                     prop("Align", MakeIdentValue("alClient"))};
     TValue set;
     set.tag = ValueTag::Set;
-    set.members = {"fsBold", "fsUnderline"};
+    set.Members() = {"fsBold", "fsUnderline"};
     r.properties.push_back(prop("Style", set));
     TValue list;
     list.tag = ValueTag::List;
-    list.items = {MakeTextValue("a"), MakeTextValue(gbkOf("中文"))};
+    list.Items() = {MakeTextValue("a"), MakeTextValue(gbkOf("中文"))};
     r.properties.push_back(prop("Lines", list));
     return r;
 }
@@ -191,6 +191,36 @@ TEST(ObjectStream, NestingIsBounded) {
               "Error reading T.L: Invalid property value");
 }
 
+// Minimal child records (5 bytes each) and booleans (1 byte each) cost the tree a bounded
+// amount each, and their number is bounded: a stream cannot ask for gigabytes.
+TEST(ObjectStream, RecordsAndValuesAreBounded) {
+    const auto children = [](int n) {
+        std::string s = B("TPF0\x01R\x00\x00");
+        for (int i = 0; i < n; ++i) s += B("\x01T\x00\x00\x00");
+        return s + '\0';
+    };
+    EXPECT_EQ(ParseObjectStream(children(2), false, nullptr, 3).children.size(), 2u);
+    EXPECT_EQ(errorOf([&] { ParseObjectStream(children(3), false, nullptr, 3); }),
+              "Stream holds more than 3 records and values");
+    const std::string flags = B("TPF0\x01R\x00\x01L\x01\x09\x08\x09\x00\x00\x00");
+    EXPECT_EQ(ParseObjectStream(flags, false, nullptr, 5).properties[0].value.Items().size(), 3u);
+    EXPECT_EQ(errorOf([&] { ParseObjectStream(flags, false, nullptr, 4); }),
+              "Error reading R.L: Stream holds more than 4 records and values");
+    const std::string set = B("TPF0\x01R\x00\x01S\x0B\x01"
+                              "a\x01"
+                              "b\x00\x00\x00");
+    EXPECT_EQ(errorOf([&] { ParseObjectStream(set, false, nullptr, 3); }),
+              "Error reading R.S: Stream holds more than 3 records and values");
+    EXPECT_EQ(ParseObjectStream(children(1000)).children.size(), 1000u);
+    // What a record or a value costs before anything it holds: a list's, a set's and a
+    // collection's parts are kept apart, made only for those.
+    EXPECT_LE(sizeof(TValue), 64u);
+    EXPECT_LE(sizeof(TObjectRecord), 120u);
+    const TObjectRecord root = ParseObjectStream(children(4));
+    for (const auto& c : root.children) EXPECT_EQ(c.properties.capacity(), 0u);
+    EXPECT_EQ(root.children.capacity(), 4u);
+}
+
 TEST(ComponentReader, AssignsEveryKindOfPublishedProperty) {
     RegisterClass<TSample>();
     TObjectRecord root;
@@ -247,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     [] {
                                         TValue v;
                                         v.tag = ValueTag::Set;
-                                        v.members = {"fsBold", "fsBlink"};
+                                        v.Members() = {"fsBold", "fsBlink"};
                                         return v;
                                     }()),
                                "Error reading S.Style: Invalid property value"},
@@ -486,6 +516,24 @@ TEST(LibraryInStream, DamagedItemsAreFramedWithTheItemClass) {
                   LoadLibrary(windowWith({containerRecord("WJKStringList0", {unknown})}), owner);
               }),
               "Error reading TWJKStringListItem.Colour: Property Colour does not exist");
+}
+
+// A damaged block and, after it, an unknown property: both ways of reading report the
+// first fault. Before, the program's way (blocks checked at the end) reported the second.
+TEST(LibraryInStream, BothWaysReportTheFirstFault) {
+    const TObjectRecord damaged =
+        itemRecord(nullptr, MakeIntegerValue(0),
+                   MakeBinaryValue(B("\x09\x09\x00\x00\x00\x05\x00\x00\x00\x40\x80\x00\x00\x12")));
+    TObjectRecord unknown =
+        itemRecord(nullptr, MakeIntegerValue(0), MakeBinaryValue(std::string(1, '\0')));
+    unknown.properties.insert(unknown.properties.begin(), prop("Colour", MakeIntegerValue(1)));
+    const std::string stream = windowWith({containerRecord("WJKStringList0", {damaged, unknown})});
+    for (const bool lasting : {false, true}) {
+        TComponent owner;
+        EXPECT_EQ(errorOf([&] { LoadLibrary(stream, owner, lasting); }),
+                  "Error reading TWJKStringListItem.Internal: Stream read error")
+            << (lasting ? "lasting" : "at once");
+    }
 }
 
 #include "object_stream_test.moc"

@@ -98,4 +98,49 @@ std::vector<std::uint8_t> decompress(const std::vector<std::uint8_t>& src) {
     return dst;
 }
 
+std::optional<std::vector<std::uint8_t>> decompressChecked(const std::uint8_t* src,
+                                                           std::size_t size) {
+    constexpr std::size_t kRoom = 32782;
+    if (size < 1 || size > kRoom) return std::nullopt;
+    if (src[0] == 0x80) return std::vector<std::uint8_t>(src + 1, src + size);
+    if (size < 3) return std::nullopt;
+    std::vector<std::uint8_t> dst;
+    std::size_t x = 3;
+    std::uint16_t c = static_cast<std::uint16_t>(src[1] << 8 | src[2]);
+    int b = 16;
+    while (x < size) {
+        if (b == 0) {
+            if (size - x < 2) return std::nullopt;
+            c = static_cast<std::uint16_t>(src[x] << 8 | src[x + 1]);
+            x += 2;
+            b = 16;
+            // A control word that ends the block adds nothing.
+            if (x == size) break;
+        }
+        if (!(c & 0x8000)) {
+            if (dst.size() + 1 > kRoom) return std::nullopt;
+            dst.push_back(src[x++]);
+        } else {
+            if (size - x < 2) return std::nullopt;
+            const std::size_t f = static_cast<std::size_t>(src[x] << 4 | src[x + 1] >> 4);
+            if (f == 0) {
+                if (size - x < 4) return std::nullopt;
+                const std::size_t count =
+                    static_cast<std::size_t>(src[x + 1] << 8 | src[x + 2]) + 16;
+                if (dst.size() + count > kRoom) return std::nullopt;
+                dst.insert(dst.end(), count, src[x + 3]);
+                x += 4;
+            } else {
+                const std::size_t len = (src[x + 1] & 0x0Fu) + 3;
+                if (f > dst.size() || dst.size() + len > kRoom) return std::nullopt;
+                for (std::size_t k = 0; k < len; ++k) dst.push_back(dst[dst.size() - f]);
+                x += 2;
+            }
+        }
+        c = static_cast<std::uint16_t>(c << 1);
+        --b;
+    }
+    return dst;
+}
+
 } // namespace reference

@@ -92,7 +92,7 @@ check no_command 1 "$tool"
 # The embedded window descriptions, and a stream whose wide text holds a lone surrogate and
 # a U+FEFF right after an escape (and bytes after its root record): extract, check, and
 # dump and pack back to the same bytes.
-cp "$(dirname "$0")/../fuzz/corpus/object_stream/9c030b38b02f374391f1c0930ad525b819c7f9f8" "$tmp/WIDE"
+cp "$(dirname "$0")/../fuzz/corpus/object_stream/regress-wide-text-units" "$tmp/WIDE"
 for name in TORLENTH TSTARYE TABOUTKESTROW WIDE; do
     [ "$name" = WIDE ] || check "extract_$name" 0 sh -c "'$tool' extract $name > '$tmp/$name'"
     check "check_$name" 0 "$tool" check "$tmp/$name"
@@ -254,6 +254,66 @@ expect_stderr check_bad_limit_says "max-bytes takes a number of bytes"
 "$tool" check "$tmp/bomb.bin" > /dev/null 2> "$tmp/err"
 expect_stderr check_over_the_limit_says "restore to more than 1073741824 bytes"
 expect dump_over_the_limit_writes_nothing test ! -e "$tmp/bombed"
+
+# ---------------------------------------------------------------- parsing in bounded memory
+# A description text is read a token at a time: 20 MB of blank lines cost nothing. A
+# stream's tree costs a bounded size per record and value, and holds at most 1048576 of
+# them unless --max-records says more. Before, the first took 1.6 GB, the second 832 MB
+# for 5 MB of minimal records and 1.1 GB for 5 MB of flags.
+head -c 20000000 /dev/zero | tr '\0' '\n' > "$tmp/blank.txt"
+printf '\x01T\x00\x00\x00' > "$tmp/child" && repeat "$tmp/child" 20 # 5 MB, 1048576 records
+{ printf 'TPF0\x01R\x00\x00'; head -c 5242870 "$tmp/child"; printf '\x00'; } > "$tmp/children.bin"
+{ printf 'TPF0\x01R\x00\x00'; cat "$tmp/child" "$tmp/child"; printf '\x00'; } > "$tmp/children2.bin"
+printf '\x09' > "$tmp/flag" && repeat "$tmp/flag" 22 # 4 MB of booleans in one list
+{ printf 'TPF0\x01R\x00\x01L\x01'; cat "$tmp/flag"; printf '\x00\x00\x00'; } > "$tmp/flags.bin"
+bounded() { # name, status, message the run must give (or ""), arguments...
+    local name=$1 want=$2 message=$3
+    shift 3
+    check "$name" "$want" sh -c "$(cap 400000) '$tool' $*"
+    [ -z "$message" ] || expect_stderr "${name}_says" "$message"
+}
+bounded pack_blank_lines 1 "blank.txt:20000001: 'object' expected" pack "$tmp/blank.txt"
+bounded check_minimal_records 0 "" check "$tmp/children.bin"
+expect check_minimal_records_counts grep -q "1048575 object records" "$tmp/out"
+bounded dump_minimal_records 0 "" dump "$tmp/children.bin"
+bounded check_too_many_records 1 "Stream holds more than 1048576 records and values" \
+    check "$tmp/children2.bin"
+bounded dump_too_many_values 1 "Error reading R.L: Stream holds more than 1048576" \
+    dump "$tmp/flags.bin"
+bounded check_values_under_a_raised_limit 0 "" check --max-records 5000000 "$tmp/flags.bin"
+bounded check_bad_record_limit 1 "max-records takes a number of records" \
+    check --max-records 12K "$tmp/flags.bin"
+
+# pack refuses, naming the line, whatever the stream could not give back as the text
+# says; before, each of these packed with status 0 into a stream that read back otherwise.
+long() { head -c "$1" /dev/zero | tr '\0' "$2"; }
+while IFS='|' read -r row text message; do
+    printf "$text" > "$tmp/bad.txt"
+    check "pack_$row" 1 "$tool" pack "$tmp/bad.txt"
+    expect_stderr "pack_${row}_says" "bad.txt:$message"
+done <<ROWS
+class_of_240_bytes|object a: $(long 240 C)\nend\n|1: a class name of 240 bytes or more needs a prefix
+empty_child_class|object a: B\n  object c: ""\n    P = 1\n  end\nend\n|2: a child's class name may be empty only after a prefix
+empty_set_member|object a: B\n  S = ["", x]\nend\n|2: a set member may not be empty
+empty_property_name|object a: B\n  "" = 1\nend\n|2: a property name may not be empty
+text_as_position|object X: TY prefix 2 "t"\nend\n|1: the child position is a number
+collection_as_position|object X: TY prefix 2 collection ( )\nend\n|1: the child position is a number
+object_name_of_256|object $(long 256 n): T\nend\n|1: an object name holds at most 255 bytes
+property_name_of_256|object a: B\n  $(long 256 P) = 1\nend\n|2: a property name holds at most 255 bytes
+ident_of_256|object a: B\n  P = $(long 256 i)\nend\n|2: an identifier holds at most 255 bytes
+set_member_of_256|object a: B\n  P = [$(long 256 s)]\nend\n|2: a set member holds at most 255 bytes
+picture_class_of_256|object a: B\n  P = picture $(long 256 P) "x"\nend\n|2: a picture class holds at most 255 bytes
+hex_of_64_bits|object a: B\n  P = int64 0xFFFFFFFFFFFFFFFF\nend\n|2: '0xFFFFFFFFFFFFFFFF' does not fit 64 bits
+null_in_a_list|object a: B\n  p = (null 1)\nend\n|2: a list cannot hold null
+folder_as_file|object a: B\n  p = file "."\nend\n|2: .* is a folder, not a file
+ROWS
+# What pack accepts at the edges, dump gives back as it was.
+printf 'object %s: %s\n  %s = [%s]\n  Q = int64 0x7FFFFFFFFFFFFFFF\n  object : "" prefix 0\n  end\nend\n' \
+    "$(long 255 n)" "$(long 239 C)" "$(long 255 P)" "$(long 255 s)" > "$tmp/edge.txt"
+check pack_edges 0 "$tool" pack "$tmp/edge.txt" -o "$tmp/edge.bin"
+check dump_edges 0 sh -c "'$tool' dump '$tmp/edge.bin' > '$tmp/edge2.txt'"
+check pack_edges_again 0 "$tool" pack "$tmp/edge2.txt" -o "$tmp/edge2.bin"
+expect edges_come_back cmp -s "$tmp/edge.bin" "$tmp/edge2.bin"
 
 # Inputs that are no file: a FIFO nobody writes to reads as empty at once, a device that
 # never ends is refused before a byte is read. Each under a time and memory bound.

@@ -57,8 +57,19 @@ std::int64_t maxBytes(const Arguments& a) {
     return it == a.options.end() ? kDefaultMaxBytes : ParseByteCount(it->second);
 }
 
+// The value of --max-records: how many records and values a stream or text may hold.
+std::size_t maxRecords(const Arguments& a) {
+    const auto it = a.options.find("--max-records");
+    if (it == a.options.end()) return kDefaultMaxRecords;
+    const std::string& n = it->second;
+    if (n.empty() || n.size() > 12 || n.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError{"--max-records takes a number of records, not '" + EscapeControls(n) +
+                         "'"};
+    return static_cast<std::size_t>(std::stoull(n));
+}
+
 int pack(std::span<char*> args) {
-    const Arguments a = parseArguments(args, {"-o", "--root"}, 1);
+    const Arguments a = parseArguments(args, {"-o", "--root", "--max-records"}, 1);
     if (a.names.empty()) throw UsageError{"name the description text to pack"};
     const std::string& in = a.names[0];
     const TInputBytes text = ReadInput(in);
@@ -68,6 +79,7 @@ int pack(std::span<char*> args) {
     if (const auto root = a.options.find("--root"); root != a.options.end())
         options.rootDir = root->second;
     options.fileName = in;
+    options.maxRecords = maxRecords(a);
     const std::string bytes = SerializeDescription(ParseDescription(text, options));
     if (const auto out = a.options.find("-o"); out != a.options.end())
         WriteOutputFile(out->second, bytes);
@@ -94,11 +106,12 @@ void checkFileNames(const TObjectRecord& r, bool root) {
 }
 
 int dump(std::span<char*> args) {
-    const Arguments a = parseArguments(args, {"--files", "--max-bytes"}, 1);
+    const Arguments a = parseArguments(args, {"--files", "--max-bytes", "--max-records"}, 1);
     const std::int64_t limit = maxBytes(a);
+    const std::size_t records = maxRecords(a);
     const TInputBytes bytes = ReadInput(a.names.empty() ? "" : a.names[0]);
     std::size_t used = 0;
-    const TObjectRecord root = ParseObjectStream(bytes, true, &used);
+    const TObjectRecord root = ParseObjectStream(bytes, true, &used, records);
     TPrintOptions options;
     options.trailing = std::string_view(bytes).substr(used);
     const auto files = a.options.find("--files");
@@ -132,13 +145,14 @@ void countRecords(const TObjectRecord& r, std::map<std::string, int>& classes,
 }
 
 int check(std::span<char*> args) {
-    const Arguments a = parseArguments(args, {"--max-bytes"}, 1);
+    const Arguments a = parseArguments(args, {"--max-bytes", "--max-records"}, 1);
     const std::int64_t limit = maxBytes(a);
+    const std::size_t records = maxRecords(a);
     const TInputBytes bytes = ReadInput(a.names.empty() ? "" : a.names[0]);
     {
         // Gone before the reader makes its own tree and the library.
         std::size_t used = 0;
-        const TObjectRecord root = ParseObjectStream(bytes, true, &used);
+        const TObjectRecord root = ParseObjectStream(bytes, true, &used, records);
         CheckTextBudget(root, limit);
         std::map<std::string, int> classes;
         std::map<int, int> tags;
@@ -157,7 +171,7 @@ int check(std::span<char*> args) {
         std::printf("\n");
     }
     TComponent owner;
-    const TLibrary lib = LoadLibrary(bytes, owner);
+    const TLibrary lib = LoadLibrary(bytes, owner, false, records);
     for (std::size_t c = 0; c < lib.size(); ++c) {
         if (!lib[c]) continue;
         std::size_t text = 0;
@@ -171,17 +185,18 @@ int check(std::span<char*> args) {
 }
 
 const Command kDescriptionCommands[] = {
-    {"pack", "DESCRIPTION.txt [-o OUT] [--root DIR]",
+    {"pack", "DESCRIPTION.txt [-o OUT] [--root DIR] [--max-records N]",
      "a description text (with its pictures and collection, which must lie inside DIR, by "
      "default the text's folder) to an object stream",
      pack},
-    {"dump", "[--files DIR] [--max-bytes N] [STREAM]",
+    {"dump", "[--files DIR] [--max-bytes N] [--max-records N] [STREAM]",
      "an object stream to description text; with --files, pictures and item texts as new "
      "files in DIR",
      dump},
-    {"check", "[--max-bytes N] [STREAM]",
+    {"check", "[--max-bytes N] [--max-records N] [STREAM]",
      "reads an object stream through the reader and reports what it holds, or the error; "
-     "item texts restoring to more than N bytes (default 1G) are refused",
+     "item texts restoring to more than N bytes (default 1G), or more than N records and "
+     "values (default 1048576), are refused",
      check},
 };
 

@@ -182,8 +182,9 @@ QByteArray TextFile::ReadForDisplay(std::size_t maxBytes) && {
     return text;
 }
 
-text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
+text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes) && {
     if (size_ > maxBytes) TooLarge();
+    const std::size_t piece = std::max<std::size_t>(pieceBytes, 1);
     // The first pieces are read at once, into the text itself, until the encoding is
     // clear: for GBK, the common case, they are then the start of the text, shown while
     // the rest is read on the load's thread.
@@ -196,7 +197,7 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
     // rest: a valid UTF-8 text is only decided at its end, and the page would wait for all
     // of it.
     while (got < size && !sniffer.Decided() && !(got >= kPiece && sniffer.PlainlyUtf8(1000))) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - got));
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - got));
         char* const at = raw.data() + got;
         const std::size_t n = ReadAt(fd_, at, want, got);
         sniffer.Feed(std::string_view(at, n));
@@ -212,17 +213,17 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
             raw.resize(static_cast<qsizetype>(got));
             return {std::move(raw), static_cast<std::size_t>(got), {}};
         }
-        return {
-            std::move(raw), static_cast<std::size_t>(got), [file, got, size](text::TextSink& sink) {
-                for (std::uint64_t offset = got; offset < size && !sink.cancelled();) {
-                    const auto want =
-                        static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - offset));
-                    const std::size_t n = ReadAt(file->fd_, sink.data() + offset, want, offset);
-                    offset += n;
-                    sink.publish(static_cast<std::size_t>(offset));
-                    if (n < want) break;
-                }
-            }};
+        return {std::move(raw), static_cast<std::size_t>(got),
+                [file, got, size, piece](text::TextSink& sink) {
+                    for (std::uint64_t offset = got; offset < size && !sink.cancelled();) {
+                        const auto want =
+                            static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - offset));
+                        const std::size_t n = ReadAt(file->fd_, sink.data() + offset, want, offset);
+                        offset += n;
+                        sink.publish(static_cast<std::size_t>(offset));
+                        if (n < want) break;
+                    }
+                }};
     }
 
     // Anything else is read again from the start and converted piece by piece, so the
@@ -232,7 +233,7 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
     raw = QByteArray();
     const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(4 * size + 16, maxBytes));
     QByteArray text(static_cast<qsizetype>(room), Qt::Uninitialized);
-    auto conversion = std::make_shared<Conversion>(std::move(file), encoding, size);
+    auto conversion = std::make_shared<Conversion>(std::move(file), encoding, size, piece);
     conversion->Next(text.data(), room);
     const std::size_t ready = conversion->written;
     return {std::move(text), ready, [conversion](text::TextSink& sink) {
@@ -244,7 +245,8 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes) && {
 
 bool TextFile::Conversion::Next(char* text, std::size_t room) {
     if (finished) return false;
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size - offset));
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), size - offset));
     const std::size_t n = want == 0 ? 0 : ReadAt(file->fd_, piece.data(), want, offset);
     out.clear();
     converter.Feed(std::string_view(piece.data(), n), out);

@@ -51,6 +51,9 @@ QByteArray DisplayBytesOf(QByteArray fileBytes);
 // FIFO gives nothing instead of a hang or an endless read.
 class TextFile {
 public:
+    // How much FeedForDisplay reads and converts at a time, unless told otherwise.
+    static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+
     // The file at `path`, or nothing when it is no regular file. One that cannot be
     // opened (no permission, gone, a dangling link): EFOpenError "Cannot open file %s"
     // with `path` as given. Nothing is read yet.
@@ -74,15 +77,19 @@ public:
     // there; one that grows gives the size it had when opened. GBK is read once, into the
     // text itself; other encodings are read again and converted in pieces, so the file's
     // bytes and their conversion are never held together. The file moves into the feed.
-    text::TextFeed FeedForDisplay(std::size_t maxBytes) &&;
+    // Reads and conversions go `pieceBytes` at a time (at least 1); the text is the same
+    // whatever the size. Whether a start of plain UTF-8 settles the encoding early is
+    // decided after the first megabyte, whatever the piece size.
+    text::TextFeed FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes = kPieceBytes) &&;
     // All of FeedForDisplay's text at once, its errors thrown here.
     QByteArray ReadForDisplay(std::size_t maxBytes) &&;
 
 private:
     // A file read again from its start and converted, a piece at a time.
     struct Conversion {
-        Conversion(std::shared_ptr<TextFile> f, FileEncoding encoding, std::uint64_t bytes)
-            : file(std::move(f)), converter(encoding), size(bytes), piece(kPieceBytes, '\0') {}
+        Conversion(std::shared_ptr<TextFile> f, FileEncoding encoding, std::uint64_t bytes,
+                   std::size_t pieceBytes)
+            : file(std::move(f)), converter(encoding), size(bytes), piece(pieceBytes, '\0') {}
         // Converts the next piece and appends it to `text`, which has room for `room` bytes
         // (more: EOutOfResources); false once the file is done.
         bool Next(char* text, std::size_t room);
@@ -96,8 +103,6 @@ private:
         std::string piece;
         QByteArray out;
     };
-    static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
-
     TextFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
 
     int fd_;

@@ -225,6 +225,25 @@ TEST_P(ArrivingTextTest, StartsAtOnceAndEndsWhole) {
     EXPECT_FALSE(load.error());
 }
 
+// In pieces of a few bytes, cut inside characters (UTF-8's three bytes, UTF-16's pairs),
+// the text is still the whole file's.
+TEST_P(ArrivingTextTest, SmallPiecesGiveTheSameText) {
+    const ArrivingRow& row = GetParam();
+    std::string file, shown;
+    for (int i = 0; i < 100; ++i) {
+        file += row.unit;
+        shown += row.shown;
+    }
+    TempFolder dir;
+    for (const std::size_t piece : {1u, 2u, 5u, 7u}) {
+        std::optional<TextFile> opened = TextFile::Open(dir.WriteFile("small.txt", file));
+        ASSERT_TRUE(opened);
+        text::TextLoad load(std::move(*opened).FeedForDisplay(kCapacity, piece));
+        EXPECT_EQ(load.finalText().toStdString(), shown) << piece;
+        EXPECT_FALSE(load.error());
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Rows, ArrivingTextTest, ::testing::ValuesIn(kArrivingRows), RowName());
 
 // Another program cuts the file short after its start was read: the text ends where the

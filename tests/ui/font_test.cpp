@@ -52,7 +52,7 @@ TEST(Font, ReadThroughDottedNames) {
                     {"Font.Style", [] {
                          TValue v;
                          v.tag = ValueTag::Set;
-                         v.members = {"fsBold"};
+                         v.Members() = {"fsBold"};
                          return v;
                      }()}};
     fonttest::TWithFont c;
