@@ -23,7 +23,7 @@ void RegisterClass(const std::string& name, TComponentFactory factory) {
     registry()[bareName(name)] = std::move(factory);
 }
 
-const TComponentFactory* FindClass(const std::string& name) {
+const TComponentFactory* FindClass(std::string_view name) {
     auto& r = registry();
     auto it = r.find(name);
     return it == r.end() ? nullptr : &it->second;

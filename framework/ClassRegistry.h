@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace orlenth {
 
@@ -20,6 +21,6 @@ template <class T> void RegisterClass() {
                   [](TComponent* owner) -> TComponent* { return new T(owner); });
 }
 // The factory of a registered class, or null when the name is unknown.
-const TComponentFactory* FindClass(const std::string& name);
+const TComponentFactory* FindClass(std::string_view name);
 
 } // namespace orlenth

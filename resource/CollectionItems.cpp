@@ -216,7 +216,7 @@ std::vector<TObjectRecord> BuildCollectionItems(const std::filesystem::path& dir
     return items;
 }
 
-std::optional<std::string> WriteCollectionItems(const std::vector<TObjectRecord>& items,
+std::optional<std::string> WriteCollectionItems(std::span<const TObjectRecord> items,
                                                 const std::filesystem::path& dir) {
     if (items.empty()) return std::nullopt;
     for (const auto& r : items)

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,7 @@ std::vector<TObjectRecord> BuildCollectionItems(const std::filesystem::path& dir
 // records. Nothing else is created or removed, and an existing `dir` is left as it is (the
 // answer is then nothing). Items are decoded one at a time. A file that cannot be made or
 // written: EFOpenError or EWriteError.
-std::optional<std::string> WriteCollectionItems(const std::vector<TObjectRecord>& items,
+std::optional<std::string> WriteCollectionItems(std::span<const TObjectRecord> items,
                                                 const std::filesystem::path& dir);
 
 } // namespace orlenth

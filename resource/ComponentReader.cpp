@@ -133,9 +133,10 @@ public:
             try {
                 Apply(component, p);
             } catch (const Exception& e) {
-                throw EReadError(formatMessage(
-                    Msg::ErrorReading,
-                    {r.name.empty() ? component.ClassName() : r.name, ".", p.name, e.Message()}));
+                throw EReadError(
+                    formatMessage(Msg::ErrorReading,
+                                  {r.name.empty() ? component.ClassName() : std::string(r.name),
+                                   ".", p.name, e.Message()}));
             }
         }
     }
@@ -223,7 +224,8 @@ private:
             // The component named may come later in the description: resolved at the end.
             const TObjectRecord& r = *records_.back();
             references_.push_back({obj, prop, p.value.bytes,
-                                   r.name.empty() ? component.ClassName() : r.name, p.name});
+                                   r.name.empty() ? component.ClassName() : std::string(r.name),
+                                   p.name});
             return;
         }
         // Unstored properties are read too: a window stores either its size or its client

@@ -4,6 +4,7 @@
 #include "framework/text/TextEncoding.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace orlenth {
@@ -104,10 +105,18 @@ private:
 
     // ------------------------------------------------ first pass: lengths only
 
-    // Notes a sequence's length in the place its start took.
+    // Numbers the sequences in the order they begin, and keeps a place for the length of
+    // each that is not empty (its first byte is not the end mark): a million empty lists
+    // then cost nothing here.
+    static constexpr std::size_t kEmpty = SIZE_MAX;
     std::size_t Slot() {
-        lengths_.push_back(0);
+        const std::size_t slot = slots_++;
+        if (c_.Peek() == 0 || slot > UINT32_MAX) return kEmpty;
+        lengths_.push_back({static_cast<std::uint32_t>(slot), 0});
         return lengths_.size() - 1;
+    }
+    void Note(std::size_t at, std::uint32_t n) {
+        if (at != kEmpty) lengths_[at].length = n;
     }
 
     void MeasureRecord(int depth) {
@@ -122,11 +131,11 @@ private:
             c_.ShortName();
             MeasureValue(depth);
         }
-        lengths_[slot] = n;
+        Note(slot, n);
         ++c_.at_;
         slot = Slot();
         for (n = 0; c_.Peek() != 0; ++n) MeasureRecord(depth + 1);
-        lengths_[slot] = n;
+        Note(slot, n);
         ++c_.at_;
     }
 
@@ -143,7 +152,7 @@ private:
             const std::size_t slot = Slot();
             std::uint32_t n = 0;
             for (; c_.Peek() != 0; ++n) MeasureValue(depth + 1);
-            lengths_[slot] = n;
+            Note(slot, n);
             ++c_.at_;
             break;
         }
@@ -181,7 +190,7 @@ private:
             const std::size_t slot = Slot();
             std::uint32_t n = 0;
             for (; !c_.ShortName().empty(); ++n) Count();
-            lengths_[slot] = n;
+            Note(slot, n);
             break;
         }
         case ValueTag::Collection:
@@ -205,7 +214,12 @@ private:
     // ------------------------------------------------ second pass: the tree
 
     // The length the first pass noted for the sequence starting now (none where it gave up).
-    std::size_t Length() { return next_ < lengths_.size() ? lengths_[next_++] : 0; }
+    std::size_t Length() {
+        const std::size_t slot = next_++;
+        if (noted_ < lengths_.size() && lengths_[noted_].slot == slot)
+            return lengths_[noted_++].length;
+        return 0;
+    }
 
     TObjectRecord Record(int depth) {
         if (depth > kMaxObjectNesting) Invalid();
@@ -345,8 +359,14 @@ private:
     bool borrow_;
     std::size_t max_;
     std::size_t count_ = 0;
-    std::vector<std::uint32_t> lengths_;
-    std::size_t next_ = 0;
+    struct Noted {
+        std::uint32_t slot;
+        std::uint32_t length;
+    };
+    std::vector<Noted> lengths_; // in the order the sequences begin
+    std::size_t slots_ = 0;      // sequences the first pass has begun
+    std::size_t next_ = 0;       // sequences the second pass has begun
+    std::size_t noted_ = 0;      // entries of lengths_ it has used
 };
 
 // ---------------------------------------------------------------- writing

@@ -10,6 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "resource/RecordList.h"
+#include "resource/ShortName.h"
+
 namespace orlenth {
 
 enum class ValueTag : std::uint8_t {
@@ -150,10 +153,12 @@ struct TObjectRecord {
     // the record itself, so that the rare position costs nothing in records without one.
     ValueTag positionTag = ValueTag::Null; // Null: none
     std::int32_t position = 0;
-    std::string className;
-    std::string name;
-    std::vector<TPropertyRecord> properties;
-    std::vector<TObjectRecord> children;
+    // Names and lists in their compact forms: a stream may hold a million records, most
+    // with short names and no properties or children, and each costs its tree this struct.
+    TShortName className;
+    TShortName name;
+    TRecordList<TPropertyRecord> properties;
+    TRecordList<TObjectRecord> children;
 
     bool HasPosition() const { return positionTag != ValueTag::Null; }
     // The position as the value it was stored as.

@@ -215,7 +215,7 @@ TEST(ObjectStream, RecordsAndValuesAreBounded) {
     // What a record or a value costs before anything it holds: a list's, a set's and a
     // collection's parts are kept apart, made only for those.
     EXPECT_LE(sizeof(TValue), 64u);
-    EXPECT_LE(sizeof(TObjectRecord), 120u);
+    EXPECT_LE(sizeof(TObjectRecord), 64u);
     const TObjectRecord root = ParseObjectStream(children(4));
     for (const auto& c : root.children) EXPECT_EQ(c.properties.capacity(), 0u);
     EXPECT_EQ(root.children.capacity(), 4u);
