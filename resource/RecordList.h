@@ -24,12 +24,18 @@ public:
     using size_type = std::size_t;
 
     TRecordList() noexcept = default;
-    TRecordList(std::initializer_list<T> items) { Append(items.begin(), items.end()); }
-    TRecordList(std::vector<T>&& items) {
-        reserve(items.size());
-        for (auto& item : items) push_back(std::move(item));
+    TRecordList(std::initializer_list<T> items) {
+        Construct([&] { Append(items.begin(), items.end()); });
     }
-    TRecordList(const TRecordList& other) { Append(other.begin(), other.end()); }
+    TRecordList(std::vector<T>&& items) {
+        Construct([&] {
+            reserve(items.size());
+            for (auto& item : items) push_back(std::move(item));
+        });
+    }
+    TRecordList(const TRecordList& other) {
+        Construct([&] { Append(other.begin(), other.end()); });
+    }
     TRecordList(TRecordList&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
     TRecordList& operator=(const TRecordList& other) {
         if (this != &other) *this = TRecordList(other);
@@ -107,6 +113,16 @@ private:
     template <typename It> void Append(It first, It last) {
         reserve(static_cast<size_type>(last - first));
         for (; first != last; ++first) push_back(*first);
+    }
+    // A constructor that throws halfway never runs the destructor: what it made so far
+    // is released here instead of leaking.
+    template <typename Fill> void Construct(Fill fill) {
+        try {
+            fill();
+        } catch (...) {
+            Release();
+            throw;
+        }
     }
     void Regrow(size_type n) {
         static_assert(alignof(T) <= alignof(Header));

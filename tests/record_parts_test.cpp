@@ -88,4 +88,30 @@ TEST(RecordList, GrowsCopiesAndInsertsAsAVector) {
     EXPECT_TRUE(taken.empty());
 }
 
+// Copies throw once the budget is spent; every live instance is counted.
+struct Fragile {
+    static inline int live = 0;
+    static inline int copiesLeft = 0;
+    Fragile() { ++live; }
+    Fragile(const Fragile&) {
+        if (copiesLeft-- <= 0) throw std::bad_alloc();
+        ++live;
+    }
+    Fragile(Fragile&&) noexcept { ++live; }
+    Fragile& operator=(const Fragile&) = default;
+    ~Fragile() { --live; }
+};
+
+TEST(RecordList, ACopyThatFailsHalfwayReleasesWhatItMade) {
+    TRecordList<Fragile> list;
+    for (int i = 0; i < 8; ++i) list.push_back(Fragile{});
+    ASSERT_EQ(Fragile::live, 8);
+    Fragile::copiesLeft = 5;
+    EXPECT_THROW(TRecordList<Fragile>{list}, std::bad_alloc);
+    EXPECT_EQ(Fragile::live, 8);
+    Fragile::copiesLeft = 8;
+    const TRecordList<Fragile> copy(list);
+    EXPECT_EQ(Fragile::live, 16);
+}
+
 } // namespace
