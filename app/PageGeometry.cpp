@@ -7,10 +7,10 @@ namespace orlenth {
 
 PagePlacement PlacePage(int areaWidth, bool margins) {
     const std::int64_t w = std::max(areaWidth, 0);
-    const std::int64_t width = std::max<std::int64_t>(margins ? 2 * w / 3 : w - 40, 0);
-    const std::int64_t left = margins ? w / 6 : 16;
+    const std::int64_t width = std::max<std::int64_t>(margins ? 2 * w / 3 : w - kBareSlack, 0);
+    const std::int64_t left = margins ? w / 6 : kBareLeft;
     return {static_cast<int>(width), static_cast<int>(left),
-            static_cast<int>(std::max<std::int64_t>(width - 8, 0))};
+            static_cast<int>(std::max<std::int64_t>(width - kPageEndInset, 0))};
 }
 
 int LinePitchFor(int fontPoints, int tag, int cellHeight) {

@@ -11,10 +11,16 @@ namespace orlenth {
 struct PagePlacement {
     int width;
     int left;
-    int wrapWidth; // 8 less than the page, so that text drawn 4 in from its edge fits
+    int wrapWidth; // kPageEndInset less than the page, so that text drawn kTextInset in fits
 
     bool operator==(const PagePlacement&) const = default;
 };
+
+// The text and the rules stop this far short of the page's right edge.
+inline constexpr int kPageEndInset = 8;
+// Without the margins the page starts this far in and leaves this much of the area over.
+inline constexpr int kBareLeft = 16;
+inline constexpr int kBareSlack = 40;
 
 // With the margins on, the page takes the middle two thirds of areaWidth and starts a sixth
 // in (fractions dropped); with them off, it is 40 narrower than the area and starts at 16.

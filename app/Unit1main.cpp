@@ -2,6 +2,7 @@
 
 #include "app/FormDescription.h"
 #include "app/PageGeometry.h"
+#include "app/ReadingState.h"
 #include "app/Unit1satrye.h"
 #include "app/platform/DisplayName.h"
 #include "app/platform/DisplayText.h"
@@ -40,8 +41,10 @@ QByteArray bytesOf(const std::string& s) {
 
 } // namespace
 
-TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
+TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     ReadFormDescription(*this);
+    state_ = TReadingState(
+        {WJKStringList0, WJKStringList1, WJKStringList2, WJKStringList3, WJKStringList4});
     // Not stored in the description: the keys of the reading area came after it.
     ScrollBox1->BindEvent("OnKeyDown", this, FindHandler(*this, "ScrollBox1KeyDown"));
     // Screen readers read the page as it is drawn: the memo's display lines, one below the
@@ -72,8 +75,8 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner) {
             const std::int64_t far = std::numeric_limits<int>::max() / 2;
             const auto top =
                 std::clamp<std::int64_t>(std::int64_t{line} * pitch + kTextInset - from, -far, far);
-            return QRect(kTextInset, static_cast<int>(top), std::max(0, PaintBox1->Width() - 8),
-                         cell);
+            return QRect(kTextInset, static_cast<int>(top),
+                         std::max(0, PaintBox1->Width() - kPageEndInset), cell);
         });
     QObject::connect(Memo1, &TMemo::TextChanged, PaintBox1, [this] {
         // The page is called after the title it shows, which is selected before it opens.
@@ -130,34 +133,6 @@ QByteArray TOrlenth::ArticleText() const {
     return Memo1->Text();
 }
 
-TWJKStringList* TOrlenth::Container(int category) const {
-    switch (category) {
-    case 0:
-        return WJKStringList0;
-    case 1:
-        return WJKStringList1;
-    case 2:
-        return WJKStringList2;
-    case 3:
-        return WJKStringList3;
-    case 4:
-        return WJKStringList4;
-    default:
-        return nullptr;
-    }
-}
-
-QByteArrayList TOrlenth::CatalogueRows(int category) const {
-    QByteArrayList rows;
-    const TLineList& catalogue = Container(category)->GetArrayItem(0)->GetList();
-    rows.reserve(catalogue.Count());
-    for (int i = 0; i < catalogue.Count(); ++i) {
-        const std::string_view line = catalogue[i];
-        rows.append(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
-    }
-    return rows;
-}
-
 // ---- start-up
 
 void TOrlenth::FormCreate(TComponent*) {
@@ -175,17 +150,17 @@ void TOrlenth::FormCreate(TComponent*) {
     // row the argument names) already, failures reported; without rows the page is empty.
     platform::FolderTarget target =
         platform::LocateFolderArgument(TApplication::Instance().Argument(1));
-    folder_ = std::move(target.folder);
-    namedFile_ = std::move(target.file);
-    const bool folderTab = !folder_.empty();
+    state_.SetFolder(std::move(target.folder), std::move(target.file));
+    const bool folderTab = state_.HasFolder();
     if (folderTab) {
-        const std::string name = platform::FolderTabName(folder_, platform::kNativePathStyle);
+        const std::string name =
+            platform::FolderTabName(state_.Folder(), platform::kNativePathStyle);
         TabSet1->Tabs()->Add(UnicodeToDisplayBytes(platform::DisplayName(name)));
-        startFile_ = namedFile_;
-        TabSet1->SetTabIndex(TabSet1->Tabs()->Count() - 1);
+        startFile_ = state_.NamedFile();
+        TabSet1->SetTabIndex(kFolderCategory);
         startFile_.clear();
     } else {
-        ListBox1->Items()->SetStrings(CatalogueRows(0));
+        ListBox1->Items()->SetStrings(state_.Titles(0));
     }
     // 4–7. What the tab change opened is not read a second time: the page is laid out
     // again at the reading area's width instead.
@@ -200,68 +175,39 @@ void TOrlenth::FormCreate(TComponent*) {
 
 // ---- categories and articles
 
-void TOrlenth::ListFolder() {
-    folderNames_ = platform::ListTextEntries(folder_);
-    // The file the command line names is a row whatever its name: "Open with" passes any
-    // text file, *.txt or not.
-    if (!namedFile_.empty() &&
-        std::find(folderNames_.begin(), folderNames_.end(), namedFile_) == folderNames_.end() &&
-        platform::EntryExists(folder_ + namedFile_)) {
-        folderNames_.push_back(namedFile_);
-        platform::SortForReading(folderNames_);
-    }
-    QByteArrayList rows;
-    rows.reserve(static_cast<qsizetype>(folderNames_.size()));
-    for (const std::string& name : folderNames_)
-        rows.append(UnicodeToDisplayBytes(platform::DisplayName(name)));
-    ListBox1->Items()->SetStrings(rows);
-}
-
-void TOrlenth::OpenFolderRow(int row) {
-    // No row (an empty list) opens nothing.
-    if (row < 0 || row >= static_cast<int>(folderNames_.size())) return;
-    const std::string path = folder_ + folderNames_[static_cast<std::size_t>(row)];
-    switch (platform::KindOf(path)) {
-    case platform::EntryKind::Directory:
-    case platform::EntryKind::Special:
+void TOrlenth::ShowEntry(int category, int entry) {
+    TReadingState::TOpened opened = state_.Open(category, entry);
+    switch (opened.kind) {
+    case TReadingState::TOpened::Kind::Nothing:
         return;
-    case platform::EntryKind::Missing:
-        // Gone since listed, a dangling link, a link loop: what open() would say too, but
-        // without opening whatever may have appeared there meanwhile.
-        throw EFOpenError::forFile(path);
-    case platform::EntryKind::Other:
-        break;
+    case TReadingState::TOpened::Kind::Article:
+        Memo1->SetText(std::move(opened.article));
+        return;
+    case TReadingState::TOpened::Kind::File:
+        // The text on show goes before the next one is read, so that two big novels are
+        // never held at once. The page shows the start while the rest is read.
+        Memo1->SetText(QByteArray());
+        Memo1->SetText(std::move(*opened.file).FeedForDisplay(text::kMemoCapacity));
+        return;
     }
-    std::optional<platform::TextFile> file = platform::TextFile::Open(path);
-    if (!file) return;
-    if (file->Size() > text::kMemoCapacity) throw EOutOfResources(formatMessage(Msg::MemoCapacity));
-    // The text on show goes before the next one is read, so that two big novels are
-    // never held at once. The page shows the start while the rest is read.
-    Memo1->SetText(QByteArray());
-    Memo1->SetText(std::move(*file).FeedForDisplay(text::kMemoCapacity));
-}
-
-int TOrlenth::FirstFolderRow() const {
-    if (startFile_.empty()) return 0;
-    const auto it = std::find(folderNames_.begin(), folderNames_.end(), startFile_);
-    return it == folderNames_.end() ? 0 : static_cast<int>(it - folderNames_.begin());
 }
 
 void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
-    if (newTab >= 0 && newTab <= 4) {
-        ListBox1->Items()->SetStrings(CatalogueRows(newTab));
+    if (IsBuiltInCategory(newTab)) {
+        ListBox1->Items()->SetStrings(state_.Titles(newTab));
         ListBox1->SetItemIndex(0);
         // Another category's first article is read from its top, as a clicked row is.
         ScrollBox1->SetVertPosition(0);
-        Memo1->SetText(
-            bytesOf(Container(newTab)->GetArrayItem(ListBox1->ItemIndex() + 1)->GetList().Text()));
-    } else if (newTab == 5) {
-        ListFolder();
-        ListBox1->SetItemIndex(FirstFolderRow());
+        ShowEntry(newTab, ListBox1->ItemIndex());
+    } else if (newTab == kFolderCategory) {
+        ListBox1->Items()->SetStrings(state_.Titles(newTab));
+        // The row the folder tab opens on: the one the command line names at start-up,
+        // otherwise the first.
+        ListBox1->SetItemIndex(std::max(state_.FolderRow(startFile_), 0));
         ScrollBox1->SetVertPosition(0);
         if (ListBox1->Count() > 0) {
             try {
-                OpenFolderRow(ListBox1->ItemIndex());
+                ShowEntry(newTab, ListBox1->ItemIndex());
             } catch (const std::exception& e) {
                 // Reported here and not passed on, so that the change still happens: tab,
                 // list and page must agree after the box, whoever changed the tab.
@@ -271,6 +217,7 @@ void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
             // A folder without texts, or gone since, has no article to show: the page is
             // blank, one empty line as it starts out, not the tab before's article under
             // an empty list.
+            state_.ClearEntry();
             Memo1->SetText(QByteArrayLiteral("\r\n"));
         }
     }
@@ -279,12 +226,7 @@ void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
 
 void TOrlenth::ListBox1Click(TComponent*) {
     ScrollBox1->SetVertPosition(0);
-    const int c = TabSet1->TabIndex();
-    if (c >= 0 && c <= 4)
-        Memo1->SetText(
-            bytesOf(Container(c)->GetArrayItem(ListBox1->ItemIndex() + 1)->GetList().Text()));
-    else if (c == 5)
-        OpenFolderRow(ListBox1->ItemIndex());
+    ShowEntry(TabSet1->TabIndex(), ListBox1->ItemIndex());
     PaintBox1Paint(nullptr);
 }
 
@@ -350,7 +292,7 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
         // The cell of the font the canvas draws with, from the metrics it keeps.
         const LineRange lines = VisibleLines(canvas->RowOffset() + clip.top(), clip.height(),
                                              canvas->TextHeight(QByteArray()), pitch, count);
-        const int ruleEnd = PaintBox1->Width() - 8;
+        const int ruleEnd = PaintBox1->Width() - kPageEndInset;
         for (int i = lines.first; i <= lines.last; ++i) {
             const std::int64_t y = std::int64_t{i} * pitch;
             canvas->TextOut(kTextInset, canvas->Row(y + kTextInset), Memo1->Line(i));

@@ -2,10 +2,11 @@
 // The main window: tab strip and title list on the left, the ruled reading page on the
 // right, tool bars and the banner on top. Built from its description, which also brings
 // the five category containers (the whole article library) into memory; FormCreate then
-// runs the start-up steps. The window keeps no state of its own beyond its components:
-// the category is the tab strip's index, the article the title list's row, the text on
-// show the wrap engine's.
+// runs the start-up steps. Where the reader is (the categories' sources, the entry on
+// show, the place read) is kept by a TReadingState; the handlers keep the tab strip,
+// title list and page in step with it.
 
+#include "app/ReadingState.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/CommonDialogs.h"
 #include "framework/ui/Form.h"
@@ -208,21 +209,9 @@ public:
     void StepArticle(char key);
 
 private:
-    TWJKStringList* Container(int category) const;
-    // The titles of a built-in category: the lines of its container's item 0.
-    QByteArrayList CatalogueRows(int category) const;
-    // Fills the title list with the folder's *.txt entries and the file the command line
-    // names there (if it exists, whatever its name); the names' bytes are kept for
-    // opening, the rows show them decoded.
-    void ListFolder();
-    // Loads row `row` of the folder category into the wrap engine, if it names a regular
-    // file; a folder, a FIFO or a device loads nothing, and so does a row that does not
-    // exist (an empty list). An entry gone since listed, a dangling link or a link loop:
-    // EFOpenError "Cannot open file %s", the page keeping its text.
-    void OpenFolderRow(int row);
-    // The row the folder tab opens on: the one the command line names at start-up,
-    // otherwise the first.
-    int FirstFolderRow() const;
+    // Opens entry `entry` of `category` onto the page (see TReadingState::Open for what
+    // it throws; the page keeps its text then). Nothing to open leaves the page as it is.
+    void ShowEntry(int category, int entry);
 
     // When the display lines change under the reader (another width or font), the line at
     // the top of the area is noted first, by where it starts in the text, and put back at
@@ -237,12 +226,8 @@ private:
     // The page's height from its lines and pitch, so that the area's range follows them.
     void SetPageHeight();
 
-    // The folder category's folder (ending in '/'; empty: no such category) and the file
-    // the first argument names in it, both worked out once at start-up.
-    std::string folder_;
-    std::string namedFile_;
-    // The file-system names behind the folder category's rows, in row order.
-    std::vector<std::string> folderNames_;
+    // Where the reader is: the categories' sources, the entry on show.
+    TReadingState state_;
     // During start-up: the name of the row to open first.
     std::string startFile_;
 };

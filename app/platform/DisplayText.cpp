@@ -168,6 +168,7 @@ std::optional<TextFile> TextFile::Open(const std::string& path) {
     // The descriptor, not the name, is asked: the name may have been swapped meanwhile.
     if (!S_ISREG(st.st_mode)) return std::nullopt;
     file.size_ = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
+    file.modified_ = std::int64_t{st.st_mtim.tv_sec} * 1000 + st.st_mtim.tv_nsec / 1000000;
     return file;
 }
 

@@ -59,7 +59,10 @@ public:
     // with `path` as given. Nothing is read yet.
     static std::optional<TextFile> Open(const std::string& path);
 
-    TextFile(TextFile&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+    TextFile(TextFile&& other) noexcept
+        : fd_(other.fd_), size_(other.size_), modified_(other.modified_) {
+        other.fd_ = -1;
+    }
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
     TextFile& operator=(TextFile&&) = delete;
@@ -67,6 +70,8 @@ public:
 
     // The size seen at opening.
     std::uint64_t Size() const { return size_; }
+    // The modification time seen at opening, in milliseconds since the epoch.
+    std::int64_t Modified() const { return modified_; }
 
     // The bytes for the wrap engine (as DisplayBytesOf gives them), arriving: the first
     // pieces are read now, until the encoding is clear, and the feed's producer reads the
@@ -107,6 +112,7 @@ private:
 
     int fd_;
     std::uint64_t size_;
+    std::int64_t modified_ = 0;
 };
 
 // Open and ReadForDisplay at once; nothing when the path names no regular file.

@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
 namespace orlenth::platform {
 
 EntryKind KindOf(const std::string& path) {
@@ -14,6 +18,13 @@ EntryKind KindOf(const std::string& path) {
 bool EntryExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string CanonicalPath(const std::string& path) {
+    if (path.empty()) return path;
+    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                               &std::free);
+    return resolved ? std::string(resolved.get()) : path;
 }
 
 } // namespace orlenth::platform

@@ -20,4 +20,8 @@ EntryKind KindOf(const std::string& path);
 // link loop counts, links are not followed. Never throws, never opens anything.
 bool EntryExists(const std::string& path);
 
+// The path with links, "." and ".." resolved, as the kernel sees it; `path` itself when
+// that fails (gone, a loop, too long). Never throws, never opens anything.
+std::string CanonicalPath(const std::string& path);
+
 } // namespace orlenth::platform
