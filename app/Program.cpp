@@ -1,8 +1,10 @@
 #include "app/Program.h"
 
 #include "app/ProgramIcon.h"
+#include "app/ProgramSettings.h"
 #include "app/Unit1main.h"
 #include "app/WindowClasses.h"
+#include "app/settings/SettingsFile.h"
 #include "framework/Errors.h"
 #include "framework/Events.h"
 #include "framework/text/TextEncoding.h"
@@ -17,13 +19,21 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orlenth {
 
@@ -67,11 +77,46 @@ bool SavePng(const QPixmap& shot, const QByteArray& fileName) {
     return written && file.error() == QFileDevice::NoError;
 }
 
+// The signal handler only writes a byte; the loop reads it and quits.
+int signalPipe[2] = {-1, -1};
+// A signal that came while a modal window (the splash) ran its own loop ended that loop
+// only; the main loop must not start after it.
+bool quitRequested = false;
+
+void onQuitSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+void QuitLoopOnSignals() {
+    if (signalPipe[0] >= 0) return;
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier =
+        new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+        char bytes[16];
+        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        quitRequested = true;
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
 } // namespace
 
 void SetUpProgram(int argc, const char* const* argv) {
     TApplication& app = TApplication::Instance();
     app.SetArguments(argc, argv);
+    // Whatever the executable is called (a test's, say), the settings' folder is
+    // orlenth's: ~/.config/orlenth.
+    QCoreApplication::setApplicationName(QStringLiteral("orlenth"));
     const QByteArray title = TOrlenth::ApplicationTitle();
     app.SetTitle(
         GbkToUnicode(std::string_view(title.constData(), static_cast<std::size_t>(title.size()))));
@@ -85,14 +130,35 @@ void SetUpProgram(int argc, const char* const* argv) {
     InstallAccessibility();
 }
 
+std::vector<const char*> WithoutProgramOptions(int argc, const char* const* argv,
+                                               bool& noSettings) {
+    std::vector<const char*> kept;
+    noSettings = false;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && std::strcmp(argv[i], "--no-settings") == 0)
+            noSettings = true;
+        else
+            kept.push_back(argv[i]);
+    }
+    return kept;
+}
+
 int RunProgram(int argc, const char* const* argv) {
     TApplication& app = TApplication::Instance();
     const QByteArray screenshot = qgetenv("ORLENTH_SCREENSHOT");
     int status = 0;
+    bool noSettings = false;
+    const std::vector<const char*> args = WithoutProgramOptions(argc, argv, noSettings);
     try {
         // 1–2. The application object and its title.
-        SetUpProgram(argc, argv);
+        SetUpProgram(static_cast<int>(args.size()), args.data());
         if (!screenshot.isEmpty()) SetDialogs(std::make_unique<UnattendedDialogs>());
+        // A screenshot shows the design, and must not change what the reader keeps.
+        SetProgramSettings(noSettings || !screenshot.isEmpty() ? settings::TSettingsFile::Off()
+                                                               : settings::TSettingsFile::Open());
+        // SIGTERM, SIGINT and SIGHUP end the loop as closing the window does, so that what
+        // the reader keeps is written on the way out.
+        QuitLoopOnSignals();
         // 3. The main window; building it reads the library and runs FormCreate.
         auto form = std::make_unique<TOrlenth>();
         TCustomForm::SetMainForm(form.get());
@@ -108,12 +174,14 @@ int RunProgram(int argc, const char* const* argv) {
             });
         }
         // 4. The loop, until the main window closes.
-        QApplication::exec();
+        if (!quitRequested) QApplication::exec();
     } catch (const std::exception& e) {
         app.ShowException(e);
     } catch (...) {
         app.ShowUnknownException();
     }
+    // The settings are written by now; the file is let go before the program ends.
+    SetProgramSettings(nullptr);
     // 5.
     return status;
 }

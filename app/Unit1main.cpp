@@ -2,6 +2,7 @@
 
 #include "app/FormDescription.h"
 #include "app/PageGeometry.h"
+#include "app/ProgramSettings.h"
 #include "app/ReadingState.h"
 #include "app/Unit1satrye.h"
 #include "app/platform/DisplayName.h"
@@ -25,6 +26,7 @@
 #include "library/WJKStringList.h"
 #include "library/WJKStringListItem.h"
 
+#include <QFile>
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -41,7 +43,8 @@ QByteArray bytesOf(const std::string& s) {
 
 } // namespace
 
-TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
+TOrlenth::TOrlenth(TComponent* owner)
+    : TCustomForm(owner), state_({}), settings_(ProgramSettings()) {
     ReadFormDescription(*this);
     state_ = TReadingState(
         {WJKStringList0, WJKStringList1, WJKStringList2, WJKStringList3, WJKStringList4});
@@ -95,6 +98,12 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // left bar's buttons, the speed slider while it shows and the right bar's buttons, in
     // the order they stand. A customized bar keeps its buttons at that place, in their new
     // order. Gaps take no focus and have no place in the chain.
+    // The buttons that came after the design wait in the customization until the reader
+    // puts them on the bar: the bar looks as designed.
+    std::vector<TControl*> bar = ToolBar1->Stored();
+    std::erase_if(bar,
+                  [this](const TControl* c) { return c == ToolButton14 || c == ToolButton15; });
+    ToolBar1->SetButtons(bar);
     std::vector<QWidget*> chain{TabSet1->Widget(), ListBox1->Widget(), ScrollBox1->ClientWidget()};
     for (TControl* c : ToolBar1->Ordered()) chain.push_back(c->Widget());
     chain.push_back(TrackBar1->Widget());
@@ -110,10 +119,20 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // nor the speed visibly: an arrow key moves the slider a third of a tick mark.
     TrackBar1->SetLineSize(TrackBar1->Frequency() / 3);
     TrackBar1->Widget()->setAccessibleName(QString::fromUtf8("滚屏速度"));
+    SetUpLasting();
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 
-TOrlenth::~TOrlenth() = default;
+TOrlenth::~TOrlenth() {
+    // However the program ends (the loop never started, say, when a signal came during the
+    // splash), what the reader keeps is written before the controls go.
+    try {
+        SaveSettings();
+    } catch (const std::exception&) {
+        // The settings file says itself when it could not be written; nothing else can
+        // fail here that the reader could act on at the end.
+    }
+}
 
 QByteArray TOrlenth::ApplicationTitle() {
     return bytesOf(UnicodeToGbk(QStringLiteral("Orlenth扩展文集--001 2004.11")));
@@ -148,35 +167,54 @@ void TOrlenth::FormCreate(TComponent*) {
     // Worked out once, so that the tab lists the same folder for as long as the program
     // runs, even once the folder is gone. Selecting its tab opens its first row (or the
     // row the argument names) already, failures reported; without rows the page is empty.
+    // Without an argument the last place comes back: its folder, when it still exists,
+    // and the category, entry and line read (nothing without settings).
     platform::FolderTarget target =
         platform::LocateFolderArgument(TApplication::Instance().Argument(1));
+    const bool fromArgument = !target.folder.empty();
+    int lastCategory = 0, lastEntry = 0;
+    std::uint32_t lastOffset = 0;
+    platform::FolderTarget remembered = RememberedFolder(lastCategory, lastEntry, lastOffset);
+    if (!fromArgument) target = std::move(remembered);
     state_.SetFolder(std::move(target.folder), std::move(target.file));
-    const bool folderTab = state_.HasFolder();
-    if (folderTab) {
+    const bool folderTab =
+        state_.HasFolder() && (fromArgument || lastCategory == kFolderCategory);
+    if (state_.HasFolder()) {
         const std::string name =
             platform::FolderTabName(state_.Folder(), platform::kNativePathStyle);
         TabSet1->Tabs()->Add(UnicodeToDisplayBytes(platform::DisplayName(name)));
+    }
+    const int category = IsBuiltInCategory(lastCategory) ? lastCategory : 0;
+    if (folderTab) {
         startFile_ = state_.NamedFile();
         TabSet1->SetTabIndex(kFolderCategory);
         startFile_.clear();
+    } else if (category != 0) {
+        TabSet1->SetTabIndex(category);
     } else {
         ListBox1->Items()->SetStrings(state_.Titles(0));
     }
     // 4–7. What the tab change opened is not read a second time: the page is laid out
     // again at the reading area's width instead.
     SetCaption(ApplicationTitle());
-    if (!folderTab) ListBox1->SetItemIndex(0);
+    if (!folderTab) ListBox1->SetItemIndex(std::min(lastEntry, std::max(ListBox1->Count() - 1, 0)));
     ScrollBox1Resize(nullptr);
-    if (folderTab)
+    if (folderTab) {
         PaintBox1Paint(nullptr);
-    else
+    } else {
         ListBox1Click(nullptr);
+        if (lastOffset > 0 && ListBox1->ItemIndex() == lastEntry) GoToPlace(lastOffset);
+    }
+    if (fromArgument && recent_)
+        recent_->Add(QFile::decodeName(QByteArray::fromStdString(
+            platform::CanonicalPath(TApplication::Instance().Argument(1)))));
 }
 
 // ---- categories and articles
 
 void TOrlenth::ShowEntry(int category, int entry) {
     TReadingState::TOpened opened = state_.Open(category, entry);
+    if (opened.kind != TReadingState::TOpened::Kind::Nothing) pendingOffset_.reset();
     switch (opened.kind) {
     case TReadingState::TOpened::Kind::Nothing:
         return;
@@ -188,11 +226,18 @@ void TOrlenth::ShowEntry(int category, int entry) {
         // never held at once. The page shows the start while the rest is read.
         Memo1->SetText(QByteArray());
         Memo1->SetText(std::move(*opened.file).FeedForDisplay(text::kMemoCapacity));
+        // Any route to a file shows the line it was left at.
+        if (places_)
+            if (const qint64 offset = places_->OffsetFor(
+                    QFile::decodeName(QByteArray::fromStdString(opened.identity.canonicalPath)),
+                    static_cast<qint64>(opened.identity.size)))
+                GoToPlace(static_cast<std::uint32_t>(offset));
         return;
     }
 }
 
 void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
+    NoteLeaving();
     if (IsBuiltInCategory(newTab)) {
         ListBox1->Items()->SetStrings(state_.Titles(newTab));
         ListBox1->SetItemIndex(0);
@@ -225,6 +270,7 @@ void TOrlenth::TabSet1Change(TComponent*, int newTab, bool&) {
 }
 
 void TOrlenth::ListBox1Click(TComponent*) {
+    NoteLeaving();
     ScrollBox1->SetVertPosition(0);
     ShowEntry(TabSet1->TabIndex(), ListBox1->ItemIndex());
     PaintBox1Paint(nullptr);

@@ -6,7 +6,13 @@
 // show, the place read) is kept by a TReadingState; the handlers keep the tab strip,
 // title list and page in step with it.
 
+#include "app/Look.h"
 #include "app/ReadingState.h"
+#include "app/platform/FolderArgument.h"
+#include "app/settings/Bookmarks.h"
+#include "app/settings/FilePlaces.h"
+#include "app/settings/RecentList.h"
+#include "app/settings/SettingsFile.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/CommonDialogs.h"
 #include "framework/ui/Form.h"
@@ -26,6 +32,11 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QMenu>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -94,6 +105,18 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TToolButton* ToolButton13 MEMBER ToolButton13 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N15 MEMBER N15 STORED false)
     Q_PROPERTY(orlenth::TWJKStringList* WJKStringList3 MEMBER WJKStringList3 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton14 MEMBER ToolButton14 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton15 MEMBER ToolButton15 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N17 MEMBER N17 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N18 MEMBER N18 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N19 MEMBER N19 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N20 MEMBER N20 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N21 MEMBER N21 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N22 MEMBER N22 STORED false)
+    Q_PROPERTY(orlenth::TAction* openPath MEMBER openPath STORED false)
+    Q_PROPERTY(orlenth::TAction* addMark MEMBER addMark STORED false)
+    Q_PROPERTY(orlenth::TAction* marks MEMBER marks STORED false)
+    Q_PROPERTY(orlenth::TAction* resetLook MEMBER resetLook STORED false)
 
 public:
     // The components, in the order the window declares them; bound by name when read.
@@ -157,6 +180,20 @@ public:
     TToolButton* ToolButton13 = nullptr;
     TMenuItem* N15 = nullptr;
     TWJKStringList* WJKStringList3 = nullptr;
+    // Opening, bookmarks and the appearance's reset; the two buttons wait in the left
+    // bar's customization until the user puts them on the bar.
+    TToolButton* ToolButton14 = nullptr;
+    TToolButton* ToolButton15 = nullptr;
+    TMenuItem* N17 = nullptr;
+    TMenuItem* N18 = nullptr;
+    TMenuItem* N19 = nullptr;
+    TMenuItem* N20 = nullptr;
+    TMenuItem* N21 = nullptr;
+    TMenuItem* N22 = nullptr;
+    TAction* openPath = nullptr;
+    TAction* addMark = nullptr;
+    TAction* marks = nullptr;
+    TAction* resetLook = nullptr;
 
     // Reads the description (controls and library) and runs FormCreate; a failure inside
     // FormCreate is reported and start-up goes on, a damaged description throws.
@@ -202,8 +239,32 @@ public slots:
     // The left bar's customization, as a double click on its free part opens it.
     void custBarExecute(orlenth::TComponent* sender);
     void N15Click(orlenth::TComponent* sender);
+    // Opening, bookmarks and the appearance's reset.
+    void openPathExecute(orlenth::TComponent* sender);
+    void addMarkExecute(orlenth::TComponent* sender);
+    void marksExecute(orlenth::TComponent* sender);
+    void resetLookExecute(orlenth::TComponent* sender);
 
 public:
+    // Opens a file or a folder (bytes as the file system has them; relative to the working
+    // directory) as 打开, a drop, 最近打开 and a bookmark do: its folder becomes the folder
+    // tab (made when there is none, its caption the folder's name) and the file, listed
+    // whatever its name, or else the folder's first, is shown at the place it was left.
+    // A path that names nothing: EFOpenError "Cannot open file %s", nothing changed.
+    void OpenPath(const std::string& path);
+    // The place read: the text offset of the top line's start (or of the place the page
+    // is on its way to).
+    std::uint32_t PlaceRead();
+    // Puts the line holding text byte `offset` at the top, as soon as wrapping has reached
+    // it; a move of the page before then cancels it.
+    void GoToPlace(std::uint32_t offset);
+    // Writes the settings that changed, now (nothing without a settings file).
+    void SaveSettings();
+    // The appearance as the controls have it now, and the design's.
+    TLook CurrentLook();
+    const TLook& DesignLook() const { return design_; }
+    void ApplyLook(const TLook& look);
+
     // Step forward ('q') or back ('h') through the titles and on across the categories;
     // any other key does nothing.
     void StepArticle(char key);
@@ -228,6 +289,32 @@ private:
 
     // Where the reader is: the categories' sources, the entry on show.
     TReadingState state_;
+    // Before another entry replaces the one on show: its file's place is remembered.
+    void NoteLeaving();
+    // The settings' part of building the window: the design's look noted, the remembered
+    // one put in its place, drops, 最近打开 and the writing every little while set up.
+    void SetUpLasting();
+    void TryPendingPlace();
+    // Start-up: the remembered appearance and window, and the last place's folder.
+    void RestoreSettings();
+    platform::FolderTarget RememberedFolder(int& category, int& entry, std::uint32_t& offset);
+    void FillRecentMenu();
+    void OpenRecent(const QString& path);
+    void GoToBookmark(const settings::TBookmark& mark);
+
+    settings::TSettingsFile& settings_;
+    std::unique_ptr<settings::TFilePlaces> places_;
+    std::unique_ptr<settings::TBookmarks> bookmarks_;
+    std::unique_ptr<settings::TRecentList> recent_;
+    TLook design_;
+    std::optional<std::uint32_t> pendingOffset_;
+    std::int64_t pendingAt_ = 0;
+    // What was last written, so that an unchanged value is not written again and another
+    // reader's newer one stands.
+    QByteArray savedState_;
+    QTimer saveTimer_;
+    std::unique_ptr<QMenu> recentMenu_;
+    std::unique_ptr<QObject> windowEvents_;
     // During start-up: the name of the row to open first.
     std::string startFile_;
 };

@@ -13,7 +13,7 @@ namespace {
 
 void printHelp() {
     std::printf(
-        "Usage: orlenth [PATH]\n"
+        "Usage: orlenth [--no-settings] [PATH]\n"
         "\n"
         "Reads the built-in collection of Chinese articles. When PATH names a folder,\n"
         "or a file in an existing folder (a relative PATH counts from the working\n"
@@ -21,12 +21,18 @@ void printHelp() {
         "UTF-16 with a byte-order mark) and opens the file PATH names, listed\n"
         "whatever its name, or the first.\n"
         "\n"
-        "  --help      show this text and exit\n"
-        "  --version   show the version and exit\n"
+        "Without PATH the reader opens where it was left. The appearance, the window,\n"
+        "the place read in every file, bookmarks and recent files are kept in\n"
+        "$XDG_CONFIG_HOME/orlenth/orlenth.conf (~/.config/orlenth/orlenth.conf).\n"
+        "\n"
+        "  --no-settings  read and write no settings: start as designed, keep nothing\n"
+        "  --help         show this text and exit\n"
+        "  --version      show the version and exit\n"
         "\n"
         "Environment:\n"
         "  ORLENTH_SCREENSHOT=FILE   save a PNG of the main window after start-up and\n"
         "                            exit (no display needed with QT_QPA_PLATFORM=offscreen);\n"
+        "                            no settings are read or written;\n"
         "                            exit status 1 when FILE cannot be written\n");
 }
 

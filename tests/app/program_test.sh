@@ -61,5 +61,36 @@ if [ -w /dev/full ]; then
     check screenshot_onto_a_full_device cannot_write /dev/full /dev/full
 fi
 check screenshot_path_escaped cannot_write "$work/none/a"$'\e[31m\n'".png" "$work/none/a\\x1B[31m\\x0A.png"
+
+# What the reader keeps lives in $XDG_CONFIG_HOME/orlenth. A screenshot and --no-settings
+# touch nothing there; a run ended by SIGTERM (or SIGINT, SIGHUP) writes its place.
+export XDG_CONFIG_HOME="$work/config"
+mkdir -p "$XDG_CONFIG_HOME"
+untouched() { [ -z "$(ls -A "$XDG_CONFIG_HOME")" ]; }
+# Starts the reader with the arguments given, lets it settle, ends it by SIGNAL and waits.
+run_then_signal() { # signal, arguments...
+    local signal=$1 pid i
+    shift
+    "$bin" "$@" >"$work/run.out" 2>&1 &
+    pid=$!
+    sleep "${SETTLE:-5}" # past the splash's four seconds
+    kill "-$signal" "$pid"
+    for i in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    ! kill -0 "$pid" 2>/dev/null && wait "$pid"
+}
+check screenshot_keeps_no_settings bash -c "ORLENTH_SCREENSHOT='$work/f.png' '$bin' '$work/书库' && untouched"
+check no_settings_keeps_none bash -c "$(declare -f run_then_signal untouched); bin='$bin' work='$work' run_then_signal TERM --no-settings '$work/书库' && untouched"
+conf="$XDG_CONFIG_HOME/orlenth/orlenth.conf"
+for signal in TERM INT HUP; do
+    rm -rf "${XDG_CONFIG_HOME:?}/orlenth"
+    check "sigterm_writes_the_place_$signal" bash -c \
+        "$(declare -f run_then_signal); bin='$bin' work='$work' run_then_signal $signal '$work/书库' && grep -q '^category=5' '$conf' && grep -q '书库' '$conf'"
+done
+# A settings file the reader cannot read is left as it is, and said so once.
+printf '\x00\xff\xfe junk \x01[[[' >"$conf"
+cp "$conf" "$work/junk.conf"
+check damaged_settings_are_kept bash -c \
+    "$(declare -f run_then_signal); bin='$bin' work='$work' run_then_signal TERM && cmp -s '$conf' '$work/junk.conf' && [ \"\$(grep -c 'settings' '$work/run.out')\" -eq 1 ]"
+
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,479 @@
+// The main window's lasting settings (appearance, window, the last place and every folder
+// file's place), opening files and folders from inside the program, drops, 最近打开 and
+// bookmarks.
+
+#include "app/BookmarksDialog.h"
+#include "app/Unit1main.h"
+#include "app/platform/DisplayName.h"
+#include "app/platform/DroppedPath.h"
+#include "app/platform/FileEntry.h"
+#include "app/platform/FolderPath.h"
+#include "framework/Errors.h"
+#include "framework/text/TextEncoding.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/Dialogs.h"
+#include "framework/ui/Font.h"
+#include "framework/ui/ListBox.h"
+#include "framework/ui/Memo.h"
+#include "framework/ui/PaintBox.h"
+#include "framework/ui/Panel.h"
+#include "framework/ui/ScrollBox.h"
+#include "framework/ui/Splitter.h"
+#include "framework/ui/TabSet.h"
+#include "framework/ui/Timer.h"
+#include "framework/ui/ToolBar.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDateTime>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace orlenth {
+
+namespace {
+
+// The display lines of the page's memo, asked without waiting.
+class MemoLines final : public TDisplayLines {
+public:
+    explicit MemoLines(TMemo& memo) : memo_(memo) {}
+    int Count() override { return memo_.LineCount(); }
+    bool Complete() override { return memo_.Wrapped(); }
+    std::uint32_t Start(int i) override { return memo_.LineStart(i); }
+    std::uint64_t TextSize() override { return static_cast<std::uint64_t>(memo_.Text().size()); }
+
+private:
+    TMemo& memo_;
+};
+
+QString pathText(const std::string& bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+std::string pathBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString gbkText(const QByteArray& gbk) {
+    return GbkToUnicode(std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
+}
+
+const QString kPlaceCategory = QStringLiteral("place/category");
+const QString kPlaceEntry = QStringLiteral("place/entry");
+const QString kPlaceOffset = QStringLiteral("place/offset");
+const QString kPlaceFolder = QStringLiteral("place/folder");
+const QString kPlaceFile = QStringLiteral("place/file");
+const QString kWindowGeometry = QStringLiteral("window/geometry");
+// Qt's geometry records are some tens of bytes; anything far larger is not one.
+constexpr int kMaxGeometryBytes = 4096;
+// How soon after a change it is written. Changes come from many places (dialogs, the
+// splitter, the window manager, scrolling); looking every so often for one costs less than
+// a hook in each, and writes nothing while nothing changes.
+constexpr int kSaveEveryMs = 2000;
+// A bookmark's opening words.
+constexpr int kOpeningChars = 40;
+
+// Drops of files and folders anywhere on the window, passed on once the drop has ended.
+class WindowEvents final : public QObject {
+public:
+    explicit WindowEvents(std::function<void(const std::string&)> dropped)
+        : dropped_(std::move(dropped)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::DragEnter: {
+            auto* drag = static_cast<QDragEnterEvent*>(event);
+            if (drag->mimeData() && platform::DroppedPath(*drag->mimeData())) {
+                drag->acceptProposedAction();
+                return true;
+            }
+            break;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (const auto path = drop->mimeData() ? platform::DroppedPath(*drop->mimeData())
+                                                   : std::nullopt) {
+                drop->acceptProposedAction();
+                // After the drop has ended: a message box inside it would hold the
+                // dragging program too.
+                QMetaObject::invokeMethod(
+                    this, [this, p = *path] { dropped_(p); }, Qt::QueuedConnection);
+                return true;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(const std::string&)> dropped_;
+};
+
+} // namespace
+
+// ---- appearance
+
+TLook TOrlenth::CurrentLook() {
+    TLook look;
+    const TFont* font = PaintBox1->Font();
+    look.fontName = font->Name();
+    look.fontHeight = font->Height();
+    look.fontStyle = static_cast<int>(font->Style().toInt());
+    look.fontColor = font->Color();
+    look.fontCharset = static_cast<int>(font->Charset());
+    look.pageColor = PaintBox1->Color();
+    look.frameColor = PaintBox1->Canvas()->Pen()->Color();
+    look.edgeColor = ScrollBox1->Color();
+    look.frame = visBK->Checked();
+    look.margins = BieJie->Checked();
+    look.listHidden = ycList1->Checked();
+    look.interval = Timer1->Interval();
+    for (const TControl* c : ToolBar1->Ordered())
+        look.leftBar.append(QString::fromStdString(c->Name()));
+    look.listWidth = Panel1->Width();
+    return look;
+}
+
+void TOrlenth::ApplyLook(const TLook& look) {
+    const TopAnchor top = NoteTopLine();
+    TFont font;
+    font.Assign(PaintBox1->Font());
+    font.SetName(look.fontName);
+    font.SetHeight(look.fontHeight);
+    font.SetStyle(TFont::TFontStyles::fromInt(look.fontStyle));
+    font.SetColor(look.fontColor);
+    font.SetCharset(static_cast<TFont::TFontCharset>(look.fontCharset));
+    Memo1->Font()->Assign(&font);
+    PaintBox1->Font()->Assign(&font);
+    PaintBox1->SetColor(look.pageColor);
+    PaintBox1->Canvas()->Pen()->SetColor(look.frameColor);
+    ScrollBox1->SetColor(look.edgeColor);
+    visBK->SetChecked(look.frame);
+    BieJie->SetChecked(look.margins);
+    if (ycList1->Checked() != look.listHidden) ycList1Execute(nullptr);
+    Timer1->SetInterval(look.interval);
+    if (TrackBar1->Visible()) TrackBar1->SetPosition(look.interval);
+    // A stored name that is no control of the bar (a damaged file, another version's
+    // bar) leaves the bar as it is rather than half of it.
+    std::vector<TControl*> order;
+    const std::vector<TControl*> stored = ToolBar1->Stored();
+    for (const QString& name : look.leftBar) {
+        const auto it = std::find_if(stored.begin(), stored.end(), [&](const TControl* c) {
+            return QString::fromStdString(c->Name()) == name;
+        });
+        if (it == stored.end() || std::find(order.begin(), order.end(), *it) != order.end()) {
+            order.clear();
+            break;
+        }
+        order.push_back(*it);
+    }
+    if (!order.empty()) ToolBar1->SetButtons(order);
+    if (look.listWidth > 0) Panel1->SetWidth(look.listWidth);
+    ScrollBox1Resize(nullptr);
+    RestoreTopLine(top);
+    PaintBox1->Invalidate();
+}
+
+void TOrlenth::resetLookExecute(TComponent*) {
+    ApplyLook(design_);
+}
+
+// ---- the settings file
+
+void TOrlenth::RestoreSettings() {
+    places_ = std::make_unique<settings::TFilePlaces>(settings_);
+    bookmarks_ = std::make_unique<settings::TBookmarks>(settings_);
+    recent_ = std::make_unique<settings::TRecentList>(settings_);
+    if (!settings_.Reading()) return;
+    const TLook look = ReadLook(settings_, design_);
+    if (look != design_) ApplyLook(look);
+    if (const auto geometry = settings_.Bytes(kWindowGeometry, kMaxGeometryBytes))
+        Widget()->restoreGeometry(*geometry);
+}
+
+platform::FolderTarget TOrlenth::RememberedFolder(int& category, int& entry,
+                                                  std::uint32_t& offset) {
+    category = settings_.Int(kPlaceCategory, 0, kFolderCategory).value_or(0);
+    entry = settings_.Int(kPlaceEntry, 0, std::numeric_limits<int>::max()).value_or(0);
+    offset = static_cast<std::uint32_t>(
+        settings_.Int64(kPlaceOffset, 0, std::numeric_limits<std::uint32_t>::max()).value_or(0));
+    const QString folder = settings_.String(kPlaceFolder, 4096).value_or(QString());
+    if (folder.isEmpty()) return {};
+    std::string bytes = pathBytes(folder);
+    if (bytes.front() != '/' || platform::KindOf(bytes) != platform::EntryKind::Directory)
+        return {};
+    if (bytes.back() != '/') bytes += '/';
+    const QString file = settings_.String(kPlaceFile, 1024).value_or(QString());
+    std::string name = pathBytes(file);
+    // Only a name in that folder, never a path out of it.
+    if (name.find('/') != std::string::npos || name == "." || name == "..") name.clear();
+    return {bytes, name};
+}
+
+void TOrlenth::SaveSettings() {
+    if (!settings_.Writing()) return;
+    const TLook look = CurrentLook();
+    const QByteArray geometry = Widget()->saveGeometry();
+    const int category = state_.Category();
+    const std::uint32_t offset = PlaceRead();
+    // Only what changed since the last write is written, so that two readers at once each
+    // keep what the other changed.
+    QByteArray snapshot;
+    {
+        QDataStream out(&snapshot, QIODevice::WriteOnly);
+        out << look.fontName << look.fontHeight << look.fontStyle << look.fontColor
+            << look.fontCharset << look.pageColor << look.frameColor << look.edgeColor
+            << look.frame << look.margins << look.listHidden << look.interval << look.leftBar
+            << look.listWidth << geometry << category << state_.Entry() << offset
+            << QByteArray::fromStdString(state_.Folder());
+    }
+    if (snapshot == savedState_) return;
+    NoteLeaving();
+    WriteLook(settings_, look);
+    settings_.Set(kWindowGeometry, geometry);
+    if (category >= 0) {
+        settings_.Set(kPlaceCategory, category);
+        settings_.Set(kPlaceEntry, state_.Entry());
+        settings_.Set(kPlaceOffset, static_cast<qint64>(offset));
+        const std::string path = state_.FolderPath(state_.Entry());
+        settings_.Set(kPlaceFolder, state_.HasFolder() ? pathText(state_.Folder()) : QString());
+        settings_.Set(kPlaceFile,
+                      category == kFolderCategory && !path.empty()
+                          ? pathText(path.substr(state_.Folder().size()))
+                          : QString());
+    }
+    settings_.Save();
+    savedState_ = snapshot;
+}
+
+void TOrlenth::NoteLeaving() {
+    const auto& file = state_.FileOnShow();
+    if (!file || !places_) return;
+    places_->Remember({pathText(file->canonicalPath), static_cast<qint64>(file->size),
+                       file->modified, static_cast<qint64>(PlaceRead()), 0});
+}
+
+// ---- places
+
+std::uint32_t TOrlenth::PlaceRead() {
+    if (pendingOffset_) return *pendingOffset_;
+    MemoLines lines(*Memo1);
+    return TReadingState::PlaceAt(lines, ScrollBox1->VertPosition(), LinePitch());
+}
+
+void TOrlenth::GoToPlace(std::uint32_t offset) {
+    pendingOffset_ = offset;
+    pendingAt_ = ScrollBox1->VertPosition();
+    TryPendingPlace();
+}
+
+void TOrlenth::TryPendingPlace() {
+    if (!pendingOffset_) return;
+    // The reader moved the page meanwhile: their move wins.
+    if (ScrollBox1->VertPosition() != pendingAt_) {
+        pendingOffset_.reset();
+        return;
+    }
+    MemoLines lines(*Memo1);
+    const std::optional<std::int64_t> position =
+        TReadingState::PositionOf(lines, *pendingOffset_, LinePitch());
+    if (!position) return;
+    pendingOffset_.reset();
+    SetPageHeight();
+    ScrollBox1->SetVertPosition(*position);
+}
+
+// ---- opening
+
+void TOrlenth::OpenPath(const std::string& path) {
+    const platform::EntryKind kind = platform::KindOf(path);
+    if (path.empty() || kind == platform::EntryKind::Missing) throw EFOpenError::forFile(path);
+    platform::FolderTarget target = platform::LocateFolderArgument(path);
+    if (target.folder.empty()) throw EFOpenError::forFile(path);
+    NoteLeaving();
+    pendingOffset_.reset();
+    const QByteArray caption = UnicodeToDisplayBytes(platform::DisplayName(
+        platform::FolderTabName(target.folder, platform::kNativePathStyle)));
+    QByteArrayList tabs = TabSet1->Tabs()->Strings();
+    if (tabs.size() > kFolderCategory)
+        tabs[kFolderCategory] = caption;
+    else
+        tabs.append(caption);
+    TabSet1->Tabs()->SetStrings(tabs);
+    state_.SetFolder(target.folder, target.file);
+    startFile_ = target.file;
+    if (TabSet1->TabIndex() == kFolderCategory) {
+        bool allow = true;
+        TabSet1Change(TabSet1, kFolderCategory, allow);
+    } else {
+        TabSet1->SetTabIndex(kFolderCategory);
+    }
+    startFile_.clear();
+    if (recent_) recent_->Add(pathText(platform::CanonicalPath(path)));
+}
+
+void TOrlenth::openPathExecute(TComponent*) {
+    const QString start = state_.HasFolder() ? pathText(state_.Folder()) : QDir::homePath();
+    const QString chosen = Dialogs().ChooseOpenPath(Widget(), start);
+    if (chosen.isEmpty()) return;
+    OpenPath(pathBytes(chosen));
+}
+
+void TOrlenth::FillRecentMenu() {
+    recentMenu_->clear();
+    const QStringList paths = recent_ ? recent_->Paths() : QStringList();
+    if (paths.isEmpty()) {
+        recentMenu_->addAction(QString::fromUtf8("（无）"))->setEnabled(false);
+        return;
+    }
+    int n = 0;
+    for (const QString& path : paths) {
+        // Numbered for the keyboard: 1 … 9, then 0.
+        const QString key = QString::number(++n % 10);
+        QAction* item = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(key, QString(path).replace(QLatin1Char('&'),
+                                                                    QStringLiteral("&&"))));
+        QObject::connect(item, &QAction::triggered, this, [this, path] {
+            // Run after the menu has closed: opening may show a message box.
+            QMetaObject::invokeMethod(
+                this, [this, path] { OpenRecent(path); }, Qt::QueuedConnection);
+        });
+    }
+}
+
+void TOrlenth::OpenRecent(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        recent_->Remove(path);
+        TMessageBoxRequest request;
+        request.owner = Widget();
+        request.caption = TApplication::Instance().Title();
+        request.icon = TMessageIcon::Information;
+        request.text = QString::fromUtf8("“%1”已不存在，已从最近打开中移除。").arg(path);
+        Dialogs().MessageBox(request);
+        return;
+    }
+    try {
+        OpenPath(pathBytes(path));
+    } catch (const std::exception& e) {
+        TApplication::Instance().ShowException(e);
+    }
+}
+
+// ---- bookmarks
+
+void TOrlenth::addMarkExecute(TComponent*) {
+    if (state_.Category() < 0 || !bookmarks_) return;
+    settings::TBookmark mark;
+    mark.category = state_.Category();
+    mark.entry = state_.Entry();
+    if (const auto& file = state_.FileOnShow()) mark.file = pathText(file->canonicalPath);
+    const int row = ListBox1->ItemIndex();
+    mark.title = row >= 0 && row < ListBox1->Count() ? DisplayTextToUnicode(ListBox1->Items()->Get(row))
+                                                     : QString();
+    mark.offset = PlaceRead();
+    // How far in, by the text's bytes: a file still arriving is measured by its size.
+    const auto& file = state_.FileOnShow();
+    const std::uint64_t size =
+        file ? std::max<std::uint64_t>(file->size, 1)
+             : std::max<std::uint64_t>(static_cast<std::uint64_t>(Memo1->Text().size()), 1);
+    mark.permille = static_cast<int>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(mark.offset) * 1000 / size, 1000));
+    MemoLines lines(*Memo1);
+    if (lines.Count() > 0) {
+        const int line = WrappedLineAt(lines, static_cast<std::uint32_t>(mark.offset));
+        mark.opening = DisplayTextToUnicode(Memo1->Line(line)).trimmed().left(kOpeningChars);
+    }
+    bookmarks_->Add(mark);
+    settings_.Save();
+    QToolTip::showText(ScrollBox1->ClientWidget()->mapToGlobal(QPoint(16, 16)),
+                       QString::fromUtf8("已加书签：%1").arg(mark.title),
+                       ScrollBox1->ClientWidget());
+}
+
+void TOrlenth::marksExecute(TComponent*) {
+    if (!bookmarks_) return;
+    const std::vector<settings::TBookmark> all = bookmarks_->All();
+    std::vector<TBookmarkRow> rows;
+    rows.reserve(all.size());
+    for (const settings::TBookmark& b : all)
+        rows.push_back({b.id, b.title, b.opening, b.permille, b.made,
+                        !b.file.isEmpty() && !QFileInfo::exists(b.file)});
+    TBookmarksDialog dialog(
+        std::move(rows),
+        [this](const QString& id, const QString& title) {
+            const bool done = bookmarks_->Rename(id, title);
+            settings_.Save();
+            return done;
+        },
+        [this](const QString& id) {
+            const bool done = bookmarks_->Remove(id);
+            settings_.Save();
+            return done;
+        },
+        Widget());
+    if (Dialogs().RunModal(dialog) != QDialog::Accepted || dialog.ChosenId().isEmpty()) return;
+    for (const settings::TBookmark& b : bookmarks_->All())
+        if (b.id == dialog.ChosenId()) {
+            GoToBookmark(b);
+            return;
+        }
+}
+
+void TOrlenth::GoToBookmark(const settings::TBookmark& mark) {
+    if (!mark.file.isEmpty()) {
+        OpenPath(pathBytes(mark.file));
+    } else if (IsBuiltInCategory(mark.category)) {
+        if (TabSet1->TabIndex() != mark.category) TabSet1->SetTabIndex(mark.category);
+        ListBox1->SetItemIndex(std::clamp(mark.entry, 0, std::max(ListBox1->Count() - 1, 0)));
+        ListBox1Click(nullptr);
+    } else {
+        return;
+    }
+    GoToPlace(static_cast<std::uint32_t>(std::clamp<qint64>(mark.offset, 0, UINT32_MAX)));
+}
+
+// ---- wiring, from the constructor
+
+void TOrlenth::SetUpLasting() {
+    design_ = CurrentLook();
+    RestoreSettings();
+    recentMenu_ = std::make_unique<QMenu>();
+    recentMenu_->setTitle(QString::fromUtf8("最近打开"));
+    N18->QtAction()->setMenu(recentMenu_.get());
+    QObject::connect(recentMenu_.get(), &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+    QObject::connect(Memo1, &TMemo::LinesAdded, this, [this] { TryPendingPlace(); });
+    Widget()->setAcceptDrops(true);
+    windowEvents_ = std::make_unique<WindowEvents>(
+        [this](const std::string& path) {
+            try {
+                OpenPath(path);
+            } catch (const std::exception& e) {
+                TApplication::Instance().ShowException(e);
+            }
+        });
+    Widget()->installEventFilter(windowEvents_.get());
+    if (!settings_.Writing()) return;
+    // Written shortly after a change, and at the end whichever way it comes: the window
+    // closing, the program quitting (SIGTERM ends the loop too), the session ending.
+    saveTimer_.setInterval(kSaveEveryMs);
+    QObject::connect(&saveTimer_, &QTimer::timeout, this, [this] { SaveSettings(); });
+    saveTimer_.start();
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSettings(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, this,
+                     [this](QSessionManager&) { SaveSettings(); });
+}
+
+} // namespace orlenth

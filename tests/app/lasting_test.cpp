@@ -1,0 +1,282 @@
+// What the reader keeps between runs, tried on the real main window from its real
+// description: a window closed and built again over the same settings file (in a
+// temporary config folder) comes back at the same place, look, bar and size; files keep
+// their own places; 打开, drops, 最近打开 and bookmarks reach what they name.
+
+#include "tests/app/AppFixture.h"
+
+#include "app/BookmarksDialog.h"
+#include "app/ProgramSettings.h"
+#include "app/Unit1main.h"
+#include "app/settings/SettingsFile.h"
+#include "framework/text/TextEncoding.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/Font.h"
+#include "framework/ui/ListBox.h"
+#include "framework/ui/Memo.h"
+#include "framework/ui/PaintBox.h"
+#include "framework/ui/ScrollBox.h"
+#include "framework/ui/TabSet.h"
+#include "framework/ui/ToolBar.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QtTest>
+
+#include <memory>
+
+using namespace orlenth;
+using apptest::Gbk;
+
+namespace {
+
+// A text of `lines` numbered lines, long enough to page through.
+QByteArray numberedText(int lines, const char* what) {
+    QByteArray text;
+    for (int i = 0; i < lines; ++i)
+        text += Gbk(what) + QByteArray::number(i) + "\r\n";
+    return text;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// The settings file in its own config folder, read afresh for each window as a new run
+// of the program would.
+class Config {
+public:
+    Config() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path())); }
+    ~Config() { SetProgramSettings(nullptr); }
+    Config(const Config&) = delete;
+    Config& operator=(const Config&) = delete;
+    QString File() const { return dir_.path() + QStringLiteral("/orlenth/orlenth.conf"); }
+    void Open() { SetProgramSettings(settings::TSettingsFile::Open(File())); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QStringList barNames(TOrlenth& form) {
+    QStringList names;
+    for (const TControl* c : form.ToolBar1->Ordered()) names << QString::fromStdString(c->Name());
+    return names;
+}
+
+void waitWrapped(TOrlenth& form) {
+    QTRY_VERIFY_WITH_TIMEOUT(form.Memo1->Wrapped(), 30'000);
+}
+
+} // namespace
+
+class LastingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aClosedWindowComesBackAsItWasLeft() {
+        Config config;
+        QTemporaryDir books;
+        writeFile(books.path() + QStringLiteral("/a.txt"), numberedText(50, "甲"));
+        writeFile(books.path() + QStringLiteral("/b.txt"), numberedText(3000, "乙"));
+        TLook look;
+        QStringList bar;
+        std::uint32_t place = 0;
+        QSize size;
+        {
+            config.Open();
+            auto& rec = apptest::SetUpProgram((books.path() + QStringLiteral("/b.txt")).toStdString());
+            TOrlenth form;
+            form.Show();
+            waitWrapped(form);
+            QCOMPARE(form.ListBox1->ItemIndex(), 1);
+            for (int i = 0; i < 20; ++i) form.N8Click(nullptr);
+            place = form.PlaceRead();
+            QVERIFY(place > 0);
+            // Another look: font, page colour, frame, margins, bar order, size.
+            rec.confirm = true;
+            rec.editFont = [](QFont& f, QColor& c) {
+                f.setPointSize(20);
+                f.setBold(true);
+                c = QColor(0x12, 0x34, 0x56);
+            };
+            form.changeFntExecute(nullptr);
+            rec.editColor = [](QColor& c) { c = QColor(0xAB, 0xCD, 0xEF); };
+            form.changBJcolorExecute(nullptr);
+            form.visBKExecute(nullptr);
+            form.BieJieExecute(nullptr);
+            std::vector<TControl*> reversed = form.ToolBar1->Ordered();
+            std::reverse(reversed.begin(), reversed.end());
+            form.ToolBar1->SetButtons(reversed);
+            form.Widget()->resize(900, 650);
+            look = form.CurrentLook();
+            QVERIFY(look != form.DesignLook());
+            bar = barNames(form);
+            size = form.Widget()->size();
+            place = form.PlaceRead();
+            form.SaveSettings();
+        }
+        QVERIFY(QFile::exists(config.File()));
+        // Started again without an argument: the folder, the file, the line, the look.
+        config.Open();
+        apptest::SetUpProgram();
+        TOrlenth again;
+        again.Show();
+        QCOMPARE(again.TabSet1->Tabs()->Count(), 6);
+        QCOMPARE(again.TabSet1->TabIndex(), kFolderCategory);
+        QCOMPARE(again.ListBox1->ItemIndex(), 1);
+        QTRY_COMPARE(again.PlaceRead(), place);
+        QCOMPARE(again.CurrentLook(), look);
+        QCOMPARE(barNames(again), bar);
+        QCOMPARE(again.Widget()->size(), size);
+        // And the design comes back on request.
+        again.resetLookExecute(nullptr);
+        QCOMPARE(again.CurrentLook(), again.DesignLook());
+    }
+
+    void aBuiltInArticleComesBackAtItsLine() {
+        Config config;
+        std::uint32_t place = 0;
+        {
+            config.Open();
+            apptest::SetUpProgram();
+            TOrlenth form;
+            form.Show();
+            form.TabSet1->SetTabIndex(2);
+            form.ListBox1->SetItemIndex(3);
+            form.ListBox1Click(nullptr);
+            form.N8Click(nullptr);
+            form.N8Click(nullptr);
+            place = form.PlaceRead();
+            form.SaveSettings();
+        }
+        config.Open();
+        apptest::SetUpProgram();
+        TOrlenth again;
+        QCOMPARE(again.TabSet1->TabIndex(), 2);
+        QCOMPARE(again.ListBox1->ItemIndex(), 3);
+        QCOMPARE(again.PlaceRead(), place);
+    }
+
+    void everyFileKeepsItsOwnPlace() {
+        Config config;
+        config.Open();
+        QTemporaryDir books;
+        writeFile(books.path() + QStringLiteral("/a.txt"), numberedText(2000, "甲"));
+        writeFile(books.path() + QStringLiteral("/b.txt"), numberedText(2000, "乙"));
+        apptest::SetUpProgram(books.path().toStdString());
+        TOrlenth form;
+        form.Show();
+        waitWrapped(form);
+        for (int i = 0; i < 5; ++i) form.N8Click(nullptr);
+        const std::uint32_t inA = form.PlaceRead();
+        form.StepArticle('q'); // to b.txt, read from its top
+        QCOMPARE(form.ListBox1->ItemIndex(), 1);
+        QCOMPARE(form.PlaceRead(), 0u);
+        form.N8Click(nullptr);
+        const std::uint32_t inB = form.PlaceRead();
+        form.StepArticle('h'); // back to a.txt: where it was left
+        QTRY_COMPARE(form.PlaceRead(), inA);
+        // Opened by another route, 打开: b.txt where it was left.
+        form.OpenPath(QFile::encodeName(books.path() + QStringLiteral("/b.txt")).toStdString());
+        QTRY_COMPARE(form.PlaceRead(), inB);
+        // A file that shrank below its place opens at its top.
+        form.StepArticle('h');
+        writeFile(books.path() + QStringLiteral("/b.txt"), numberedText(3, "乙"));
+        form.StepArticle('q');
+        QCOMPARE(form.PlaceRead(), 0u);
+    }
+
+    void openDropAndRecentReachWhatTheyName() {
+        Config config;
+        config.Open();
+        QTemporaryDir books;
+        QVERIFY(QDir(books.path()).mkdir(QStringLiteral("卷一")));
+        QVERIFY(QDir(books.path()).mkdir(QStringLiteral("卷二")));
+        const QString one = books.path() + QStringLiteral("/卷一");
+        const QString two = books.path() + QStringLiteral("/卷二");
+        writeFile(one + QStringLiteral("/x.txt"), Gbk("卷一的x\r\n"));
+        writeFile(one + QStringLiteral("/y.txt"), Gbk("卷一的y\r\n"));
+        writeFile(two + QStringLiteral("/番外"), Gbk("卷二番外\r\n"));
+        auto& rec = apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        QCOMPARE(form.TabSet1->Tabs()->Count(), 5);
+        // 打开 a file: a folder tab is made, named after its folder, at that file.
+        rec.openPaths = {one + QStringLiteral("/y.txt")};
+        form.openPathExecute(nullptr);
+        QCOMPARE(form.TabSet1->Tabs()->Count(), 6);
+        QCOMPARE(DisplayTextToUnicode(form.TabSet1->Tabs()->Get(5)), QStringLiteral("卷一"));
+        QCOMPARE(form.Memo1->Text(), Gbk("卷一的y\r\n"));
+        // A drop of a file that is not *.txt: the tab is the other folder's, the file shown.
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(two + QStringLiteral("/番外"))});
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.Widget(), &drop);
+        QTRY_COMPARE(form.Memo1->Text(), Gbk("卷二番外\r\n"));
+        QCOMPARE(form.TabSet1->Tabs()->Count(), 6);
+        QCOMPARE(DisplayTextToUnicode(form.TabSet1->Tabs()->Get(5)), QStringLiteral("卷二"));
+        // 打开 a folder: its first file.
+        rec.openPaths = {one};
+        form.openPathExecute(nullptr);
+        QCOMPARE(form.Memo1->Text(), Gbk("卷一的x\r\n"));
+        // 最近打开, newest first; a folder gone since is dropped from it, with a message.
+        QMenu* recent = form.N18->QtAction()->menu();
+        QVERIFY(recent);
+        emit recent->aboutToShow();
+        QStringList shown;
+        for (const QAction* a : recent->actions()) shown << a->text();
+        QCOMPARE(shown.size(), 3);
+        QVERIFY(shown[0].endsWith(one));
+        QVERIFY(shown[1].endsWith(two + QStringLiteral("/番外")));
+        QVERIFY(QDir(two).removeRecursively());
+        recent->actions()[1]->trigger();
+        QTRY_COMPARE(rec.boxes.size(), std::size_t{1});
+        QVERIFY(rec.boxes[0].text.contains(two));
+        emit recent->aboutToShow();
+        QCOMPARE(recent->actions().size(), 2);
+        recent->actions()[1]->trigger(); // 卷一/y.txt
+        QTRY_COMPARE(form.Memo1->Text(), Gbk("卷一的y\r\n"));
+        // A path that names nothing changes nothing and says so.
+        QVERIFY_THROWS_EXCEPTION(std::exception, form.OpenPath("/nonexistent/orlenth"));
+        QCOMPARE(form.Memo1->Text(), Gbk("卷一的y\r\n"));
+    }
+
+    void bookmarksGoWhereTheyWereMade() {
+        Config config;
+        config.Open();
+        QTemporaryDir books;
+        writeFile(books.path() + QStringLiteral("/a.txt"), numberedText(2000, "甲"));
+        auto& rec = apptest::SetUpProgram(books.path().toStdString());
+        TOrlenth form;
+        form.Show();
+        waitWrapped(form);
+        for (int i = 0; i < 7; ++i) form.N8Click(nullptr);
+        const std::uint32_t marked = form.PlaceRead();
+        form.addMarkExecute(nullptr);
+        // Somewhere else entirely, then back through the bookmarks window.
+        form.TabSet1->SetTabIndex(3);
+        QString title;
+        rec.modalLoop = [&](QWidget& w) {
+            auto* list = w.findChild<QTreeWidget*>();
+            if (!list || list->topLevelItemCount() != 1) return 0;
+            title = list->topLevelItem(0)->text(0);
+            list->setCurrentItem(list->topLevelItem(0));
+            QTest::keyClick(list, Qt::Key_Return);
+            return static_cast<QDialog&>(w).result();
+        };
+        form.marksExecute(nullptr);
+        QCOMPARE(title, QStringLiteral("a.txt"));
+        QCOMPARE(form.TabSet1->TabIndex(), kFolderCategory);
+        QTRY_COMPARE(form.PlaceRead(), marked);
+    }
+};
+
+QTEST_MAIN(LastingTest)
+#include "lasting_test.moc"
