@@ -40,13 +40,14 @@ namespace orlenth {
 namespace {
 
 // Without a person to answer them, screenshots must not wait on a modal window: the
-// splash closes at once and messages go to standard error.
+// splash closes at once, nothing is chosen to open and messages go to standard error.
 class UnattendedDialogs final : public TDialogs {
 public:
     void MessageBox(const TMessageBoxRequest& r) override {
         std::fprintf(stderr, "orlenth: %s\n", r.text.toLocal8Bit().constData());
     }
     int RunModal(QWidget&) override { return 2; }
+    QString ChooseOpenPath(QWidget*, const QString&) override { return {}; }
 };
 
 // The program speaks Chinese whatever the desktop's language, and so do the dialogs Qt

@@ -56,6 +56,13 @@ printf '\x01C:\\' > $c/folder_path/seed-root
 printf '\x00///' > $c/folder_path/seed-slashes
 printf '\x01\x81\\\\x:y' > $c/folder_path/seed-gbk-sep
 
+# dropped_path: a drop's URL list as file managers and browsers write it.
+mkdir -p $c/dropped_path
+printf 'file:///home/u/a.txt\r\n' > $c/dropped_path/seed-file
+printf 'https://example.org/a\r\nfile:///home/u/my%%20books/%%E4%%B9%%A6/\r\n' > $c/dropped_path/seed-remote-first
+printf '# comment\r\nfile://server/%%B2%%E2.txt\r\nfile:///b\r\n' > $c/dropped_path/seed-gbk-host
+printf 'FILE:///a%%2Fb/../%%01%%00c\nfile:\nfile://' > $c/dropped_path/seed-odd
+
 # collection_items: the catalogue up to the first NUL, then the article files 1, 2, ...
 mkdir -p $c/collection_items
 printf '1\t1\t\xe7\xac\xac\xe4\xb8\x80\tdesc\n2\t2\ttwo\t\n\n\0\xe4\xb8\xad\xe6\x96\x87\r\nline\n\0\xef\xbb\xbfsecond' > $c/collection_items/seed-two

@@ -1,6 +1,7 @@
 #include "framework/ui/Dialogs.h"
 
 #include "framework/ui/FontChooser.h"
+#include "framework/ui/OpenPathDialog.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -83,6 +84,12 @@ bool TDialogs::ChooseColor(QColor& color, QWidget* owner) {
     if (!chosen.isValid()) return false;
     color = chosen;
     return true;
+}
+
+QString TDialogs::ChooseOpenPath(QWidget* owner, const QString& startDir) {
+    TOpenPathDialog dialog(owner, startDir);
+    dialog.exec();
+    return dialog.ChosenPath();
 }
 
 TDialogs& Dialogs() {

@@ -40,6 +40,11 @@ public:
     virtual bool ChooseFont(QFont& font, QColor& color, QWidget* owner);
     // Lets the user choose a colour; the same contract as ChooseFont.
     virtual bool ChooseColor(QColor& color, QWidget* owner);
+    // Lets the user choose something to open: one existing file, or a folder. Starts in
+    // `startDir` (the working directory when it is empty or names no folder) and returns the
+    // absolute path chosen, empty when cancelled. Nothing is opened or read but the folder
+    // listings the dialog shows. The default is TOpenPathDialog (framework/ui/OpenPathDialog.h).
+    virtual QString ChooseOpenPath(QWidget* owner, const QString& startDir);
 };
 
 // The dialogs in use: Qt's own unless a test has installed others.

@@ -25,8 +25,9 @@ FIRST_WORDS = "先帝创业未半而中道崩殂"
 NEXT_WORDS = "晋太元中，武陵人捕鱼为业"
 BUTTONS = ["菜单", "字体", "背景", "隐藏", "前进", "后退", "滚屏", "上翻页", "下翻页"]
 # The pop-up menu's items from top to bottom, separators as "".
-MENU = ["滚屏", "下翻页", "上翻页", "", "背景色...", "字体...", "框架色...", "边界", "边框",
-        "边缘色...", "", "隐藏列表框", "工具栏设置...", "", "关于", "退出"]
+MENU = ["滚屏", "下翻页", "上翻页", "", "打开...", "最近打开", "添加书签", "书签...", "",
+        "背景色...", "字体...", "框架色...", "边界", "边框", "边缘色...", "", "隐藏列表框",
+        "工具栏设置...", "恢复默认设置", "", "关于", "退出"]
 
 
 def skip(why):
@@ -217,6 +218,32 @@ def inner(program):
         press(close, "press")
         wait_for("the customization to close",
                  lambda: not any(n.name == "自定义工具栏" for n in walk(app)), 30)
+
+        # A bookmark made from the menu shows in the bookmarks window, whose list and
+        # buttons a screen reader can name and press.
+        press(open_menu().getChildAtIndex(MENU.index("添加书签")), "press")
+        wait_for("the menu to close", menu_gone, 30)
+        press(open_menu().getChildAtIndex(MENU.index("书签...")), "press")
+        marks = wait_for("the bookmarks window",
+                         lambda: next((n for n in walk(app) if n.name == "书签"
+                                       and n.getRole() == pyatspi.ROLE_DIALOG), None), 30)
+        mark_list = wait_for("the bookmarks list",
+                             lambda: next((n for n in walk(marks) if n.name == "书签列表"), None),
+                             30)
+        rows = [n for n in walk(mark_list) if FIRST_WORDS[:4] in (n.name or "")]
+        if not rows:
+            fail("the bookmark's row does not read its opening words: " +
+                 repr([n.name for n in walk(mark_list)]))
+        names = {n.name for n in walk(marks) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+        for wanted in ["转到", "重命名", "删除", "关闭"]:
+            if not any(n.startswith(wanted) for n in names):
+                fail("the bookmarks window has no button " + wanted + "; found " + repr(names))
+        close = next(n for n in walk(marks)
+                     if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name.startswith("关闭"))
+        press(close, "press")
+        wait_for("the bookmarks window to close",
+                 lambda: not any(n.name == "书签" and n.getRole() == pyatspi.ROLE_DIALOG
+                                 for n in walk(app)), 30)
         print("PASS")
     finally:
         for p in reversed(started):

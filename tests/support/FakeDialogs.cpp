@@ -41,6 +41,14 @@ bool TFakeDialogs::ChooseColor(QColor& color, QWidget* owner) {
     return log_.confirm;
 }
 
+QString TFakeDialogs::ChooseOpenPath(QWidget* owner, const QString& startDir) {
+    log_.openPathCalls.push_back({owner, startDir});
+    if (log_.openPaths.empty()) return {};
+    QString answer = log_.openPaths.front();
+    log_.openPaths.pop_front();
+    return answer;
+}
+
 TDialogLog& InstallFakeDialogs() {
     static TDialogLog log;
     log = TDialogLog{};

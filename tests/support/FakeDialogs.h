@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -38,6 +39,15 @@ struct TDialogLog {
     bool confirm = false;
     std::function<void(QFont&, QColor&)> editFont;
     std::function<void(QColor&)> editColor;
+
+    // The open dialog: each call takes the next answer (a cancel, empty, once they run out)
+    // and is recorded with its owner and start folder.
+    std::deque<QString> openPaths;
+    struct TOpenPathCall {
+        QWidget* owner;
+        QString startDir;
+    };
+    std::vector<TOpenPathCall> openPathCalls;
 };
 
 class TFakeDialogs final : public orlenth::TDialogs {
@@ -48,6 +58,7 @@ public:
     void ExecMenu(QMenu& menu, const QPoint& globalPos) override;
     bool ChooseFont(QFont& font, QColor& color, QWidget* owner) override;
     bool ChooseColor(QColor& color, QWidget* owner) override;
+    QString ChooseOpenPath(QWidget* owner, const QString& startDir) override;
 
 private:
     TDialogLog& log_;
