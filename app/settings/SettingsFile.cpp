@@ -140,8 +140,23 @@ std::optional<std::string> ParseWithQSettings(const QString& iniPath,
     return std::nullopt;
 }
 
+// Qt 6.4 takes a byte-order mark for the start of a line without '='.
+QByteArray WithoutMark(const QByteArray& bytes) {
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+}
+
+// What reading the file back gives for a value QSettings holds: it writes no list as
+// @Invalid() and one item as a plain string.
+QVariant AsReadBack(const QVariant& v) {
+    if (v.typeId() != QMetaType::QStringList) return v;
+    const QStringList list = v.toStringList();
+    if (list.isEmpty()) return {};
+    if (list.size() == 1) return list.front();
+    return v;
+}
+
 std::optional<std::string> Parse(const QByteArray& bytes, std::map<QString, QVariant>& out) {
-    const QString copy = WriteCopy(QDir::tempPath(), bytes, 0600);
+    const QString copy = WriteCopy(QDir::tempPath(), WithoutMark(bytes), 0600);
     if (copy.isEmpty())
         return "cannot be read: no private copy can be made in " + QDir::tempPath().toStdString() +
                ": " + std::strerror(errno);
@@ -334,11 +349,12 @@ std::optional<std::string> TSettingsFile::WriteChanges() {
     }
     const TFileBytes now = ReadSettingsBytes(target);
     if (now.kind == TFileBytes::Kind::Refused) return now.reason;
-    const QString copy =
-        WriteCopy(folder, now.bytes, now.kind == TFileBytes::Kind::Read ? now.mode : 0600);
+    const QString copy = WriteCopy(folder, WithoutMark(now.bytes),
+                                   now.kind == TFileBytes::Kind::Read ? now.mode : 0600);
     if (copy.isEmpty()) return std::string("cannot be written: ") + std::strerror(errno);
 
     std::optional<std::string> why;
+    std::map<QString, QVariant> meant;
     {
         QSettings ini(copy, QSettings::IniFormat);
         ini.allKeys(); // parses every section, so that a fault shows before writing
@@ -351,7 +367,16 @@ std::optional<std::string> TSettingsFile::WriteChanges() {
                 if (value) ini.setValue(key, *value);
             ini.sync();
             if (ini.status() != QSettings::NoError) why = "cannot be written";
+            for (const QString& key : ini.allKeys()) meant.emplace(key, AsReadBack(ini.value(key)));
         }
+    }
+    // QSettings reports no error for a write cut short (a full disk): what was written has
+    // to read back as what was meant.
+    if (!why) {
+        const TFileBytes written = ReadSettingsBytes(copy);
+        std::map<QString, QVariant> got;
+        if (written.kind != TFileBytes::Kind::Read || Parse(written.bytes, got) || got != meant)
+            why = "cannot be written: what was written does not read back (is the disk full?)";
     }
     if (!why &&
         ::rename(QFile::encodeName(copy).constData(), QFile::encodeName(target).constData()) != 0)
