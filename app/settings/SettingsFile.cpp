@@ -96,6 +96,10 @@ std::optional<TAccepted> Accept(const QVariant& v) {
 // with `mode` and holding `bytes`; empty, with errno set, when it cannot be made.
 QString WriteCopy(const QString& folder, const QByteArray& bytes, unsigned mode) {
     static std::atomic<unsigned> counter{0};
+    if (folder.isEmpty()) { // QDir::tempPath() of a TMPDIR that does not exist
+        errno = ENOENT;
+        return {};
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name = QStringLiteral("%1/.orlenth-settings-%2-%3")
                                  .arg(folder)
@@ -155,11 +159,15 @@ QVariant AsReadBack(const QVariant& v) {
     return v;
 }
 
-std::optional<std::string> Parse(const QByteArray& bytes, std::map<QString, QVariant>& out) {
-    const QString copy = WriteCopy(QDir::tempPath(), WithoutMark(bytes), 0600);
+// The copy goes to the temporary folder, or when there is none (TMPDIR naming a folder
+// that is gone, say) beside the file.
+std::optional<std::string> Parse(const QByteArray& bytes, const QString& besideFolder,
+                                 std::map<QString, QVariant>& out) {
+    QString copy = WriteCopy(QDir::tempPath(), WithoutMark(bytes), 0600);
+    if (copy.isEmpty()) copy = WriteCopy(besideFolder, WithoutMark(bytes), 0600);
     if (copy.isEmpty())
-        return "cannot be read: no private copy can be made in " + QDir::tempPath().toStdString() +
-               ": " + std::strerror(errno);
+        return std::string("cannot be read: no private copy of it can be made: ") +
+               std::strerror(errno);
     auto why = ParseWithQSettings(copy, out);
     QFile::remove(copy);
     return why;
@@ -186,7 +194,8 @@ std::unique_ptr<TSettingsFile> TSettingsFile::Open(const QString& path) {
     const TFileBytes read = ReadSettingsBytes(where);
     std::optional<std::string> why;
     if (read.kind == TFileBytes::Kind::Refused) why = read.reason;
-    if (read.kind == TFileBytes::Kind::Read) why = Parse(read.bytes, file->values_);
+    if (read.kind == TFileBytes::Kind::Read)
+        why = Parse(read.bytes, QFileInfo(where).absolutePath(), file->values_);
     if (why) {
         file->values_.clear();
         file->state_ = State::Damaged;
@@ -375,7 +384,8 @@ std::optional<std::string> TSettingsFile::WriteChanges() {
     if (!why) {
         const TFileBytes written = ReadSettingsBytes(copy);
         std::map<QString, QVariant> got;
-        if (written.kind != TFileBytes::Kind::Read || Parse(written.bytes, got) || got != meant)
+        if (written.kind != TFileBytes::Kind::Read || Parse(written.bytes, folder, got) ||
+            got != meant)
             why = "cannot be written: what was written does not read back (is the disk full?)";
     }
     if (!why &&

@@ -157,6 +157,17 @@ TEST_F(SettingsTest, NothingChangedWritesNothing) {
     EXPECT_EQ(Entries(dir_.Path()), (std::set<std::string>{"config", "tmp"}));
 }
 
+TEST_F(SettingsTest, WithoutATemporaryFolderTheCopyGoesBesideTheFile) {
+    const std::string path = dir_.WriteFile("orlenth.conf", "[General]\na=1\n");
+    ::setenv("TMPDIR", (dir_ / "gone").c_str(), 1);
+    auto file = TSettingsFile::Open(NameOf(path));
+    EXPECT_EQ(file->Int("a", 0, 5), 1);
+    file->Set("b", 2);
+    EXPECT_TRUE(file->Save());
+    EXPECT_EQ(TSettingsFile::Open(NameOf(path))->Int("b", 0, 5), 2);
+    EXPECT_EQ(Entries(dir_.Path()), (std::set<std::string>{"config", "orlenth.conf", "tmp"}));
+}
+
 TEST_F(SettingsTest, ALinkStaysALink) {
     const std::string real = dir_.WriteFile("real.conf", "[General]\na=1\n");
     dir_.MakeLink("orlenth.conf", real);
