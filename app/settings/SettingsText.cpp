@@ -79,8 +79,9 @@ public:
     void Put(char16_t c) {
         for (std::size_t i = 0; i + 1 < last_.size(); ++i) last_[i] = last_[i + 1];
         last_.back() = c;
-        seen_ = seen_ || Ends(u"=@Variant(") || Ends(u",@Variant(") || Ends(u"=@DateTime(") ||
-                Ends(u",@DateTime(");
+        if (c == u'(')
+            seen_ = seen_ || Ends(u"=@Variant(") || Ends(u",@Variant(") || Ends(u"=@DateTime(") ||
+                    Ends(u",@DateTime(");
     }
 
 private:
