@@ -140,7 +140,8 @@ std::optional<std::string> ParseWithQSettings(const QString& iniPath,
     const QStringList keys = ini.allKeys(); // parses every section
     if (ini.status() == QSettings::AccessError) return "cannot be read";
     if (ini.status() == QSettings::FormatError) return "is not in the INI format";
-    for (const QString& key : keys) out.emplace(key, ini.value(key));
+    for (const QString& key : keys)
+        if (!key.isEmpty()) out.emplace(key, ini.value(key)); // "=x": no key to ask for
     return std::nullopt;
 }
 
@@ -376,7 +377,8 @@ std::optional<std::string> TSettingsFile::WriteChanges() {
                 if (value) ini.setValue(key, *value);
             ini.sync();
             if (ini.status() != QSettings::NoError) why = "cannot be written";
-            for (const QString& key : ini.allKeys()) meant.emplace(key, AsReadBack(ini.value(key)));
+            for (const QString& key : ini.allKeys())
+                if (!key.isEmpty()) meant.emplace(key, AsReadBack(ini.value(key)));
         }
     }
     // QSettings reports no error for a write cut short (a full disk): what was written has
