@@ -1,0 +1,68 @@
+#pragma once
+// The reader's bookmarks: group "bookmarks" of the settings file, one key per bookmark
+// (the key is its id), the value the list
+// [category, entry, file, title, offset, permille, opening, made].
+
+#include "app/settings/SettingsFile.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <map>
+#include <vector>
+
+namespace orlenth::settings {
+
+struct TBookmark {
+    QString id;        // unique, made by Add: ms since the epoch and random bits, in hex
+    int category = 0;  // 0-4 the built-in categories; 5 the folder tab
+    int entry = 0;     // the row in the built-in category (ignored for files)
+    QString file;      // canonical path of a folder file; empty for a built-in article
+    QString title;     // the row's title or the file's name, as shown
+    qint64 offset = 0; // text offset of the marked top line (in the stored GB18030 text)
+    int permille = 0;  // how far into the text, 0-1000
+    QString opening;   // the line's opening words
+    qint64 made = 0;   // ms since the epoch
+};
+
+class TBookmarks {
+public:
+    static constexpr std::size_t kMaxBookmarks = 10000;
+    static constexpr int kFolderCategory = 5;
+    static constexpr int kMaxTitleChars = 1024;
+    static constexpr int kMaxOpeningChars = 40;
+    static constexpr int kMaxPathChars = 4096;
+
+    // Reads group "bookmarks" of `file` (which must outlive this): the kMaxBookmarks newest
+    // by `made`. A bookmark that does not read back (fewer than eight fields, numbers that
+    // do not parse or lie out of range, a folder bookmark without a file or a built-in one
+    // with one, an id other than 1 to 64 of [0-9a-z-]) is skipped but left in the file:
+    // a later version may write fields this one does not know. Fields past the eighth are
+    // ignored for the same reason.
+    explicit TBookmarks(TSettingsFile& file);
+
+    // Newest first (by made, then by id).
+    std::vector<TBookmark> All() const;
+
+    // Stores `b` and returns it as stored: the id made when empty (or not of the form
+    // above), `made` now when 0, the category brought into 0-5, entry, offset and
+    // permille into their ranges, the title cut at kMaxTitleChars and the opening at
+    // kMaxOpeningChars; a built-in bookmark's file is emptied. A bookmark with an id
+    // already stored replaces it. Past kMaxBookmarks the oldest is removed. Writes
+    // through to the file (not Save).
+    TBookmark Add(TBookmark b);
+
+    // Changes the title (cut at kMaxTitleChars); false when no bookmark has that id.
+    bool Rename(const QString& id, const QString& title);
+    // False when no bookmark has that id.
+    bool Remove(const QString& id);
+
+private:
+    void Write(const TBookmark& b);
+    QString NewId(qint64 made) const;
+
+    TSettingsFile& file_;
+    std::map<QString, TBookmark> bookmarks_; // by id
+};
+
+} // namespace orlenth::settings

@@ -1,0 +1,115 @@
+#include "app/settings/FilePlaces.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace orlenth::settings {
+
+namespace {
+
+const QString kGroup = QStringLiteral("places");
+constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+
+QString HashOf(const QString& path) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+std::optional<qint64> Number(const QString& s, qint64 min) {
+    bool ok = false;
+    const qint64 n = s.toLongLong(&ok, 10);
+    if (!ok || n < min) return std::nullopt;
+    return n;
+}
+
+// The place a key's value holds, when it reads back whole.
+std::optional<TFilePlace> PlaceOf(const QString& hash, const QStringList& fields) {
+    if (fields.size() != 5) return std::nullopt;
+    TFilePlace p;
+    p.path = fields[0];
+    if (p.path.isEmpty() || p.path.size() > TFilePlaces::kMaxPathChars || HashOf(p.path) != hash)
+        return std::nullopt;
+    const auto size = Number(fields[1], 0);
+    const auto modified = Number(fields[2], kMin);
+    const auto offset = Number(fields[3], 0);
+    const auto readAt = Number(fields[4], kMin);
+    if (!size || !modified || !offset || !readAt) return std::nullopt;
+    p.size = *size;
+    p.modified = *modified;
+    p.offset = *offset;
+    p.readAt = *readAt;
+    return p;
+}
+
+bool NewerFirst(const TFilePlace& a, const TFilePlace& b) {
+    return a.readAt != b.readAt ? a.readAt > b.readAt : a.path < b.path;
+}
+
+} // namespace
+
+QString TFilePlaces::KeyOf(const QString& canonicalPath) {
+    return kGroup + u'/' + HashOf(canonicalPath);
+}
+
+TFilePlaces::TFilePlaces(TSettingsFile& file) : file_(file) {
+    const QStringList hashes = file_.Keys(kGroup, static_cast<int>(TSettingsFile::kMaxFileLines));
+    std::vector<TFilePlace> read;
+    for (const QString& hash : hashes) {
+        // One character more than a path may have tells a path that was cut.
+        const auto fields = file_.List(kGroup + u'/' + hash, 6, kMaxPathChars + 1);
+        const auto place = fields ? PlaceOf(hash, *fields) : std::nullopt;
+        if (place)
+            read.push_back(*place);
+        else
+            file_.Remove(kGroup + u'/' + hash);
+    }
+    if (read.size() > kMaxPlaces) {
+        std::nth_element(read.begin(), read.begin() + kMaxPlaces, read.end(), NewerFirst);
+        for (auto it = read.begin() + kMaxPlaces; it != read.end(); ++it)
+            file_.Remove(KeyOf(it->path));
+        read.resize(kMaxPlaces);
+    }
+    places_.reserve(read.size());
+    for (TFilePlace& p : read) places_.emplace(p.path, std::move(p));
+}
+
+qint64 TFilePlaces::OffsetFor(const QString& canonicalPath, qint64 size) const {
+    const auto it = places_.find(canonicalPath);
+    if (it == places_.end() || size <= it->second.offset) return 0;
+    return it->second.offset;
+}
+
+void TFilePlaces::Remember(const TFilePlace& place) {
+    if (place.path.isEmpty() || place.path.size() > kMaxPathChars || place.size < 0 ||
+        place.offset < 0)
+        return;
+    TFilePlace p = place;
+    if (p.readAt == 0) p.readAt = QDateTime::currentMSecsSinceEpoch();
+    places_[p.path] = p;
+    file_.Set(KeyOf(p.path),
+              QStringList{p.path, QString::number(p.size), QString::number(p.modified),
+                          QString::number(p.offset), QString::number(p.readAt)});
+    while (places_.size() > kMaxPlaces) {
+        const auto oldest =
+            std::max_element(places_.begin(), places_.end(), [](const auto& a, const auto& b) {
+                return NewerFirst(a.second, b.second);
+            });
+        Forget(oldest->first);
+    }
+}
+
+void TFilePlaces::Forget(const QString& path) {
+    file_.Remove(KeyOf(path));
+    places_.erase(path);
+}
+
+std::size_t TFilePlaces::Count() const {
+    return places_.size();
+}
+
+} // namespace orlenth::settings

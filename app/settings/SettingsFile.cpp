@@ -1,0 +1,400 @@
+#include "app/settings/SettingsFile.h"
+
+#include "framework/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace orlenth::settings {
+
+namespace {
+
+// How long Save waits for another reader to finish writing the file.
+constexpr int kLockWaitMs = 5000;
+
+QString DefaultPath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/orlenth.conf");
+}
+
+// As QSettings keeps keys: no leading, trailing or doubled '/'.
+QString NormalKey(const QString& key) {
+    QString out;
+    out.reserve(key.size());
+    for (const QChar c : key) {
+        if (c == u'/' && (out.isEmpty() || out.back() == u'/')) continue;
+        out += c;
+    }
+    if (out.endsWith(u'/')) out.chop(1);
+    return out;
+}
+
+QString Cut(QString s, int maxChars) {
+    const qsizetype n = std::max(maxChars, 0);
+    if (s.size() <= n) return s;
+    // A pair cut in two would leave half a character.
+    const bool splitsPair = n > 0 && s.at(n - 1).isHighSurrogate();
+    s.truncate(splitsPair ? n - 1 : n);
+    return s;
+}
+
+// A value as QSettings should write it, and as reading the file back gives it.
+struct TAccepted {
+    QVariant written;
+    QVariant read;
+};
+
+std::optional<TAccepted> Accept(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Bool: {
+        const QString s = v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+        return TAccepted{s, s};
+    }
+    case QMetaType::Short:
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::LongLong: {
+        const QString s = QString::number(v.toLongLong());
+        return TAccepted{s, s};
+    }
+    case QMetaType::UShort:
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: {
+        const QString s = QString::number(v.toULongLong());
+        return TAccepted{s, s};
+    }
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+        return TAccepted{v, v};
+    case QMetaType::QStringList: {
+        // QSettings writes no list as @Invalid() and one item as a plain string.
+        const QStringList list = v.toStringList();
+        if (list.isEmpty()) return TAccepted{v, QVariant()};
+        if (list.size() == 1) return TAccepted{v, list.front()};
+        return TAccepted{v, v};
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// A file under `folder` that nothing else in this process has named, made anew (O_EXCL)
+// with `mode` and holding `bytes`; empty, with errno set, when it cannot be made.
+QString WriteCopy(const QString& folder, const QByteArray& bytes, unsigned mode) {
+    static std::atomic<unsigned> counter{0};
+    if (folder.isEmpty()) { // QDir::tempPath() of a TMPDIR that does not exist
+        errno = ENOENT;
+        return {};
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = QStringLiteral("%1/.orlenth-settings-%2-%3")
+                                 .arg(folder)
+                                 .arg(::getpid())
+                                 .arg(counter.fetch_add(1));
+        const QByteArray native = QFile::encodeName(name);
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return {};
+        qsizetype done = 0;
+        bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.constData() + done,
+                                      static_cast<std::size_t>(bytes.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            if (ok) done += n;
+        }
+        const int writeErrno = errno;
+        ok = (::close(fd) == 0) && ok;
+        if (ok) return name;
+        ::unlink(native.constData());
+        errno = writeErrno;
+        return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
+// QSettings parses files only, and keeps what it parsed of a path for the rest of the
+// process, trusting it again while the file's size and modification time look the same
+// (to the millisecond, of a clock that moves every few). Another reader may well write a
+// file of the same size within one tick, so QSettings only ever sees copies under names
+// it has never seen.
+std::optional<std::string> ParseWithQSettings(const QString& iniPath,
+                                              std::map<QString, QVariant>& out) {
+    QSettings ini(iniPath, QSettings::IniFormat);
+    const QStringList keys = ini.allKeys(); // parses every section
+    if (ini.status() == QSettings::AccessError) return "cannot be read";
+    if (ini.status() == QSettings::FormatError) return "is not in the INI format";
+    for (const QString& key : keys)
+        if (!key.isEmpty()) out.emplace(key, ini.value(key)); // "=x": no key to ask for
+    return std::nullopt;
+}
+
+// Qt 6.4 takes a byte-order mark for the start of a line without '='.
+QByteArray WithoutMark(const QByteArray& bytes) {
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+}
+
+// What reading the file back gives for a value QSettings holds: it writes no list as
+// @Invalid() and one item as a plain string.
+QVariant AsReadBack(const QVariant& v) {
+    if (v.typeId() != QMetaType::QStringList) return v;
+    const QStringList list = v.toStringList();
+    if (list.isEmpty()) return {};
+    if (list.size() == 1) return list.front();
+    return v;
+}
+
+// The copy goes to the temporary folder, or when there is none (TMPDIR naming a folder
+// that is gone, say) beside the file.
+std::optional<std::string> Parse(const QByteArray& bytes, const QString& besideFolder,
+                                 std::map<QString, QVariant>& out) {
+    QString copy = WriteCopy(QDir::tempPath(), WithoutMark(bytes), 0600);
+    if (copy.isEmpty()) copy = WriteCopy(besideFolder, WithoutMark(bytes), 0600);
+    if (copy.isEmpty())
+        return std::string("cannot be read: no private copy of it can be made: ") +
+               std::strerror(errno);
+    auto why = ParseWithQSettings(copy, out);
+    QFile::remove(copy);
+    return why;
+}
+
+} // namespace
+
+TSettingsFile::TSettingsFile(State state, QString path) : state_(state), path_(std::move(path)) {}
+
+TSettingsFile::~TSettingsFile() = default;
+
+std::unique_ptr<TSettingsFile> TSettingsFile::Off() {
+    return std::unique_ptr<TSettingsFile>(new TSettingsFile(State::Off, {}));
+}
+
+std::unique_ptr<TSettingsFile> TSettingsFile::Open(const QString& path) {
+    const QString where = path.isEmpty() ? DefaultPath() : path;
+    std::unique_ptr<TSettingsFile> file(new TSettingsFile(State::Fine, where));
+    if (where.isEmpty()) {
+        file->state_ = State::Damaged;
+        file->Say("has no place: the configuration folder is unknown", "using the defaults");
+        return file;
+    }
+    const TFileBytes read = ReadSettingsBytes(where);
+    std::optional<std::string> why;
+    if (read.kind == TFileBytes::Kind::Refused) why = read.reason;
+    if (read.kind == TFileBytes::Kind::Read)
+        why = Parse(read.bytes, QFileInfo(where).absolutePath(), file->values_);
+    if (why) {
+        file->values_.clear();
+        file->state_ = State::Damaged;
+        file->Say(*why, "using the defaults");
+    }
+    return file;
+}
+
+bool TSettingsFile::Reading() const {
+    return state_ == State::Fine || state_ == State::WriteFailed;
+}
+
+bool TSettingsFile::Writing() const {
+    return state_ == State::Fine;
+}
+
+QString TSettingsFile::Path() const {
+    return path_;
+}
+
+void TSettingsFile::Say(const std::string& reason, const char* outcome) {
+    if (said_) return;
+    said_ = true;
+    const std::string shown = EscapeControls(QFile::encodeName(path_).toStdString());
+    std::fprintf(stderr, "orlenth: settings %s: %s; %s\n", shown.c_str(), reason.c_str(), outcome);
+    std::fflush(stderr);
+}
+
+const QVariant* TSettingsFile::Find(const QString& key) const {
+    if (!Reading()) return nullptr;
+    const auto it = values_.find(NormalKey(key));
+    return it == values_.end() ? nullptr : &it->second;
+}
+
+std::optional<qint64> TSettingsFile::Int64(const QString& key, qint64 min, qint64 max) const {
+    const QVariant* v = Find(key);
+    if (!v || v->typeId() != QMetaType::QString) return std::nullopt;
+    bool ok = false;
+    const qint64 n = v->toString().toLongLong(&ok, 10);
+    if (!ok || n < min || n > max) return std::nullopt;
+    return n;
+}
+
+std::optional<int> TSettingsFile::Int(const QString& key, int min, int max) const {
+    const auto n = Int64(key, min, max);
+    if (!n) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+std::optional<bool> TSettingsFile::Bool(const QString& key) const {
+    const QVariant* v = Find(key);
+    if (!v || v->typeId() != QMetaType::QString) return std::nullopt;
+    const QString s = v->toString();
+    if (s == u"true") return true;
+    if (s == u"false") return false;
+    return std::nullopt;
+}
+
+std::optional<QString> TSettingsFile::String(const QString& key, int maxChars) const {
+    const QVariant* v = Find(key);
+    if (!v || v->typeId() != QMetaType::QString) return std::nullopt;
+    return Cut(v->toString(), maxChars);
+}
+
+std::optional<QStringList> TSettingsFile::List(const QString& key, int maxItems,
+                                               int maxChars) const {
+    const QVariant* v = Find(key);
+    if (!v) return std::nullopt;
+    QStringList items;
+    if (!v->isValid()) {
+        // QSettings's form of an empty list.
+    } else if (v->typeId() == QMetaType::QString) {
+        items.append(v->toString());
+    } else if (v->typeId() == QMetaType::QStringList) {
+        items = v->toStringList();
+    } else if (v->typeId() == QMetaType::QVariantList) {
+        // A list with an item QSettings read as something else (@ByteArray(...)).
+        for (const QVariant& item : v->toList()) {
+            if (item.typeId() != QMetaType::QString) return std::nullopt;
+            items.append(item.toString());
+        }
+    } else {
+        return std::nullopt;
+    }
+    if (items.size() > std::max(maxItems, 0)) items.resize(std::max(maxItems, 0));
+    for (QString& item : items) item = Cut(std::move(item), maxChars);
+    return items;
+}
+
+std::optional<QByteArray> TSettingsFile::Bytes(const QString& key, int maxBytes) const {
+    const QVariant* v = Find(key);
+    if (!v || v->typeId() != QMetaType::QByteArray) return std::nullopt;
+    QByteArray bytes = v->toByteArray();
+    if (bytes.size() > maxBytes) return std::nullopt;
+    return bytes;
+}
+
+void TSettingsFile::Set(const QString& key, const QVariant& value) {
+    const QString k = NormalKey(key);
+    if (!Writing() || k.isEmpty()) return;
+    const auto accepted = Accept(value);
+    if (!accepted) return;
+    values_[k] = accepted->read;
+    changes_[k] = accepted->written;
+}
+
+void TSettingsFile::Remove(const QString& key) {
+    const QString k = NormalKey(key);
+    if (!Writing() || k.isEmpty()) return;
+    // The key and its group, as QSettings::remove takes them.
+    const QString below = k + u'/';
+    for (auto it = values_.lower_bound(below); it != values_.end() && it->first.startsWith(below);)
+        it = values_.erase(it);
+    for (auto it = changes_.lower_bound(below);
+         it != changes_.end() && it->first.startsWith(below);)
+        it = changes_.erase(it);
+    values_.erase(k);
+    changes_[k] = std::nullopt;
+}
+
+QStringList TSettingsFile::Keys(const QString& group, int maxKeys) const {
+    QStringList keys;
+    if (!Reading()) return keys;
+    const QString g = NormalKey(group);
+    const QString prefix = g.isEmpty() ? QString() : g + u'/';
+    for (auto it = values_.lower_bound(prefix);
+         it != values_.end() && it->first.startsWith(prefix) && keys.size() < maxKeys; ++it) {
+        const QStringView rest = QStringView(it->first).sliced(prefix.size());
+        if (!rest.contains(u'/')) keys.append(rest.toString());
+    }
+    return keys;
+}
+
+bool TSettingsFile::Save() {
+    if (state_ == State::Off) return true;
+    if (!Writing()) return false;
+    if (changes_.empty()) return true;
+    if (const auto why = WriteChanges()) {
+        state_ = State::WriteFailed;
+        Say(*why, "not saved");
+        return false;
+    }
+    changes_.clear();
+    return true;
+}
+
+std::optional<std::string> TSettingsFile::WriteChanges() {
+    // A link stays a link: its target is replaced.
+    QString target = path_;
+    if (const QFileInfo info(path_); info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        target = info.canonicalFilePath();
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder)) return "cannot be written: its folder cannot be made";
+
+    QLockFile lock(target + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            return "cannot be written: another program holds its lock";
+        return "cannot be written: its lock file cannot be made in its folder";
+    }
+    const TFileBytes now = ReadSettingsBytes(target);
+    if (now.kind == TFileBytes::Kind::Refused) return now.reason;
+    const QString copy = WriteCopy(folder, WithoutMark(now.bytes),
+                                   now.kind == TFileBytes::Kind::Read ? now.mode : 0600);
+    if (copy.isEmpty()) return std::string("cannot be written: ") + std::strerror(errno);
+
+    std::optional<std::string> why;
+    std::map<QString, QVariant> meant;
+    {
+        QSettings ini(copy, QSettings::IniFormat);
+        ini.allKeys(); // parses every section, so that a fault shows before writing
+        if (ini.status() != QSettings::NoError) {
+            why = "is not in the INI format";
+        } else {
+            for (const auto& [key, value] : changes_)
+                if (!value) ini.remove(key);
+            for (const auto& [key, value] : changes_)
+                if (value) ini.setValue(key, *value);
+            ini.sync();
+            if (ini.status() != QSettings::NoError) why = "cannot be written";
+            for (const QString& key : ini.allKeys())
+                if (!key.isEmpty()) meant.emplace(key, AsReadBack(ini.value(key)));
+        }
+    }
+    // QSettings reports no error for a write cut short (a full disk): what was written has
+    // to read back as what was meant.
+    if (!why) {
+        const TFileBytes written = ReadSettingsBytes(copy);
+        std::map<QString, QVariant> got;
+        if (written.kind != TFileBytes::Kind::Read || Parse(written.bytes, folder, got) ||
+            got != meant)
+            why = "cannot be written: what was written does not read back (is the disk full?)";
+    }
+    if (!why &&
+        ::rename(QFile::encodeName(copy).constData(), QFile::encodeName(target).constData()) != 0)
+        why = std::string("cannot be written: ") + std::strerror(errno);
+    if (why) QFile::remove(copy);
+    return why;
+}
+
+} // namespace orlenth::settings

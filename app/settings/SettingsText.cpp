@@ -1,0 +1,211 @@
+#include "app/settings/SettingsText.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+namespace orlenth::settings {
+
+namespace {
+
+// UTF-8 without overlong forms or surrogates, and no control byte but tab, LF and CR.
+bool IsText(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+            ++i;
+            continue;
+        }
+        qsizetype len = 0;
+        char32_t cp = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i < len) return false;
+        for (qsizetype k = 1; k < len; ++k) {
+            const unsigned next = p[i + k];
+            if ((next & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        if (len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) return false;
+        if (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) return false;
+        i += len;
+    }
+    return true;
+}
+
+qsizetype LineBreaks(QByteArrayView bytes) {
+    return bytes.count('\n') + bytes.count('\r');
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Watches the characters QSettings could make of the file's values for an element that
+// starts with "@Variant(" or "@DateTime(". Escapes are read as QSettings reads them in a
+// value (\x and octal runs kept to 16 bits, the letters of C, a backslash before a line
+// break joining the lines, any other escaped character dropped); quotes, spaces and tabs
+// are dropped wherever they are, since QSettings drops them around elements and inside a
+// pair of quotes that closes and opens again. An element starts after '=' or ','. The
+// whole file is scanned as one value: a backslash takes the next character in keys and
+// section names too, so the pairing at every '=' is the one QSettings meets.
+class SerializedValueWatch {
+public:
+    bool Seen() const { return seen_; }
+
+    void Put(char16_t c) {
+        for (std::size_t i = 0; i + 1 < last_.size(); ++i) last_[i] = last_[i + 1];
+        last_.back() = c;
+        if (c == u'(')
+            seen_ = seen_ || Ends(u"=@Variant(") || Ends(u",@Variant(") || Ends(u"=@DateTime(") ||
+                    Ends(u",@DateTime(");
+    }
+
+private:
+    bool Ends(std::u16string_view s) const {
+        return std::u16string_view(last_.data(), last_.size()).ends_with(s);
+    }
+
+    std::array<char16_t, 11> last_{};
+    bool seen_ = false;
+};
+
+bool HoldsSerializedValue(QByteArrayView bytes) {
+    static constexpr std::string_view kEscapes = "abfnrtv\"?'\\";
+    static constexpr std::string_view kMeanings = "\a\b\f\n\r\t\v\"?'\\";
+    SerializedValueWatch watch;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n && !watch.Seen();) {
+        const char c = bytes[i++];
+        if (c == '"' || c == ' ' || c == '\t') continue;
+        if (c != '\\') {
+            watch.Put(static_cast<unsigned char>(c));
+            continue;
+        }
+        if (i >= n) break;
+        const char e = bytes[i++];
+        if (const auto at = kEscapes.find(e); at != std::string_view::npos) {
+            watch.Put(static_cast<unsigned char>(kMeanings[at]));
+        } else if (e == 'x') {
+            if (i >= n || HexValue(bytes[i]) < 0) continue;
+            char16_t value = 0;
+            for (; i < n && HexValue(bytes[i]) >= 0; ++i)
+                value = static_cast<char16_t>((value << 4) + HexValue(bytes[i]));
+            watch.Put(value);
+        } else if (e >= '0' && e <= '7') {
+            auto value = static_cast<char16_t>(e - '0');
+            for (; i < n && bytes[i] >= '0' && bytes[i] <= '7'; ++i)
+                value = static_cast<char16_t>((value << 3) + (bytes[i] - '0'));
+            watch.Put(value);
+        } else if ((e == '\n' || e == '\r') && i < n && (bytes[i] == '\n' || bytes[i] == '\r') &&
+                   bytes[i] != e) {
+            ++i;
+        }
+    }
+    return watch.Seen();
+}
+
+std::string ErrnoText(int e) {
+    return std::strerror(e);
+}
+
+TFileBytes Refused(std::string reason) {
+    TFileBytes r;
+    r.kind = TFileBytes::Kind::Refused;
+    r.reason = std::move(reason);
+    return r;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::optional<std::string> RefusalOf(QByteArrayView bytes) {
+    if (bytes.size() > kMaxFileBytes)
+        return "is larger than " + std::to_string(kMaxFileBytes) + " bytes";
+    if (!IsText(bytes)) return "is not UTF-8 text";
+    if (LineBreaks(bytes) > kMaxFileLines)
+        return "has more than " + std::to_string(kMaxFileLines) + " lines";
+    if (HoldsSerializedValue(bytes))
+        return "holds a value written as @Variant(...) or @DateTime(...), which the reader "
+               "does not read";
+    return std::nullopt;
+}
+
+TFileBytes ReadSettingsBytes(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    // Without O_NONBLOCK opening a FIFO waits for a writer that may never come.
+    const Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return {};
+        return Refused("cannot be read: " + ErrnoText(errno));
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return Refused("cannot be read: " + ErrnoText(errno));
+    // The descriptor, not the name, is asked: the name may have been swapped meanwhile.
+    if (S_ISDIR(st.st_mode)) return Refused("is a folder, not a file");
+    if (S_ISFIFO(st.st_mode)) return Refused("is a FIFO, not a file");
+    if (S_ISSOCK(st.st_mode)) return Refused("is a socket, not a file");
+    if (!S_ISREG(st.st_mode)) return Refused("is a device, not a file");
+    if (st.st_size > kMaxFileBytes)
+        return Refused("is larger than " + std::to_string(kMaxFileBytes) + " bytes");
+
+    // One byte more than allowed tells a file that grew past the bound since fstat.
+    TFileBytes r;
+    r.bytes.resize(static_cast<qsizetype>(st.st_size) + 1);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == r.bytes.size()) {
+            if (r.bytes.size() > kMaxFileBytes) break;
+            r.bytes.resize(std::min<qsizetype>(r.bytes.size() * 2 + 4096, kMaxFileBytes + 1));
+        }
+        const ssize_t n =
+            ::read(fd.get(), r.bytes.data() + got, static_cast<std::size_t>(r.bytes.size() - got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return Refused("cannot be read: " + ErrnoText(errno));
+        if (n == 0) break;
+        got += n;
+    }
+    r.bytes.truncate(got);
+    if (const auto why = RefusalOf(r.bytes)) return Refused(*why);
+    r.kind = TFileBytes::Kind::Read;
+    r.mode = static_cast<unsigned>(st.st_mode & 07777);
+    return r;
+}
+
+} // namespace orlenth::settings
