@@ -104,6 +104,7 @@ TOrlenth::TOrlenth(TComponent* owner)
     std::erase_if(bar,
                   [this](const TControl* c) { return c == ToolButton14 || c == ToolButton15; });
     ToolBar1->SetButtons(bar);
+    ToolBar1->SetDesign(bar);
     std::vector<QWidget*> chain{TabSet1->Widget(), ListBox1->Widget(), ScrollBox1->ClientWidget()};
     for (TControl* c : ToolBar1->Ordered()) chain.push_back(c->Widget());
     chain.push_back(TrackBar1->Widget());
@@ -177,8 +178,7 @@ void TOrlenth::FormCreate(TComponent*) {
     platform::FolderTarget remembered = RememberedFolder(lastCategory, lastEntry, lastOffset);
     if (!fromArgument) target = std::move(remembered);
     state_.SetFolder(std::move(target.folder), std::move(target.file));
-    const bool folderTab =
-        state_.HasFolder() && (fromArgument || lastCategory == kFolderCategory);
+    const bool folderTab = state_.HasFolder() && (fromArgument || lastCategory == kFolderCategory);
     if (state_.HasFolder()) {
         const std::string name =
             platform::FolderTabName(state_.Folder(), platform::kNativePathStyle);

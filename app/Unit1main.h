@@ -32,6 +32,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QTimer>
 
@@ -311,7 +312,11 @@ private:
     std::int64_t pendingAt_ = 0;
     // What was last written, so that an unchanged value is not written again and another
     // reader's newer one stands.
-    QByteArray savedState_;
+    QByteArray LookSnapshot();
+    QByteArray PlaceSnapshot();
+    void SaveIfDue();
+    QByteArray savedLook_, savedPlace_;
+    QElapsedTimer placeWritten_;
     QTimer saveTimer_;
     std::unique_ptr<QMenu> recentMenu_;
     std::unique_ptr<QObject> windowEvents_;

@@ -63,10 +63,6 @@ std::string pathBytes(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-QString gbkText(const QByteArray& gbk) {
-    return GbkToUnicode(std::string_view(gbk.constData(), static_cast<std::size_t>(gbk.size())));
-}
-
 const QString kPlaceCategory = QStringLiteral("place/category");
 const QString kPlaceEntry = QStringLiteral("place/entry");
 const QString kPlaceOffset = QStringLiteral("place/offset");
@@ -79,6 +75,8 @@ constexpr int kMaxGeometryBytes = 4096;
 // splitter, the window manager, scrolling); looking every so often for one costs less than
 // a hook in each, and writes nothing while nothing changes.
 constexpr int kSaveEveryMs = 2000;
+// A moving place is written at most this often.
+constexpr int kPlaceEveryMs = 10000;
 // A bookmark's opening words.
 constexpr int kOpeningChars = 40;
 
@@ -101,8 +99,8 @@ protected:
         }
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(event);
-            if (const auto path = drop->mimeData() ? platform::DroppedPath(*drop->mimeData())
-                                                   : std::nullopt) {
+            if (const auto path =
+                    drop->mimeData() ? platform::DroppedPath(*drop->mimeData()) : std::nullopt) {
                 drop->acceptProposedAction();
                 // After the drop has ended: a message box inside it would hold the
                 // dragging program too.
@@ -153,7 +151,7 @@ void TOrlenth::ApplyLook(const TLook& look) {
     font.Assign(PaintBox1->Font());
     font.SetName(look.fontName);
     font.SetHeight(look.fontHeight);
-    font.SetStyle(TFont::TFontStyles::fromInt(look.fontStyle));
+    font.SetStyle(TFont::TFontStyles::fromInt(static_cast<unsigned>(look.fontStyle)));
     font.SetColor(look.fontColor);
     font.SetCharset(static_cast<TFont::TFontCharset>(look.fontCharset));
     Memo1->Font()->Assign(&font);
@@ -223,40 +221,60 @@ platform::FolderTarget TOrlenth::RememberedFolder(int& category, int& entry,
     return {bytes, name};
 }
 
+QByteArray TOrlenth::LookSnapshot() {
+    const TLook look = CurrentLook();
+    QByteArray snapshot;
+    QDataStream out(&snapshot, QIODevice::WriteOnly);
+    out << look.fontName << look.fontHeight << look.fontStyle << look.fontColor << look.fontCharset
+        << look.pageColor << look.frameColor << look.edgeColor << look.frame << look.margins
+        << look.listHidden << look.interval << look.leftBar << look.listWidth
+        << Widget()->saveGeometry();
+    return snapshot;
+}
+
+QByteArray TOrlenth::PlaceSnapshot() {
+    QByteArray snapshot;
+    QDataStream out(&snapshot, QIODevice::WriteOnly);
+    out << state_.Category() << state_.Entry() << PlaceRead()
+        << QByteArray::fromStdString(state_.Folder());
+    return snapshot;
+}
+
+void TOrlenth::SaveIfDue() {
+    // A changed look is written at once; a place that moves (scrolling, auto-scroll) only
+    // every so often, since each write costs the window's thread a frame or so.
+    if (LookSnapshot() != savedLook_ ||
+        (placeWritten_.hasExpired(kPlaceEveryMs) && PlaceSnapshot() != savedPlace_))
+        SaveSettings();
+}
+
 void TOrlenth::SaveSettings() {
     if (!settings_.Writing()) return;
-    const TLook look = CurrentLook();
-    const QByteArray geometry = Widget()->saveGeometry();
-    const int category = state_.Category();
-    const std::uint32_t offset = PlaceRead();
     // Only what changed since the last write is written, so that two readers at once each
     // keep what the other changed.
-    QByteArray snapshot;
-    {
-        QDataStream out(&snapshot, QIODevice::WriteOnly);
-        out << look.fontName << look.fontHeight << look.fontStyle << look.fontColor
-            << look.fontCharset << look.pageColor << look.frameColor << look.edgeColor
-            << look.frame << look.margins << look.listHidden << look.interval << look.leftBar
-            << look.listWidth << geometry << category << state_.Entry() << offset
-            << QByteArray::fromStdString(state_.Folder());
+    const QByteArray look = LookSnapshot();
+    const QByteArray place = PlaceSnapshot();
+    if (look == savedLook_ && place == savedPlace_) return;
+    if (look != savedLook_) {
+        WriteLook(settings_, CurrentLook());
+        settings_.Set(kWindowGeometry, Widget()->saveGeometry());
     }
-    if (snapshot == savedState_) return;
-    NoteLeaving();
-    WriteLook(settings_, look);
-    settings_.Set(kWindowGeometry, geometry);
-    if (category >= 0) {
+    const int category = state_.Category();
+    if (place != savedPlace_ && category >= 0) {
+        NoteLeaving();
         settings_.Set(kPlaceCategory, category);
         settings_.Set(kPlaceEntry, state_.Entry());
-        settings_.Set(kPlaceOffset, static_cast<qint64>(offset));
+        settings_.Set(kPlaceOffset, static_cast<qint64>(PlaceRead()));
         const std::string path = state_.FolderPath(state_.Entry());
         settings_.Set(kPlaceFolder, state_.HasFolder() ? pathText(state_.Folder()) : QString());
-        settings_.Set(kPlaceFile,
-                      category == kFolderCategory && !path.empty()
-                          ? pathText(path.substr(state_.Folder().size()))
-                          : QString());
+        settings_.Set(kPlaceFile, category == kFolderCategory && !path.empty()
+                                      ? pathText(path.substr(state_.Folder().size()))
+                                      : QString());
     }
     settings_.Save();
-    savedState_ = snapshot;
+    savedLook_ = look;
+    savedPlace_ = place;
+    placeWritten_.start();
 }
 
 void TOrlenth::NoteLeaving() {
@@ -305,8 +323,8 @@ void TOrlenth::OpenPath(const std::string& path) {
     if (target.folder.empty()) throw EFOpenError::forFile(path);
     NoteLeaving();
     pendingOffset_.reset();
-    const QByteArray caption = UnicodeToDisplayBytes(platform::DisplayName(
-        platform::FolderTabName(target.folder, platform::kNativePathStyle)));
+    const QByteArray caption = UnicodeToDisplayBytes(
+        platform::DisplayName(platform::FolderTabName(target.folder, platform::kNativePathStyle)));
     QByteArrayList tabs = TabSet1->Tabs()->Strings();
     if (tabs.size() > kFolderCategory)
         tabs[kFolderCategory] = caption;
@@ -343,9 +361,8 @@ void TOrlenth::FillRecentMenu() {
     for (const QString& path : paths) {
         // Numbered for the keyboard: 1 … 9, then 0.
         const QString key = QString::number(++n % 10);
-        QAction* item = recentMenu_->addAction(
-            QStringLiteral("&%1 %2").arg(key, QString(path).replace(QLatin1Char('&'),
-                                                                    QStringLiteral("&&"))));
+        QAction* item = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(
+            key, QString(path).replace(QLatin1Char('&'), QStringLiteral("&&"))));
         QObject::connect(item, &QAction::triggered, this, [this, path] {
             // Run after the menu has closed: opening may show a message box.
             QMetaObject::invokeMethod(
@@ -381,8 +398,9 @@ void TOrlenth::addMarkExecute(TComponent*) {
     mark.entry = state_.Entry();
     if (const auto& file = state_.FileOnShow()) mark.file = pathText(file->canonicalPath);
     const int row = ListBox1->ItemIndex();
-    mark.title = row >= 0 && row < ListBox1->Count() ? DisplayTextToUnicode(ListBox1->Items()->Get(row))
-                                                     : QString();
+    mark.title = row >= 0 && row < ListBox1->Count()
+                     ? DisplayTextToUnicode(ListBox1->Items()->Get(row))
+                     : QString();
     mark.offset = PlaceRead();
     // How far in, by the text's bytes: a file still arriving is measured by its size.
     const auto& file = state_.FileOnShow();
@@ -456,21 +474,23 @@ void TOrlenth::SetUpLasting() {
     QObject::connect(recentMenu_.get(), &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
     QObject::connect(Memo1, &TMemo::LinesAdded, this, [this] { TryPendingPlace(); });
     Widget()->setAcceptDrops(true);
-    windowEvents_ = std::make_unique<WindowEvents>(
-        [this](const std::string& path) {
-            try {
-                OpenPath(path);
-            } catch (const std::exception& e) {
-                TApplication::Instance().ShowException(e);
-            }
-        });
+    windowEvents_ = std::make_unique<WindowEvents>([this](const std::string& path) {
+        try {
+            OpenPath(path);
+        } catch (const std::exception& e) {
+            TApplication::Instance().ShowException(e);
+        }
+    });
     Widget()->installEventFilter(windowEvents_.get());
     if (!settings_.Writing()) return;
     // Written shortly after a change, and at the end whichever way it comes: the window
     // closing, the program quitting (SIGTERM ends the loop too), the session ending.
     saveTimer_.setInterval(kSaveEveryMs);
-    QObject::connect(&saveTimer_, &QTimer::timeout, this, [this] { SaveSettings(); });
+    QObject::connect(&saveTimer_, &QTimer::timeout, this, [this] { SaveIfDue(); });
     saveTimer_.start();
+    placeWritten_.start();
+    // What the file gave is what is on disk: nothing to write until something changes.
+    savedLook_ = LookSnapshot();
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSettings(); });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, this,
                      [this](QSessionManager&) { SaveSettings(); });

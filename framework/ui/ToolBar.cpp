@@ -187,6 +187,22 @@ std::vector<TControl*> TToolBar::Stored() {
     return out;
 }
 
+std::vector<TControl*> TToolBar::Design() {
+    if (!designSet_) return Stored();
+    std::vector<TControl*> out;
+    for (const auto& c : design_)
+        if (c) out.push_back(c);
+    return out;
+}
+
+void TToolBar::SetDesign(const std::vector<TControl*>& design) {
+    const std::vector<TControl*> stored = Stored();
+    design_.clear();
+    for (TControl* c : design)
+        if (std::find(stored.begin(), stored.end(), c) != stored.end()) design_.emplace_back(c);
+    designSet_ = true;
+}
+
 namespace {
 
 bool takesTab(const QWidget* w) {

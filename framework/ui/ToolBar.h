@@ -91,6 +91,11 @@ public:
     // The controls the bar held when it was first read or customized, in their order then:
     // what customizing offers and what a reset brings back.
     std::vector<TControl*> Stored();
+    // What a reset of the customization brings back: the stored controls unless the
+    // window has said otherwise (some stored controls may only be offered). Controls that
+    // are not stored ones are ignored.
+    std::vector<TControl*> Design();
+    void SetDesign(const std::vector<TControl*>& design);
     // Puts exactly `order` on the bar, in that order (each one of Stored()); the other
     // stored controls leave it until put back. The Tab key then reaches the bar's buttons
     // in their new order, at the place in the window's Tab order they had before. Nothing
@@ -118,6 +123,8 @@ private:
     // opens or closes its place.
     std::vector<const TControl*> laidOut_;
     std::vector<QPointer<TControl>> stored_;
+    std::vector<QPointer<TControl>> design_;
+    bool designSet_ = false;
 
     int buttonHeight_ = 22, buttonWidth_ = 23;
     int color_ = kSystemColor | 15;

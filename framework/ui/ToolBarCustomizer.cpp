@@ -165,7 +165,7 @@ void TToolBarCustomizer::MoveDown() {
 }
 
 void TToolBarCustomizer::Reset() {
-    current_ = bar_.Stored();
+    current_ = bar_.Design();
     Apply(currentList_->currentRow(), 0);
 }
 

@@ -230,7 +230,8 @@ def inner(program):
         mark_list = wait_for("the bookmarks list",
                              lambda: next((n for n in walk(marks) if n.name == "书签列表"), None),
                              30)
-        rows = [n for n in walk(mark_list) if FIRST_WORDS[:4] in (n.name or "")]
+        # The page shows the second title by now (前进 was pressed above).
+        rows = [n for n in walk(mark_list) if NEXT_WORDS[:6] in (n.name or "")]
         if not rows:
             fail("the bookmark's row does not read its opening words: " +
                  repr([n.name for n in walk(mark_list)]))

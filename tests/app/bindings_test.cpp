@@ -10,6 +10,7 @@
 #include "library/WJKStringListItem.h"
 
 #include <QGuiApplication>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <iterator>
@@ -92,6 +93,31 @@ struct Scene {
         QVERIFY(form.N4->QtAction()->isChecked() && form.ToolButton4->Down());
         QVERIFY(!form.Panel1->Visible() && !form.Splitter1->Visible());
     }
+    void chooseToOpen() {
+        QCOMPARE(log.openPathCalls.size(), std::size_t{1});
+        QCOMPARE(log.openPathCalls[0].owner, form.Widget());
+        QCOMPARE(pos(), kPos); // nothing chosen, nothing opened
+    }
+    void bookmarks() {
+        QCOMPARE(log.modalWindows.size(), modals + 1);
+        QCOMPARE(log.modalWindows.back(), QStringLiteral("bookmarksDialog"));
+    }
+    void addMark() {
+        // The bookmarks window then lists the title read, at the line at the page's top.
+        QString listed;
+        log.modalLoop = [&](QWidget& w) {
+            if (auto* list = w.findChild<QTreeWidget*>(); list && list->topLevelItemCount() == 1)
+                listed = list->topLevelItem(0)->text(0);
+            return 0;
+        };
+        form.marksExecute(nullptr);
+        QCOMPARE(listed, DisplayTextToUnicode(form.ListBox1->Items()->Get(kRow)));
+        QCOMPARE(pos(), kPos);
+    }
+    void resetLook() {
+        QCOMPARE(form.CurrentLook(), form.DesignLook());
+        QVERIFY(form.PaintBox1->Color() != kPage);
+    }
     void about() {
         QCOMPARE(log.modalWindows.size(), modals + 1);
         QCOMPARE(log.modalWindows.back(), QStringLiteral("aboutKestrow"));
@@ -127,6 +153,11 @@ const Command kCommands[] = {
     {"N8", "下翻页", "", false, &Scene::pageDown},
     {"N7", "上翻页", "", false, &Scene::pageUp},
     {"N6", "-", "", false, &Scene::nothing},
+    {"N17", "打开...\tCtrl+O", "", false, &Scene::chooseToOpen},
+    {"N18", "最近打开", "", false, &Scene::nothing},
+    {"N19", "添加书签\tCtrl+D", "", false, &Scene::addMark},
+    {"N20", "书签...\tCtrl+B", "", false, &Scene::bookmarks},
+    {"N21", "-", "", false, &Scene::nothing},
     {"N2", "背景色...", "", false, &Scene::pageColour},
     {"N1", "字体...", "", false, &Scene::font},
     {"N10", "框架色...", "", false, &Scene::frameColour},
@@ -136,6 +167,7 @@ const Command kCommands[] = {
     {"N3", "-", "", false, &Scene::nothing},
     {"N4", "隐藏列表框", "", false, &Scene::hideList},
     {"N16", "工具栏设置...", "", false, &Scene::customize},
+    {"N22", "恢复默认设置", "", false, &Scene::resetLook},
     {"N14", "-", "", false, &Scene::nothing},
     {"N13", "关于", "", false, &Scene::about},
     {"N15", "退出\tAlt+F4", "", false, &Scene::close},
@@ -153,7 +185,7 @@ const Command kCommands[] = {
     {"ToolButton13", "上翻页", "", false, &Scene::pageUp},
     {"ToolButton12", "下翻页", "", false, &Scene::pageDown},
 };
-constexpr int kItems = 16;
+constexpr int kItems = 22;
 
 } // namespace
 

@@ -500,7 +500,7 @@ private slots:
                 auto names = laidOutNames(*bar, stepFault);
                 if (dialog->Current() != bar->Ordered() ||
                     dialog->CurrentList()->count() != int(dialog->Current().size()) ||
-                    dialog->Current().size() + dialog->Available().size() != stored.size())
+                    dialog->Current().size() + dialog->Available().size() != bar->Stored().size())
                     stepFault = QStringLiteral("dialog lists out of step");
                 for (TControl* c : dialog->Available())
                     if (c->Widget()->isVisible()) stepFault = QStringLiteral("removed one shown");

@@ -38,8 +38,7 @@ namespace {
 // A text of `lines` numbered lines, long enough to page through.
 QByteArray numberedText(int lines, const char* what) {
     QByteArray text;
-    for (int i = 0; i < lines; ++i)
-        text += Gbk(what) + QByteArray::number(i) + "\r\n";
+    for (int i = 0; i < lines; ++i) text += Gbk(what) + QByteArray::number(i) + "\r\n";
     return text;
 }
 
@@ -91,7 +90,8 @@ private slots:
         QSize size;
         {
             config.Open();
-            auto& rec = apptest::SetUpProgram((books.path() + QStringLiteral("/b.txt")).toStdString());
+            auto& rec =
+                apptest::SetUpProgram((books.path() + QStringLiteral("/b.txt")).toStdString());
             TOrlenth form;
             form.Show();
             waitWrapped(form);
@@ -217,8 +217,13 @@ private slots:
         // A drop of a file that is not *.txt: the tab is the other folder's, the file shown.
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(two + QStringLiteral("/番外"))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(form.Widget(), &enter);
+        QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(form.Widget(), &drop);
+        QVERIFY(drop.isAccepted());
         QTRY_COMPARE(form.Memo1->Text(), Gbk("卷二番外\r\n"));
         QCOMPARE(form.TabSet1->Tabs()->Count(), 6);
         QCOMPARE(DisplayTextToUnicode(form.TabSet1->Tabs()->Get(5)), QStringLiteral("卷二"));

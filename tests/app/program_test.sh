@@ -67,6 +67,7 @@ check screenshot_path_escaped cannot_write "$work/none/a"$'\e[31m\n'".png" "$wor
 export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$XDG_CONFIG_HOME"
 untouched() { [ -z "$(ls -A "$XDG_CONFIG_HOME")" ]; }
+export -f untouched
 # Starts the reader with the arguments given, lets it settle, ends it by SIGNAL and waits.
 run_then_signal() { # signal, arguments...
     local signal=$1 pid i
