@@ -155,8 +155,17 @@ int RunProgram(int argc, const char* const* argv) {
         SetUpProgram(static_cast<int>(args.size()), args.data());
         if (!screenshot.isEmpty()) SetDialogs(std::make_unique<UnattendedDialogs>());
         // A screenshot shows the design, and must not change what the reader keeps.
-        SetProgramSettings(noSettings || !screenshot.isEmpty() ? settings::TSettingsFile::Off()
-                                                               : settings::TSettingsFile::Open());
+        // ORLENTH_SCREENSHOT_SETTINGS=FILE shows a kept look instead, FILE only read.
+        const QByteArray shownSettings = qgetenv("ORLENTH_SCREENSHOT_SETTINGS");
+        if (noSettings)
+            SetProgramSettings(settings::TSettingsFile::Off());
+        else if (screenshot.isEmpty())
+            SetProgramSettings(settings::TSettingsFile::Open());
+        else if (!shownSettings.isEmpty())
+            SetProgramSettings(
+                settings::TSettingsFile::OpenReadOnly(QFile::decodeName(shownSettings)));
+        else
+            SetProgramSettings(settings::TSettingsFile::Off());
         // SIGTERM, SIGINT and SIGHUP end the loop as closing the window does, so that what
         // the reader keeps is written on the way out.
         QuitLoopOnSignals();

@@ -32,7 +32,8 @@ void printHelp() {
         "Environment:\n"
         "  ORLENTH_SCREENSHOT=FILE   save a PNG of the main window after start-up and\n"
         "                            exit (no display needed with QT_QPA_PLATFORM=offscreen);\n"
-        "                            no settings are read or written;\n"
+        "                            no settings are read or written, unless\n"
+        "  ORLENTH_SCREENSHOT_SETTINGS=FILE  names a settings file to show (only read)\n"
         "                            exit status 1 when FILE cannot be written\n");
 }
 

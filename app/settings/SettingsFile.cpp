@@ -205,8 +205,14 @@ std::unique_ptr<TSettingsFile> TSettingsFile::Open(const QString& path) {
     return file;
 }
 
+std::unique_ptr<TSettingsFile> TSettingsFile::OpenReadOnly(const QString& path) {
+    std::unique_ptr<TSettingsFile> file = Open(path);
+    if (file->state_ == State::Fine) file->state_ = State::ReadOnly;
+    return file;
+}
+
 bool TSettingsFile::Reading() const {
-    return state_ == State::Fine || state_ == State::WriteFailed;
+    return state_ == State::Fine || state_ == State::WriteFailed || state_ == State::ReadOnly;
 }
 
 bool TSettingsFile::Writing() const {
@@ -299,6 +305,10 @@ void TSettingsFile::Set(const QString& key, const QVariant& value) {
     if (!Writing() || k.isEmpty()) return;
     const auto accepted = Accept(value);
     if (!accepted) return;
+    // A value the file already holds is no change: written again, it would undo what
+    // another reader wrote to that key meanwhile.
+    if (const auto it = values_.find(k); it != values_.end() && it->second == accepted->read)
+        return;
     values_[k] = accepted->read;
     changes_[k] = accepted->written;
 }
@@ -331,7 +341,7 @@ QStringList TSettingsFile::Keys(const QString& group, int maxKeys) const {
 }
 
 bool TSettingsFile::Save() {
-    if (state_ == State::Off) return true;
+    if (state_ == State::Off || state_ == State::ReadOnly) return true;
     if (!Writing()) return false;
     if (changes_.empty()) return true;
     if (const auto why = WriteChanges()) {

@@ -45,13 +45,16 @@ public:
     // standard error: "orlenth: settings FILE: REASON; using the defaults" or
     // "orlenth: settings FILE: REASON; not saved", FILE's control bytes written as \xHH.
     static std::unique_ptr<TSettingsFile> Open(const QString& path = {});
+    // Opens `path` as Open does, but never writes: Writing() is false, the setters do
+    // nothing and Save does nothing and succeeds. For screenshots of a kept look.
+    static std::unique_ptr<TSettingsFile> OpenReadOnly(const QString& path);
 
     TSettingsFile(const TSettingsFile&) = delete;
     TSettingsFile& operator=(const TSettingsFile&) = delete;
     ~TSettingsFile();
 
     bool Reading() const; // false when Off or damaged
-    bool Writing() const; // false when Off, damaged, or a Save failed
+    bool Writing() const; // false when Off, read-only, damaged, or a Save failed
     QString Path() const; // empty when Off
 
     // Typed getters. A value that is absent, of another type, unparsable or out of range
@@ -87,7 +90,7 @@ public:
     QStringList Keys(const QString& group, int maxKeys) const;
 
 private:
-    enum class State { Off, Fine, Damaged, WriteFailed };
+    enum class State { Off, Fine, ReadOnly, Damaged, WriteFailed };
     TSettingsFile(State state, QString path);
 
     const QVariant* Find(const QString& key) const;
