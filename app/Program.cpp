@@ -7,6 +7,7 @@
 #include "app/settings/SettingsFile.h"
 #include "framework/Errors.h"
 #include "framework/Events.h"
+#include "framework/text/BackgroundThread.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Accessibility.h"
 #include "framework/ui/Application.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -31,6 +33,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +80,9 @@ bool SavePng(const QPixmap& shot, const QByteArray& fileName) {
     file.close();
     return written && file.error() == QFileDevice::NoError;
 }
+
+// Whether StartReadingSettings has run for this run of the program.
+bool settingsStarted = false;
 
 // The signal handler only writes a byte; the loop reads it and quits.
 int signalPipe[2] = {-1, -1};
@@ -144,6 +150,31 @@ std::vector<const char*> WithoutProgramOptions(int argc, const char* const* argv
     return kept;
 }
 
+void StartReadingSettings(int argc, const char* const* argv) {
+    settingsStarted = true;
+    bool noSettings = false;
+    WithoutProgramOptions(argc, argv, noSettings);
+    const QByteArray screenshot = qgetenv("ORLENTH_SCREENSHOT");
+    // A screenshot shows the design, and must not change what the reader keeps;
+    // ORLENTH_SCREENSHOT_SETTINGS=FILE shows a kept look instead, FILE only read.
+    const QByteArray shown = qgetenv("ORLENTH_SCREENSHOT_SETTINGS");
+    if (noSettings || (!screenshot.isEmpty() && shown.isEmpty())) {
+        SetProgramSettings(settings::TSettingsFile::Off());
+        return;
+    }
+    // The settings' folder is orlenth's, whatever the executable is called.
+    QCoreApplication::setApplicationName(QStringLiteral("orlenth"));
+    const bool readOnly = !screenshot.isEmpty();
+    const QString path = readOnly ? QFile::decodeName(shown) : settings::DefaultPath();
+    SetProgramSettings(std::async(std::launch::async, [path, readOnly] {
+        // Behind the thread that starts the toolkit and reads the windows: the file is
+        // needed only once they are read.
+        text::yieldToForeground();
+        return readOnly ? settings::TSettingsFile::OpenReadOnly(path)
+                        : settings::TSettingsFile::Open(path);
+    }));
+}
+
 int RunProgram(int argc, const char* const* argv) {
     TApplication& app = TApplication::Instance();
     const QByteArray screenshot = qgetenv("ORLENTH_SCREENSHOT");
@@ -154,18 +185,7 @@ int RunProgram(int argc, const char* const* argv) {
         // 1–2. The application object and its title.
         SetUpProgram(static_cast<int>(args.size()), args.data());
         if (!screenshot.isEmpty()) SetDialogs(std::make_unique<UnattendedDialogs>());
-        // A screenshot shows the design, and must not change what the reader keeps.
-        // ORLENTH_SCREENSHOT_SETTINGS=FILE shows a kept look instead, FILE only read.
-        const QByteArray shownSettings = qgetenv("ORLENTH_SCREENSHOT_SETTINGS");
-        if (noSettings)
-            SetProgramSettings(settings::TSettingsFile::Off());
-        else if (screenshot.isEmpty())
-            SetProgramSettings(settings::TSettingsFile::Open());
-        else if (!shownSettings.isEmpty())
-            SetProgramSettings(
-                settings::TSettingsFile::OpenReadOnly(QFile::decodeName(shownSettings)));
-        else
-            SetProgramSettings(settings::TSettingsFile::Off());
+        if (!settingsStarted) StartReadingSettings(argc, argv);
         // SIGTERM, SIGINT and SIGHUP end the loop as closing the window does, so that what
         // the reader keeps is written on the way out.
         QuitLoopOnSignals();
@@ -192,6 +212,7 @@ int RunProgram(int argc, const char* const* argv) {
     }
     // The settings are written by now; the file is let go before the program ends.
     SetProgramSettings(nullptr);
+    settingsStarted = false;
     // 5.
     return status;
 }

@@ -43,8 +43,7 @@ QByteArray bytesOf(const std::string& s) {
 
 } // namespace
 
-TOrlenth::TOrlenth(TComponent* owner)
-    : TCustomForm(owner), state_({}), settings_(ProgramSettings()) {
+TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     ReadFormDescription(*this);
     state_ = TReadingState(
         {WJKStringList0, WJKStringList1, WJKStringList2, WJKStringList3, WJKStringList4});
@@ -205,8 +204,8 @@ void TOrlenth::FormCreate(TComponent*) {
         ListBox1Click(nullptr);
         if (lastOffset > 0 && ListBox1->ItemIndex() == lastEntry) GoToPlace(lastOffset);
     }
-    if (fromArgument && recent_)
-        recent_->Add(QFile::decodeName(QByteArray::fromStdString(
+    if (fromArgument)
+        Recent().Add(QFile::decodeName(QByteArray::fromStdString(
             platform::CanonicalPath(TApplication::Instance().Argument(1)))));
 }
 
@@ -227,8 +226,8 @@ void TOrlenth::ShowEntry(int category, int entry) {
         Memo1->SetText(QByteArray());
         Memo1->SetText(std::move(*opened.file).FeedForDisplay(text::kMemoCapacity));
         // Any route to a file shows the line it was left at.
-        if (places_)
-            if (const qint64 offset = places_->OffsetFor(
+        if (settings_)
+            if (const qint64 offset = Places().OffsetFor(
                     QFile::decodeName(QByteArray::fromStdString(opened.identity.canonicalPath)),
                     static_cast<qint64>(opened.identity.size)))
                 GoToPlace(static_cast<std::uint32_t>(offset));

@@ -303,7 +303,12 @@ private:
     void OpenRecent(const QString& path);
     void GoToBookmark(const settings::TBookmark& mark);
 
-    settings::TSettingsFile& settings_;
+    // Taken once the description is read: the file may still be being read meanwhile.
+    settings::TSettingsFile* settings_ = nullptr;
+    // The kept lists, read from the settings file when first asked for.
+    settings::TFilePlaces& Places();
+    settings::TBookmarks& Bookmarks();
+    settings::TRecentList& Recent();
     std::unique_ptr<settings::TFilePlaces> places_;
     std::unique_ptr<settings::TBookmarks> bookmarks_;
     std::unique_ptr<settings::TRecentList> recent_;

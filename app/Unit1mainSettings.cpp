@@ -3,6 +3,7 @@
 // bookmarks.
 
 #include "app/BookmarksDialog.h"
+#include "app/ProgramSettings.h"
 #include "app/Unit1main.h"
 #include "app/platform/DisplayName.h"
 #include "app/platform/DroppedPath.h"
@@ -191,30 +192,44 @@ void TOrlenth::resetLookExecute(TComponent*) {
 
 // ---- the settings file
 
+// Made when first needed: a start that shows no folder file has no use for a thousand
+// places yet.
+settings::TFilePlaces& TOrlenth::Places() {
+    if (!places_) places_ = std::make_unique<settings::TFilePlaces>(*settings_);
+    return *places_;
+}
+
+settings::TBookmarks& TOrlenth::Bookmarks() {
+    if (!bookmarks_) bookmarks_ = std::make_unique<settings::TBookmarks>(*settings_);
+    return *bookmarks_;
+}
+
+settings::TRecentList& TOrlenth::Recent() {
+    if (!recent_) recent_ = std::make_unique<settings::TRecentList>(*settings_);
+    return *recent_;
+}
+
 void TOrlenth::RestoreSettings() {
-    places_ = std::make_unique<settings::TFilePlaces>(settings_);
-    bookmarks_ = std::make_unique<settings::TBookmarks>(settings_);
-    recent_ = std::make_unique<settings::TRecentList>(settings_);
-    if (!settings_.Reading()) return;
-    const TLook look = ReadLook(settings_, design_);
+    if (!settings_->Reading()) return;
+    const TLook look = ReadLook(*settings_, design_);
     if (look != design_) ApplyLook(look);
-    if (const auto geometry = settings_.Bytes(kWindowGeometry, kMaxGeometryBytes))
+    if (const auto geometry = settings_->Bytes(kWindowGeometry, kMaxGeometryBytes))
         Widget()->restoreGeometry(*geometry);
 }
 
 platform::FolderTarget TOrlenth::RememberedFolder(int& category, int& entry,
                                                   std::uint32_t& offset) {
-    category = settings_.Int(kPlaceCategory, 0, kFolderCategory).value_or(0);
-    entry = settings_.Int(kPlaceEntry, 0, std::numeric_limits<int>::max()).value_or(0);
+    category = settings_->Int(kPlaceCategory, 0, kFolderCategory).value_or(0);
+    entry = settings_->Int(kPlaceEntry, 0, std::numeric_limits<int>::max()).value_or(0);
     offset = static_cast<std::uint32_t>(
-        settings_.Int64(kPlaceOffset, 0, std::numeric_limits<std::uint32_t>::max()).value_or(0));
-    const QString folder = settings_.String(kPlaceFolder, 4096).value_or(QString());
+        settings_->Int64(kPlaceOffset, 0, std::numeric_limits<std::uint32_t>::max()).value_or(0));
+    const QString folder = settings_->String(kPlaceFolder, 4096).value_or(QString());
     if (folder.isEmpty()) return {};
     std::string bytes = pathBytes(folder);
     if (bytes.front() != '/' || platform::KindOf(bytes) != platform::EntryKind::Directory)
         return {};
     if (bytes.back() != '/') bytes += '/';
-    const QString file = settings_.String(kPlaceFile, 1024).value_or(QString());
+    const QString file = settings_->String(kPlaceFile, 1024).value_or(QString());
     std::string name = pathBytes(file);
     // Only a name in that folder, never a path out of it.
     if (name.find('/') != std::string::npos || name == "." || name == "..") name.clear();
@@ -249,29 +264,29 @@ void TOrlenth::SaveIfDue() {
 }
 
 void TOrlenth::SaveSettings() {
-    if (!settings_.Writing()) return;
+    if (!settings_ || !settings_->Writing()) return;
     // Only what changed since the last write is written, so that two readers at once each
     // keep what the other changed.
     const QByteArray look = LookSnapshot();
     const QByteArray place = PlaceSnapshot();
     if (look == savedLook_ && place == savedPlace_) return;
     if (look != savedLook_) {
-        WriteLook(settings_, CurrentLook());
-        settings_.Set(kWindowGeometry, Widget()->saveGeometry());
+        WriteLook(*settings_, CurrentLook());
+        settings_->Set(kWindowGeometry, Widget()->saveGeometry());
     }
     const int category = state_.Category();
     if (place != savedPlace_ && category >= 0) {
         NoteLeaving();
-        settings_.Set(kPlaceCategory, category);
-        settings_.Set(kPlaceEntry, state_.Entry());
-        settings_.Set(kPlaceOffset, static_cast<qint64>(PlaceRead()));
+        settings_->Set(kPlaceCategory, category);
+        settings_->Set(kPlaceEntry, state_.Entry());
+        settings_->Set(kPlaceOffset, static_cast<qint64>(PlaceRead()));
         const std::string path = state_.FolderPath(state_.Entry());
-        settings_.Set(kPlaceFolder, state_.HasFolder() ? pathText(state_.Folder()) : QString());
-        settings_.Set(kPlaceFile, category == kFolderCategory && !path.empty()
-                                      ? pathText(path.substr(state_.Folder().size()))
-                                      : QString());
+        settings_->Set(kPlaceFolder, state_.HasFolder() ? pathText(state_.Folder()) : QString());
+        settings_->Set(kPlaceFile, category == kFolderCategory && !path.empty()
+                                       ? pathText(path.substr(state_.Folder().size()))
+                                       : QString());
     }
-    settings_.Save();
+    settings_->Save();
     savedLook_ = look;
     savedPlace_ = place;
     placeWritten_.start();
@@ -279,8 +294,8 @@ void TOrlenth::SaveSettings() {
 
 void TOrlenth::NoteLeaving() {
     const auto& file = state_.FileOnShow();
-    if (!file || !places_) return;
-    places_->Remember({pathText(file->canonicalPath), static_cast<qint64>(file->size),
+    if (!file || !settings_) return;
+    Places().Remember({pathText(file->canonicalPath), static_cast<qint64>(file->size),
                        file->modified, static_cast<qint64>(PlaceRead()), 0});
 }
 
@@ -340,7 +355,7 @@ void TOrlenth::OpenPath(const std::string& path) {
         TabSet1->SetTabIndex(kFolderCategory);
     }
     startFile_.clear();
-    if (recent_) recent_->Add(pathText(platform::CanonicalPath(path)));
+    Recent().Add(pathText(platform::CanonicalPath(path)));
 }
 
 void TOrlenth::openPathExecute(TComponent*) {
@@ -352,7 +367,7 @@ void TOrlenth::openPathExecute(TComponent*) {
 
 void TOrlenth::FillRecentMenu() {
     recentMenu_->clear();
-    const QStringList paths = recent_ ? recent_->Paths() : QStringList();
+    const QStringList paths = Recent().Paths();
     if (paths.isEmpty()) {
         recentMenu_->addAction(QString::fromUtf8("（无）"))->setEnabled(false);
         return;
@@ -373,7 +388,7 @@ void TOrlenth::FillRecentMenu() {
 
 void TOrlenth::OpenRecent(const QString& path) {
     if (!QFileInfo::exists(path)) {
-        recent_->Remove(path);
+        Recent().Remove(path);
         TMessageBoxRequest request;
         request.owner = Widget();
         request.caption = TApplication::Instance().Title();
@@ -392,7 +407,7 @@ void TOrlenth::OpenRecent(const QString& path) {
 // ---- bookmarks
 
 void TOrlenth::addMarkExecute(TComponent*) {
-    if (state_.Category() < 0 || !bookmarks_) return;
+    if (state_.Category() < 0) return;
     settings::TBookmark mark;
     mark.category = state_.Category();
     mark.entry = state_.Entry();
@@ -414,16 +429,15 @@ void TOrlenth::addMarkExecute(TComponent*) {
         const int line = WrappedLineAt(lines, static_cast<std::uint32_t>(mark.offset));
         mark.opening = DisplayTextToUnicode(Memo1->Line(line)).trimmed().left(kOpeningChars);
     }
-    bookmarks_->Add(mark);
-    settings_.Save();
+    Bookmarks().Add(mark);
+    settings_->Save();
     QToolTip::showText(ScrollBox1->ClientWidget()->mapToGlobal(QPoint(16, 16)),
                        QString::fromUtf8("已加书签：%1").arg(mark.title),
                        ScrollBox1->ClientWidget());
 }
 
 void TOrlenth::marksExecute(TComponent*) {
-    if (!bookmarks_) return;
-    const std::vector<settings::TBookmark> all = bookmarks_->All();
+    const std::vector<settings::TBookmark> all = Bookmarks().All();
     std::vector<TBookmarkRow> rows;
     rows.reserve(all.size());
     for (const settings::TBookmark& b : all)
@@ -432,18 +446,18 @@ void TOrlenth::marksExecute(TComponent*) {
     TBookmarksDialog dialog(
         std::move(rows),
         [this](const QString& id, const QString& title) {
-            const bool done = bookmarks_->Rename(id, title);
-            settings_.Save();
+            const bool done = Bookmarks().Rename(id, title);
+            settings_->Save();
             return done;
         },
         [this](const QString& id) {
-            const bool done = bookmarks_->Remove(id);
-            settings_.Save();
+            const bool done = Bookmarks().Remove(id);
+            settings_->Save();
             return done;
         },
         Widget());
     if (Dialogs().RunModal(dialog) != QDialog::Accepted || dialog.ChosenId().isEmpty()) return;
-    for (const settings::TBookmark& b : bookmarks_->All())
+    for (const settings::TBookmark& b : Bookmarks().All())
         if (b.id == dialog.ChosenId()) {
             GoToBookmark(b);
             return;
@@ -466,6 +480,7 @@ void TOrlenth::GoToBookmark(const settings::TBookmark& mark) {
 // ---- wiring, from the constructor
 
 void TOrlenth::SetUpLasting() {
+    settings_ = &ProgramSettings();
     design_ = CurrentLook();
     RestoreSettings();
     recentMenu_ = std::make_unique<QMenu>();
@@ -482,7 +497,7 @@ void TOrlenth::SetUpLasting() {
         }
     });
     Widget()->installEventFilter(windowEvents_.get());
-    if (!settings_.Writing()) return;
+    if (!settings_->Writing()) return;
     // Written shortly after a change, and at the end whichever way it comes: the window
     // closing, the program quitting (SIGTERM ends the loop too), the session ending.
     saveTimer_.setInterval(kSaveEveryMs);

@@ -20,15 +20,15 @@
 
 namespace orlenth::settings {
 
-namespace {
-
-// How long Save waits for another reader to finish writing the file.
-constexpr int kLockWaitMs = 5000;
-
 QString DefaultPath() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     return folder.isEmpty() ? QString() : folder + QStringLiteral("/orlenth.conf");
 }
+
+namespace {
+
+// How long Save waits for another reader to finish writing the file.
+constexpr int kLockWaitMs = 5000;
 
 // As QSettings keeps keys: no leading, trailing or doubled '/'.
 QString NormalKey(const QString& key) {

@@ -25,6 +25,10 @@
 
 namespace orlenth::settings {
 
+// The settings file's default place (see above); empty when the configuration folder is
+// unknown. Asks QStandardPaths, so the application name must be set first.
+QString DefaultPath();
+
 class TSettingsFile {
 public:
     static constexpr std::int64_t kMaxFileBytes = settings::kMaxFileBytes;

@@ -76,20 +76,23 @@ class SerializedValueWatch {
 public:
     bool Seen() const { return seen_; }
 
+    // A ring of the last characters: every byte of the file passes here, and only a '('
+    // needs them in order.
     void Put(char16_t c) {
-        for (std::size_t i = 0; i + 1 < last_.size(); ++i) last_[i] = last_[i + 1];
-        last_.back() = c;
-        if (c == u'(')
-            seen_ = seen_ || Ends(u"=@Variant(") || Ends(u",@Variant(") || Ends(u"=@DateTime(") ||
-                    Ends(u",@DateTime(");
+        last_[next_] = c;
+        next_ = (next_ + 1) % last_.size();
+        if (c != u'(') return;
+        std::array<char16_t, kKept> ordered{};
+        for (std::size_t i = 0; i < kKept; ++i) ordered[i] = last_[(next_ + i) % kKept];
+        const std::u16string_view tail(ordered.data(), ordered.size());
+        seen_ = seen_ || tail.ends_with(u"=@Variant(") || tail.ends_with(u",@Variant(") ||
+                tail.ends_with(u"=@DateTime(") || tail.ends_with(u",@DateTime(");
     }
 
 private:
-    bool Ends(std::u16string_view s) const {
-        return std::u16string_view(last_.data(), last_.size()).ends_with(s);
-    }
-
-    std::array<char16_t, 11> last_{};
+    static constexpr std::size_t kKept = 11;
+    std::array<char16_t, kKept> last_{};
+    std::size_t next_ = 0;
     bool seen_ = false;
 };
 
