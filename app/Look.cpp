@@ -51,9 +51,9 @@ TLook ReadLook(const settings::TSettingsFile& file, const TLook& design) {
 }
 
 void WriteLook(settings::TSettingsFile& file, const TLook& look) {
-    file.Set(QStringLiteral("font/name"), GbkToUnicode(std::string_view(
-                                              look.fontName.constData(),
-                                              static_cast<std::size_t>(look.fontName.size()))));
+    file.Set(QStringLiteral("font/name"),
+             GbkToUnicode(std::string_view(look.fontName.constData(),
+                                           static_cast<std::size_t>(look.fontName.size()))));
     file.Set(QStringLiteral("font/height"), look.fontHeight);
     file.Set(QStringLiteral("font/style"), look.fontStyle);
     file.Set(QStringLiteral("font/color"), look.fontColor);
