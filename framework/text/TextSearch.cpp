@@ -135,34 +135,70 @@ private:
     }
 
     // Candidates are the places where a form of the first character begins, found on its
-    // first two bytes sixteen offsets at a time.
+    // first two bytes sixteen offsets at a time. Forms that differ only in bit 0x20 (an
+    // ASCII letter's cases, and its full-width cases too) share one probe that ignores the
+    // bit; matchAt weeds out what that lets through.
     template <class OnHit> void scanFolding(std::size_t from, std::size_t limit, OnHit& onHit) {
         std::size_t p = from;
 #ifdef __SSE2__
-        const TSearchPattern::Unit& first = pattern_.units().front();
-        __m128i firstByte[4];
-        __m128i secondByte[4];
-        for (std::size_t k = 0; k < first.count; ++k) {
-            firstByte[k] = _mm_set1_epi8(first.bytes[k][0]);
-            secondByte[k] = _mm_set1_epi8(first.bytes[k][1]);
+        struct Probe {
+            std::uint8_t first, firstMask, second, secondMask;
+            bool two;
+        };
+        const TSearchPattern::Unit& unit = pattern_.units().front();
+        std::array<Probe, 4> probes{};
+        std::size_t probeCount = 0;
+        for (std::size_t k = 0; k < unit.count; ++k) {
+            const Probe q{static_cast<std::uint8_t>(unit.bytes[k][0]), 0,
+                          static_cast<std::uint8_t>(unit.bytes[k][1]), 0, unit.length[k] > 1};
+            bool merged = false;
+            for (std::size_t i = 0; i < probeCount && !merged; ++i) {
+                Probe& r = probes[i];
+                const auto d0 = static_cast<std::uint8_t>(r.first ^ q.first);
+                const auto d1 = static_cast<std::uint8_t>(q.two ? r.second ^ q.second : 0);
+                if (r.two != q.two || (d0 & ~0x20) != 0 || (d1 & ~0x20) != 0) continue;
+                r.firstMask = static_cast<std::uint8_t>(r.firstMask | d0);
+                r.secondMask = static_cast<std::uint8_t>(r.secondMask | d1);
+                merged = true;
+            }
+            if (!merged) probes[probeCount++] = q;
         }
-        // Both loads must stay inside the text.
-        while (p + 17 <= n_ && p < limit) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + p));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + p + 1));
+        __m128i firstMask[4], firstByte[4], secondMask[4], secondByte[4];
+        for (std::size_t i = 0; i < probeCount; ++i) {
+            const Probe& r = probes[i];
+            firstMask[i] = _mm_set1_epi8(static_cast<char>(r.firstMask));
+            firstByte[i] = _mm_set1_epi8(static_cast<char>(r.first | r.firstMask));
+            secondMask[i] = _mm_set1_epi8(static_cast<char>(r.secondMask));
+            secondByte[i] = _mm_set1_epi8(static_cast<char>(r.second | r.secondMask));
+        }
+        const auto block = [&](std::size_t q) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + q));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + q + 1));
             __m128i hits = _mm_setzero_si128();
-            for (std::size_t k = 0; k < first.count; ++k) {
-                __m128i eq = _mm_cmpeq_epi8(a, firstByte[k]);
-                if (first.length[k] > 1) eq = _mm_and_si128(eq, _mm_cmpeq_epi8(b, secondByte[k]));
+            for (std::size_t i = 0; i < probeCount; ++i) {
+                __m128i eq = _mm_cmpeq_epi8(_mm_or_si128(a, firstMask[i]), firstByte[i]);
+                if (probes[i].two)
+                    eq = _mm_and_si128(
+                        eq, _mm_cmpeq_epi8(_mm_or_si128(b, secondMask[i]), secondByte[i]));
                 hits = _mm_or_si128(hits, eq);
             }
-            auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
+            return static_cast<unsigned>(_mm_movemask_epi8(hits));
+        };
+        const auto visit = [&](std::size_t q, std::uint32_t bits) {
+            for (; bits != 0; bits &= bits - 1)
+                if (!tryAt(q + static_cast<std::size_t>(__builtin_ctz(bits)), onHit)) return false;
+            return true;
+        };
+        // Both loads of a block must stay inside the text.
+        while (p + 33 <= n_ && p + 32 <= limit) {
+            const std::uint32_t bits = block(p) | block(p + 16) << 16;
+            if (bits != 0 && !visit(p, bits)) return;
+            p += 32;
+        }
+        while (p + 17 <= n_ && p < limit) {
+            std::uint32_t bits = block(p);
             if (limit - p < 16) bits &= (1u << (limit - p)) - 1;
-            while (bits != 0) {
-                const std::size_t c = p + static_cast<std::size_t>(__builtin_ctz(bits));
-                if (!tryAt(c, onHit)) return;
-                bits &= bits - 1;
-            }
+            if (bits != 0 && !visit(p, bits)) return;
             p += 16;
         }
 #endif
