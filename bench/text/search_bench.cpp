@@ -127,6 +127,23 @@ void BM_CountAsciiFolded(benchmark::State& s) {
     runCount(s, QStringLiteral("chapter"));
 }
 
+// The worst walk back to a character start: one step of 64 KB from the middle of 100 MB
+// of 中 with no line break, no ASCII, no digit.
+void BM_StepInOneLongLine(benchmark::State& state) {
+    static const std::string text = [] {
+        std::string t;
+        t.reserve(kTextBytes);
+        while (t.size() < kTextBytes) t += "\xD6\xD0";
+        return t;
+    }();
+    const TSearchPattern pattern(QStringLiteral("文"));
+    for (auto _ : state) {
+        const TSearchStep step = FindNext(text, text.size() / 2, pattern, 64 * 1024);
+        benchmark::DoNotOptimize(step.resume);
+    }
+}
+
+BENCHMARK(BM_StepInOneLongLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memmem1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Count1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memmem2)->Unit(benchmark::kMillisecond);

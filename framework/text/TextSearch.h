@@ -88,7 +88,10 @@ struct TSearchStep {
 // budgetBytes candidate start offsets (at least one) and then pauses, so that a caller on
 // the window's thread goes on next frame; a hit found over several paused calls is the hit
 // one call with an unlimited budget finds. Hits may overlap: FindNext(hit.offset + 1)
-// gives the next one.
+// gives the next one. The bytes are taken as the whole text: in a text still arriving, a
+// character cut off at the end may read otherwise once the rest has come (CountHits waits
+// for it). The walk back to a character start from `from` is not bounded by the budget
+// (see CharacterStartAtOrBefore).
 TSearchStep FindNext(std::string_view text, std::size_t from, const TSearchPattern& pattern,
                      std::size_t budgetBytes = SIZE_MAX);
 // The last hit that starts before `from` (it may reach past `from`); the mirror of
@@ -127,8 +130,10 @@ TSearchCount CountHits(std::string_view text, bool complete, const TSearchPatter
                        TSearchCount start = {});
 
 // The start of the character that covers `offset` (offset itself when a character starts
-// there, and the text's size for any offset at or past the end). Walks back at most to the
-// nearest byte after which a character must start; in a text, within its line.
+// there, and the text's size for any offset at or past the end). Walks back over the bytes
+// 0x81..0xFE before `offset` to the nearest other byte (sixteen at a time), and only when
+// that is a digit (0x30..0x39, perhaps part of a four-byte character) on to the nearest
+// byte outside both ranges, then parses forward; in a text, within its line.
 std::size_t CharacterStartAtOrBefore(std::string_view text, std::size_t offset);
 // The first character start at or after `offset` (the text's size at the end).
 std::size_t CharacterStartAtOrAfter(std::string_view text, std::size_t offset);
