@@ -78,6 +78,12 @@ std::string Gbk(const char* utf8) {
     return toGbk(QString::fromUtf8(utf8));
 }
 
+std::string Repeat(const char* utf8, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += Gbk(utf8);
+    return out;
+}
+
 // 中文 is D6 D0 CE C4; 𠀀 (U+20000) is 95 32 82 36; 81 30 81 30 is U+0080.
 const std::vector<Row>& Rows() {
     static const std::vector<Row> rows = {
@@ -119,6 +125,12 @@ const std::vector<Row>& Rows() {
         {"FoldedHitAfterStraddle", std::string("\xB0\xA3\xC1\xB0") + Gbk("Ａ"), "a", {4}},
         {"PinyinDoesNotFold", Gbk("É é"), "é", {5}},
         {"YenSignDoesNotFold", Gbk("￥$"), "$", {2}},
+        // Long enough for the sixteen-byte scans and walks back.
+        {"LongRunsFoldedHits",
+         std::string(40, 'x') + Repeat("中", 40) + Gbk("ａbc") + Repeat("文", 20) + "ABC",
+         "abc",
+         {120, 164}},
+        {"LongOddRunHidesEveryHit", "\x81" + Repeat("中", 30) + Gbk("文"), "中", {}},
         {"EmptyPattern", "abc", "", {}},
         {"PatternLongerThanText", Gbk("中"), "中文", {}},
         {"EmptyText", "", "a", {}},
