@@ -26,6 +26,26 @@ printf '\x00\x00%s' "$(head -c 600 $text)" > $c/wrap_engine/seed-width0
 printf '\x80\x11%s' "$(head -c 3000 $text)" > $c/wrap_engine/seed-wide
 printf '\xff\xff%s' "$(head -c 3000 $text)" > $c/wrap_engine/seed-widest
 
+# text_search: pattern length, mode (bit 0 UTF-16LE, bit 1 from the text), budget less one,
+# cut in 255ths; then the pattern's bytes (unless taken from the text) and the text.
+mkdir -p $c/text_search
+ts() { printf "$1" > $c/text_search/seed-$2; gbk "$3" >> $c/text_search/seed-$2; }
+ts '\x04\x00\x07\x80' plain-cjk '中文中中文，中文。'
+ts '\x03\x00\x02\x40' fold-ascii 'abcＡＢＣAbc　abc'
+ts '\x04\x00\x03\x10' four-byte '𠀀甲𠀀乙𠀀'
+ts '\x02\x00\x00\xc0' space '中　文 中 文'
+printf '\x04\x00\x05\x80' > $c/text_search/seed-straddle
+gbk '中文' >> $c/text_search/seed-straddle
+printf '\xb0\xd6\xd0\xce\xc4\xb0\x81\x30\x81\x30' >> $c/text_search/seed-straddle
+gbk '中文' >> $c/text_search/seed-straddle
+printf '\x01\x00\x01\x80a\x81aa\x81\x7fa\xffa\x80a\x81\x30a\xd6' > $c/text_search/seed-malformed
+printf '\x04\x01\x09\x80\x2d\x4e\x87\x65' > $c/text_search/seed-utf16
+gbk '中文' >> $c/text_search/seed-utf16
+printf '\x06\x02\x3f\x30' > $c/text_search/seed-from-text
+head -c 3000 $text >> $c/text_search/seed-from-text
+printf '\x02\x01\x00\x80\x00\xd8' > $c/text_search/seed-lone-surrogate
+printf '\x84\x31\xa4\x37\xff' >> $c/text_search/seed-lone-surrogate
+
 # folder_file: the size of the pieces the loader reads (first byte), then the file. UTF-16
 # holds NUL bytes, which shell strings cannot, so every seed is written by a command.
 mkdir -p $c/folder_file
