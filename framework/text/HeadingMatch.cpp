@@ -214,15 +214,17 @@ std::optional<std::uint32_t> romanValue(std::u32string_view s) {
             return 0;
         }
     };
-    std::uint64_t total = 0;
+    // Subtractive pairs (IV, XC) take away; a token is at most 30 letters, so no overflow.
+    std::int64_t total = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
-        const std::uint64_t v = value(s[i]);
+        const auto v = static_cast<std::int64_t>(value(s[i]));
         if (v == 0) return std::nullopt;
-        if (i + 1 < s.size() && value(s[i + 1]) > v)
-            total = total >= v ? total - v : 0;
+        if (i + 1 < s.size() && static_cast<std::int64_t>(value(s[i + 1])) > v)
+            total -= v;
         else
-            total = std::min(kNumberCap, total + v);
+            total += v;
     }
+    if (total <= 0) return std::nullopt;
     return static_cast<std::uint32_t>(total);
 }
 

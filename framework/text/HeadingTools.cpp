@@ -103,7 +103,7 @@ PatternScan ScanWithPattern(std::string_view text, const QRegularExpression& pat
             scan.stop = PatternScan::Stop::Bytes;
             break;
         }
-        if (++lines % 256 == 0 && std::chrono::steady_clock::now() >= deadline) {
+        if (lines++ % 256 == 0 && std::chrono::steady_clock::now() >= deadline) {
             scan.stop = PatternScan::Stop::Time;
             break;
         }

@@ -42,8 +42,8 @@ struct PatternScan {
 // line after its leading spaces), each line decoded from GB18030 with its leading ASCII
 // spaces, tabs and U+3000 taken off. Lines longer than kMaxHeadingLineBytes are not tried,
 // as they cannot be headings. Stops after maxMatches matches, or at the first line start
-// past maxBytes, or once maxTime has passed (looked at every 256 lines). An invalid
-// pattern matches nothing. Lines starting at or beyond 4 GiB are not tried.
+// past maxBytes, or once maxTime has passed (looked at before the first line and every 256 lines).
+// An invalid pattern matches nothing. Lines starting at or beyond 4 GiB are not tried.
 PatternScan ScanWithPattern(std::string_view text, const QRegularExpression& pattern,
                             const PatternLimits& limits = {});
 
