@@ -2,6 +2,8 @@
 
 #include "framework/text/GbkDecoder.h"
 
+#include <QStringEncoder>
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -41,25 +43,10 @@ bool isSeparator(char32_t c) {
 
 // The characters a heading can begin with: anything else is rejected before the line is
 // decoded, which is all the work most lines of a novel cost.
+constexpr std::u32string_view kStartChars = U"第序楔引前尾后终番完上Cc";
+
 bool canStartHeading(char32_t c) {
-    switch (c) {
-    case U'第':
-    case U'序':
-    case U'楔':
-    case U'引':
-    case U'前':
-    case U'尾':
-    case U'后':
-    case U'终':
-    case U'番':
-    case U'完':
-    case U'上':
-    case U'C':
-    case U'c':
-        return true;
-    default:
-        return false;
-    }
+    return kStartChars.find(c) != std::u32string_view::npos;
 }
 
 int chineseDigit(char32_t c) {
@@ -274,6 +261,19 @@ std::optional<HeadingMatch> matchEnglish(std::u32string_view s) {
 }
 
 } // namespace
+
+const std::array<bool, 256>& HeadingFirstBytes() {
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> t{};
+        QStringEncoder encoder("GB18030", QStringConverter::Flag::Stateless);
+        for (char32_t c : kStartChars) {
+            const QByteArray bytes = encoder(QString::fromUcs4(&c, 1));
+            if (!bytes.isEmpty()) t[static_cast<std::uint8_t>(bytes[0])] = true;
+        }
+        return t;
+    }();
+    return table;
+}
 
 std::optional<std::uint32_t> ChineseNumberValue(std::u32string_view numeral) {
     if (numeral.empty()) return std::nullopt;

@@ -3,6 +3,7 @@
 // The scanner (HeadingScan.h) runs this on every line that could be one; the table of
 // contents is built from what it finds.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -68,6 +69,12 @@ struct HeadingMatch {
 //   篇文/篇幅 ("第三回合他才…", "第三集团军").
 // "第一次", "第二天", "第一名" and a bare "第三" have no suffix and never match.
 std::optional<HeadingMatch> MatchHeadingLine(std::string_view line);
+
+// For each byte, whether a line whose first character (after its leading spaces) begins
+// with it can be a heading: 'C', 'c' and the GBK lead bytes of the characters that begin a
+// rule (第, the named parts' first characters). Lets the scanner pass over most lines
+// without decoding them; MatchHeadingLine gives the same answers without it.
+const std::array<bool, 256>& HeadingFirstBytes();
 
 // The value of a Chinese numeral of the characters above (for tests); nullopt when it holds
 // anything else, or mixes in digits.

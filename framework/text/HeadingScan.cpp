@@ -32,6 +32,23 @@ const char* findBreak(const char* p, const char* end) {
     return p;
 }
 
+// Whether the line's first byte after its indentation can begin a heading; most lines of
+// prose cannot, and are passed over without a call.
+bool worthTrying(const char* p, std::size_t n, const std::array<bool, 256>& firstBytes) {
+    const char* const end = p + n;
+    while (p < end) {
+        if (*p == ' ' || *p == '\t') {
+            ++p;
+        } else if (end - p >= 2 && static_cast<std::uint8_t>(p[0]) == 0xA1 &&
+                   static_cast<std::uint8_t>(p[1]) == 0xA1) {
+            p += 2;
+        } else {
+            return firstBytes[static_cast<std::uint8_t>(*p)];
+        }
+    }
+    return false;
+}
+
 std::uint8_t aloneLevel(HeadingRule rule) {
     return rule == HeadingRule::Juan || rule == HeadingRule::Bu ? 0 : 1;
 }
@@ -140,7 +157,8 @@ void HeadingScanner::Feed(std::string_view piece) {
         const bool open = lineEnd == end;
         if (carry_.empty() && !carryTooLong_ && !open) {
             // The common case: the whole line is in this piece.
-            if (n <= kMaxHeadingLineBytes) tryLine({p, n}, lineStart_);
+            if (n <= kMaxHeadingLineBytes && worthTrying(p, n, firstBytes_))
+                tryLine({p, n}, lineStart_);
         } else if (!carryTooLong_) {
             if (carry_.size() + n > kMaxHeadingLineBytes) {
                 carryTooLong_ = true;

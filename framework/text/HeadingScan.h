@@ -105,6 +105,7 @@ private:
     void tryLine(std::string_view line, std::uint64_t start);
 
     // Feeding thread only.
+    const std::array<bool, 256>& firstBytes_ = HeadingFirstBytes();
     std::uint64_t fed_ = 0;
     std::uint64_t lineStart_ = 0; // the line that the last piece left open
     std::string carry_;           // its bytes, while it can still be a heading
