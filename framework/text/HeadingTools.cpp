@@ -29,24 +29,37 @@ std::size_t nextLineStart(std::string_view text, std::size_t end) {
     return end + 1;
 }
 
+// The line's length, cut to whole characters within the 255 bytes a heading can say.
 Heading headingOfLine(std::string_view text, std::size_t start, HeadingRule rule) {
-    const std::size_t length = lineEndFrom(text, start) - start;
-    return Heading{static_cast<std::uint32_t>(start),
-                   static_cast<std::uint8_t>(std::min<std::size_t>(length, 255)), 1, rule, 0};
+    const std::size_t end = lineEndFrom(text, start);
+    std::size_t length = end - start;
+    if (length > 255) {
+        const GbkDecoder& decoder = GbkDecoder::instance();
+        const char* const base = text.data() + start;
+        std::size_t at = 0;
+        while (true) {
+            const std::size_t next = at + decoder.next(base + at, base + length).length;
+            if (next > 255) break;
+            at = next;
+        }
+        length = at;
+    }
+    return Heading{static_cast<std::uint32_t>(start), static_cast<std::uint8_t>(length), 1, rule,
+                   0};
 }
 
 QString decode(std::string_view bytes) {
     const GbkDecoder& decoder = GbkDecoder::instance();
-    QString out;
-    out.reserve(static_cast<qsizetype>(bytes.size()));
+    thread_local std::u32string codePoints;
+    codePoints.clear();
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     while (p < end) {
         const GbkChar c = decoder.next(p, end);
-        out.append(QString::fromUcs4(&c.codePoint, 1));
+        codePoints.push_back(c.codePoint);
         p += c.length;
     }
-    return out;
+    return QString::fromUcs4(codePoints.data(), static_cast<qsizetype>(codePoints.size()));
 }
 
 // Leading ASCII spaces, tabs and GBK full-width spaces.

@@ -21,7 +21,8 @@ inline constexpr std::size_t kVirtualSectionBytes = 20 * 1024;
 // Sections for a text without headings: one at the start (when the text is not empty),
 // then one at the first line start at or after every `every` bytes past the previous one
 // (a line start follows a CR, an LF or a CR LF). Rule Virtual, level 1, length the line's
-// up to 255 bytes. `every` of 0 is taken as 1. Only the first 4 GiB are cut.
+// cut to the whole characters that fit in 255 bytes. `every` of 0 is taken as 1. Only the
+// first 4 GiB are cut.
 std::vector<Heading> VirtualSections(std::string_view text,
                                      std::size_t every = kVirtualSectionBytes);
 
@@ -32,7 +33,7 @@ struct PatternLimits {
 };
 
 struct PatternScan {
-    std::vector<Heading> headings; // rule User, level 1, in text order
+    std::vector<Heading> headings; // rule User, level 1, in text order, lengths as sections'
     std::size_t scannedBytes = 0;  // the lines before this offset were all tried
     // Why the scan stopped early, if it did: the caller shows the count as "at least".
     enum class Stop : std::uint8_t { Done, Matches, Bytes, Time } stop = Stop::Done;

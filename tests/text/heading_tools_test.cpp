@@ -65,6 +65,16 @@ TEST(VirtualSectionCuts, TwentyKilobyteSectionsOfANovel) {
     }
 }
 
+TEST(VirtualSectionCuts, LongLineLengthEndsOnACharacter) {
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += toGbk(QStringLiteral("文"));
+    text += "\n";
+    const std::vector<Heading> sections = VirtualSections(text);
+    ASSERT_EQ(sections.size(), 1u);
+    EXPECT_EQ(sections[0].length, 254u);
+    EXPECT_EQ(HeadingText(text, sections[0]), QString(127, QChar(u'文')));
+}
+
 std::string patternText() {
     std::string text;
     for (int i = 0; i < 100; ++i)
