@@ -5,7 +5,7 @@
 // Every line is tried against the rules of HeadingMatch.h; each match is kept as a
 // candidate of its rule. Which rules make the table of contents is decided anew from
 // per-rule statistics whenever a snapshot is taken (a few dozen operations, whatever the
-// text's size):
+// text's size; the snapshot then copies the chosen headings, 33 µs for 14 000):
 // - A rule is *in order* when at least half of its steps from one match to the next keep
 //   or raise the number, or go back to 0 or 1 (a new volume numbering its chapters anew).
 //   Its *widest stretch* is the most bytes between two of its matches, from the text's
@@ -24,7 +24,7 @@
 // A heading costs 8 bytes (Heading) and is kept for every candidate of every rule, with 40
 // bytes of statistics per rule. Lines longer than kMaxHeadingLineBytes are skipped
 // unread; a line cut by a piece boundary is carried for at most that many bytes. Lines
-// starting at or beyond 4 GiB are not scanned (offsets are 32 bits, as the line index's).
+// starting past offset 0xFFFFFFFF are not tried (offsets are 32 bits, as the line index's).
 
 #include "framework/text/HeadingMatch.h"
 
@@ -86,13 +86,15 @@ struct HeadingSnapshot {
     bool finished = false;
 };
 
-// One thread feeds the text (the load's or a worker); any thread may take snapshots.
+// One thread feeds the text (the load's or a worker); any thread may take snapshots, each
+// a consistent state: the headings of the lines that had ended when it was taken.
 class HeadingScanner {
 public:
     // The next bytes of the text, any number of them, split anywhere (inside a character or
-    // a line). Ignored after Finish().
+    // a line). The lines that end in them are tried; the last one, still open, waits for its
+    // line break or Finish(). Ignored after Finish(). Feeding thread only.
     void Feed(std::string_view piece);
-    // The text has ended: its last line, without a line break, is tried too.
+    // The text has ended: its last line, without a line break, is tried too. Feeding thread.
     void Finish();
 
     // The headings found so far under the rules chosen for what has arrived. Any thread.
