@@ -117,15 +117,21 @@ TEST(HeadingScan, LastLineIsFoundOnlyOnFinish) {
 
 // Every split of a small text into two pieces, and into single bytes, gives the one-piece
 // result: a heading line (or a character, or a CR LF) cut in two is neither lost nor doubled.
-TEST(HeadingScan, PiecesSplitAnywhereGiveTheSameHeadings) {
+class HeadingPieces : public ::testing::TestWithParam<EolRow> {};
+
+TEST_P(HeadingPieces, SplitAnywhereGiveTheSameHeadings) {
     const std::string text = textOf(
         {QStringLiteral("楔子"), QStringLiteral("第一卷 风云"), QStringLiteral("第一章 开端"),
          QStringLiteral("　　正文，第一次看见。"), QStringLiteral("　　第二章"),
          QStringLiteral("Chapter 3"), QStringLiteral("第二卷"), QStringLiteral("第１章 又起")},
-        "\r\n", false);
+        GetParam().eol, GetParam().finalBreak);
     const HeadingSnapshot whole = scanWhole(text);
     // Chapter 3 is a candidate, but 章 is the chapter rule.
-    ASSERT_EQ(whole.headings.size(), 6u);
+    const std::vector<Found> expected = {
+        {QStringLiteral("楔子"), 1},        {QStringLiteral("第一卷 风云"), 0},
+        {QStringLiteral("第一章 开端"), 1}, {QStringLiteral("第二章"), 1},
+        {QStringLiteral("第二卷"), 0},      {QStringLiteral("第１章 又起"), 1}};
+    ASSERT_EQ(foundIn(text, whole.headings), expected);
     for (std::size_t cut = 0; cut <= text.size(); ++cut) {
         HeadingScanner scanner;
         scanner.Feed(std::string_view(text).substr(0, cut));
@@ -139,9 +145,15 @@ TEST(HeadingScan, PiecesSplitAnywhereGiveTheSameHeadings) {
     HeadingScanner one;
     one.Feed(text);
     one.Finish();
+    EXPECT_EQ(one.Candidates().size(), 7u);
     EXPECT_EQ(bytes.Candidates(), one.Candidates());
     EXPECT_EQ(bytes.Snapshot().headings, whole.headings);
 }
+
+INSTANTIATE_TEST_SUITE_P(Texts, HeadingPieces,
+                         ::testing::Values(EolRow{"CRLF", "\r\n", false}, EolRow{"LF", "\n", true},
+                                           EolRow{"CR", "\r", false}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(HeadingScan, LongLineCutByPiecesIsSkippedAndTheNextStillFound) {
     const std::string longLine(400, 'x');
