@@ -67,6 +67,19 @@ seed gbk '你好'
 # display_text reads a file in pieces as folder_file does: the same seeds.
 mkdir -p $c/display_text && cp $c/folder_file/seed-* $c/display_text/
 
+# heading_scan: the piece size less one (first byte), then a text with headings of every
+# rule, the look-alikes, every line end, and a heading cut off at the end.
+mkdir -p $c/heading_scan
+h=$'楔子\r\n第一卷 风云\r\n第一章 开端\r\n　　第一次见到他。\r\n第三回合他才明白\n第十二章风起\n第１２回\r第一百零三章\r尾声 归去\nCHAPTER IV\nChapter 12: The Road\n番外一\n第三集团军\n第二天\n第一名\n第'
+printf '\x00%s' "$(gbk "$h")" > $c/heading_scan/seed-rules-bytes
+printf '\x06%s' "$(gbk "$h")" > $c/heading_scan/seed-rules-sevens
+printf '\xff%s' "$(gbk "${h}二章")" > $c/heading_scan/seed-rules-whole
+printf '\x02%s\r\n%s' "$(gbk '　　第一章　风起')" "$(head -c 2000 $text)" > $c/heading_scan/seed-guwen
+printf '\x0c%s%s\n%s\r' "$(printf '%*s' 240 '')" "$(gbk '第二章 长的缩进')" "$(gbk '第一章')" \
+    > $c/heading_scan/seed-long-indent
+printf '\x01\x81\r\n\xb5\xda\r\xb5\n\xb5\xda\x81\x30\xd5\xc2\n\xa1\xa1\xb5\xda1\xd5\xc2' \
+    > $c/heading_scan/seed-bad-bytes
+
 # folder_path: the path style (first byte), then an argument, or names one a line.
 mkdir -p $c/folder_path
 printf '\x00/home/user/books/a.txt' > $c/folder_path/seed-posix
