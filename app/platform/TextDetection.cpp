@@ -43,7 +43,7 @@ bool TextUnit(unsigned u) {
 }
 
 struct UnitCounts {
-    std::uint64_t units = 0, asciiLE = 0, asciiBE = 0, textLE = 0, textBE = 0;
+    std::uint64_t units = 0, nulHighLE = 0, nulHighBE = 0, textLE = 0, textBE = 0;
 };
 
 UnitCounts CountUnits(std::string_view s) {
@@ -52,32 +52,38 @@ UnitCounts CountUnits(std::string_view s) {
     for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
         const auto a = static_cast<unsigned char>(s[i]);
         const auto b = static_cast<unsigned char>(s[i + 1]);
-        c.asciiLE += a != 0 && b == 0;
-        c.asciiBE += a == 0 && b != 0;
+        c.nulHighLE += b == 0;
+        c.nulHighBE += a == 0;
         c.textLE += TextUnit(a | b << 8);
         c.textBE += TextUnit(a << 8 | b);
     }
     return c;
 }
 
-// UTF-16 by its NUL pattern: certain enough to overrule anything but a mark.
+// UTF-16 by its NUL pattern, certain enough to overrule anything but a mark: at least one
+// unit in 256 has a NUL high byte read one way round (ASCII and line breaks), nine in ten
+// units are text read so, and the other way round has far fewer such NULs or reads as text
+// in fewer than three units in four (U+4E00 and the ideographic space U+3000 have a NUL
+// low byte, so Chinese text has NULs both ways).
 std::optional<FileEncoding> NulPattern(std::string_view sample) {
     const UnitCounts c = CountUnits(sample);
-    if (c.asciiLE > 0 && c.asciiLE * 4 >= c.units && c.asciiBE * 16 <= c.asciiLE &&
-        c.textLE * 10 >= c.units * 9)
-        return FileEncoding::Utf16LE;
-    if (c.asciiBE > 0 && c.asciiBE * 4 >= c.units && c.asciiLE * 16 <= c.asciiBE &&
-        c.textBE * 10 >= c.units * 9)
-        return FileEncoding::Utf16BE;
+    const auto way = [&](std::uint64_t nul, std::uint64_t text, std::uint64_t otherNul,
+                         std::uint64_t otherText) {
+        return nul > 0 && nul * 256 >= c.units && text * 10 >= c.units * 9 &&
+               (otherNul * 16 <= nul || otherText * 4 < c.units * 3);
+    };
+    if (way(c.nulHighLE, c.textLE, c.nulHighBE, c.textBE)) return FileEncoding::Utf16LE;
+    if (way(c.nulHighBE, c.textBE, c.nulHighLE, c.textLE)) return FileEncoding::Utf16BE;
     return std::nullopt;
 }
 
 // UTF-16 without NULs (CJK text without ASCII): only for bytes that are no GBK.
 std::optional<FileEncoding> CjkPattern(std::string_view sample) {
     const UnitCounts c = CountUnits(sample);
-    if (c.units == 0) return std::nullopt;
-    if (c.textLE * 10 >= c.units * 9 && c.textBE * 2 < c.units) return FileEncoding::Utf16LE;
-    if (c.textBE * 10 >= c.units * 9 && c.textLE * 2 < c.units) return FileEncoding::Utf16BE;
+    // A few bytes say nothing this way.
+    if (c.units < 32) return std::nullopt;
+    if (c.textLE * 10 >= c.units * 9 && c.textBE * 4 < c.units * 3) return FileEncoding::Utf16LE;
+    if (c.textBE * 10 >= c.units * 9 && c.textLE * 4 < c.units * 3) return FileEncoding::Utf16BE;
     return std::nullopt;
 }
 
@@ -160,15 +166,27 @@ bool PlainlyJapaneseOrKorean(FileEncoding e, std::string_view sample) {
 }
 
 FileEncoding LegacyVerdict(std::string_view sample, bool utf16Allowed) {
+    // GBK text holds no NUL: a sample with one may be UTF-16 even where GBK could read it.
+    if (utf16Allowed && sample.find('\0') != std::string_view::npos)
+        if (const std::optional<FileEncoding> u = CjkPattern(sample)) return *u;
     const std::optional<FileEncoding> guess = Guess(sample);
     if (CleanGbk(ReadAs(FileEncoding::Gbk, sample)))
         return guess && PlainlyJapaneseOrKorean(*guess, sample) ? *guess : FileEncoding::Gbk;
     if (utf16Allowed)
         if (const std::optional<FileEncoding> u = CjkPattern(sample)) return *u;
-    if (guess && *guess != FileEncoding::Gbk && Clean(ReadAs(*guess, sample))) return *guess;
-    for (const FileEncoding e : {FileEncoding::Big5, FileEncoding::Big5Hkscs})
-        if (Clean(ReadAs(e, sample))) return e;
-    return FileEncoding::Gbk;
+    // Big5-HKSCS adds Hong Kong's characters to Big5: it is the verdict when it reads
+    // more of the sample.
+    const auto big5 = [&] {
+        const ReadCounts plain = ReadAs(FileEncoding::Big5, sample);
+        const ReadCounts hk = ReadAs(FileEncoding::Big5Hkscs, sample);
+        if (hk.bad < plain.bad && Clean(hk)) return std::optional(FileEncoding::Big5Hkscs);
+        if (Clean(plain)) return std::optional(FileEncoding::Big5);
+        return std::optional<FileEncoding>();
+    };
+    if (guess == FileEncoding::Big5 || !guess || *guess == FileEncoding::Gbk)
+        return big5().value_or(FileEncoding::Gbk);
+    if (Clean(ReadAs(*guess, sample))) return *guess;
+    return big5().value_or(FileEncoding::Gbk);
 }
 
 } // namespace

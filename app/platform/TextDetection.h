@@ -6,14 +6,19 @@
 // The rule, in order:
 // 1. A mark decides: EF BB BF is UTF-8, FF FE UTF-16 little-endian, FE FF big-endian (GBK
 //    text never starts so: FF is no GBK byte, and FE is not followed by FF).
-// 2. UTF-16 without a mark, by its NUL pattern: in the sample (below), at least a quarter
-//    of the two-byte units have a NUL on one side and a byte on the other, hardly any the
-//    other way round, and nine in ten units are characters that text is made of.
+// 2. UTF-16 without a mark, by its NUL pattern: in the sample (below), read one way round,
+//    at least one two-byte unit in 256 has a NUL high byte (ASCII, line breaks) and nine
+//    in ten units are characters that text is made of; read the other way, far fewer units
+//    have one or fewer than three in four are text (U+4E00 and the ideographic space have
+//    a NUL low byte). GBK text holds no NUL.
 // 3. UTF-8 when at least one multi-byte sequence is valid and the invalid ones are few: at
 //    most one in a thousand valid ones, and two more once twenty are valid, so that a
 //    stray Latin-1 byte does not turn a whole UTF-8 file into GBK. A sequence cut off by
 //    the end is not counted.
-// 4. GBK whenever the sample reads as GBK/GB18030 (four-byte characters included): at most
+// 4. UTF-16 without a mark when the sample holds a NUL (which GBK text never does), at
+//    least 32 units, nine in ten of them text read one way round and fewer than three in
+//    four the other: CJK text whose only NULs are the low bytes of U+4E00 and U+3000.
+// 5. GBK whenever the sample reads as GBK/GB18030 (four-byte characters included): at most
 //    one character in a hundred, and one more, is invalid or falls in GBK's user-defined
 //    or unassigned areas (Big5 text does so in a good part of its characters). A GBK
 //    file is thus never taken for anything else, whatever a statistical guess says; the
@@ -21,12 +26,12 @@
 //    is taken for EUC-JP, Shift_JIS or EUC-KR only when the guess (libuchardet) says so, the
 //    sample is valid there, and its script shows it beyond doubt (a fifth of its
 //    characters kana; half of them hangul, with a space for every ten).
-// 5. Bytes that are not GBK: UTF-16 without a mark when the sample holds no NUL but nine
-//    in ten of its units are CJK characters or their punctuation; else the guess's
-//    encoding when the sample is valid there (a character in a hundred may be wrong);
-//    else Big5 or Big5-HKSCS when valid; else GBK, shown as it is.
+// 6. Bytes that are not GBK: UTF-16 as in 4, NUL or not; else the guess's encoding when
+//    the sample is valid there (a character in a hundred may be wrong); else, or when the
+//    guess is Big5, Big5-HKSCS when it reads more than Big5 and is valid, Big5 when valid;
+//    else GBK, shown as it is.
 //
-// Steps 2, 4 and 5 look at a sample: the first 64 KiB of the file. When those are all
+// Steps 2, 4, 5 and 6 look at a sample: the first 64 KiB of the file. When those are all
 // plain ASCII (or NUL bytes, without the UTF-16 pattern) they read the same in every
 // encoding the rule can choose, and the sample is instead the 64 KiB from the first byte
 // that is not plain. The verdict never looks further than 1 MiB past the sample's start:
