@@ -90,6 +90,7 @@ public:
 private:
     void FeedMark(std::string_view& piece);
     void Consume(std::string_view bytes);
+    void Checkpoint();
     void ScanUtf8(std::string_view bytes);
     bool Utf8Wins(std::uint64_t valid) const;
     FileEncoding SampleVerdict() const;
