@@ -99,17 +99,20 @@ DisplayConverter::~DisplayConverter() {
 }
 
 void DisplayConverter::Legacy(std::string_view piece, bool flush, QByteArray& out) {
-    // At most one character per byte, and two (a surrogate pair) for four bytes, plus what
-    // the converter kept from the last piece.
+    // About one character per byte (two for a character beyond the first plane), plus
+    // what the converter kept from the last piece; should a table give more, the rest
+    // comes in another round.
     QString text(static_cast<qsizetype>(piece.size() + 8), Qt::Uninitialized);
-    auto* const begin = reinterpret_cast<UChar*>(text.data());
-    UChar* target = begin;
     const char* source = piece.data();
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_toUnicode(icu_, &target, begin + text.size(), &source, piece.data() + piece.size(),
-                   nullptr, flush, &status);
-    text.resize(target - begin);
-    out += encoder_.encode(text);
+    const char* const end = piece.data() + piece.size();
+    for (;;) {
+        auto* const begin = reinterpret_cast<UChar*>(text.data());
+        UChar* target = begin;
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(icu_, &target, begin + text.size(), &source, end, nullptr, flush, &status);
+        out += encoder_.encode(QStringView(text.constData(), target - begin));
+        if (status != U_BUFFER_OVERFLOW_ERROR) return;
+    }
 }
 
 void DisplayConverter::Feed(std::string_view piece, QByteArray& out) {
