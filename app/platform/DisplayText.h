@@ -64,7 +64,8 @@ class EncodingReport {
 public:
     // The encoding the text is read in. Known once FeedForDisplay returns, except for a
     // file whose first 64 KiB are plain ASCII (they read the same in every encoding): then
-    // nothing until the load's thread meets the first other byte, or the end (GBK).
+    // nothing until the load's thread has decided from the bytes after them (see
+    // EncodingSniffer), at the latest when the load ends (all plain: GBK).
     std::optional<FileEncoding> Encoding() const {
         const int v = value_.load(std::memory_order_acquire);
         return v < 0 ? std::nullopt : std::optional<FileEncoding>(static_cast<FileEncoding>(v));
