@@ -139,7 +139,7 @@ bool CleanGbk(const ReadCounts& r) {
 }
 
 // libuchardet's guess among the encodings we read, from the sample's first 16 KiB: its
-// statistics settle long before, and it costs most of the detection's time.
+// statistics have settled long before.
 std::optional<FileEncoding> Guess(std::string_view sample) {
     const uchardet_t u = uchardet_new();
     if (u == nullptr) return std::nullopt;
