@@ -93,6 +93,10 @@ const FileRow kFileRows[] = {
     {"Gb18030FourByte",
      [] { return Repeated(kSimplified, 3) + Repeated(kBeyondGbk, 20) + Repeated(kSimplified, 3); },
      [](const QString& t) { return Encoded(t, "GB18030"); }, FileEncoding::Gbk},
+    // Lines broken by spaces, as Korean is: GBK all the same.
+    {"GbkVerseWithSpaces",
+     [] { return Repeated(u"春风吹过小桥 流水绕着人家 我在窗前读书 听见远处钟声\r\n", 30); },
+     [](const QString& t) { return Encoded(t, "GBK"); }, FileEncoding::Gbk},
     {"GbkShortLine", [] { return QString::fromUtf16(u"你好，世界。"); },
      [](const QString& t) { return Encoded(t, "GBK"); }, FileEncoding::Gbk},
     {"Utf8Novel", [] { return Repeated(kSimplified, 20); },
