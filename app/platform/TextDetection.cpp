@@ -50,8 +50,8 @@ UnitCounts CountUnits(std::string_view s) {
     UnitCounts c;
     c.units = s.size() / 2;
     for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
-        const auto a = static_cast<unsigned char>(s[i]);
-        const auto b = static_cast<unsigned char>(s[i + 1]);
+        const unsigned a = static_cast<unsigned char>(s[i]);
+        const unsigned b = static_cast<unsigned char>(s[i + 1]);
         c.nulHighLE += b == 0;
         c.nulHighBE += a == 0;
         c.textLE += TextUnit(a | b << 8);
