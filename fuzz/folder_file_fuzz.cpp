@@ -1,10 +1,11 @@
 // A folder file's bytes on their way to the wrap engine. Whatever the bytes, the result is
-// GB18030 that decodes without error when the file was taken for UTF-8 or UTF-16, and the
-// bytes themselves when it was not; text that is valid UTF-8 or UTF-16 reads exactly as
-// before; bytes with no mark and no valid UTF-8 sequence anywhere are never taken for
-// UTF-8. And the loader, which reads a file in pieces, must come to the same verdict and
-// the same bytes as a conversion in one go wherever the pieces end: the first byte sets
-// their size, the rest is the file.
+// GB18030 that decodes without error when the file was taken for anything but GBK, and
+// the bytes themselves when it was not; text that is valid in the encoding it was taken
+// for reads exactly as before; bytes with no mark and no valid UTF-8 sequence anywhere are
+// never taken for UTF-8; valid GBK without NULs is never taken for Big5 or UTF-16. And the
+// loader, which reads a file in pieces, must come to the same verdict and the same bytes
+// as a conversion in one go wherever the pieces end: the first byte sets their size, the
+// rest is the file.
 
 #include "FuzzTarget.h"
 
@@ -26,6 +27,7 @@ using orlenth::platform::DisplayBytesOf;
 using orlenth::platform::DisplayConverter;
 using orlenth::platform::EncodingSniffer;
 using orlenth::platform::FileEncoding;
+using orlenth::platform::IcuNameOf;
 
 // Whether a valid multi-byte UTF-8 sequence starts at any offset of s: a superset of the
 // sequences a scan from the front finds.
@@ -59,6 +61,13 @@ bool AnyValidUtf8Sequence(std::string_view s) {
 
 // The text of `bytes` in `encoding` when they are valid there, without the mark.
 std::optional<QString> StrictText(std::string_view bytes, FileEncoding encoding) {
+    if (const char* name = IcuNameOf(encoding)) {
+        QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
+        const QString text =
+            decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        if (decoder.hasError() || text.contains(QChar::ReplacementCharacter)) return std::nullopt;
+        return text;
+    }
     QStringConverter::Encoding e = QStringConverter::Utf8;
     std::string_view mark = "\xEF\xBB\xBF";
     if (encoding == FileEncoding::Utf16LE) {
@@ -87,6 +96,20 @@ std::optional<QString> StrictText(std::string_view bytes, FileEncoding encoding)
     return text;
 }
 
+// Whether the bytes are GBK/GB18030 through and through: every character valid, none in
+// the user-defined areas, no NUL.
+bool PlainGbk(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) return false;
+    QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
+    const QString text =
+        decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (decoder.hasError()) return false;
+    for (const QChar c : text)
+        if (c == QChar::ReplacementCharacter || (c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF))
+            return false;
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -109,9 +132,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (encoding == FileEncoding::Utf8 && !file.starts_with("\xEF\xBB\xBF") &&
         !AnyValidUtf8Sequence(file))
         FuzzFailure("bytes without a mark or a valid UTF-8 sequence taken for UTF-8");
-    if ((encoding == FileEncoding::Utf16LE || encoding == FileEncoding::Utf16BE) &&
-        !file.starts_with("\xFF\xFE") && !file.starts_with("\xFE\xFF"))
-        FuzzFailure("bytes without a mark taken for UTF-16");
+    if ((encoding == FileEncoding::Utf16LE || encoding == FileEncoding::Utf16BE ||
+         encoding == FileEncoding::Big5 || encoding == FileEncoding::Big5Hkscs) &&
+        !file.starts_with("\xFF\xFE") && !file.starts_with("\xFE\xFF") && PlainGbk(file))
+        FuzzFailure("valid GBK taken for Big5 or UTF-16");
 
     // The loader's way: the sniffer and the converter fed in pieces.
     EncodingSniffer sniffer(file.size());

@@ -63,9 +63,31 @@ seed printf 'plain ASCII'
 seed printf '\xef\xbb'
 seed printf '\xef\xbb\xbf\xef\xbb\xbfx'
 seed gbk '你好'
+# The other encodings the detection knows, UTF-16 without a mark among them.
+tw=$'第一章　風起\r\n　　天色漸漸暗了下來，街上的行人也少了。「你還不回家嗎？」他說。\r\n'
+jp=$'今日は朝から雨が降っていたので、私は家で本を読んでいました。\r\n'
+kr=$'오늘은 아침부터 비가 내려서 나는 집에서 책을 읽었다.\r\n'
+to() { printf '%s' "$2" | iconv -f UTF-8 -t "$1"; }
+seed to BIG5 "$tw$tw"
+seed to BIG5-HKSCS "佢哋喺度食緊嘢。$tw"
+seed to SHIFT_JIS "$jp$jp"
+seed to EUC-JP "$jp$jp"
+seed to EUC-KR "$kr$kr"
+seed to UTF-16LE "$u8"
+seed to UTF-16BE "$tw"
+seed to GB18030 "𠀀字与€号。$u8"
 
-# display_text reads a file in pieces as folder_file does: the same seeds.
+# display_text reads a file in pieces as folder_file does: the same seeds; and some read
+# in a forced encoding (first byte's top bit; the second byte picks it from the menu's
+# list: 0 GB18030, 1 UTF-8, 2 UTF-16 LE, 4 Big5, 6 Shift_JIS).
 mkdir -p $c/display_text && cp $c/folder_file/seed-* $c/display_text/
+forced() { { printf "$1"; "${@:2}"; } > $c/display_text/seed-forced-$i; i=$((i + 1)); }
+i=0
+forced '\x83\x04' to BIG5 "$tw"
+forced '\x85\x00' printf '%s' "$u8"
+forced '\x82\x02' to UTF-16BE "$u8"
+forced '\x87\x06' gbk '你好，世界'
+forced '\x81\x01' gbk '你好'
 
 # heading_scan: the piece size less one (first byte), then a text with headings of every
 # rule, the look-alikes, every line end, and a heading cut off at the end.

@@ -2,6 +2,8 @@
 
 #include "framework/Errors.h"
 
+#include <unicode/ucnv.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,16 +75,53 @@ std::size_t ReadAt(int fd, char* into, std::size_t n, std::uint64_t offset) {
 
 } // namespace
 
-DisplayConverter::DisplayConverter(FileEncoding encoding)
+DisplayConverter::DisplayConverter(FileEncoding encoding, bool fileStart)
     : encoding_(encoding),
       // The file's mark is dropped here, by position; a U+FEFF inside the text is text.
       decoder_(QStringConverter::Utf8,
                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom),
-      encoder_("GB18030", QStringConverter::Flag::Stateless) {}
+      encoder_("GB18030", QStringConverter::Flag::Stateless), atStart_(fileStart) {
+    if (const char* name = IcuNameOf(encoding)) {
+        UErrorCode status = U_ZERO_ERROR;
+        icu_ = ucnv_open(name, &status);
+        // ICU's own data holds every converter named there; should one be missing, the
+        // text goes through as GBK rather than vanish.
+        if (U_FAILURE(status)) {
+            if (icu_ != nullptr) ucnv_close(icu_);
+            icu_ = nullptr;
+            encoding_ = FileEncoding::Gbk;
+        }
+    }
+}
+
+DisplayConverter::~DisplayConverter() {
+    if (icu_ != nullptr) ucnv_close(icu_);
+}
+
+void DisplayConverter::Legacy(std::string_view piece, bool flush, QByteArray& out) {
+    // About one character per byte (two for a character beyond the first plane), plus
+    // what the converter kept from the last piece; should a table give more, the rest
+    // comes in another round.
+    QString text(static_cast<qsizetype>(piece.size() + 8), Qt::Uninitialized);
+    const char* source = piece.data();
+    const char* const end = piece.data() + piece.size();
+    for (;;) {
+        auto* const begin = reinterpret_cast<UChar*>(text.data());
+        UChar* target = begin;
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(icu_, &target, begin + text.size(), &source, end, nullptr, flush, &status);
+        out += encoder_.encode(QStringView(text.constData(), target - begin));
+        if (status != U_BUFFER_OVERFLOW_ERROR) return;
+    }
+}
 
 void DisplayConverter::Feed(std::string_view piece, QByteArray& out) {
     if (encoding_ == FileEncoding::Gbk) {
         out.append(piece.data(), static_cast<qsizetype>(piece.size()));
+        return;
+    }
+    if (icu_ != nullptr) {
+        Legacy(piece, false, out);
         return;
     }
     std::string joined;
@@ -105,6 +144,11 @@ void DisplayConverter::Feed(std::string_view piece, QByteArray& out) {
 }
 
 void DisplayConverter::Finish(QByteArray& out) {
+    if (icu_ != nullptr) {
+        // A character cut off by the end becomes ICU's substitute, U+FFFD.
+        Legacy({}, true, out);
+        return;
+    }
     if (carry_.empty()) return;
     // A mark cut short is no mark: its bytes are text.
     if (atStart_) {
@@ -146,9 +190,9 @@ void DisplayConverter::Convert(std::string_view whole, QByteArray& out) {
     out += encoder_.encode(text);
 }
 
-QByteArray DisplayBytesOf(QByteArray fileBytes) {
+QByteArray DisplayBytesOf(QByteArray fileBytes, std::optional<FileEncoding> forced) {
     const std::string_view all(fileBytes.constData(), static_cast<std::size_t>(fileBytes.size()));
-    const FileEncoding encoding = DetectEncoding(all);
+    const FileEncoding encoding = forced ? *forced : DetectEncoding(all);
     if (encoding == FileEncoding::Gbk) return fileBytes;
     DisplayConverter converter(encoding);
     QByteArray out;
@@ -176,39 +220,47 @@ TextFile::~TextFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-QByteArray TextFile::ReadForDisplay(std::size_t maxBytes) && {
-    text::TextLoad load(std::move(*this).FeedForDisplay(maxBytes));
+QByteArray TextFile::ReadForDisplay(std::size_t maxBytes, std::optional<FileEncoding> forced) && {
+    text::TextLoad load(std::move(*this).FeedForDisplay(maxBytes, kPieceBytes, forced));
     QByteArray& text = load.finalText();
     if (const std::exception_ptr e = load.error()) std::rethrow_exception(e);
     return text;
 }
 
-text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes) && {
+text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes,
+                                        std::optional<FileEncoding> forced,
+                                        std::shared_ptr<EncodingReport> report) && {
     if (size_ > maxBytes) TooLarge();
+    if (!report) report = std::make_shared<EncodingReport>();
+    report->forced_.store(forced.has_value(), std::memory_order_release);
     const std::size_t piece = std::max<std::size_t>(pieceBytes, 1);
     // The first pieces are read at once, into the text itself, until the encoding is
     // clear: for GBK, the common case, they are then the start of the text, shown while
-    // the rest is read on the load's thread.
+    // the rest is read on the load's thread. A forced GBK reads one piece so.
     const std::uint64_t size = size_;
     QByteArray raw(static_cast<qsizetype>(size), Qt::Uninitialized);
     EncodingSniffer sniffer(size);
     std::uint64_t got = 0;
     bool ended = false;
-    // A file whose first megabyte is plainly UTF-8 is taken for UTF-8 without reading the
-    // rest: a valid UTF-8 text is only decided at its end, and the page would wait for all
-    // of it.
-    while (got < size && !sniffer.Decided() && !(got >= kPiece && sniffer.PlainlyUtf8(1000))) {
+    const auto readMore = [&] {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - got));
         char* const at = raw.data() + got;
         const std::size_t n = ReadAt(fd_, at, want, got);
-        sniffer.Feed(std::string_view(at, n));
+        if (!forced) sniffer.Feed(std::string_view(at, n));
         got += n;
         if (n < want) ended = true;
-        if (ended) break;
+    };
+    if (forced) {
+        if (*forced == FileEncoding::Gbk && size > 0) readMore();
+    } else {
+        while (got < size && !ended && !sniffer.Decided() && !sniffer.AsciiStart()) readMore();
     }
-    const FileEncoding encoding =
-        sniffer.Decided() || got == size || ended ? sniffer.Verdict() : FileEncoding::Utf8;
     auto file = std::make_shared<TextFile>(std::move(*this));
+    if (!forced && !sniffer.Decided() && got < size && !ended)
+        return AsciiStartFeed(std::move(file), std::move(sniffer), std::move(raw), got, piece,
+                              maxBytes, std::move(report));
+    const FileEncoding encoding = forced ? *forced : sniffer.Verdict();
+    report->Set(encoding);
     if (encoding == FileEncoding::Gbk) {
         if (ended || got == size) {
             raw.resize(static_cast<qsizetype>(got));
@@ -244,6 +296,67 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceB
             }};
 }
 
+// The file's first 64 KiB are plain ASCII: they are the text's start in any encoding the
+// detection may still choose, so the page shows them now. The producer goes on reading,
+// passing plain bytes straight through, until the sniffer decides (at most a megabyte past
+// the first byte that is not plain), then reads the rest from that byte in the verdict's
+// encoding.
+text::TextFeed TextFile::AsciiStartFeed(std::shared_ptr<TextFile> file, EncodingSniffer sniffed,
+                                        QByteArray raw, std::uint64_t got, std::size_t piece,
+                                        std::size_t maxBytes,
+                                        std::shared_ptr<EncodingReport> report) {
+    const std::uint64_t size = file->size_;
+    const auto plain = static_cast<std::size_t>(std::min(sniffed.PlainPrefix(), got));
+    const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(4 * size + 16, maxBytes));
+    QByteArray text(static_cast<qsizetype>(room), Qt::Uninitialized);
+    std::copy(raw.constData(), raw.constData() + plain, text.data());
+    raw = QByteArray();
+    auto state = std::make_shared<EncodingSniffer>(std::move(sniffed));
+    return {std::move(text), plain, [file, state, got, size, piece, report](text::TextSink& sink) {
+                EncodingSniffer& sniffer = *state;
+                std::string buffer(piece, '\0');
+                std::uint64_t offset = got;
+                std::uint64_t shown = std::min(sniffer.PlainPrefix(), got);
+                bool ended = false;
+                while (!sniffer.Decided() && offset < size && !ended) {
+                    if (sink.cancelled()) return;
+                    const auto want =
+                        static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - offset));
+                    const std::size_t n = ReadAt(file->fd_, buffer.data(), want, offset);
+                    sniffer.Feed(std::string_view(buffer.data(), n));
+                    const std::uint64_t plainEnd = std::min(sniffer.PlainPrefix(), offset + n);
+                    if (plainEnd > shown) {
+                        std::copy(buffer.data() + (shown - offset),
+                                  buffer.data() + (plainEnd - offset), sink.data() + shown);
+                        shown = plainEnd;
+                        sink.publish(static_cast<std::size_t>(shown));
+                    }
+                    offset += n;
+                    ended = n < want;
+                }
+                const FileEncoding encoding = sniffer.Verdict();
+                report->Set(encoding);
+                // The size the file has now, should it have shrunk.
+                const std::uint64_t end = ended ? offset : size;
+                if (encoding == FileEncoding::Gbk) {
+                    for (std::uint64_t at = shown; at < end && !sink.cancelled();) {
+                        const auto want =
+                            static_cast<std::size_t>(std::min<std::uint64_t>(piece, end - at));
+                        const std::size_t n = ReadAt(file->fd_, sink.data() + at, want, at);
+                        at += n;
+                        sink.publish(static_cast<std::size_t>(at));
+                        if (n < want) break;
+                    }
+                    return;
+                }
+                Conversion conversion(file, encoding, end, piece, shown,
+                                      static_cast<std::size_t>(shown));
+                while (!sink.cancelled() && conversion.Next(sink.data(), sink.capacity()))
+                    sink.publish(conversion.written);
+                sink.publish(conversion.written);
+            }};
+}
+
 bool TextFile::Conversion::Next(char* text, std::size_t room) {
     if (finished) return false;
     const auto want =
@@ -263,10 +376,11 @@ bool TextFile::Conversion::Next(char* text, std::size_t room) {
     return !finished;
 }
 
-std::optional<QByteArray> LoadForDisplay(const std::string& path, std::size_t maxBytes) {
+std::optional<QByteArray> LoadForDisplay(const std::string& path, std::size_t maxBytes,
+                                         std::optional<FileEncoding> forced) {
     std::optional<TextFile> file = TextFile::Open(path);
     if (!file) return std::nullopt;
-    return std::move(*file).ReadForDisplay(maxBytes);
+    return std::move(*file).ReadForDisplay(maxBytes, forced);
 }
 
 } // namespace orlenth::platform

@@ -1,7 +1,7 @@
 #pragma once
 // The bytes of a folder file as the wrap engine gets them. The wrap engine reads GBK;
-// GB18030 is used for the conversion so that every UTF-8 or UTF-16 character survives,
-// and GBK text reads the same under it.
+// GB18030 is used for the conversion so that every character of the other encodings
+// (UTF-8, UTF-16, Big5, Shift_JIS, ...) survives, and GBK text reads the same under it.
 
 #include "app/platform/TextDetection.h"
 #include "framework/text/TextLoad.h"
@@ -10,11 +10,14 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+struct UConverter;
 
 namespace orlenth::platform {
 
@@ -22,10 +25,15 @@ namespace orlenth::platform {
 // file never has its whole input and its whole output in memory at once. Pieces may end
 // anywhere, inside a character too. A byte-order mark at the very start is dropped;
 // invalid sequences become U+FFFD, and so does (once) a character cut off by the end.
-// GBK goes through unchanged.
+// GBK goes through unchanged. The legacy encodings (Big5, Shift_JIS, ...) go through ICU,
+// whose converters keep a character cut by a piece's end for the next piece.
 class DisplayConverter {
 public:
-    explicit DisplayConverter(FileEncoding encoding);
+    // `fileStart`: whether the first piece is the file's start, where a mark is dropped.
+    explicit DisplayConverter(FileEncoding encoding, bool fileStart = true);
+    ~DisplayConverter();
+    DisplayConverter(const DisplayConverter&) = delete;
+    DisplayConverter& operator=(const DisplayConverter&) = delete;
 
     // Appends the conversion of `piece` to `out`.
     void Feed(std::string_view piece, QByteArray& out);
@@ -35,16 +43,43 @@ public:
 private:
     void Convert(std::string_view whole, QByteArray& out);
 
+    void Legacy(std::string_view piece, bool flush, QByteArray& out);
+
     FileEncoding encoding_;
     QStringDecoder decoder_; // UTF-8 only
     QStringEncoder encoder_;
-    std::string carry_; // the start of a character that the next piece finishes
+    UConverter* icu_ = nullptr; // the legacy encodings only
+    std::string carry_;         // the start of a character that the next piece finishes
     bool atStart_ = true;
 };
 
-// A whole file's bytes for the wrap engine: GBK (and plain ASCII) unchanged, UTF-8 and
-// UTF-16 with a mark converted (see DetectEncoding). Never throws.
-QByteArray DisplayBytesOf(QByteArray fileBytes);
+// A whole file's bytes for the wrap engine: GBK (and plain ASCII) unchanged, anything else
+// converted; in `forced` when given, else in what DetectEncoding says. Never throws.
+QByteArray DisplayBytesOf(QByteArray fileBytes, std::optional<FileEncoding> forced = std::nullopt);
+
+// What a feed took its file for, so that an encoding menu can check it. Shared with the
+// load's thread, which settles it for a file that starts with plain ASCII; safe from any
+// thread.
+class EncodingReport {
+public:
+    // The encoding the text is read in. Known once FeedForDisplay returns, except for a
+    // file whose first 64 KiB are plain ASCII (they read the same in every encoding): then
+    // nothing until the load's thread has decided from the bytes after them (see
+    // EncodingSniffer), at the latest when the load ends (all plain: GBK).
+    std::optional<FileEncoding> Encoding() const {
+        const int v = value_.load(std::memory_order_acquire);
+        return v < 0 ? std::nullopt : std::optional<FileEncoding>(static_cast<FileEncoding>(v));
+    }
+    // Whether the caller chose the encoding.
+    bool Forced() const { return forced_.load(std::memory_order_acquire); }
+
+private:
+    friend class TextFile;
+    void Set(FileEncoding e) { value_.store(static_cast<int>(e), std::memory_order_release); }
+
+    std::atomic<int> value_{-1};
+    std::atomic<bool> forced_{false};
+};
 
 // A folder file opened for reading. Opening never blocks (a FIFO, say), and only regular
 // files are read, never past the size they had when opened, so a link to a device or a
@@ -75,26 +110,34 @@ public:
 
     // The bytes for the wrap engine (as DisplayBytesOf gives them), arriving: the first
     // pieces are read now, until the encoding is clear, and the feed's producer reads the
-    // rest on the load's thread. More than `maxBytes` bytes in the file: EOutOfResources
-    // "Text exceeds memo capacity" now, before anything is read; after conversion: the
-    // same error from the producer, the text ending where it was cut. A read that fails:
+    // rest on the load's thread. A file whose first 64 KiB are plain ASCII shows them at
+    // once, as they are; the producer reads on, decides when the first other byte comes
+    // (see EncodingSniffer) and converts from there. `forced`: read the file in that
+    // encoding, without detection (a mark of that encoding at the start is still
+    // dropped). `report`, when given, learns the encoding. More than `maxBytes` bytes in the file:
+    // EOutOfResources "Text exceeds memo capacity" now, before anything is read; after conversion:
+    // the same error from the producer, the text ending where it was cut. A read that fails:
     // EReadError (now or from the producer). A file that shrinks meanwhile gives what was
     // there; one that grows gives the size it had when opened. GBK is read once, into the
     // text itself; other encodings are read again and converted in pieces, so the file's
     // bytes and their conversion are never held together. The file moves into the feed.
     // Reads and conversions go `pieceBytes` at a time (at least 1); the text is the same
-    // whatever the size. Whether a start of plain UTF-8 settles the encoding early is
-    // decided after the first megabyte, whatever the piece size.
-    text::TextFeed FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes = kPieceBytes) &&;
+    // whatever the size, and so is the verdict.
+    text::TextFeed FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes = kPieceBytes,
+                                  std::optional<FileEncoding> forced = std::nullopt,
+                                  std::shared_ptr<EncodingReport> report = nullptr) &&;
     // All of FeedForDisplay's text at once, its errors thrown here.
-    QByteArray ReadForDisplay(std::size_t maxBytes) &&;
+    QByteArray ReadForDisplay(std::size_t maxBytes,
+                              std::optional<FileEncoding> forced = std::nullopt) &&;
 
 private:
     // A file read again from its start and converted, a piece at a time.
     struct Conversion {
+        // From `start`, where `written` bytes of text are already there.
         Conversion(std::shared_ptr<TextFile> f, FileEncoding encoding, std::uint64_t bytes,
-                   std::size_t pieceBytes)
-            : file(std::move(f)), converter(encoding), size(bytes), piece(pieceBytes, '\0') {}
+                   std::size_t pieceBytes, std::uint64_t start = 0, std::size_t already = 0)
+            : file(std::move(f)), converter(encoding, start == 0), size(bytes), offset(start),
+              written(already), piece(pieceBytes, '\0') {}
         // Converts the next piece and appends it to `text`, which has room for `room` bytes
         // (more: EOutOfResources); false once the file is done.
         bool Next(char* text, std::size_t room);
@@ -102,13 +145,17 @@ private:
         std::shared_ptr<TextFile> file;
         DisplayConverter converter;
         std::uint64_t size;
-        std::uint64_t offset = 0;
-        std::size_t written = 0;
+        std::uint64_t offset;
+        std::size_t written;
         bool finished = false;
         std::string piece;
         QByteArray out;
     };
     TextFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    static text::TextFeed AsciiStartFeed(std::shared_ptr<TextFile> file, EncodingSniffer sniffer,
+                                         QByteArray raw, std::uint64_t got, std::size_t piece,
+                                         std::size_t maxBytes,
+                                         std::shared_ptr<EncodingReport> report);
 
     int fd_;
     std::uint64_t size_;
@@ -116,6 +163,7 @@ private:
 };
 
 // Open and ReadForDisplay at once; nothing when the path names no regular file.
-std::optional<QByteArray> LoadForDisplay(const std::string& path, std::size_t maxBytes);
+std::optional<QByteArray> LoadForDisplay(const std::string& path, std::size_t maxBytes,
+                                         std::optional<FileEncoding> forced = std::nullopt);
 
 } // namespace orlenth::platform

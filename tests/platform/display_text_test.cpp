@@ -266,3 +266,119 @@ TEST(DisplayText, FileCutShortWhileItArrivesGivesWhatWasThere) {
 
 } // namespace
 } // namespace orlenth::platform
+
+namespace orlenth::platform {
+namespace {
+
+// However a file starts, the detection settles (or finds a plain ASCII start, which reads
+// the same in every encoding) without reading far: the first page never waits for the
+// whole file.
+struct SettleRow {
+    const char* name;
+    std::string (*make)();
+    bool asciiStart;
+};
+
+std::string Times(std::string_view unit, std::size_t bytes) {
+    std::string s;
+    while (s.size() < bytes) s += unit;
+    return s;
+}
+
+constexpr std::size_t kBig = 8 * 1024 * 1024;
+
+const SettleRow kSettleRows[] = {
+    {"Nuls", [] { return std::string(kBig, '\0'); }, true},
+    {"Ascii", [] { return Times("plain line\r\n", kBig); }, true},
+    {"AsciiWithNulsNowAndThen", [] { return Times(std::string(2047, 'a') + '\0', kBig); }, true},
+    // One é in every 10 000 bytes: too few valid sequences to be plainly UTF-8 early.
+    {"SparseUtf8", [] { return Times(std::string(9998, 'a') + "\xC3\xA9", kBig); }, false},
+    {"Gbk", [] { return Times("\xD6\xD0\xCE\xC4\r\n", kBig); }, false},
+    {"Utf16Ascii", [] { return Times(std::string("a\0b\0\n\0", 6), kBig); }, false},
+    {"HighBytes", [] { return Times("\x80\xFF", kBig); }, false},
+};
+
+class SettleTest : public ::testing::TestWithParam<SettleRow> {};
+
+TEST_P(SettleTest, SettlesWithinTheLookAhead) {
+    const std::string file = GetParam().make();
+    EncodingSniffer sniffer(file.size());
+    std::size_t fed = 0;
+    while (fed < file.size() && !sniffer.Decided() && !sniffer.AsciiStart()) {
+        sniffer.Feed(std::string_view(file).substr(fed, 4096));
+        fed += 4096;
+    }
+    EXPECT_LE(fed, EncodingSniffer::kLookBytes + EncodingSniffer::kSampleBytes);
+    EXPECT_EQ(sniffer.AsciiStart(), GetParam().asciiStart);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SettleTest, ::testing::ValuesIn(kSettleRows), RowName());
+
+// A sparse file of 64 MiB of NULs: its first piece is there at once, the rest is left to
+// the load's thread, and the encoding is open until then.
+TEST(DisplayText, NulFileShowsItsStartWithoutReadingTheRest) {
+    TempFolder dir;
+    const std::string p = dir.WriteFile("nul.txt", "");
+    ASSERT_EQ(::truncate(p.c_str(), 64 << 20), 0);
+    std::optional<TextFile> file = TextFile::Open(p);
+    ASSERT_TRUE(file);
+    auto report = std::make_shared<EncodingReport>();
+    text::TextFeed feed = std::move(*file).FeedForDisplay(kCapacity, 1 << 20, {}, report);
+    EXPECT_EQ(feed.ready, std::size_t{1} << 20);
+    EXPECT_EQ(std::string_view(feed.buffer.constData(), feed.ready), std::string(feed.ready, '\0'));
+    EXPECT_TRUE(feed.produce);
+    EXPECT_EQ(report->Encoding(), std::nullopt);
+}
+
+// A plain ASCII start, then text in some encoding: the start shows at once, the rest is
+// decided and converted on the load's thread, pieces cut wherever they fall.
+struct AsciiStartRow {
+    const char* name;
+    std::string tail; // after the ASCII start, repeated
+    std::string shown;
+    FileEncoding encoding;
+};
+
+const AsciiStartRow kAsciiStartRows[] = {
+    {"ThenGbk", "\xD6\xD0\xCE\xC4\r\n", "\xD6\xD0\xCE\xC4\r\n", FileEncoding::Gbk},
+    {"ThenUtf8", "\xE4\xB8\xAD\xE6\x96\x87\r\n", "\xD6\xD0\xCE\xC4\r\n", FileEncoding::Utf8},
+    // 中文 and 我們 in Big5: A4 A4 A4 E5, A7 DA AD CC.
+    {"ThenBig5", "\xA4\xA4\xA4\xE5\xA7\xDA\xAD\xCC\r\n", "\xD6\xD0\xCE\xC4\xCE\xD2\x82\x83\r\n",
+     FileEncoding::Big5},
+    // A mark after the start is text, not a mark.
+    {"ThenUtf8MarkInside", "\xEF\xBB\xBF\xE4\xB8\xAD", "\x84\x31\x95\x33\xD6\xD0",
+     FileEncoding::Utf8},
+};
+
+class AsciiStartTest : public ::testing::TestWithParam<AsciiStartRow> {};
+
+TEST_P(AsciiStartTest, StartShowsAtOnceAndRestIsConverted) {
+    const AsciiStartRow& row = GetParam();
+    const std::string start = Times("plain line\r\n", 3'000'000);
+    std::string file = start, shown = start;
+    for (int i = 0; i < 2000; ++i) {
+        file += row.tail;
+        shown += row.shown;
+    }
+    TempFolder dir;
+    const std::string p = dir.WriteFile("a.txt", file);
+    for (const std::size_t piece : {std::size_t{61}, std::size_t{4096}, TextFile::kPieceBytes}) {
+        std::optional<TextFile> opened = TextFile::Open(p);
+        ASSERT_TRUE(opened);
+        auto report = std::make_shared<EncodingReport>();
+        text::TextFeed feed = std::move(*opened).FeedForDisplay(kCapacity, piece, {}, report);
+        EXPECT_GE(feed.ready, EncodingSniffer::kSampleBytes) << piece;
+        EXPECT_LE(feed.ready, start.size()) << piece;
+        EXPECT_EQ(report->Encoding(), std::nullopt) << piece;
+        text::TextLoad load(std::move(feed));
+        EXPECT_EQ(load.finalText().toStdString(), shown) << piece;
+        EXPECT_FALSE(load.error());
+        EXPECT_EQ(report->Encoding(), row.encoding) << piece;
+    }
+    EXPECT_EQ(DisplayBytesOf(QByteArray::fromStdString(file)).toStdString(), shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AsciiStartTest, ::testing::ValuesIn(kAsciiStartRows), RowName());
+
+} // namespace
+} // namespace orlenth::platform
