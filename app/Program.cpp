@@ -7,7 +7,6 @@
 #include "app/settings/SettingsFile.h"
 #include "framework/Errors.h"
 #include "framework/Events.h"
-#include "framework/text/BackgroundThread.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Accessibility.h"
 #include "framework/ui/Application.h"
@@ -27,6 +26,7 @@
 #include <QWidget>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -167,9 +167,11 @@ void StartReadingSettings(int argc, const char* const* argv) {
     const bool readOnly = !screenshot.isEmpty();
     const QString path = readOnly ? QFile::decodeName(shown) : settings::DefaultPath();
     SetProgramSettings(std::async(std::launch::async, [path, readOnly] {
-        // Behind the thread that starts the toolkit and reads the windows: the file is
-        // needed only once they are read.
-        text::yieldToForeground();
+        // Only on a processor nobody else wants: the file is needed once the windows are
+        // read, and the window's thread waits for it then if it must. Started beside the
+        // toolkit's own start instead, it slowed that by as much as it took.
+        sched_param idle{};
+        ::sched_setscheduler(0, SCHED_IDLE, &idle);
         return readOnly ? settings::TSettingsFile::OpenReadOnly(path)
                         : settings::TSettingsFile::Open(path);
     }));

@@ -19,9 +19,9 @@ void SetUpProgram(int argc, const char* const* argv);
 // written (a folder, a missing folder, a full device) "cannot write FILE" goes to
 // standard error, control bytes escaped, and the result is 1. A QApplication must exist.
 // Starts reading the settings the arguments and environment ask for, on a thread of its
-// own, so that it overlaps the toolkit's start: the user's file, none with --no-settings or
-// for a screenshot, or ORLENTH_SCREENSHOT_SETTINGS's file, only read, for a screenshot.
-// May run before the QApplication exists; RunProgram runs it when nobody has.
+// own at the lowest priority, so that it overlaps the reading of the windows: the user's
+// file, none with --no-settings or for a screenshot, or ORLENTH_SCREENSHOT_SETTINGS's file,
+// only read, for a screenshot. RunProgram runs it unless the caller already has.
 void StartReadingSettings(int argc, const char* const* argv);
 
 // The user's settings file is read and written unless --no-settings is among the

@@ -48,9 +48,6 @@ int main(int argc, char** argv) {
         std::printf("Orlenth %s (collection 001, 2004.11)\n", orlenth::kVersion);
         return 0;
     }
-    // Reading a long-used settings file takes a few milliseconds of its own: they pass
-    // while Qt starts.
-    orlenth::StartReadingSettings(argc, argv);
     QApplication qt(argc, argv);
     return orlenth::RunProgram(argc, argv);
 }
