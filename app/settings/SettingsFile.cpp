@@ -174,7 +174,64 @@ std::optional<std::string> Parse(const QByteArray& bytes, const QString& besideF
     return why;
 }
 
+// The groups whose keys are many and wanted late: a thousand places, the bookmarks, the
+// recent list. Their sections are parsed when one of their keys is first asked for, so
+// that a start-up reads only the look and the place.
+bool IsLateGroup(QStringView key) {
+    for (const QStringView g : {u"places", u"bookmarks", u"recent"})
+        if (key == g || (key.startsWith(g) && key.size() > g.size() && key[g.size()] == u'/'))
+            return true;
+    return false;
+}
+
+// Cuts a file into the sections wanted at once and those of the late groups, line by line.
+// Only where the cut is certain: a bare CR or a line ending in a backslash (a value going
+// on past its line) leaves the file whole, and so does a line of a late section that is
+// neither blank, a comment, a section nor a key with '=' (it is then parsed at once, and
+// its fault found at once, as before).
+bool SplitLate(const QByteArray& bytes, QByteArray& early, QByteArray& late) {
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) return false;
+    bool inLate = false;
+    qsizetype from = 0;
+    while (from < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', from);
+        end = end < 0 ? bytes.size() : end + 1;
+        const QByteArrayView line(bytes.constData() + from, end - from);
+        const QByteArrayView text = line.trimmed();
+        if (text.endsWith('\\')) return false;
+        if (text.startsWith('[')) {
+            const qsizetype close = text.indexOf(']');
+            if (close < 0) return false;
+            const QByteArrayView name = text.sliced(1, close - 1).trimmed();
+            inLate = name == "places" || name == "bookmarks" || name == "recent";
+        } else if (inLate && !text.isEmpty() && !text.startsWith(';') && !text.contains('=')) {
+            return false;
+        }
+        (inLate ? late : early).append(line.data(), line.size());
+        if (!line.endsWith('\n')) (inLate ? late : early).append('\n');
+        from = end;
+    }
+    return true;
+}
+
 } // namespace
+
+void TSettingsFile::ReadLate(const QString& key) const {
+    if (late_.isEmpty() || !IsLateGroup(key)) return;
+    std::map<QString, QVariant> got;
+    const QByteArray bytes = std::exchange(late_, QByteArray());
+    const auto why = Parse(bytes, QFileInfo(path_).absolutePath(), got);
+    if (why) {
+        // Damaged after all: nothing of it is used, and the file is never written.
+        auto* self = const_cast<TSettingsFile*>(this);
+        if (self->state_ != State::Off) self->state_ = State::Damaged;
+        self->Say(*why, "not saved");
+        return;
+    }
+    // What the store holds already (read early, or set since) stands.
+    for (auto& [k, v] : got) values_.emplace(k, std::move(v));
+}
 
 TSettingsFile::TSettingsFile(State state, QString path) : state_(state), path_(std::move(path)) {}
 
@@ -195,10 +252,17 @@ std::unique_ptr<TSettingsFile> TSettingsFile::Open(const QString& path) {
     const TFileBytes read = ReadSettingsBytes(where);
     std::optional<std::string> why;
     if (read.kind == TFileBytes::Kind::Refused) why = read.reason;
-    if (read.kind == TFileBytes::Kind::Read)
-        why = Parse(read.bytes, QFileInfo(where).absolutePath(), file->values_);
+    if (read.kind == TFileBytes::Kind::Read) {
+        QByteArray early;
+        if (!SplitLate(read.bytes, early, file->late_)) {
+            early = read.bytes;
+            file->late_.clear();
+        }
+        why = Parse(early, QFileInfo(where).absolutePath(), file->values_);
+    }
     if (why) {
         file->values_.clear();
+        file->late_.clear();
         file->state_ = State::Damaged;
         file->Say(*why, "using the defaults");
     }
@@ -232,6 +296,8 @@ void TSettingsFile::Say(const std::string& reason, const char* outcome) {
 }
 
 const QVariant* TSettingsFile::Find(const QString& key) const {
+    if (!Reading()) return nullptr;
+    ReadLate(NormalKey(key));
     if (!Reading()) return nullptr;
     const auto it = values_.find(NormalKey(key));
     return it == values_.end() ? nullptr : &it->second;
@@ -303,6 +369,8 @@ std::optional<QByteArray> TSettingsFile::Bytes(const QString& key, int maxBytes)
 void TSettingsFile::Set(const QString& key, const QVariant& value) {
     const QString k = NormalKey(key);
     if (!Writing() || k.isEmpty()) return;
+    ReadLate(k);
+    if (!Writing()) return;
     const auto accepted = Accept(value);
     if (!accepted) return;
     // A value the file already holds is no change: written again, it would undo what
@@ -316,6 +384,8 @@ void TSettingsFile::Set(const QString& key, const QVariant& value) {
 void TSettingsFile::Remove(const QString& key) {
     const QString k = NormalKey(key);
     if (!Writing() || k.isEmpty()) return;
+    ReadLate(k);
+    if (!Writing()) return;
     // The key and its group, as QSettings::remove takes them.
     const QString below = k + u'/';
     for (auto it = values_.lower_bound(below); it != values_.end() && it->first.startsWith(below);)
@@ -331,6 +401,9 @@ QStringList TSettingsFile::Keys(const QString& group, int maxKeys) const {
     QStringList keys;
     if (!Reading()) return keys;
     const QString g = NormalKey(group);
+    // Every group may hold a late one's keys: the whole file's are wanted.
+    ReadLate(g.isEmpty() ? QStringLiteral("places") : g);
+    if (!Reading()) return keys;
     const QString prefix = g.isEmpty() ? QString() : g + u'/';
     for (auto it = values_.lower_bound(prefix);
          it != values_.end() && it->first.startsWith(prefix) && keys.size() < maxKeys; ++it) {

@@ -98,13 +98,18 @@ private:
     TSettingsFile(State state, QString path);
 
     const QVariant* Find(const QString& key) const;
+    // Parses the late groups' sections (places, bookmarks, recent) when `key` is in one of
+    // them and they are not parsed yet; a fault there makes the store damaged, said once.
+    void ReadLate(const QString& key) const;
     void Say(const std::string& reason, const char* outcome);
     std::optional<std::string> WriteChanges();
 
     State state_;
     QString path_;
     bool said_ = false;
-    std::map<QString, QVariant> values_; // as reading them back from the file gives them
+    // As reading them back from the file gives them; the late groups' once asked for.
+    mutable std::map<QString, QVariant> values_;
+    mutable QByteArray late_; // the late groups' sections, not parsed yet
     std::map<QString, std::optional<QVariant>> changes_; // since the last Save; none: removed
 };
 

@@ -161,6 +161,53 @@ TEST_F(SettingsTest, LookalikesOfMarkersAreRead) {
     }
 }
 
+// The many places, bookmarks and recent paths are parsed only when first asked for; however
+// the file is laid out, what it says reads back the same.
+struct LateRow {
+    const char* name;
+    const char* text;
+};
+
+void PrintTo(const LateRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class LateGroupsTest : public SettingsTest, public ::testing::WithParamInterface<LateRow> {};
+
+TEST_P(LateGroupsTest, ReadAsTheWholeFileSays) {
+    const LateRow& row = GetParam();
+    const std::string path = dir_.WriteFile("orlenth.conf", row.text);
+    auto file = TSettingsFile::Open(NameOf(path));
+    ASSERT_TRUE(file->Reading());
+    EXPECT_EQ(file->Int(QStringLiteral("look/interval"), 1, 300), 120);
+    EXPECT_EQ(file->List(QStringLiteral("recent/paths"), 10),
+              (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
+    EXPECT_EQ(file->Keys(QStringLiteral("places"), 10), QStringList{QStringLiteral("k")});
+    EXPECT_TRUE(file->Writing());
+    // Set before the late groups are read: the new value stands, not the file's.
+    {
+        auto again = TSettingsFile::Open(NameOf(path));
+        again->Set(QStringLiteral("recent/paths"),
+                   QStringList{QStringLiteral("/c"), QStringLiteral("/d")});
+        EXPECT_EQ(again->List(QStringLiteral("recent/paths"), 10),
+                  (QStringList{QStringLiteral("/c"), QStringLiteral("/d")}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LateGroupsTest,
+    ::testing::Values(
+        LateRow{"LateFirst", "[recent]\npaths=/a, /b\n[places]\nk=x\n[look]\ninterval=120\n"},
+        LateRow{"LateLast", "[look]\ninterval=120\n[places]\nk=x\n[recent]\npaths=/a, /b"},
+        LateRow{"CrLf",
+                "[places]\r\nk=x\r\n[look]\r\ninterval=120\r\n[recent]\r\npaths=/a, /b\r\n"},
+        LateRow{"BareCr", "[places]\rk=x\r[look]\rinterval=120\r[recent]\rpaths=/a, /b\r"},
+        LateRow{"SectionTwice",
+                "[places]\nk=x\n[look]\ninterval=120\n[recent]\npaths=/a, /b\n[places]\n"},
+        LateRow{"CommentsAndBlanks", "; kept\n[places]\n\n; note\nk=x\n[look]\ninterval=120\n"
+                                     "[recent]\npaths=/a, /b\n"}),
+    [](const auto& late) { return std::string(late.param.name); });
+
 TEST_F(SettingsTest, ControlBytesInTheNameAreEscaped) {
     const std::string path = File("bad\x1B[2Jname.conf");
     ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
