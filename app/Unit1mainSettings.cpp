@@ -295,8 +295,19 @@ void TOrlenth::SaveSettings() {
 void TOrlenth::NoteLeaving() {
     const auto& file = state_.FileOnShow();
     if (!file || !settings_) return;
-    Places().Remember({pathText(file->canonicalPath), static_cast<qint64>(file->size),
-                       file->modified, static_cast<qint64>(PlaceRead()), 0});
+    const QString path = pathText(file->canonicalPath);
+    settings::TFilePlace place{path,
+                               static_cast<qint64>(file->size),
+                               file->modified,
+                               static_cast<qint64>(PlaceRead()),
+                               0,
+                               {},
+                               {}};
+    if (const settings::TFilePlace* known = Places().Find(path)) {
+        place.encoding = known->encoding;
+        place.chapters = known->chapters;
+    }
+    Places().Remember(place);
 }
 
 // ---- places

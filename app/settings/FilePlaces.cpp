@@ -29,7 +29,7 @@ std::optional<qint64> Number(const QString& s, qint64 min) {
 
 // The place a key's value holds, when it reads back whole.
 std::optional<TFilePlace> PlaceOf(const QString& hash, const QStringList& fields) {
-    if (fields.size() != 5) return std::nullopt;
+    if (fields.size() != 5 && fields.size() != 7) return std::nullopt;
     TFilePlace p;
     p.path = fields[0];
     if (p.path.isEmpty() || p.path.size() > TFilePlaces::kMaxPathChars || HashOf(p.path) != hash)
@@ -43,6 +43,13 @@ std::optional<TFilePlace> PlaceOf(const QString& hash, const QStringList& fields
     p.modified = *modified;
     p.offset = *offset;
     p.readAt = *readAt;
+    if (fields.size() == 7) {
+        if (fields[5].size() > TFilePlaces::kMaxPathChars ||
+            fields[6].size() > TFilePlaces::kMaxPathChars)
+            return std::nullopt;
+        p.encoding = fields[5];
+        p.chapters = fields[6];
+    }
     return p;
 }
 
@@ -61,7 +68,7 @@ TFilePlaces::TFilePlaces(TSettingsFile& file) : file_(file) {
     std::vector<TFilePlace> read;
     for (const QString& hash : hashes) {
         // One character more than a path may have tells a path that was cut.
-        const auto fields = file_.List(kGroup + u'/' + hash, 6, kMaxPathChars + 1);
+        const auto fields = file_.List(kGroup + u'/' + hash, 8, kMaxPathChars + 1);
         const auto place = fields ? PlaceOf(hash, *fields) : std::nullopt;
         if (place)
             read.push_back(*place);
@@ -89,11 +96,13 @@ void TFilePlaces::Remember(const TFilePlace& place) {
         place.offset < 0)
         return;
     TFilePlace p = place;
+    if (p.encoding.size() > kMaxPathChars) p.encoding.clear();
+    if (p.chapters.size() > kMaxPathChars) p.chapters.clear();
     if (p.readAt == 0) p.readAt = QDateTime::currentMSecsSinceEpoch();
     places_[p.path] = p;
-    file_.Set(KeyOf(p.path),
-              QStringList{p.path, QString::number(p.size), QString::number(p.modified),
-                          QString::number(p.offset), QString::number(p.readAt)});
+    file_.Set(KeyOf(p.path), QStringList{p.path, QString::number(p.size),
+                                         QString::number(p.modified), QString::number(p.offset),
+                                         QString::number(p.readAt), p.encoding, p.chapters});
     while (places_.size() > kMaxPlaces) {
         const auto oldest =
             std::max_element(places_.begin(), places_.end(), [](const auto& a, const auto& b) {
@@ -101,6 +110,11 @@ void TFilePlaces::Remember(const TFilePlace& place) {
             });
         Forget(oldest->first);
     }
+}
+
+const TFilePlace* TFilePlaces::Find(const QString& canonicalPath) const {
+    const auto it = places_.find(canonicalPath);
+    return it == places_.end() ? nullptr : &it->second;
 }
 
 void TFilePlaces::Forget(const QString& path) {

@@ -6,7 +6,8 @@
 // the file after resolving links, "." and ".." (QFileInfo::canonicalFilePath, or
 // QFile::decodeName of realpath's bytes), so that two ways to one file share a place. In
 // the settings file each place is one key of group "places": the key is the lowercase hex
-// SHA-1 of the path's UTF-8, the value the list [path, size, modified, offset, readAt], so
+// SHA-1 of the path's UTF-8, the value the list [path, size, modified, offset, readAt,
+// encoding, chapters] (the last two may be missing: a file kept before they existed), so
 // that two readers saving at once merge file by file.
 
 #include "app/settings/SettingsFile.h"
@@ -24,6 +25,11 @@ struct TFilePlace {
     qint64 modified = 0; // ms since the epoch, when the place was noted
     qint64 offset = 0;   // text offset of the top line
     qint64 readAt = 0;   // ms since the epoch
+    // The reader's own choices for this file, empty for the automatic ones: the encoding's
+    // name as the 编码 menu has it, and the chapter rule ("rule:" and a rule's name, or
+    // "re:" and a regular expression). At most kMaxPathChars characters each.
+    QString encoding;
+    QString chapters;
 };
 
 class TFilePlaces {
@@ -45,10 +51,14 @@ public:
     // unknown or is now (`size`, its size now) no larger than that offset.
     qint64 OffsetFor(const QString& canonicalPath, qint64 size) const;
 
+    // The path's record, or null when the file is unknown. Valid until the next Remember.
+    const TFilePlace* Find(const QString& canonicalPath) const;
+
     // Notes a place (readAt now when it is 0), replacing the path's earlier one and
     // forgetting the least recently read beyond kMaxPlaces. Writes through to the file
     // (Set and Remove, not Save). A place with an empty path, a path longer than
-    // kMaxPathChars, or a negative size or offset is ignored.
+    // kMaxPathChars, or a negative size or offset is ignored; a choice longer than
+    // kMaxPathChars is kept empty.
     void Remember(const TFilePlace& place);
 
     std::size_t Count() const;

@@ -32,7 +32,12 @@ QString TypicalFile() {
         TFilePlaces places(*file);
         for (int i = 0; i < 1000; ++i)
             places.Remember({QString::fromUtf8("/home/reader/书/第%1章 风起云涌.txt").arg(i),
-                             3000000 + i, 1700000000000 + i, 150000 + i, 1700000000000 + i});
+                             3000000 + i,
+                             1700000000000 + i,
+                             150000 + i,
+                             1700000000000 + i,
+                             {},
+                             {}});
         TBookmarks marks(*file);
         for (int i = 0; i < 100; ++i)
             marks.Add({"", 5, 0, QString::fromUtf8("/home/reader/书/第%1章 风起云涌.txt").arg(i),

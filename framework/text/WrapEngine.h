@@ -105,6 +105,10 @@ public:
     // starting at or before it; waits until wrapping has passed the offset. 0 when none.
     std::size_t lineAt(std::uint32_t offset);
 
+    // The text as it arrives, shared: another thread may read its published bytes (and
+    // keeps them alive) while this engine goes on to another text.
+    std::shared_ptr<const TextLoad> load() const { return text_; }
+
     // Called on the engine's thread, from its event loop, when lines were added, wrapping
     // ended or a text stopped arriving.
     void setOnProgress(std::function<void()> handler) { onProgress_ = std::move(handler); }

@@ -90,6 +90,10 @@ QByteArray TMemo::Text() {
                : pendingText_.buffer.left(static_cast<qsizetype>(pendingText_.ready));
 }
 
+std::shared_ptr<const text::TextLoad> TMemo::Load() {
+    return Engine().load();
+}
+
 text::WrapEngine& TMemo::Engine() {
     const int width = wordWrap_ ? std::max(0, Width()) : INT_MAX;
     if (!engine_) {

@@ -116,6 +116,10 @@ public:
     // lines.
     int LineAt(std::uint32_t offset);
 
+    // The text on show as it arrives (see text::WrapEngine::load): for readers on other
+    // threads, such as a search or the chapter scan. Never null.
+    std::shared_ptr<const text::TextLoad> Load();
+
     void Loaded() override;
 
 signals:

@@ -19,29 +19,36 @@ TEST_F(KeptListsTest, PlacesComeBack) {
     {
         auto file = Fresh();
         TFilePlaces places(*file);
-        places.Remember({"/books/a.txt", 5000, 1700000000000, 1200, 10});
-        places.Remember({odd, 90, -5, 0, 11});
-        places.Remember({"/books/a.txt", 5000, 1700000000000, 1300, 12}); // moved on
-        places.Remember({"", 10, 0, 1, 13});                              // ignored
-        places.Remember({"/neg.txt", 10, 0, -1, 14});                     // ignored
+        places.Remember({"/books/a.txt", 5000, 1700000000000, 1200, 10, {}, {}});
+        places.Remember({odd, 90, -5, 0, 11, "Big5", "re:^卷[一二], 第"});
+        places.Remember({"/books/a.txt", 5000, 1700000000000, 1300, 12, {}, {}}); // moved on
+        places.Remember({"", 10, 0, 1, 13, {}, {}});                              // ignored
+        places.Remember({"/neg.txt", 10, 0, -1, 14, {}, {}});                     // ignored
         EXPECT_EQ(places.Count(), 2u);
+        // As a reader from before the choices were kept wrote it.
+        file->Set(TFilePlaces::KeyOf("/old.txt"), QStringList{"/old.txt", "9", "1", "4", "1"});
         ASSERT_TRUE(file->Save());
     }
     auto file = Fresh();
     ASSERT_TRUE(file->Reading());
     TFilePlaces places(*file);
-    EXPECT_EQ(places.Count(), 2u);
+    EXPECT_EQ(places.Count(), 3u);
     EXPECT_EQ(places.OffsetFor("/books/a.txt", 5000), 1300);
+    EXPECT_EQ(places.OffsetFor("/old.txt", 9), 4);
+    ASSERT_NE(places.Find(odd), nullptr);
+    EXPECT_EQ(places.Find(odd)->encoding, "Big5");
+    EXPECT_EQ(places.Find(odd)->chapters, QString::fromUtf8("re:^卷[一二], 第"));
+    EXPECT_EQ(places.Find("/books/b.txt"), nullptr);
     EXPECT_EQ(places.OffsetFor(odd, 90), 0);
     EXPECT_EQ(places.OffsetFor("/books/b.txt", 5000), 0);
     EXPECT_EQ(file->List(TFilePlaces::KeyOf("/books/a.txt"), 9),
-              (QStringList{"/books/a.txt", "5000", "1700000000000", "1300", "12"}));
+              (QStringList{"/books/a.txt", "5000", "1700000000000", "1300", "12", "", ""}));
 }
 
 TEST_F(KeptListsTest, AShrunkFileOpensAtItsStart) {
     auto file = Fresh();
     TFilePlaces places(*file);
-    places.Remember({"/a.txt", 1000, 1, 500, 0});
+    places.Remember({"/a.txt", 1000, 1, 500, 0, {}, {}});
     EXPECT_EQ(places.OffsetFor("/a.txt", 501), 500);
     EXPECT_EQ(places.OffsetFor("/a.txt", 500), 0);
     EXPECT_EQ(places.OffsetFor("/a.txt", 400), 0);
@@ -53,7 +60,7 @@ TEST_F(KeptListsTest, TheLeastRecentlyReadPlacesGo) {
         auto file = Fresh();
         TFilePlaces places(*file);
         // Noted out of order: what counts is readAt.
-        for (int i = 1005; i >= 1; --i) places.Remember({path(i), 100, 1, 7, i});
+        for (int i = 1005; i >= 1; --i) places.Remember({path(i), 100, 1, 7, i, {}, {}});
         EXPECT_EQ(places.Count(), 1000u);
         ASSERT_TRUE(file->Save());
     }

@@ -143,7 +143,7 @@ TEST_F(SettingsTest, OffCreatesNothingAndGivesNothing) {
         file->Set("k", 1);
         EXPECT_EQ(file->Int("k", 0, 10), std::nullopt);
         TFilePlaces places(*file);
-        places.Remember({"/a.txt", 100, 1, 50, 0});
+        places.Remember({"/a.txt", 100, 1, 50, 0, {}, {}});
         EXPECT_TRUE(file->Save());
         EXPECT_EQ(file->Keys("places", 10), QStringList{});
     }
@@ -267,8 +267,13 @@ int Writer(const QString& path, int id, int readyFd) {
     const QString me = QString::number(id);
     for (int i = 0; i < 200; ++i) {
         file->Set("writer" + me + "/step", i);
-        places.Remember({"/writer" + me + "/" + QString::number(i) + ".txt", 10000, 1, 100 + i,
-                         1000 * id + i + 1});
+        places.Remember({"/writer" + me + "/" + QString::number(i) + ".txt",
+                         10000,
+                         1,
+                         100 + i,
+                         1000 * id + i + 1,
+                         {},
+                         {}});
         if (!file->Save()) return 1;
     }
     return 0;
