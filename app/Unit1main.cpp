@@ -120,6 +120,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     TrackBar1->SetLineSize(TrackBar1->Frequency() / 3);
     TrackBar1->Widget()->setAccessibleName(QString::fromUtf8("滚屏速度"));
     SetUpLasting();
+    SetUpEncodingMenu();
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 
@@ -218,20 +219,26 @@ void TOrlenth::ShowEntry(int category, int entry) {
     case TReadingState::TOpened::Kind::Nothing:
         return;
     case TReadingState::TOpened::Kind::Article:
+        encodingReport_.reset();
         Memo1->SetText(std::move(opened.article));
         return;
-    case TReadingState::TOpened::Kind::File:
+    case TReadingState::TOpened::Kind::File: {
+        const QString path =
+            QFile::decodeName(QByteArray::fromStdString(opened.identity.canonicalPath));
         // The text on show goes before the next one is read, so that two big novels are
         // never held at once. The page shows the start while the rest is read.
         Memo1->SetText(QByteArray());
-        Memo1->SetText(std::move(*opened.file).FeedForDisplay(text::kMemoCapacity));
+        encodingReport_ = std::make_shared<platform::EncodingReport>();
+        Memo1->SetText(std::move(*opened.file)
+                           .FeedForDisplay(text::kMemoCapacity, platform::TextFile::kPieceBytes,
+                                           EncodingChoiceFor(path), encodingReport_));
         // Any route to a file shows the line it was left at.
         if (settings_)
-            if (const qint64 offset = Places().OffsetFor(
-                    QFile::decodeName(QByteArray::fromStdString(opened.identity.canonicalPath)),
-                    static_cast<qint64>(opened.identity.size)))
+            if (const qint64 offset =
+                    Places().OffsetFor(path, static_cast<qint64>(opened.identity.size)))
                 GoToPlace(static_cast<std::uint32_t>(offset));
         return;
+    }
     }
 }
 

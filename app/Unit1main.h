@@ -8,11 +8,13 @@
 
 #include "app/Look.h"
 #include "app/ReadingState.h"
+#include "app/platform/DisplayText.h"
 #include "app/platform/FolderArgument.h"
 #include "app/settings/Bookmarks.h"
 #include "app/settings/FilePlaces.h"
 #include "app/settings/RecentList.h"
 #include "app/settings/SettingsFile.h"
+#include "framework/text/CharacterWalk.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/CommonDialogs.h"
 #include "framework/ui/Form.h"
@@ -33,6 +35,7 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMenu>
 #include <QTimer>
 
@@ -114,6 +117,7 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TMenuItem* N20 MEMBER N20 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N21 MEMBER N21 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N22 MEMBER N22 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N23 MEMBER N23 STORED false)
     Q_PROPERTY(orlenth::TAction* openPath MEMBER openPath STORED false)
     Q_PROPERTY(orlenth::TAction* addMark MEMBER addMark STORED false)
     Q_PROPERTY(orlenth::TAction* marks MEMBER marks STORED false)
@@ -191,6 +195,8 @@ public:
     TMenuItem* N20 = nullptr;
     TMenuItem* N21 = nullptr;
     TMenuItem* N22 = nullptr;
+    // 编码, a submenu filled when it opens.
+    TMenuItem* N23 = nullptr;
     TAction* openPath = nullptr;
     TAction* addMark = nullptr;
     TAction* marks = nullptr;
@@ -266,6 +272,13 @@ public:
     const TLook& DesignLook() const { return design_; }
     void ApplyLook(const TLook& look);
 
+    // Reads the folder file on show again in `encoding` (the detection's choice when
+    // nothing), keeping the place read by its character position, and keeps the choice
+    // for that file. Nothing happens when the page shows no folder file.
+    void ChooseEncoding(std::optional<platform::FileEncoding> encoding);
+    // What the text on show was read as: null for a built-in article.
+    const platform::EncodingReport* EncodingOnShow() const { return encodingReport_.get(); }
+
     // Step forward ('q') or back ('h') through the titles and on across the categories;
     // any other key does nothing.
     void StepArticle(char key);
@@ -325,6 +338,29 @@ private:
     QTimer saveTimer_;
     std::unique_ptr<QMenu> recentMenu_;
     std::unique_ptr<QObject> windowEvents_;
+    // 编码: the folder file's encoding, chosen by the reader or by the detection.
+    void SetUpEncodingMenu();
+    void FillEncodingMenu();
+    std::optional<platform::FileEncoding> EncodingChoiceFor(const QString& canonicalPath);
+    void StepEncodingPlace();
+    std::unique_ptr<QMenu> encodingMenu_;
+    std::shared_ptr<platform::EncodingReport> encodingReport_;
+    // This run's choices by canonical path: they hold without a settings file too.
+    QHash<QString, QString> encodingChoices_;
+    // The place read before a re-read, found again in the new text by its character count:
+    // first counted in the text on show, which is then read again, then walked to in the
+    // new one as it arrives, a few megabytes a step.
+    struct EncodingPlace {
+        std::uint32_t offset = 0;
+        bool counted = false;
+        bool rereading = false; // the one text change that does not cancel it
+        std::uint64_t characters = 0;
+        text::TCharacterWalk walk;
+        std::int64_t at = 0; // the page's position after the re-read: a move cancels it
+    };
+    void ReadAgainInChosenEncoding();
+    std::optional<EncodingPlace> encodingPlace_;
+    QTimer encodingTimer_;
     // During start-up: the name of the row to open first.
     std::string startFile_;
 };

@@ -22,7 +22,9 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QMenu>
 #include <QMimeData>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QUrl>
@@ -280,6 +282,68 @@ private slots:
         QCOMPARE(title, QStringLiteral("a.txt"));
         QCOMPARE(form.TabSet1->TabIndex(), kFolderCategory);
         QTRY_COMPARE(form.PlaceRead(), marked);
+    }
+
+    void anEncodingChosenForAFileIsKeptWithItsPlace() {
+        Config config;
+        config.Open();
+        QTemporaryDir books;
+        QString novel;
+        for (int i = 0; i < 3000; ++i)
+            novel += QStringLiteral("桃花源記，第%1行：緣溪行，忘路之遠近。\r\n").arg(i);
+        QStringEncoder big5("Big5");
+        writeFile(books.path() + QStringLiteral("/a.txt"), big5.encode(novel));
+        const auto menuOf = [](TOrlenth& form) {
+            QMenu* menu = form.N23->QtAction()->menu();
+            emit menu->aboutToShow();
+            QStringList items;
+            for (const QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    items << (a->isChecked() ? QStringLiteral("*") : QString()) + a->text() +
+                                 (a->isEnabled() ? QString() : QStringLiteral("-"));
+            return items;
+        };
+        const auto choose = [](TOrlenth& form, const QString& name) {
+            for (QAction* a : form.N23->QtAction()->menu()->actions())
+                if (a->text() == name) a->trigger();
+        };
+        QByteArray lineRead;
+        {
+            apptest::SetUpProgram(books.path().toStdString());
+            TOrlenth form;
+            form.Show();
+            waitWrapped(form);
+            QVERIFY(menuOf(form).contains(QStringLiteral("*自动（Big5）")));
+            for (int i = 0; i < 30; ++i) form.N8Click(nullptr);
+            const std::uint32_t place = form.PlaceRead();
+            lineRead = form.Memo1->Line(form.Memo1->LineAt(place));
+            QVERIFY(lineRead.startsWith(Gbk("桃花源")));
+            // Read as GB18030, the same bytes are other characters; read again as Big5, the
+            // page comes back to the same line.
+            choose(form, QStringLiteral("GB18030"));
+            QTRY_VERIFY(menuOf(form).contains(QStringLiteral("*GB18030")));
+            QTRY_VERIFY(!form.Memo1->Text().contains(Gbk("桃花源")));
+            choose(form, QStringLiteral("Big5"));
+            QTRY_VERIFY(menuOf(form).contains(QStringLiteral("*Big5")));
+            QTRY_COMPARE(form.Memo1->Line(form.Memo1->LineAt(form.PlaceRead())), lineRead);
+            QCOMPARE(form.PlaceRead(), place);
+            form.SaveSettings();
+        }
+        {
+            // The next run reads the file in the chosen encoding, at its place.
+            config.Open();
+            apptest::SetUpProgram(books.path().toStdString());
+            TOrlenth form;
+            form.Show();
+            waitWrapped(form);
+            QVERIFY(menuOf(form).contains(QStringLiteral("*Big5")));
+            QTRY_COMPARE(form.Memo1->Line(form.Memo1->LineAt(form.PlaceRead())), lineRead);
+            // A built-in article is GBK and nothing else.
+            bool allow = true;
+            form.TabSet1->SetTabIndex(0);
+            form.TabSet1Change(form.TabSet1, 0, allow);
+            QCOMPARE(menuOf(form).first(), QStringLiteral("自动-"));
+        }
     }
 };
 
