@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -304,6 +305,41 @@ private slots:
         form.TabSet1->SetTabIndex(5);
         QCOMPARE(rowsOf(form), QStringList{QStringLiteral("b.txt")});
         QCOMPARE(form.Memo1->Text(), Gbk("乙\r\n"));
+    }
+
+    void aNovelInBig5OrUtf16ShowsTheSamePageAsItsGbkForm() {
+        QTemporaryDir dir;
+        QString novel;
+        for (int i = 0; i < 2000; ++i)
+            novel +=
+                QStringLiteral("第%1回　桃花源記：晉太元中，武陵人捕魚為業。緣溪行，忘路之遠近。"
+                               "忽逢桃花林，夾岸數百步，中無雜樹，芳草鮮美，落英繽紛。\r\n")
+                    .arg(i);
+        // Named so that they list in this order; UTF-16 without a byte-order mark.
+        const char* encodings[] = {"GBK", "Big5", "UTF-16LE"};
+        for (int i = 0; i < 3; ++i) {
+            QStringEncoder encoder(encodings[i], QStringConverter::Flag::Stateless);
+            QVERIFY(encoder.isValid());
+            writeFile(QFile::encodeName(dir.path()) + "/" + QByteArray::number(i) + ".txt",
+                      encoder.encode(novel));
+        }
+        apptest::SetUpProgram(QFile::encodeName(dir.path()).toStdString());
+        TOrlenth form;
+        form.Show();
+        QList<QByteArray> pages[3];
+        QImage shots[3];
+        for (int i = 0; i < 3; ++i) {
+            form.ListBox1->SetItemIndex(i);
+            form.ListBox1Click(nullptr);
+            QTRY_VERIFY_WITH_TIMEOUT(form.Memo1->Wrapped(), 30'000);
+            for (int line = 0; line < 40; ++line) pages[i] << form.Memo1->Line(line);
+            shots[i] = form.PaintBox1->Widget()->grab().toImage();
+        }
+        QVERIFY(pages[0][0].startsWith(Gbk("第0回")));
+        QCOMPARE(pages[1], pages[0]);
+        QCOMPARE(pages[2], pages[0]);
+        QCOMPARE(shots[1], shots[0]);
+        QCOMPARE(shots[2], shots[0]);
     }
 };
 
