@@ -47,6 +47,12 @@ TLook ReadLook(const settings::TSettingsFile& file, const TLook& design) {
     take(look.interval, file.Int(QStringLiteral("look/interval"), 1, 300));
     take(look.leftBar, file.List(QStringLiteral("look/leftBar"), kMaxBarItems, kMaxNameChars));
     take(look.listWidth, file.Int(QStringLiteral("look/listWidth"), 0, 100000));
+    take(look.night, file.Bool(QStringLiteral("night/on")));
+    take(look.nightColors.page, file.Int(QStringLiteral("night/pageColor"), kColorMin, kColorMax));
+    take(look.nightColors.frame,
+         file.Int(QStringLiteral("night/frameColor"), kColorMin, kColorMax));
+    take(look.nightColors.edge, file.Int(QStringLiteral("night/edgeColor"), kColorMin, kColorMax));
+    take(look.nightColors.text, file.Int(QStringLiteral("night/textColor"), kColorMin, kColorMax));
     return look;
 }
 
@@ -67,6 +73,11 @@ void WriteLook(settings::TSettingsFile& file, const TLook& look) {
     file.Set(QStringLiteral("look/interval"), look.interval);
     file.Set(QStringLiteral("look/leftBar"), look.leftBar);
     file.Set(QStringLiteral("look/listWidth"), look.listWidth);
+    file.Set(QStringLiteral("night/on"), look.night);
+    file.Set(QStringLiteral("night/pageColor"), look.nightColors.page);
+    file.Set(QStringLiteral("night/frameColor"), look.nightColors.frame);
+    file.Set(QStringLiteral("night/edgeColor"), look.nightColors.edge);
+    file.Set(QStringLiteral("night/textColor"), look.nightColors.text);
 }
 
 } // namespace orlenth

@@ -1,8 +1,10 @@
 #pragma once
 // The main window's appearance as the settings keep it: the page font, the colours of
 // page, frame and edge, the frame and margins switches, the hidden list, the auto-scroll
-// interval, the left bar's buttons and the title list's width. Plain values: the window
-// takes them from its controls and puts them back; the settings file stores them.
+// interval, the left bar's buttons, the title list's width and the night colours. Plain values: the
+// window takes them from its controls and puts them back; the settings file stores them.
+
+#include "app/NightPage.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -28,6 +30,10 @@ struct TLook {
     int interval = 150;
     QStringList leftBar; // the names of the left bar's controls, in their order
     int listWidth = 0;
+    // 夜间: whether the night colours show, and what they are. The day colours are the
+    // fields above (font colour, page, frame, edge) whichever set shows.
+    bool night = false;
+    TPageColors nightColors = NightPreset();
 
     bool operator==(const TLook&) const = default;
 };

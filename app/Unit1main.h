@@ -118,6 +118,9 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TMenuItem* N21 MEMBER N21 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N22 MEMBER N22 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N23 MEMBER N23 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N34 MEMBER N34 STORED false)
+    Q_PROPERTY(orlenth::TAction* night MEMBER night STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton20 MEMBER ToolButton20 STORED false)
     Q_PROPERTY(orlenth::TAction* openPath MEMBER openPath STORED false)
     Q_PROPERTY(orlenth::TAction* addMark MEMBER addMark STORED false)
     Q_PROPERTY(orlenth::TAction* marks MEMBER marks STORED false)
@@ -197,6 +200,10 @@ public:
     TMenuItem* N22 = nullptr;
     // 编码, a submenu filled when it opens.
     TMenuItem* N23 = nullptr;
+    // 夜间: the night colours and back.
+    TMenuItem* N34 = nullptr;
+    TAction* night = nullptr;
+    TToolButton* ToolButton20 = nullptr;
     TAction* openPath = nullptr;
     TAction* addMark = nullptr;
     TAction* marks = nullptr;
@@ -251,6 +258,7 @@ public slots:
     void addMarkExecute(orlenth::TComponent* sender);
     void marksExecute(orlenth::TComponent* sender);
     void resetLookExecute(orlenth::TComponent* sender);
+    void nightExecute(orlenth::TComponent* sender);
 
 public:
     // Opens a file or a folder (bytes as the file system has them; relative to the working
@@ -326,6 +334,8 @@ private:
     std::unique_ptr<settings::TBookmarks> bookmarks_;
     std::unique_ptr<settings::TRecentList> recent_;
     TLook design_;
+    // The colours of the set that does not show (day or night).
+    TPageColors hiddenColors_ = NightPreset();
     std::optional<std::uint32_t> pendingOffset_;
     std::int64_t pendingAt_ = 0;
     // What was last written, so that an unchanged value is not written again and another

@@ -64,6 +64,23 @@ void TOrlenth::ycList1Execute(TComponent*) {
     Panel1->SetVisible(Splitter1->Visible());
 }
 
+void TOrlenth::nightExecute(TComponent*) {
+    // The set showing goes back into waiting as the controls have it now, colour commands
+    // included, and the other takes its place.
+    const TPageColors showing{PaintBox1->Color(), PaintBox1->Canvas()->Pen()->Color(),
+                              ScrollBox1->Color(), PaintBox1->Font()->Color()};
+    const TPageColors next = hiddenColors_;
+    hiddenColors_ = showing;
+    night->SetChecked(!night->Checked());
+    Memo1->Font()->SetColor(next.text);
+    PaintBox1->Font()->SetColor(next.text);
+    PaintBox1->SetColor(next.page);
+    PaintBox1->Canvas()->Pen()->SetColor(next.frame);
+    ScrollBox1->SetColor(next.edge);
+    PaintBox1->Invalidate();
+    PaintBox1Paint(nullptr);
+}
+
 void TOrlenth::AboutExecute(TComponent*) {
     TaboutKestrow about(this);
     about.ShowModal();

@@ -143,6 +143,15 @@ TLook TOrlenth::CurrentLook() {
     for (const TControl* c : ToolBar1->Ordered())
         look.leftBar.append(QString::fromStdString(c->Name()));
     look.listWidth = Panel1->Width();
+    // The controls show one set; the other waits in the window.
+    look.night = night->Checked();
+    const TPageColors showing{look.pageColor, look.frameColor, look.edgeColor, look.fontColor};
+    const TPageColors day = look.night ? hiddenColors_ : showing;
+    look.nightColors = look.night ? showing : hiddenColors_;
+    look.pageColor = day.page;
+    look.frameColor = day.frame;
+    look.edgeColor = day.edge;
+    look.fontColor = day.text;
     return look;
 }
 
@@ -153,13 +162,17 @@ void TOrlenth::ApplyLook(const TLook& look) {
     font.SetName(look.fontName);
     font.SetHeight(look.fontHeight);
     font.SetStyle(TFont::TFontStyles::fromInt(static_cast<unsigned>(look.fontStyle)));
-    font.SetColor(look.fontColor);
+    const TPageColors day{look.pageColor, look.frameColor, look.edgeColor, look.fontColor};
+    const TPageColors& shown = look.night ? look.nightColors : day;
+    hiddenColors_ = look.night ? day : look.nightColors;
+    night->SetChecked(look.night);
+    font.SetColor(shown.text);
     font.SetCharset(static_cast<TFont::TFontCharset>(look.fontCharset));
     Memo1->Font()->Assign(&font);
     PaintBox1->Font()->Assign(&font);
-    PaintBox1->SetColor(look.pageColor);
-    PaintBox1->Canvas()->Pen()->SetColor(look.frameColor);
-    ScrollBox1->SetColor(look.edgeColor);
+    PaintBox1->SetColor(shown.page);
+    PaintBox1->Canvas()->Pen()->SetColor(shown.frame);
+    ScrollBox1->SetColor(shown.edge);
     visBK->SetChecked(look.frame);
     BieJie->SetChecked(look.margins);
     if (ycList1->Checked() != look.listHidden) ycList1Execute(nullptr);
@@ -242,8 +255,9 @@ QByteArray TOrlenth::LookSnapshot() {
     QDataStream out(&snapshot, QIODevice::WriteOnly);
     out << look.fontName << look.fontHeight << look.fontStyle << look.fontColor << look.fontCharset
         << look.pageColor << look.frameColor << look.edgeColor << look.frame << look.margins
-        << look.listHidden << look.interval << look.leftBar << look.listWidth
-        << Widget()->saveGeometry();
+        << look.listHidden << look.interval << look.leftBar << look.listWidth << look.night
+        << look.nightColors.page << look.nightColors.frame << look.nightColors.edge
+        << look.nightColors.text << Widget()->saveGeometry();
     return snapshot;
 }
 

@@ -114,6 +114,10 @@ struct Scene {
         QCOMPARE(listed, DisplayTextToUnicode(form.ListBox1->Items()->Get(kRow)));
         QCOMPARE(pos(), kPos);
     }
+    void nightPage() {
+        QVERIFY(form.night->Checked() && form.N34->QtAction()->isChecked());
+        QCOMPARE(form.PaintBox1->Color(), NightPreset().page);
+    }
     void resetLook() {
         QCOMPARE(form.CurrentLook(), form.DesignLook());
         QVERIFY(form.PaintBox1->Color() != kPage);
@@ -165,6 +169,7 @@ const Command kCommands[] = {
     {"N11", "边界", "", true, &Scene::margins},
     {"N9", "边框", "", false, &Scene::border},
     {"N12", "边缘色...", "", false, &Scene::edgeColour},
+    {"N34", "夜间\tCtrl+N", "", false, &Scene::nightPage},
     {"N3", "-", "", false, &Scene::nothing},
     {"N4", "隐藏列表框", "", false, &Scene::hideList},
     {"N16", "工具栏设置...", "", false, &Scene::customize},
@@ -186,7 +191,7 @@ const Command kCommands[] = {
     {"ToolButton13", "上翻页", "", false, &Scene::pageUp},
     {"ToolButton12", "下翻页", "", false, &Scene::pageDown},
 };
-constexpr int kItems = 23;
+constexpr int kItems = 24;
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "app/settings/SettingsFile.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Canvas.h"
+#include "framework/ui/Colors.h"
 #include "framework/ui/Font.h"
 #include "framework/ui/ListBox.h"
 #include "framework/ui/Memo.h"
@@ -343,6 +344,61 @@ private slots:
             form.TabSet1->SetTabIndex(0);
             form.TabSet1Change(form.TabSet1, 0, allow);
             QCOMPARE(menuOf(form).first(), QStringLiteral("自动-"));
+        }
+    }
+
+    void nightAndDayColoursAreKeptEachInItsOwnSet() {
+        Config config;
+        const TColor nightPaper = 0x00102030, dayPaper = 0x00E0F0F0;
+        TPageColors day;
+        {
+            config.Open();
+            auto& rec = apptest::SetUpProgram();
+            TOrlenth form;
+            form.Show();
+            day = {form.PaintBox1->Color(), form.PaintBox1->Canvas()->Pen()->Color(),
+                   form.ScrollBox1->Color(), form.PaintBox1->Font()->Color()};
+            form.nightExecute(nullptr);
+            QVERIFY(form.night->Checked());
+            QCOMPARE(form.PaintBox1->Color(), NightPreset().page);
+            QCOMPARE(form.Memo1->Font()->Color(), NightPreset().text);
+            QCOMPARE(form.ScrollBox1->Color(), NightPreset().edge);
+            // The page is painted in them.
+            const QImage page = form.PaintBox1->Widget()->grab().toImage();
+            QCOMPARE(page.pixelColor(page.width() - 2, page.height() / 2),
+                     ToQColor(NightPreset().page, QPalette()));
+            // A colour command changes the set showing, the night one.
+            rec.confirm = true;
+            rec.editColor = [&](QColor& c) { c = ToQColor(nightPaper, QPalette()); };
+            form.changBJcolorExecute(nullptr);
+            form.nightExecute(nullptr);
+            QCOMPARE(form.PaintBox1->Color(), day.page);
+            QCOMPARE(form.PaintBox1->Font()->Color(), day.text);
+            rec.editColor = [&](QColor& c) { c = ToQColor(dayPaper, QPalette()); };
+            form.changBJcolorExecute(nullptr);
+            form.nightExecute(nullptr);
+            QCOMPARE(form.PaintBox1->Color(), nightPaper);
+            form.SaveSettings();
+        }
+        {
+            // The next run comes back at night, the day's own page colour waiting.
+            config.Open();
+            apptest::SetUpProgram();
+            TOrlenth form;
+            form.Show();
+            QVERIFY(form.night->Checked());
+            QCOMPARE(form.PaintBox1->Color(), nightPaper);
+            QCOMPARE(form.PaintBox1->Canvas()->Pen()->Color(), NightPreset().frame);
+            form.nightExecute(nullptr);
+            QCOMPARE(form.PaintBox1->Color(), dayPaper);
+            QCOMPARE(form.PaintBox1->Canvas()->Pen()->Color(), day.frame);
+            // 恢复默认设置: the design's day, and the preset waiting for the night.
+            form.nightExecute(nullptr);
+            form.resetLookExecute(nullptr);
+            QVERIFY(!form.night->Checked());
+            QCOMPARE(form.PaintBox1->Color(), day.page);
+            form.nightExecute(nullptr);
+            QCOMPARE(form.PaintBox1->Color(), NightPreset().page);
         }
     }
 };
