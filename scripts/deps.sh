@@ -7,6 +7,8 @@ ORLENTH_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-arphic-ukai xvfb xauth
     clang-format qt6-translations-l10n
+    qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher
+    speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins espeak-ng
     desktop-file-utils appstream lintian dpkg-dev libxml2-utils man-db bsdextrautils
     python3-pyatspi at-spi2-core dbus-x11 debootstrap
 )
