@@ -100,8 +100,9 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // The buttons that came after the design wait in the customization until the reader
     // puts them on the bar: the bar looks as designed.
     std::vector<TControl*> bar = ToolBar1->Stored();
-    std::erase_if(bar,
-                  [this](const TControl* c) { return c == ToolButton14 || c == ToolButton15; });
+    std::erase_if(bar, [this](const TControl* c) {
+        return c == ToolButton14 || c == ToolButton15 || c == ToolButton16;
+    });
     ToolBar1->SetButtons(bar);
     ToolBar1->SetDesign(bar);
     std::vector<QWidget*> chain{TabSet1->Widget(), ListBox1->Widget(), ScrollBox1->ClientWidget()};
@@ -119,6 +120,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // nor the speed visibly: an arrow key moves the slider a third of a tick mark.
     TrackBar1->SetLineSize(TrackBar1->Frequency() / 3);
     TrackBar1->Widget()->setAccessibleName(QString::fromUtf8("滚屏速度"));
+    SetUpChapters();
     SetUpLasting();
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
