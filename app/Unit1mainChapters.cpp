@@ -222,7 +222,7 @@ void TOrlenth::MarkChapterRead() {
     if (read == text::kNoHeading) return;
     setBold(read, true);
     // Where the reader is in the list stays theirs while they move in it.
-    if (!tocTree_->hasFocus()) {
+    if (!tocTree_->hasFocus() || !tocTree_->currentItem()) {
         tocTree_->setCurrentItem(tocItems_[read]);
         tocTree_->scrollToItem(tocItems_[read]);
     }
