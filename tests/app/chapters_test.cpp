@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -131,6 +132,46 @@ class ChaptersTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void rulesWindowCountsWhatAChoiceFinds_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("says");
+        QTest::addColumn<bool>("canChoose");
+        const int byPattern = TChapterRulesDialog::kPatternRow;
+        const int hui = static_cast<int>(text::HeadingRule::Hui) + 1;
+        QTest::newRow("automatic") << 0 << QString() << QStringLiteral("找到 6000 个章节") << true;
+        QTest::newRow("a rule without matches")
+            << hui << QString() << QStringLiteral("没有找到章节") << true;
+        QTest::newRow("a pattern") << byPattern << QStringLiteral("^第\\d+0章")
+                                   << QStringLiteral("找到 600 个章节") << true;
+        QTest::newRow("past the bound")
+            << byPattern << QStringLiteral("章$") << QStringLiteral("至少找到 5000 个章节") << true;
+        QTest::newRow("invalid") << byPattern << QStringLiteral("第(\\d")
+                                 << QStringLiteral("正则表达式有误") << false;
+        QTest::newRow("empty") << byPattern << QString() << QStringLiteral("请输入正则表达式")
+                               << false;
+    }
+    void rulesWindowCountsWhatAChoiceFinds() {
+        QFETCH(int, row);
+        QFETCH(QString, pattern);
+        QFETCH(QString, says);
+        QFETCH(bool, canChoose);
+        QByteArray bytes;
+        for (int i = 1; i <= 6000; ++i)
+            bytes += Gbk("第") + QByteArray::number(i) + Gbk("章") + "\n" + Gbk("正文。") + "\n";
+        text::TextFeed feed;
+        feed.buffer = bytes;
+        feed.ready = static_cast<std::size_t>(bytes.size());
+        TChapterRulesDialog dialog(std::make_shared<text::TextLoad>(std::move(feed)), {});
+        dialog.findChild<QComboBox*>(QStringLiteral("chapterWay"))->setCurrentIndex(row);
+        dialog.findChild<QLineEdit*>(QStringLiteral("chapterPattern"))->setText(pattern);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.CountText().startsWith(says), 30'000);
+        QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->isEnabled(),
+                 canChoose);
+        if (canChoose)
+            QCOMPARE(text::ChapterChoice::Parse(dialog.Choice().Stored()), dialog.Choice());
+    }
+
     void listsVolumesAsGroupsAndComesBackToTheTitles() {
         Config config;
         QTemporaryDir books;
