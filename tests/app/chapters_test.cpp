@@ -22,9 +22,14 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
 
 using namespace orlenth;
 using apptest::Gbk;
@@ -206,6 +211,53 @@ private slots:
         QVERIFY(r.form->ListBox1->Widget()->isVisible());
         QVERIFY(r.form->TabSet1->Widget()->isVisible());
         QVERIFY(!r.form->toc->Checked());
+    }
+
+    void theListGrowsAsTheTextArrivesKeepingTheReadersPlaceInIt() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        QByteArray whole;
+        constexpr int kChapters = 400;
+        for (int c = 1; c <= kChapters; ++c) {
+            whole += Gbk("第") + QByteArray::number(c) + Gbk("章 路") + "\r\n";
+            for (int line = 0; line < 30; ++line)
+                whole += Gbk("　　他走了很远的路，天也黑了。") + QByteArray::number(line) + "\r\n";
+        }
+        // The first half is there at once, the rest when the test says.
+        const std::size_t half = static_cast<std::size_t>(whole.size() / 2);
+        std::atomic<bool> release{false};
+        text::TextFeed feed{QByteArray(whole.size(), Qt::Uninitialized), half,
+                            [&release, whole, half](text::TextSink& sink) {
+                                while (!release && !sink.cancelled())
+                                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                std::memcpy(sink.data() + half, whole.constData() + half,
+                                            static_cast<std::size_t>(whole.size()) - half);
+                                sink.publish(static_cast<std::size_t>(whole.size()));
+                            }};
+        std::memcpy(feed.buffer.data(), whole.constData(), half);
+        form.Memo1->SetText(std::move(feed));
+        form.toc->Execute();
+        QTreeWidget* tree = form.ChapterTree();
+        QVERIFY(tree);
+        QTRY_VERIFY_WITH_TIMEOUT((form.RefreshChapters(), tree->topLevelItemCount() > 100), 30'000);
+        const int before = tree->topLevelItemCount();
+        QVERIFY(before < kChapters);
+        // The reader has moved in the list meanwhile.
+        tree->setFocus();
+        QTreeWidgetItem* first = tree->topLevelItem(0);
+        QTreeWidgetItem* chosen = tree->topLevelItem(50);
+        tree->setCurrentItem(chosen);
+        tree->scrollToItem(chosen);
+        const int scrolled = tree->verticalScrollBar()->value();
+        release = true;
+        QTRY_VERIFY_WITH_TIMEOUT((form.RefreshChapters(), tree->topLevelItemCount() == kChapters),
+                                 30'000);
+        QCOMPARE(tree->topLevelItem(0), first);
+        QCOMPARE(tree->currentItem(), chosen);
+        QCOMPARE(chosen->text(0), QStringLiteral("第51章 路"));
+        QCOMPARE(tree->verticalScrollBar()->value(), scrolled);
+        QCOMPARE(tree->topLevelItem(kChapters - 1)->text(0), QStringLiteral("第400章 路"));
     }
 
     void enterOnAnItemPutsItsHeadingAtTheTop() {
