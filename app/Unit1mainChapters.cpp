@@ -128,13 +128,12 @@ void TOrlenth::FillChapterTree(const text::ChapterList& list) {
         chapterScan_ ? textOf(*chapterScan_->Load()) : std::string_view();
     // What the list had grows as the text arrives: only new items are added then, and the
     // reader's place in the list stays as it was.
-    const bool grows = !tocItems_.empty() && fresh.size() >= tocItems_.size() &&
-                       tocItems_.size() <= tocHeadings_.size() &&
-                       std::equal(tocItems_.begin(), tocItems_.end(), fresh.begin(),
-                                  [this](const QTreeWidgetItem* item, const text::Heading& h) {
-                                      return tocHeadings_[static_cast<std::size_t>(
-                                                 item->data(0, kHeadingRole).toLongLong())] == h;
-                                  });
+    // Item i stands for heading i of the list shown before.
+    const std::size_t shown = tocItems_.size();
+    const bool grows =
+        shown > 0 && shown <= tocHeadings_.size() && fresh.size() >= shown &&
+        std::equal(tocHeadings_.begin(), tocHeadings_.begin() + static_cast<std::ptrdiff_t>(shown),
+                   fresh.begin());
     std::uint32_t currentAt = 0;
     bool hadCurrent = false;
     int scrolled = 0;
