@@ -220,8 +220,9 @@ void TOrlenth::MarkChapterRead() {
     tocRead_ = read;
     if (read == text::kNoHeading) return;
     setBold(read, true);
-    // Where the reader is in the list stays theirs while they move in it.
-    if (!tocTree_->hasFocus() || !tocTree_->currentItem()) {
+    // Where the reader is in the list stays theirs while they move in it, also while the
+    // window is in the background.
+    if (tocTree_->window()->focusWidget() != tocTree_ || !tocTree_->currentItem()) {
         tocTree_->setCurrentItem(tocItems_[read]);
         tocTree_->scrollToItem(tocItems_[read]);
     }
@@ -277,7 +278,7 @@ void TOrlenth::ShowChapters(bool show) {
         tocTree_->setFocus();
         tocTimer_.start(kChapterRefreshMs);
     } else if (tocTree_) {
-        const bool hadFocus = tocTree_->hasFocus();
+        const bool hadFocus = tocTree_->window()->focusWidget() == tocTree_;
         tocTree_->hide();
         TabSet1->SetVisible(true);
         ListBox1->SetVisible(true);
