@@ -17,6 +17,7 @@
 #include "framework/ui/ScrollBox.h"
 #include "framework/ui/TabSet.h"
 #include "framework/ui/Timer.h"
+#include "framework/ui/ToolButton.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -207,12 +208,13 @@ private slots:
              tree->currentItem() && tree->currentItem()->text(0) == QStringLiteral("第5章 路")));
         QVERIFY(tree->currentItem()->font(0).bold());
         QVERIFY(!tree->topLevelItem(0)->font(0).bold());
-        // The second press brings the titles back.
-        r.form->toc->Execute();
+        QVERIFY(r.form->ToolButton16->Down());
+        // The second press (Ctrl+T) brings the titles back.
+        QTest::keyClick(r.form->ScrollBox1->ClientWidget(), Qt::Key_T, Qt::ControlModifier);
         QVERIFY(!tree->isVisible());
         QVERIFY(r.form->ListBox1->Widget()->isVisible());
         QVERIFY(r.form->TabSet1->Widget()->isVisible());
-        QVERIFY(!r.form->toc->Checked());
+        QVERIFY(!r.form->toc->Checked() && !r.form->ToolButton16->Down());
     }
 
     void theListGrowsAsTheTextArrivesKeepingTheReadersPlaceInIt() {
