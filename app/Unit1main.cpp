@@ -101,7 +101,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // puts them on the bar: the bar looks as designed.
     std::vector<TControl*> bar = ToolBar1->Stored();
     std::erase_if(bar, [this](const TControl* c) {
-        return c == ToolButton14 || c == ToolButton15 || c == ToolButton20;
+        return c == ToolButton14 || c == ToolButton15 || c == ToolButton16 || c == ToolButton20;
     });
     ToolBar1->SetButtons(bar);
     ToolBar1->SetDesign(bar);
@@ -120,6 +120,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // nor the speed visibly: an arrow key moves the slider a third of a tick mark.
     TrackBar1->SetLineSize(TrackBar1->Frequency() / 3);
     TrackBar1->Widget()->setAccessibleName(QString::fromUtf8("滚屏速度"));
+    SetUpChapters();
     SetUpLasting();
     SetUpEncodingMenu();
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));

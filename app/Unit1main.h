@@ -14,6 +14,7 @@
 #include "app/settings/FilePlaces.h"
 #include "app/settings/RecentList.h"
 #include "app/settings/SettingsFile.h"
+#include "framework/text/ChapterScan.h"
 #include "framework/text/CharacterWalk.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/CommonDialogs.h"
@@ -38,7 +39,10 @@
 #include <QHash>
 #include <QMenu>
 #include <QTimer>
+#include <QTreeWidget>
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -125,6 +129,14 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TAction* addMark MEMBER addMark STORED false)
     Q_PROPERTY(orlenth::TAction* marks MEMBER marks STORED false)
     Q_PROPERTY(orlenth::TAction* resetLook MEMBER resetLook STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton16 MEMBER ToolButton16 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N24 MEMBER N24 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N25 MEMBER N25 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N26 MEMBER N26 STORED false)
+    Q_PROPERTY(orlenth::TAction* toc MEMBER toc STORED false)
+    Q_PROPERTY(orlenth::TAction* nextHeading MEMBER nextHeading STORED false)
+    Q_PROPERTY(orlenth::TAction* prevHeading MEMBER prevHeading STORED false)
+    Q_PROPERTY(orlenth::TAction* chapterRules MEMBER chapterRules STORED false)
 
 public:
     // The components, in the order the window declares them; bound by name when read.
@@ -208,6 +220,15 @@ public:
     TAction* addMark = nullptr;
     TAction* marks = nullptr;
     TAction* resetLook = nullptr;
+    // The table of contents: its button waits in the bar's customization as 14 and 15 do.
+    TToolButton* ToolButton16 = nullptr;
+    TMenuItem* N24 = nullptr;
+    TMenuItem* N25 = nullptr;
+    TMenuItem* N26 = nullptr;
+    TAction* toc = nullptr;
+    TAction* nextHeading = nullptr;
+    TAction* prevHeading = nullptr;
+    TAction* chapterRules = nullptr;
 
     // Reads the description (controls and library) and runs FormCreate; a failure inside
     // FormCreate is reported and start-up goes on, a damaged description throws.
@@ -259,6 +280,12 @@ public slots:
     void marksExecute(orlenth::TComponent* sender);
     void resetLookExecute(orlenth::TComponent* sender);
     void nightExecute(orlenth::TComponent* sender);
+    // The table of contents (目录) in place of the title list, and back; the next and the
+    // previous heading; the way headings are found in the text on show.
+    void tocExecute(orlenth::TComponent* sender);
+    void nextHeadingExecute(orlenth::TComponent* sender);
+    void prevHeadingExecute(orlenth::TComponent* sender);
+    void chapterRulesExecute(orlenth::TComponent* sender);
 
 public:
     // Opens a file or a folder (bytes as the file system has them; relative to the working
@@ -286,6 +313,18 @@ public:
     void ChooseEncoding(std::optional<platform::FileEncoding> encoding);
     // What the text on show was read as: null for a built-in article.
     const platform::EncodingReport* EncodingOnShow() const { return encodingReport_.get(); }
+    // The table of contents as it shows: the tree (null until 目录 was first used), the
+    // headings (or sections) its items stand for, in text order, and whether they are
+    // sections cut for a text without headings.
+    QTreeWidget* ChapterTree() const { return tocTree_; }
+    const std::vector<text::Heading>& Chapters() const { return tocHeadings_; }
+    bool ChaptersAreSections() const { return tocSections_; }
+    // Brings the list and the chapter being read up to date with the scan now, as the
+    // window does a few times a second.
+    void RefreshChapters();
+    // Finds headings in the text on show the way `stored` says (ChapterChoice's form);
+    // a folder file keeps the choice in its place record for its next opening.
+    void ApplyChapterChoice(const QString& stored);
 
     // Step forward ('q') or back ('h') through the titles and on across the categories;
     // any other key does nothing.
@@ -363,6 +402,7 @@ private:
     struct EncodingPlace {
         std::uint32_t offset = 0;
         bool counted = false;
+        bool reread = false;
         bool rereading = false; // the one text change that does not cancel it
         std::uint64_t characters = 0;
         text::TCharacterWalk walk;
@@ -373,6 +413,28 @@ private:
     QTimer encodingTimer_;
     // During start-up: the name of the row to open first.
     std::string startFile_;
+
+    // The table of contents (Unit1mainChapters.cpp).
+    void SetUpChapters();
+    void StartChapterScan();
+    void ShowChapters(bool show);
+    void FillChapterTree(const text::ChapterList& list);
+    void MarkChapterRead();
+    void GoToChapter(QTreeWidgetItem* item);
+    QString ChoiceForFile();
+    std::unique_ptr<text::ChapterScan> chapterScan_;
+    text::ChapterChoice chapterChoice_;
+    bool chapterChoiceSet_ = false; // chosen for the text on show since it opened
+    std::uint64_t chapterProgress_ = UINT64_MAX;
+    std::vector<text::Heading> tocHeadings_;
+    bool tocSections_ = false;
+    QTreeWidget* tocTree_ = nullptr;
+    std::vector<QTreeWidgetItem*> tocItems_; // by heading
+    QTreeWidgetItem* tocNote_ = nullptr;     // what the list says besides its headings
+    QTreeWidgetItem* tocVolume_ = nullptr;   // the last volume listed
+    std::size_t tocRead_ = SIZE_MAX;         // the heading marked as being read
+    QTimer tocTimer_;
+    std::unique_ptr<QObject> tocEvents_;
 };
 
 } // namespace orlenth

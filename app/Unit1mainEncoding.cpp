@@ -104,9 +104,14 @@ void TOrlenth::ChooseEncoding(std::optional<platform::FileEncoding> encoding) {
             kept.encoding = name;
             Places().Remember(kept);
         }
-    // The text on show is read again once its place has been counted in characters.
+    // The text on show is read again once its place has been counted in characters. A
+    // choice made before the last one has found its place again goes to that place.
     EncodingPlace place;
     place.offset = PlaceRead();
+    if (encodingPlace_ && encodingPlace_->counted) {
+        place.counted = true;
+        place.characters = encodingPlace_->characters;
+    }
     encodingPlace_ = std::move(place);
     encodingTimer_.start();
 }
@@ -135,15 +140,18 @@ void TOrlenth::StepEncodingPlace() {
         return;
     }
     using Outcome = text::TCharacterWalk::Outcome;
-    if (!encodingPlace_->counted) {
-        const std::shared_ptr<const text::TextLoad> before = Memo1->Load();
-        const Outcome counted =
-            encodingPlace_->walk.ToOffset(std::string_view(before->bytes(), before->available()),
-                                          before->loaded(), encodingPlace_->offset, kWalkStepBytes);
-        if (counted == Outcome::Paused || counted == Outcome::Waiting) return;
-        encodingPlace_->counted = true;
-        encodingPlace_->characters = encodingPlace_->walk.Characters();
-        encodingPlace_->walk = {};
+    if (!encodingPlace_->counted || !encodingPlace_->reread) {
+        if (!encodingPlace_->counted) {
+            const std::shared_ptr<const text::TextLoad> before = Memo1->Load();
+            const Outcome counted = encodingPlace_->walk.ToOffset(
+                std::string_view(before->bytes(), before->available()), before->loaded(),
+                encodingPlace_->offset, kWalkStepBytes);
+            if (counted == Outcome::Paused || counted == Outcome::Waiting) return;
+            encodingPlace_->counted = true;
+            encodingPlace_->characters = encodingPlace_->walk.Characters();
+            encodingPlace_->walk = {};
+        }
+        encodingPlace_->reread = true;
         ReadAgainInChosenEncoding();
         return;
     }

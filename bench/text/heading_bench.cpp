@@ -4,6 +4,7 @@
 // counting the text's LF bytes with memchr, the least any line-by-line pass costs.
 
 #include "bench/CollectingReporter.h"
+#include "framework/text/ChapterScan.h"
 #include "framework/text/GbkDecoder.h"
 #include "framework/text/HeadingScan.h"
 #include "framework/text/HeadingTools.h"
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -173,6 +175,26 @@ void BM_PatternScan8MiB(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }
 
+// The window's background scan (ChapterScan) over the whole text, from its start on a
+// thread of its own to the list it ends with: what the table of contents waits for a
+// novel already read.
+void BM_ChapterScanWholeText(benchmark::State& state) {
+    const Novel& n = novel();
+    TextFeed feed;
+    feed.buffer = QByteArray::fromRawData(n.text.data(), static_cast<qsizetype>(n.text.size()));
+    feed.ready = n.text.size();
+    const auto load = std::make_shared<TextLoad>(std::move(feed));
+    for (auto _ : state) {
+        ChapterScan scan(load, {});
+        while (!scan.Finished()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        state.PauseTiming();
+        const std::size_t found = scan.Snapshot().headings.size();
+        state.ResumeTiming();
+        if (found != n.chapters) state.SkipWithError("the scan missed or added headings");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(n.text.size()));
+}
+
 BENCHMARK(BM_MemchrLineCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeadingScanOnePiece)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeadingScan1MiBPieces)->Unit(benchmark::kMillisecond);
@@ -180,6 +202,7 @@ BENCHMARK(BM_MemchrLineCountShortLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeadingScanShortLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Snapshot)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PatternScan8MiB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChapterScanWholeText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

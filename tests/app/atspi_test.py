@@ -4,7 +4,7 @@ session bus. Reads the tool buttons' names and the first article's opening words
 前进 through its action and reads the next article's words. Reads the speed slider's name
 and tooltip. Opens the pop-up menu through 菜单, reads its items and their check marks,
 presses 隐藏列表框 and sees the list go; opens the bar's customization from the menu and
-closes it again.
+closes it again; opens 目录 and finds its tree and items by name.
 
 Usage: atspi_test.py PROGRAM
 Exits 77 (skipped) when what it needs is not installed, 0 when every check holds."""
@@ -26,8 +26,8 @@ NEXT_WORDS = "晋太元中，武陵人捕鱼为业"
 BUTTONS = ["菜单", "字体", "背景", "隐藏", "前进", "后退", "滚屏", "上翻页", "下翻页"]
 # The pop-up menu's items from top to bottom, separators as "".
 MENU = ["滚屏", "下翻页", "上翻页", "", "打开...", "最近打开", "编码", "添加书签", "书签...", "",
-        "背景色...", "字体...", "框架色...", "边界", "边框", "边缘色...", "夜间", "", "隐藏列表框",
-        "工具栏设置...", "恢复默认设置", "", "关于", "退出"]
+        "目录", "章节规则...", "", "背景色...", "字体...", "框架色...", "边界", "边框", "边缘色...",
+        "夜间", "", "隐藏列表框", "工具栏设置...", "恢复默认设置", "", "关于", "退出"]
 
 
 def skip(why):
@@ -245,6 +245,22 @@ def inner(program):
         wait_for("the bookmarks window to close",
                  lambda: not any(n.name == "书签" and n.getRole() == pyatspi.ROLE_DIALOG
                                  for n in walk(app)), 30)
+
+        # 目录 from the menu: the chapters' tree, named, in place of the titles. A short
+        # article has no headings: the tree says so and offers its one section.
+        press(open_menu().getChildAtIndex(MENU.index("目录")), "press")
+        toc = wait_for("the 目录 tree",
+                       lambda: next((n for n in walk(app) if n.name == "目录" and n.getRole() in (
+                           pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE)
+                           and n.getState().contains(pyatspi.STATE_SHOWING)), None), 30)
+        entries = wait_for("the 目录 tree's items",
+                           lambda: [n.name for n in walk(toc) if n.name and n.name != "目录"
+                                    and (n.name.startswith("没有找到章节")
+                                         or n.name.startswith("第 1 段"))], 30)
+        print("目录: " + " | ".join(entries))
+        if not any(e.startswith("没有找到章节") for e in entries) or not any(
+                e.startswith("第 1 段") for e in entries):
+            fail("the 目录 tree's items are " + repr(entries))
         print("PASS")
     finally:
         for p in reversed(started):

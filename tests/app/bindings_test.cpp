@@ -131,6 +131,17 @@ struct Scene {
         QCOMPARE(log.modalWindows.back(), QStringLiteral("ToolBarCustomizer"));
         QCOMPARE(pos(), kPos);
     }
+    void contents() {
+        QVERIFY(form.ChapterTree() && form.ChapterTree()->isVisible());
+        QVERIFY(!form.ListBox1->Widget()->isVisible());
+        QVERIFY(form.toc->Checked() && form.N24->QtAction()->isChecked());
+        QCOMPARE(pos(), kPos);
+    }
+    void chapterRules() {
+        QCOMPARE(log.modalWindows.size(), modals + 1);
+        QCOMPARE(log.modalWindows.back(), QStringLiteral("chapterRulesDialog"));
+        QCOMPARE(pos(), kPos);
+    }
     void close() { QVERIFY(!form.Widget()->isVisible()); }
     void forward() { stepped(kRow + 1); }
     void back() { stepped(kRow - 1); }
@@ -162,6 +173,9 @@ const Command kCommands[] = {
     {"N23", "编码", "", false, &Scene::nothing},
     {"N19", "添加书签\tCtrl+D", "", false, &Scene::addMark},
     {"N20", "书签...\tCtrl+B", "", false, &Scene::bookmarks},
+    {"N26", "-", "", false, &Scene::nothing},
+    {"N24", "目录\tCtrl+T", "", false, &Scene::contents},
+    {"N25", "章节规则...", "", false, &Scene::chapterRules},
     {"N21", "-", "", false, &Scene::nothing},
     {"N2", "背景色...", "", false, &Scene::pageColour},
     {"N1", "字体...", "", false, &Scene::font},
@@ -191,7 +205,7 @@ const Command kCommands[] = {
     {"ToolButton13", "上翻页", "", false, &Scene::pageUp},
     {"ToolButton12", "下翻页", "", false, &Scene::pageDown},
 };
-constexpr int kItems = 24;
+constexpr int kItems = 27;
 
 } // namespace
 
