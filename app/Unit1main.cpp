@@ -120,6 +120,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     TrackBar1->SetLineSize(TrackBar1->Frequency() / 3);
     TrackBar1->Widget()->setAccessibleName(QString::fromUtf8("滚屏速度"));
     SetUpLasting();
+    SetUpFind();
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 
@@ -340,7 +341,9 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
         const int ruleEnd = PaintBox1->Width() - kPageEndInset;
         for (int i = lines.first; i <= lines.last; ++i) {
             const std::int64_t y = std::int64_t{i} * pitch;
-            canvas->TextOut(kTextInset, canvas->Row(y + kTextInset), Memo1->Line(i));
+            const QByteArray line = Memo1->Line(i);
+            const int row = canvas->Row(y + kTextInset);
+            if (!PaintFoundLine(*canvas, i, row, line)) canvas->TextOut(kTextInset, row, line);
             canvas->MoveTo(kTextInset, canvas->Row(y - kRuleAbove));
             canvas->LineTo(ruleEnd, canvas->Row(y - kRuleAbove));
         }
