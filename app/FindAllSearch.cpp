@@ -52,7 +52,11 @@ TFindAllProgress FindInAll(std::vector<TFindAllText>& texts, const text::TSearch
         } else {
             try {
                 std::optional<platform::TextFile> opened = platform::TextFile::Open(t.path);
-                if (opened) file = std::move(*opened).ReadForDisplay(text::kMemoCapacity);
+                // Listed, but no regular file any more (or never one): nothing to read.
+                if (!opened)
+                    ++figures.unreadable;
+                else
+                    file = std::move(*opened).ReadForDisplay(text::kMemoCapacity);
             } catch (const std::exception&) {
                 ++figures.unreadable;
             }
