@@ -24,7 +24,8 @@ TFindBar::TFindBar(QWidget* parent)
     auto* label = new QLabel(QString::fromUtf8("查找(&F)："), this);
     label->setBuddy(field_);
     layout->addWidget(label);
-    layout->addWidget(field_, 1);
+    layout->addWidget(field_, 2);
+    field_->setMinimumWidth(160);
     layout->addWidget(previous_);
     layout->addWidget(next_);
     layout->addWidget(result_, 1);

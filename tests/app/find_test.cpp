@@ -126,6 +126,38 @@ private slots:
         QCOMPARE(w.bar()->Result()->accessibleName(), QString::fromUtf8("查找结果"));
     }
 
+    void aHitAcrossALineBreakIsMarkedOnBothLines() {
+        Window w;
+        // One long paragraph of equal characters; 寻 then ends the first display line and
+        // 找 starts the second.
+        QByteArray text = Gbk("一").repeated(2000);
+        w.form.Memo1->SetText(text);
+        QVERIFY(w.form.Memo1->FinalLineCount() > 2);
+        const auto wrap = static_cast<qsizetype>(w.form.Memo1->LineStart(1));
+        text.replace(wrap - 2, 4, Gbk("寻找"));
+        w.form.Memo1->SetText(text);
+        QCOMPARE(static_cast<qsizetype>(w.form.Memo1->LineStart(1)), wrap);
+        w.text = text;
+        w.openAndType("寻找");
+        QTest::keyClick(w.bar()->Field(), Qt::Key_Return);
+        QTRY_COMPARE(w.result(), QString::fromUtf8("第 1 处 / 共 1 处"));
+        QCOMPARE(w.form.FoundHit()->offset, static_cast<std::size_t>(wrap - 2));
+        // The marked rows of the page: two runs, one on each line, the gap between the lines
+        // between them (a glyph's stroke may cover a whole row of the mark: a few rows
+        // without it do not part a run).
+        const QImage image = w.area()->grab().toImage();
+        const QRgb mark = QApplication::palette().color(QPalette::Highlight).rgb();
+        int runs = 0, last = -100;
+        for (int y = 0; y < image.height(); ++y) {
+            bool marked = false;
+            for (int x = 0; x < image.width() && !marked; ++x) marked = image.pixel(x, y) == mark;
+            if (!marked) continue;
+            if (y - last > 4) ++runs;
+            last = y;
+        }
+        QCOMPARE(runs, 2);
+    }
+
     void f3AndShiftF3StepAndWrapWithANotice() {
         Window w;
         w.openAndType("寻找");
