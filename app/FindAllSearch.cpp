@@ -2,10 +2,14 @@
 
 #include "app/platform/DisplayText.h"
 #include "framework/text/TextEncoding.h"
+#include "framework/text/TextLoad.h"
 #include "framework/text/WrapEngine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <memory>
+#include <thread>
 
 namespace orlenth {
 
@@ -43,7 +47,7 @@ TFindAllProgress FindInAll(std::vector<TFindAllText>& texts, const text::TSearch
         TFindAllText& t = texts[i];
         // The text of one entry at a time; it goes before the next is read.
         std::string article;
-        QByteArray file;
+        std::unique_ptr<text::TextLoad> file;
         std::string_view text;
         if (t.path.empty()) {
             article = t.article.Text();
@@ -56,11 +60,20 @@ TFindAllProgress FindInAll(std::vector<TFindAllText>& texts, const text::TSearch
                 if (!opened)
                     ++figures.unreadable;
                 else
-                    file = std::move(*opened).ReadForDisplay(text::kMemoCapacity);
+                    file = std::make_unique<text::TextLoad>(
+                        std::move(*opened).FeedForDisplay(text::kMemoCapacity));
             } catch (const std::exception&) {
                 ++figures.unreadable;
             }
-            text = std::string_view(file.constData(), static_cast<std::size_t>(file.size()));
+            if (file) {
+                // Read on the load's own thread, a piece at a time; 停止 gives it up at once
+                // (the load's end cancels its reader) instead of waiting for a big file.
+                while (!file->loaded() && !cancel.load())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                if (cancel.load()) break;
+                if (file->error()) ++figures.unreadable;
+                text = std::string_view(file->bytes(), file->available());
+            }
         }
         std::vector<TFindAllHit> hits;
         for (std::size_t from = 0; figures.hits < cap && !cancel.load();) {

@@ -50,8 +50,10 @@ struct TFindAllProgress {
 
 // Searches `texts` in order, up to `cap` hits. `found` gets each text's hits (at most the
 // cap in all) once that text is done, `progress` the figures after each text; both on
-// the calling thread. Stops early when `cancel` is set. Never throws for a file's sake: a
-// file that cannot be read (gone, no permission, too big) counts as unreadable.
+// the calling thread. Stops early when `cancel` is set, within a moment even while a big
+// file is being read. Never throws for a file's sake: a file that cannot be read (gone, no
+// permission, too big, a read failing on the way) counts as unreadable, a file cut short by
+// a failure is searched as far as it was read.
 TFindAllProgress FindInAll(std::vector<TFindAllText>& texts, const text::TSearchPattern& pattern,
                            std::size_t cap, const std::atomic<bool>& cancel,
                            const std::function<void(std::vector<TFindAllHit>&&)>& found,
