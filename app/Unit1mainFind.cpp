@@ -142,9 +142,9 @@ void TOrlenth::FindGo(bool forward) {
         return;
     }
     const Direction d = forward ? Direction::Next : Direction::Previous;
-    // From the hit on show while it is in view; once the reader has moved away, from the
-    // place read.
-    if (f.mark && FoundHitInView())
+    // From the hit on show while it is in view, or while the page is still on its way to it
+    // (wrapping has not reached it yet); once the reader has moved away, from the place read.
+    if (f.mark && (f.revealPending || pendingOffset_ || FoundHitInView()))
         f.session.Step(d, PlaceRead());
     else
         f.session.Begin(d, PlaceRead());
