@@ -5,7 +5,8 @@ session bus. Reads the tool buttons' names and the first article's opening words
 and tooltip. Opens the pop-up menu through 菜单, reads its items and their check marks,
 presses 隐藏列表框 and sees the list go; opens the bar's customization from the menu and
 closes it again. Opens the find bar from the menu, finds its field and result by name,
-finds words of the page through the bar's button and hears the result.
+finds words of the page through the bar's button and hears the result; opens 查找全部 and
+names its controls.
 
 Usage: atspi_test.py PROGRAM
 Exits 77 (skipped) when what it needs is not installed, 0 when every check holds."""
@@ -269,6 +270,17 @@ def inner(program):
                         lambda: result.description if "第 1 处" in result.description else None,
                         30)
         print("find result: " + said)
+
+        # 查找全部: a window of its own whose controls a screen reader can name.
+        press(open_menu().getChildAtIndex(MENU.index("查找全部...")), "press")
+        wait_for("the menu to close", menu_gone, 30)
+        everywhere = wait_for("the 查找全部 window",
+                              lambda: next((n for n in walk(app) if n.name == "查找全部"
+                                            and n.getRole() == pyatspi.ROLE_DIALOG), None), 30)
+        named = {n.name for n in walk(everywhere)}
+        for wanted in ["查找内容", "查找", "停止", "查找全部结果", "查找进度"]:
+            if wanted not in named:
+                fail("the 查找全部 window has nothing named " + wanted + "; found " + repr(named))
         print("PASS")
     finally:
         for p in reversed(started):
