@@ -123,6 +123,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     SetUpChapters();
     SetUpLasting();
     SetUpEncodingMenu();
+    SetUpFind();
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 
@@ -349,7 +350,9 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
         const int ruleEnd = PaintBox1->Width() - kPageEndInset;
         for (int i = lines.first; i <= lines.last; ++i) {
             const std::int64_t y = std::int64_t{i} * pitch;
-            canvas->TextOut(kTextInset, canvas->Row(y + kTextInset), Memo1->Line(i));
+            const QByteArray line = Memo1->Line(i);
+            const int row = canvas->Row(y + kTextInset);
+            if (!PaintFoundLine(*canvas, i, row, line)) canvas->TextOut(kTextInset, row, line);
             canvas->MoveTo(kTextInset, canvas->Row(y - kRuleAbove));
             canvas->LineTo(ruleEnd, canvas->Row(y - kRuleAbove));
         }

@@ -16,6 +16,7 @@
 #include "app/settings/SettingsFile.h"
 #include "framework/text/ChapterScan.h"
 #include "framework/text/CharacterWalk.h"
+#include "framework/text/TextSearch.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/CommonDialogs.h"
 #include "framework/ui/Form.h"
@@ -50,6 +51,10 @@
 #include <vector>
 
 namespace orlenth {
+
+class TCanvas;
+class TFindAllDialog;
+class TFindBar;
 
 class TOrlenth : public TCustomForm {
     Q_OBJECT
@@ -137,6 +142,13 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TAction* nextHeading MEMBER nextHeading STORED false)
     Q_PROPERTY(orlenth::TAction* prevHeading MEMBER prevHeading STORED false)
     Q_PROPERTY(orlenth::TAction* chapterRules MEMBER chapterRules STORED false)
+    Q_PROPERTY(orlenth::TAction* find MEMBER find STORED false)
+    Q_PROPERTY(orlenth::TAction* findNext MEMBER findNext STORED false)
+    Q_PROPERTY(orlenth::TAction* findPrevious MEMBER findPrevious STORED false)
+    Q_PROPERTY(orlenth::TAction* findAll MEMBER findAll STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N27 MEMBER N27 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N28 MEMBER N28 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N29 MEMBER N29 STORED false)
 
 public:
     // The components, in the order the window declares them; bound by name when read.
@@ -229,6 +241,14 @@ public:
     TAction* nextHeading = nullptr;
     TAction* prevHeading = nullptr;
     TAction* chapterRules = nullptr;
+    // Finding in the text on show (the find bar) and in every text (查找全部).
+    TAction* find = nullptr;
+    TAction* findNext = nullptr;
+    TAction* findPrevious = nullptr;
+    TAction* findAll = nullptr;
+    TMenuItem* N27 = nullptr;
+    TMenuItem* N28 = nullptr;
+    TMenuItem* N29 = nullptr;
 
     // Reads the description (controls and library) and runs FormCreate; a failure inside
     // FormCreate is reported and start-up goes on, a damaged description throws.
@@ -286,6 +306,12 @@ public slots:
     void nextHeadingExecute(orlenth::TComponent* sender);
     void prevHeadingExecute(orlenth::TComponent* sender);
     void chapterRulesExecute(orlenth::TComponent* sender);
+    // The find bar: opened with its field focused; the next and the previous hit after the
+    // place read (or the hit on show); 查找全部 over every text.
+    void findExecute(orlenth::TComponent* sender);
+    void findNextExecute(orlenth::TComponent* sender);
+    void findPreviousExecute(orlenth::TComponent* sender);
+    void findAllExecute(orlenth::TComponent* sender);
 
 public:
     // Opens a file or a folder (bytes as the file system has them; relative to the working
@@ -330,6 +356,15 @@ public:
     // any other key does nothing.
     void StepArticle(char key);
 
+    // The find bar (made hidden with the window) and the hit it shows highlighted, if any.
+    TFindBar* FindBar();
+    std::optional<text::TSearchHit> FoundHit() const;
+    // The 查找全部 window, once opened; null before.
+    TFindAllDialog* FindAllWindow();
+    // Shows entry `entry` of `category` with the hit of `typed` at `offset` highlighted and
+    // in view, as the find bar shows a hit, the bar open on `typed`.
+    void ShowFound(int category, int entry, std::size_t offset, const QString& typed);
+
 private:
     // Opens entry `entry` of `category` onto the page (see TReadingState::Open for what
     // it throws; the page keeps its text then). Nothing to open leaves the page as it is.
@@ -347,6 +382,27 @@ private:
     void RestoreTopLine(const TopAnchor& anchor);
     // The page's height from its lines and pitch, so that the area's range follows them.
     void SetPageHeight();
+
+    // The find bar's state and the 查找全部 window (Unit1mainFind.cpp).
+    struct FindState;
+    struct FindStateDeleter {
+        void operator()(FindState* state) const;
+    };
+    std::unique_ptr<FindState, FindStateDeleter> find_;
+    void SetUpFind();
+    void FindEdited(const QString& typed);
+    void FindGo(bool forward);
+    void FindStep();
+    void FindTextReplaced();
+    void RestartFindCount();
+    void StartFindNumbering();
+    void RevealFoundHit();
+    bool FoundHitInView();
+    void CloseFindBar();
+    void UpdateFindResult();
+    // Draws display line `line` (`text`, its top at canvas row `row`) with the part of the
+    // found hit on it highlighted; false, drawing nothing, when the hit is not on it.
+    bool PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArray& text);
 
     // Where the reader is: the categories' sources, the entry on show.
     TReadingState state_;

@@ -5,6 +5,9 @@ session bus. Reads the tool buttons' names and the first article's opening words
 and tooltip. Opens the pop-up menu through 菜单, reads its items and their check marks,
 presses 隐藏列表框 and sees the list go; opens the bar's customization from the menu and
 closes it again; opens 目录 and finds its tree and items by name.
+closes it again. Opens the find bar from the menu, finds its field and result by name,
+finds words of the page through the bar's button and hears the result; opens 查找全部 and
+names its controls.
 
 Usage: atspi_test.py PROGRAM
 Exits 77 (skipped) when what it needs is not installed, 0 when every check holds."""
@@ -26,8 +29,9 @@ NEXT_WORDS = "晋太元中，武陵人捕鱼为业"
 BUTTONS = ["菜单", "字体", "背景", "隐藏", "前进", "后退", "滚屏", "上翻页", "下翻页"]
 # The pop-up menu's items from top to bottom, separators as "".
 MENU = ["滚屏", "下翻页", "上翻页", "", "打开...", "最近打开", "编码", "添加书签", "书签...", "",
-        "目录", "章节规则...", "", "背景色...", "字体...", "框架色...", "边界", "边框", "边缘色...",
-        "夜间", "", "隐藏列表框", "工具栏设置...", "恢复默认设置", "", "关于", "退出"]
+        "目录", "章节规则...", "查找...", "查找下一个", "查找全部...", "", "背景色...", "字体...",
+        "框架色...", "边界", "边框", "边缘色...", "夜间", "", "隐藏列表框", "工具栏设置...",
+        "恢复默认设置", "", "关于", "退出"]
 
 
 def skip(why):
@@ -261,6 +265,38 @@ def inner(program):
         if not any(e.startswith("没有找到章节") for e in entries) or not any(
                 e.startswith("第 1 段") for e in entries):
             fail("the 目录 tree's items are " + repr(entries))
+        # The find bar: its field and its result are found by name; words typed through
+        # the field's editable text are found with 查找下一个 and the result tells of it.
+        press(open_menu().getChildAtIndex(MENU.index("查找...")), "press")
+        wait_for("the menu to close", menu_gone, 30)
+        field = wait_for("the find field",
+                         lambda: next((n for n in walk(app) if n.name == "查找内容"
+                                       and n.getState().contains(pyatspi.STATE_SHOWING)), None),
+                         30)
+        if field.getRole() != pyatspi.ROLE_TEXT:
+            fail("查找内容 is no text field: " + field.getRoleName())
+        result = wait_for("the find result",
+                          lambda: next((n for n in walk(app) if n.name == "查找结果"), None), 30)
+        if result.getRole() != pyatspi.ROLE_LABEL:
+            fail("查找结果 is no label: " + result.getRoleName())
+        field.queryEditableText().setTextContents(NEXT_WORDS[2:4])
+        press(next(n for n in walk(app) if n.name == "查找下一个"
+                   and n.getRole() == pyatspi.ROLE_PUSH_BUTTON), "press")
+        said = wait_for("the find result to tell of the hit",
+                        lambda: result.description if "第 1 处" in result.description else None,
+                        30)
+        print("find result: " + said)
+
+        # 查找全部: a window of its own whose controls a screen reader can name.
+        press(open_menu().getChildAtIndex(MENU.index("查找全部...")), "press")
+        wait_for("the menu to close", menu_gone, 30)
+        everywhere = wait_for("the 查找全部 window",
+                              lambda: next((n for n in walk(app) if n.name == "查找全部"
+                                            and n.getRole() == pyatspi.ROLE_DIALOG), None), 30)
+        named = {n.name for n in walk(everywhere)}
+        for wanted in ["查找内容", "查找", "停止", "查找全部结果", "查找进度"]:
+            if wanted not in named:
+                fail("the 查找全部 window has nothing named " + wanted + "; found " + repr(named))
         print("PASS")
     finally:
         for p in reversed(started):

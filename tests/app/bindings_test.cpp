@@ -4,6 +4,8 @@
 
 #include "tests/app/AppFixture.h"
 
+#include "app/FindAllDialog.h"
+#include "app/FindBar.h"
 #include "app/Unit1main.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/ui/Colors.h"
@@ -43,6 +45,8 @@ struct Scene {
         form.PaintBox1->SetColor(kPage);
         form.PaintBox1->Canvas()->Pen()->SetColor(kFrame);
         form.ScrollBox1->SetColor(kEdge);
+        // Words for 查找下一个 to find below the place read, typed into the closed bar.
+        form.FindBar()->Field()->setText(QString::fromUtf8("，"));
         modals = log.modalWindows.size();
     }
     std::int64_t pos() const { return form.ScrollBox1->VertPosition(); }
@@ -142,6 +146,25 @@ struct Scene {
         QCOMPARE(log.modalWindows.back(), QStringLiteral("chapterRulesDialog"));
         QCOMPARE(pos(), kPos);
     }
+    void findBar() {
+        QVERIFY(form.FindBar()->isVisible());
+        QCOMPARE(form.Widget()->focusWidget(), form.FindBar()->Field());
+        QVERIFY(!form.FoundHit());
+        QCOMPARE(pos(), kPos);
+    }
+    void findNext() {
+        QVERIFY(form.FindBar()->isVisible());
+        QTRY_VERIFY(form.FoundHit());
+        // The hit after the place read, with its line the page's second.
+        QVERIFY(form.FoundHit()->offset >= form.PlaceRead());
+        QCOMPARE(form.Memo1->LineAt(static_cast<std::uint32_t>(form.FoundHit()->offset)),
+                 pos() / form.LinePitch() + 1);
+    }
+    void findAll() {
+        QVERIFY(form.FindAllWindow() && form.FindAllWindow()->isVisible());
+        QCOMPARE(log.modalWindows.size(), modals);
+        QCOMPARE(pos(), kPos);
+    }
     void close() { QVERIFY(!form.Widget()->isVisible()); }
     void forward() { stepped(kRow + 1); }
     void back() { stepped(kRow - 1); }
@@ -176,6 +199,9 @@ const Command kCommands[] = {
     {"N26", "-", "", false, &Scene::nothing},
     {"N24", "目录\tCtrl+T", "", false, &Scene::contents},
     {"N25", "章节规则...", "", false, &Scene::chapterRules},
+    {"N27", "查找...\tCtrl+F", "", false, &Scene::findBar},
+    {"N28", "查找下一个\tF3", "", false, &Scene::findNext},
+    {"N29", "查找全部...\tShift+Ctrl+F", "", false, &Scene::findAll},
     {"N21", "-", "", false, &Scene::nothing},
     {"N2", "背景色...", "", false, &Scene::pageColour},
     {"N1", "字体...", "", false, &Scene::font},
@@ -205,7 +231,7 @@ const Command kCommands[] = {
     {"ToolButton13", "上翻页", "", false, &Scene::pageUp},
     {"ToolButton12", "下翻页", "", false, &Scene::pageDown},
 };
-constexpr int kItems = 27;
+constexpr int kItems = 30;
 
 } // namespace
 
