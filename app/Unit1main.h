@@ -10,6 +10,7 @@
 #include "app/ReadingState.h"
 #include "app/platform/DisplayText.h"
 #include "app/platform/FolderArgument.h"
+#include "app/platform/ScriptConversion.h"
 #include "app/settings/Bookmarks.h"
 #include "app/settings/FilePlaces.h"
 #include "app/settings/RecentList.h"
@@ -118,6 +119,7 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TMenuItem* N21 MEMBER N21 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N22 MEMBER N22 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N23 MEMBER N23 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N30 MEMBER N30 STORED false)
     Q_PROPERTY(orlenth::TAction* openPath MEMBER openPath STORED false)
     Q_PROPERTY(orlenth::TAction* addMark MEMBER addMark STORED false)
     Q_PROPERTY(orlenth::TAction* marks MEMBER marks STORED false)
@@ -197,6 +199,8 @@ public:
     TMenuItem* N22 = nullptr;
     // 编码, a submenu filled when it opens.
     TMenuItem* N23 = nullptr;
+    // 简繁, a submenu of the scripts the page can show the text in.
+    TMenuItem* N30 = nullptr;
     TAction* openPath = nullptr;
     TAction* addMark = nullptr;
     TAction* marks = nullptr;
@@ -278,6 +282,13 @@ public:
     void ChooseEncoding(std::optional<platform::FileEncoding> encoding);
     // What the text on show was read as: null for a built-in article.
     const platform::EncodingReport* EncodingOnShow() const { return encodingReport_.get(); }
+
+    // Shows the text on show, and every text after it, in `script` (the stored text and
+    // files never change), keeping the place read by its character position, and keeps
+    // the choice with the settings. A script whose dictionaries cannot be loaded:
+    // EScriptError, nothing changed.
+    void ChooseScript(platform::Script script);
+    platform::Script ScriptOnShow() const { return script_; }
 
     // Step forward ('q') or back ('h') through the titles and on across the categories;
     // any other key does nothing.
@@ -361,6 +372,12 @@ private:
     void ReadAgainInChosenEncoding();
     std::optional<EncodingPlace> encodingPlace_;
     QTimer encodingTimer_;
+    // 简繁: the script the page shows its text in; a display choice over the same text.
+    void SetUpScriptMenu();
+    void FillScriptMenu();
+    text::TextFeed InChosenScript(text::TextFeed feed);
+    std::unique_ptr<QMenu> scriptMenu_;
+    platform::Script script_ = platform::Script::Original;
     // During start-up: the name of the row to open first.
     std::string startFile_;
 };
