@@ -82,8 +82,10 @@ private:
 // `complete` and `text` no longer than `bound`: all of it.
 std::size_t PieceEnd(std::string_view text, std::size_t bound, bool complete);
 
-// How much of a text is converted at once, before the page shows it: a screen and more.
-inline constexpr std::size_t kFirstScriptPiece = 4 * 1024;
+// How much of a text is converted at once, before the page shows it: about a screen at
+// the design's font (the rest follows from the background within milliseconds). OpenCC
+// converts about 2 MB a second, so this is the part of the wait that grows with it.
+inline constexpr std::size_t kFirstScriptPiece = 3 * 1024;
 // How much the background converts between two publications: a few milliseconds' work,
 // so that a text replaced meanwhile stops its conversion soon.
 inline constexpr std::size_t kScriptPiece = 64 * 1024;
