@@ -145,6 +145,18 @@ void FirstConvertedPiece(benchmark::State& state, std::size_t bytes) {
 BENCHMARK_CAPTURE(FirstConvertedPiece, 3KB, std::size_t{3} * 1024)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(FirstConvertedPiece, 300MB, std::size_t{300} * 1000 * 1000)
     ->Unit(benchmark::kMicrosecond);
+// Choosing a script the first time: its configuration and dictionaries loaded, on the
+// window's thread.
+void LoadDictionaries(benchmark::State& state, const char* config) {
+    for (auto _ : state) {
+        ScriptConverter converter(config, config);
+        benchmark::DoNotOptimize(&converter);
+    }
+}
+
+BENCHMARK_CAPTURE(LoadDictionaries, t2s, "t2s.json")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadDictionaries, s2t, "s2t.json")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadDictionaries, s2twp, "s2twp.json")->Unit(benchmark::kMillisecond);
 BENCHMARK(ConvertOurs)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(ConvertWithOpenccCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(FirstPage, 3KB, std::size_t{3} * 1024, true)->Unit(benchmark::kMicrosecond);
