@@ -9,9 +9,13 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <exception>
 #include <map>
 #include <mutex>
@@ -209,6 +213,23 @@ struct Conversion {
     std::size_t consumed = 0;
     std::size_t written = 0;
     QByteArray scratch;
+    // For a source that arrives (a folder file), the pages of it already converted are
+    // given back to the system as the conversion goes: nothing reads them again, so a big
+    // text is not held twice until its conversion ends.
+    bool dropConverted = false;
+    std::size_t dropped = 0;
+
+    void DropConverted() {
+        // Every 32 pieces (2 MiB at the usual size): a call per piece would cost more than
+        // it gives back.
+        if (!dropConverted || consumed - dropped < 32 * piece) return;
+        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const auto base = reinterpret_cast<std::uintptr_t>(sourceBytes);
+        const std::uintptr_t from = (base + dropped + page - 1) / page * page;
+        const std::uintptr_t to = (base + consumed) / page * page;
+        if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+        dropped = consumed;
+    }
 
     // Converts the source's bytes up to what it has, in pieces of `bound`, into `text`;
     // with `onlyOne`, one piece at most. `sink` (when given) hears of each piece.
@@ -226,6 +247,7 @@ struct Conversion {
             std::copy(scratch.constData(), scratch.constData() + bytes, text + written);
             written += bytes;
             consumed += end;
+            DropConverted();
             if (sink) sink->publish(written);
             if (onlyOne) return;
         }
@@ -262,6 +284,7 @@ text::TextFeed ConvertedFeed(text::TextFeed source,
     // The producer writes into the buffer, so it is made writable (unshared) now, once.
     c->sourceBytes = c->produce ? c->source.data() : const_cast<char*>(c->source.constData());
     c->converter = std::move(converter);
+    c->dropConverted = static_cast<bool>(c->produce);
     c->piece = std::max<std::size_t>(pieceBytes, 1);
     const bool complete = !c->produce;
     // Converted text is about as long as its source; phrases that grow, and characters

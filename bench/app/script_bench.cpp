@@ -14,6 +14,7 @@
 
 #include <QStringDecoder>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,6 +155,31 @@ void LoadDictionaries(benchmark::State& state, const char* config) {
     }
 }
 
+// A folder file converted to its end, as the page gets it, and the process's peak resident
+// memory by then: run it alone (--benchmark_filter=ConvertFile) for a peak of its own.
+void ConvertFile(benchmark::State& state) {
+    const std::size_t bytes = std::size_t{40} << 20;
+    ::mkdir(Folder().c_str(), 0700);
+    const std::string path = Folder() + "/forty.txt";
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (std::size_t n = 0; n < bytes; n += Guwen().size()) out << Guwen();
+    }
+    const auto converter = ScriptConverter::For(Script::Traditional);
+    for (auto _ : state) {
+        std::optional<TextFile> file = TextFile::Open(path);
+        orlenth::text::TextLoad load(ConvertedFeed(
+            std::move(*file).FeedForDisplay(orlenth::text::kMemoCapacity), converter));
+        benchmark::DoNotOptimize(load.finalText().data());
+    }
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1000.0;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    state.counters["file_MB"] = static_cast<double>(in.tellg()) / 1e6;
+}
+
+BENCHMARK(ConvertFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(LoadDictionaries, t2s, "t2s.json")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(LoadDictionaries, s2t, "s2t.json")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(LoadDictionaries, s2twp, "s2twp.json")->Unit(benchmark::kMillisecond);

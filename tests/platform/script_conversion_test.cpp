@@ -132,6 +132,8 @@ const PieceRow kPieceRows[] = {
     {"ArrivingInBytes", 0, 1, 4096, 4096},
     {"ArrivingInOddPieces", 1000, 777, 300, 3000},
     {"FirstPieceLargerThanReady", 10, 5000, 1 << 20, 500},
+    // Small pieces: the source's pages already converted are given back along the way.
+    {"ArrivingDroppingWhatWasConverted", 0, 333, 100, 100},
 };
 
 class PieceCase : public ::testing::TestWithParam<PieceRow> {};
