@@ -124,6 +124,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     SetUpLasting();
     SetUpEncodingMenu();
     SetUpFind();
+    SetUpScriptMenu();
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 
@@ -221,10 +222,12 @@ void TOrlenth::ShowEntry(int category, int entry) {
     switch (opened.kind) {
     case TReadingState::TOpened::Kind::Nothing:
         return;
-    case TReadingState::TOpened::Kind::Article:
+    case TReadingState::TOpened::Kind::Article: {
         encodingReport_.reset();
-        Memo1->SetText(std::move(opened.article));
+        const auto size = static_cast<std::size_t>(opened.article.size());
+        Memo1->SetText(InChosenScript({std::move(opened.article), size, {}}));
         return;
+    }
     case TReadingState::TOpened::Kind::File: {
         const QString path =
             QFile::decodeName(QByteArray::fromStdString(opened.identity.canonicalPath));
@@ -232,9 +235,10 @@ void TOrlenth::ShowEntry(int category, int entry) {
         // never held at once. The page shows the start while the rest is read.
         Memo1->SetText(QByteArray());
         encodingReport_ = std::make_shared<platform::EncodingReport>();
-        Memo1->SetText(std::move(*opened.file)
-                           .FeedForDisplay(text::kMemoCapacity, platform::TextFile::kPieceBytes,
-                                           EncodingChoiceFor(path), encodingReport_));
+        Memo1->SetText(
+            InChosenScript(std::move(*opened.file)
+                               .FeedForDisplay(text::kMemoCapacity, platform::TextFile::kPieceBytes,
+                                               EncodingChoiceFor(path), encodingReport_)));
         // Any route to a file shows the line it was left at.
         if (settings_)
             if (const qint64 offset =

@@ -10,6 +10,7 @@
 #include "app/ReadingState.h"
 #include "app/platform/DisplayText.h"
 #include "app/platform/FolderArgument.h"
+#include "app/platform/ScriptConversion.h"
 #include "app/settings/Bookmarks.h"
 #include "app/settings/FilePlaces.h"
 #include "app/settings/RecentList.h"
@@ -130,6 +131,7 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TMenuItem* N34 MEMBER N34 STORED false)
     Q_PROPERTY(orlenth::TAction* night MEMBER night STORED false)
     Q_PROPERTY(orlenth::TToolButton* ToolButton20 MEMBER ToolButton20 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N30 MEMBER N30 STORED false)
     Q_PROPERTY(orlenth::TAction* openPath MEMBER openPath STORED false)
     Q_PROPERTY(orlenth::TAction* addMark MEMBER addMark STORED false)
     Q_PROPERTY(orlenth::TAction* marks MEMBER marks STORED false)
@@ -228,6 +230,8 @@ public:
     TMenuItem* N34 = nullptr;
     TAction* night = nullptr;
     TToolButton* ToolButton20 = nullptr;
+    // 简繁, a submenu of the scripts the page can show the text in.
+    TMenuItem* N30 = nullptr;
     TAction* openPath = nullptr;
     TAction* addMark = nullptr;
     TAction* marks = nullptr;
@@ -352,6 +356,13 @@ public:
     // a folder file keeps the choice in its place record for its next opening.
     void ApplyChapterChoice(const QString& stored);
 
+    // Shows the text on show, and every text after it, in `script` (the stored text and
+    // files never change), keeping the place read by its character position, and keeps
+    // the choice with the settings. A script whose dictionaries cannot be loaded:
+    // EScriptError, nothing changed.
+    void ChooseScript(platform::Script script);
+    platform::Script ScriptOnShow() const { return script_; }
+
     // Step forward ('q') or back ('h') through the titles and on across the categories;
     // any other key does nothing.
     void StepArticle(char key);
@@ -467,6 +478,12 @@ private:
     void ReadAgainInChosenEncoding();
     std::optional<EncodingPlace> encodingPlace_;
     QTimer encodingTimer_;
+    // 简繁: the script the page shows its text in; a display choice over the same text.
+    void SetUpScriptMenu();
+    void FillScriptMenu();
+    text::TextFeed InChosenScript(text::TextFeed feed);
+    std::unique_ptr<QMenu> scriptMenu_;
+    platform::Script script_ = platform::Script::Original;
     // During start-up: the name of the row to open first.
     std::string startFile_;
 

@@ -33,6 +33,7 @@ constexpr std::array kMessages{
     Entry{Msg::ComponentNotFound, "Component %s not found"},
     Entry{Msg::ResourceNotFound, "Resource %s not found"},
     Entry{Msg::TooManyRecords, "Stream holds more than %s records and values"},
+    Entry{Msg::ScriptConversion, "Cannot convert the text to %s: %s"},
 };
 
 } // namespace
@@ -86,6 +87,10 @@ EFOpenError EFOpenError::forFile(std::string_view name) {
 
 EConvertError EConvertError::cannotAssign(std::string_view source, std::string_view target) {
     return EConvertError(formatMessage(Msg::AssignError, {source, target}));
+}
+
+EScriptError EScriptError::cannotConvert(std::string_view script, std::string_view reason) {
+    return EScriptError(formatMessage(Msg::ScriptConversion, {script, reason}));
 }
 
 } // namespace orlenth

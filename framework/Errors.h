@@ -30,6 +30,7 @@ enum class Msg {
     ComponentNotFound,    // "Component %s not found" (a reference names no component)
     ResourceNotFound,     // "Resource %s not found" (no embedded description of that name)
     TooManyRecords,       // "Stream holds more than %s records and values"
+    ScriptConversion,     // "Cannot convert the text to %s: %s" (the script, what failed)
 };
 
 // The raw format text of a message, with its %s and %d placeholders.
@@ -116,6 +117,14 @@ public:
 class EOutOfResources : public Exception {
 public:
     using Exception::Exception;
+};
+
+// A text that cannot be shown in the script the reader chose (a dictionary missing, say).
+class EScriptError : public Exception {
+public:
+    using Exception::Exception;
+    // "Cannot convert the text to %s: %s": the script's name, then the reason.
+    static EScriptError cannotConvert(std::string_view script, std::string_view reason);
 };
 
 } // namespace orlenth

@@ -31,9 +31,10 @@ deb=$(find "$work/pkg" -maxdepth 1 -name "orlenth_${version}_*.deb" | head -n 1)
 [ -n "$deb" ] || { echo "FAIL no orlenth_${version}_*.deb made"; exit 1; }
 
 # What no shared library names, so the package's own list must: Qt finds its platform
-# plugin and translations by path, the reader its faces by name.
+# plugin and translations by path, the reader its faces by name and OpenCC's dictionaries
+# by path.
 depends=$(dpkg-deb -f "$deb" Depends)
-for pkg in qt6-qpa-plugins qt6-translations-l10n fonts-arphic-uming fonts-arphic-ukai; do
+for pkg in qt6-qpa-plugins qt6-translations-l10n fonts-arphic-uming fonts-arphic-ukai libopencc-data; do
     grep -qE "(^|, )$pkg( |,|$)" <<< "$depends" || fail "the package does not depend on $pkg ($depends)"
 done
 

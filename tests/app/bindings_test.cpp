@@ -194,6 +194,7 @@ const Command kCommands[] = {
     {"N17", "打开...\tCtrl+O", "", false, &Scene::chooseToOpen},
     {"N18", "最近打开", "", false, &Scene::nothing},
     {"N23", "编码", "", false, &Scene::nothing},
+    {"N30", "简繁", "", false, &Scene::nothing},
     {"N19", "添加书签\tCtrl+D", "", false, &Scene::addMark},
     {"N20", "书签...\tCtrl+B", "", false, &Scene::bookmarks},
     {"N26", "-", "", false, &Scene::nothing},
@@ -231,7 +232,7 @@ const Command kCommands[] = {
     {"ToolButton13", "上翻页", "", false, &Scene::pageUp},
     {"ToolButton12", "下翻页", "", false, &Scene::pageDown},
 };
-constexpr int kItems = 30;
+constexpr int kItems = 31;
 
 } // namespace
 
