@@ -89,7 +89,8 @@ void TFindAllDialog::Start() {
     auto work = std::make_shared<std::vector<TFindAllText>>();
     work->reserve(texts_.size());
     for (TFindAllText& t : texts_) {
-        work->push_back({t.category, t.entry, {}, {}, std::move(t.article), t.path, {}});
+        work->push_back(
+            {t.category, t.entry, {}, {}, std::move(t.article), t.path, {}, t.encoding});
         t.article = TLineList();
     }
     worker_.Run([this, run, work, pattern](const std::atomic<bool>& cancel) {

@@ -60,8 +60,8 @@ TFindAllProgress FindInAll(std::vector<TFindAllText>& texts, const text::TSearch
                 if (!opened)
                     ++figures.unreadable;
                 else
-                    file = std::make_unique<text::TextLoad>(
-                        std::move(*opened).FeedForDisplay(text::kMemoCapacity));
+                    file = std::make_unique<text::TextLoad>(std::move(*opened).FeedForDisplay(
+                        text::kMemoCapacity, platform::TextFile::kPieceBytes, t.encoding));
             } catch (const std::exception&) {
                 ++figures.unreadable;
             }

@@ -4,6 +4,7 @@
 // thread; memory stays bounded whatever the folder holds: one folder file is read at a
 // time (as the page reads it, so any encoding works), and the hits stop at a cap.
 
+#include "app/platform/TextDetection.h"
 #include "framework/text/TextSearch.h"
 #include "library/LineList.h"
 
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,8 @@ struct TFindAllText {
     TLineList article;
     std::string path;     // a folder file's path; empty for an article
     std::string fileName; // its name in the folder, as the folder tab lists it
+    // The encoding the reader chose for the file (编码), else the detection's.
+    std::optional<platform::FileEncoding> encoding;
 };
 
 struct TFindAllHit {

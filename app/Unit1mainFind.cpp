@@ -8,6 +8,7 @@
 #include "app/SearchWorker.h"
 #include "app/Unit1main.h"
 #include "app/platform/DisplayName.h"
+#include "app/platform/FileEntry.h"
 #include "app/platform/FolderListing.h"
 #include "framework/text/TextEncoding.h"
 #include "framework/text/TextLoad.h"
@@ -17,6 +18,7 @@
 #include "framework/ui/TabSet.h"
 #include "library/WJKStringListItem.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -401,6 +403,8 @@ void TOrlenth::findAllExecute(TComponent*) {
                         t.title = platform::DisplayName(names[i]);
                         t.path = state_.Folder() + names[i];
                         t.fileName = names[i];
+                        t.encoding = EncodingChoiceFor(QFile::decodeName(
+                            QByteArray::fromStdString(platform::CanonicalPath(t.path))));
                         texts.push_back(std::move(t));
                     }
                 }

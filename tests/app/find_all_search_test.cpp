@@ -84,6 +84,20 @@ TEST(FindAllSearch, GoesOverArticlesAndFolderFilesInOrder) {
     EXPECT_TRUE(texts[0].article.Empty());
 }
 
+TEST(FindAllSearch, AFileIsReadInTheEncodingChosenForIt) {
+    TempFolder folder;
+    // 桃花 in Big5 (AE E7 AA E1) reads as other characters in GBK.
+    const std::string big5 = folder.WriteFile("b.txt", "\xAE\xE7\xAA\xE1\r\n");
+    std::vector<TFindAllText> texts(2);
+    texts[0].path = big5;
+    texts[0].encoding = platform::FileEncoding::Big5;
+    texts[1].path = big5;
+    texts[1].encoding = platform::FileEncoding::Gbk;
+    const Found f = Search(texts, "桃花", 100);
+    ASSERT_EQ(f.hits.size(), 1u);
+    EXPECT_EQ(f.hits[0].text, 0u);
+}
+
 TEST(FindAllSearch, StopsAtTheCapAndWhenCancelled) {
     std::vector<TFindAllText> texts(3);
     for (auto& t : texts) t.article.SetText(Gbk("的的的"));
