@@ -16,20 +16,27 @@ bool IsEnter(int key) {
 
 TFindBar::TFindBar(QWidget* parent)
     : QWidget(parent), field_(new QLineEdit(this)),
-      previous_(new QPushButton(QString::fromUtf8("上一个"), this)),
-      next_(new QPushButton(QString::fromUtf8("下一个"), this)), result_(new QLabel(this)),
-      close_(new QPushButton(QString::fromUtf8("关闭"), this)) {
+      previous_(new QPushButton(QString::fromUtf8("↑"), this)),
+      next_(new QPushButton(QString::fromUtf8("↓"), this)), result_(new QLabel(this)),
+      close_(new QPushButton(QString::fromUtf8("✕"), this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
     auto* label = new QLabel(QString::fromUtf8("查找(&F)："), this);
     label->setBuddy(field_);
     layout->addWidget(label);
-    layout->addWidget(field_, 2);
-    field_->setMinimumWidth(160);
+    layout->addWidget(field_, 1);
+    field_->setMinimumWidth(80);
     layout->addWidget(previous_);
     layout->addWidget(next_);
-    layout->addWidget(result_, 1);
+    layout->addWidget(result_, 2);
     layout->addWidget(close_);
+    // The reading area is often narrow: the buttons are arrows and a cross (their names and
+    // tips say what they do), so that the result keeps room for a long count and the
+    // notice that the search went round.
+    for (QPushButton* b : {previous_, next_, close_})
+        b->setMaximumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 20);
+    result_->setMinimumWidth(result_->fontMetrics().horizontalAdvance(
+        QString::fromUtf8("第 88888 处 / 共 88888 处，已从末尾开始")));
     field_->setAccessibleName(QString::fromUtf8("查找内容"));
     field_->setClearButtonEnabled(true);
     previous_->setAccessibleName(QString::fromUtf8("查找上一个"));
