@@ -1,7 +1,12 @@
 #include "tests/app/AppFixture.h"
 
 #include "app/Program.h"
+#include "app/ProgramSettings.h"
+#include "app/settings/SettingsFile.h"
 #include "framework/text/TextEncoding.h"
+
+#include <QFile>
+#include <QtTest>
 
 #include <vector>
 
@@ -16,6 +21,28 @@ TDialogLog& SetUpProgram(const std::string& argument) {
 
 QByteArray Gbk(const char* utf8) {
     return QByteArray::fromStdString(orlenth::UnicodeToGbk(QString::fromUtf8(utf8)));
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+TConfig::TConfig() {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path()));
+}
+
+TConfig::~TConfig() {
+    orlenth::SetProgramSettings(nullptr);
+}
+
+QString TConfig::File() const {
+    return dir_.path() + QStringLiteral("/orlenth/orlenth.conf");
+}
+
+void TConfig::Open() {
+    orlenth::SetProgramSettings(orlenth::settings::TSettingsFile::Open(File()));
 }
 
 } // namespace apptest

@@ -5,6 +5,8 @@
 #include "tests/support/FakeDialogs.h"
 
 #include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
 
 #include <string>
 
@@ -18,5 +20,24 @@ TDialogLog& SetUpProgram(const std::string& argument = {});
 
 // GBK bytes of a UTF-8 literal.
 QByteArray Gbk(const char* utf8);
+
+// Writes `bytes` to `path` (a failure fails the test).
+void WriteFile(const QString& path, const QByteArray& bytes);
+
+// A settings file in a config folder of its own (XDG_CONFIG_HOME points there while this
+// lives), never the user's: Open reads it afresh for the next window, as a new run of the
+// program would; at the end the program goes back to running without settings.
+class TConfig {
+public:
+    TConfig();
+    ~TConfig();
+    TConfig(const TConfig&) = delete;
+    TConfig& operator=(const TConfig&) = delete;
+    QString File() const;
+    void Open();
+
+private:
+    QTemporaryDir dir_;
+};
 
 } // namespace apptest

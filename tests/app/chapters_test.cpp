@@ -37,6 +37,13 @@ using apptest::Gbk;
 
 namespace {
 
+// The settings file, open from the start.
+class Config : public apptest::TConfig {
+public:
+    Config() { Open(); }
+    void Reopen() { Open(); }
+};
+
 // Two volumes of three chapters each, every chapter long enough to page through.
 QByteArray twoVolumes() {
     QByteArray text = Gbk("楔子\r\n") + Gbk("　　故事从这里开始。\r\n");
@@ -61,34 +68,12 @@ QByteArray noHeadings(int lines) {
     return text;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-class Config {
-public:
-    Config() {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path()));
-        SetProgramSettings(settings::TSettingsFile::Open(File()));
-    }
-    ~Config() { SetProgramSettings(nullptr); }
-    Config(const Config&) = delete;
-    Config& operator=(const Config&) = delete;
-    QString File() const { return dir_.path() + QStringLiteral("/orlenth/orlenth.conf"); }
-    void Reopen() { SetProgramSettings(settings::TSettingsFile::Open(File())); }
-
-private:
-    QTemporaryDir dir_;
-};
-
 // The window over a folder holding `file` with `bytes`, the page wrapped and the chapter
 // scan done.
 struct Reading {
     explicit Reading(const QString& dir, const QByteArray& bytes,
                      const QString& name = QStringLiteral("book.txt")) {
-        writeFile(dir + QLatin1Char('/') + name, bytes);
+        apptest::WriteFile(dir + QLatin1Char('/') + name, bytes);
         log = &apptest::SetUpProgram((dir + QLatin1Char('/') + name).toStdString());
         form = std::make_unique<TOrlenth>();
         form->Show();
@@ -336,7 +321,7 @@ private slots:
         QTemporaryDir books;
         QByteArray text = twoVolumes();
         text += Gbk("第一回 另一种标题\r\n") + Gbk("　　正文。\r\n");
-        writeFile(books.path() + QStringLiteral("/other.txt"), twoVolumes());
+        apptest::WriteFile(books.path() + QStringLiteral("/other.txt"), twoVolumes());
         {
             Reading r(books.path(), text);
             r.openToc();

@@ -38,6 +38,9 @@ using apptest::Gbk;
 
 namespace {
 
+using Config = apptest::TConfig;
+using apptest::WriteFile;
+
 // A text of `lines` numbered lines, long enough to page through.
 QByteArray numberedText(int lines, const char* what) {
     QByteArray text;
@@ -45,26 +48,8 @@ QByteArray numberedText(int lines, const char* what) {
     return text;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 // The settings file in its own config folder, read afresh for each window as a new run
 // of the program would.
-class Config {
-public:
-    Config() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path())); }
-    ~Config() { SetProgramSettings(nullptr); }
-    Config(const Config&) = delete;
-    Config& operator=(const Config&) = delete;
-    QString File() const { return dir_.path() + QStringLiteral("/orlenth/orlenth.conf"); }
-    void Open() { SetProgramSettings(settings::TSettingsFile::Open(File())); }
-
-private:
-    QTemporaryDir dir_;
-};
 
 QStringList barNames(TOrlenth& form) {
     QStringList names;
@@ -85,8 +70,8 @@ private slots:
     void aClosedWindowComesBackAsItWasLeft() {
         Config config;
         QTemporaryDir books;
-        writeFile(books.path() + QStringLiteral("/a.txt"), numberedText(50, "甲"));
-        writeFile(books.path() + QStringLiteral("/b.txt"), numberedText(3000, "乙"));
+        WriteFile(books.path() + QStringLiteral("/a.txt"), numberedText(50, "甲"));
+        WriteFile(books.path() + QStringLiteral("/b.txt"), numberedText(3000, "乙"));
         TLook look;
         QStringList bar;
         std::uint32_t place = 0;
@@ -171,8 +156,8 @@ private slots:
         Config config;
         config.Open();
         QTemporaryDir books;
-        writeFile(books.path() + QStringLiteral("/a.txt"), numberedText(2000, "甲"));
-        writeFile(books.path() + QStringLiteral("/b.txt"), numberedText(2000, "乙"));
+        WriteFile(books.path() + QStringLiteral("/a.txt"), numberedText(2000, "甲"));
+        WriteFile(books.path() + QStringLiteral("/b.txt"), numberedText(2000, "乙"));
         apptest::SetUpProgram(books.path().toStdString());
         TOrlenth form;
         form.Show();
@@ -191,7 +176,7 @@ private slots:
         QTRY_COMPARE(form.PlaceRead(), inB);
         // A file that shrank below its place opens at its top.
         form.StepArticle('h');
-        writeFile(books.path() + QStringLiteral("/b.txt"), numberedText(3, "乙"));
+        WriteFile(books.path() + QStringLiteral("/b.txt"), numberedText(3, "乙"));
         form.StepArticle('q');
         QCOMPARE(form.PlaceRead(), 0u);
     }
@@ -204,9 +189,9 @@ private slots:
         QVERIFY(QDir(books.path()).mkdir(QStringLiteral("卷二")));
         const QString one = books.path() + QStringLiteral("/卷一");
         const QString two = books.path() + QStringLiteral("/卷二");
-        writeFile(one + QStringLiteral("/x.txt"), Gbk("卷一的x\r\n"));
-        writeFile(one + QStringLiteral("/y.txt"), Gbk("卷一的y\r\n"));
-        writeFile(two + QStringLiteral("/番外"), Gbk("卷二番外\r\n"));
+        WriteFile(one + QStringLiteral("/x.txt"), Gbk("卷一的x\r\n"));
+        WriteFile(one + QStringLiteral("/y.txt"), Gbk("卷一的y\r\n"));
+        WriteFile(two + QStringLiteral("/番外"), Gbk("卷二番外\r\n"));
         auto& rec = apptest::SetUpProgram();
         TOrlenth form;
         form.Show();
@@ -260,7 +245,7 @@ private slots:
         Config config;
         config.Open();
         QTemporaryDir books;
-        writeFile(books.path() + QStringLiteral("/a.txt"), numberedText(2000, "甲"));
+        WriteFile(books.path() + QStringLiteral("/a.txt"), numberedText(2000, "甲"));
         auto& rec = apptest::SetUpProgram(books.path().toStdString());
         TOrlenth form;
         form.Show();
@@ -293,7 +278,7 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             novel += QStringLiteral("桃花源記，第%1行：緣溪行，忘路之遠近。\r\n").arg(i);
         QStringEncoder big5("Big5");
-        writeFile(books.path() + QStringLiteral("/a.txt"), big5.encode(novel));
+        WriteFile(books.path() + QStringLiteral("/a.txt"), big5.encode(novel));
         const auto menuOf = [](TOrlenth& form) {
             QMenu* menu = form.N23->QtAction()->menu();
             emit menu->aboutToShow();

@@ -23,18 +23,7 @@ using platform::Script;
 
 namespace {
 
-class Config {
-public:
-    Config() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path())); }
-    ~Config() { SetProgramSettings(nullptr); }
-    Config(const Config&) = delete;
-    Config& operator=(const Config&) = delete;
-    QString File() const { return dir_.path() + QStringLiteral("/orlenth/orlenth.conf"); }
-    void Open() { SetProgramSettings(settings::TSettingsFile::Open(File())); }
-
-private:
-    QTemporaryDir dir_;
-};
+using Config = apptest::TConfig;
 
 QByteArray Traditional(const QByteArray& text) {
     QByteArray out;
