@@ -37,6 +37,11 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for pkg in qt6-qpa-plugins qt6-translations-l10n fonts-arphic-uming fonts-arphic-ukai libopencc-data; do
     grep -qE "(^|, )$pkg( |,|$)" <<< "$depends" || fail "the package does not depend on $pkg ($depends)"
 done
+# Reading aloud's engine is recommended: without it only 朗读 is off.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for pkg in qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng; do
+    grep -qE "(^|, )$pkg( |,|$)" <<< "$recommends" || fail "the package does not recommend $pkg ($recommends)"
+done
 
 if [ "$(id -u)" -ne 0 ] || ! command -v debootstrap > /dev/null; then
     echo "SKIP the install into a bare system needs root and debootstrap"
