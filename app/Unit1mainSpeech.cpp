@@ -194,13 +194,13 @@ bool TOrlenth::MakeSpeechReady() {
                 Qt::QueuedConnection);
         });
         QObject::connect(s.reader.get(), &TReadAloud::Failed, &s.receiver,
-                         [this](const QString& why) {
+                         [this](const QString& reason) {
                              StopReadingAloud();
                              TMessageBoxRequest request;
                              request.owner = Widget();
                              request.caption = TApplication::Instance().Title();
                              request.icon = TMessageIcon::Information;
-                             request.text = QString::fromUtf8("朗读停止了：%1").arg(why);
+                             request.text = QString::fromUtf8("朗读停止了：%1").arg(reason);
                              Dialogs().MessageBox(request);
                          });
     }
