@@ -41,9 +41,10 @@ constexpr RateChoice kRates[] = {{"慢", -50}, {"正常", 0}, {"快", 50}};
 // end without another line being wrapped.
 constexpr int kArrivingLookMs = 100;
 
-// The sentence being read is marked in the tooltip colours, apart from the find bar's hit.
-constexpr int kSpokenBack = static_cast<int>(kSystemColor | 24);
-constexpr int kSpokenText = static_cast<int>(kSystemColor | 23);
+// The sentence being read is marked apart from the find bar's hit (the selection's colours):
+// black on a light amber, fixed colours that read on the day and the night page alike.
+constexpr TColor kSpokenBack = 0x0080E0FF;
+constexpr TColor kSpokenText = 0x00000000;
 
 } // namespace
 
@@ -63,6 +64,26 @@ struct TOrlenth::SpeechState {
     QString voice;
     std::unique_ptr<QMenu> rateMenu, voiceMenu;
     QTimer arriving;
+
+    // The engine, made now if there is none, set to the chosen speed and voice; what it
+    // says about itself when it cannot speak (it is not kept then: the reader may install
+    // what is missing meanwhile).
+    QString MakeEngine() {
+        if (!engine) {
+            engine = platform::MakeSpeechEngine();
+            if (engine->Unavailable().isEmpty()) {
+                engine->SetRate(rate / 100.0);
+                if (!voice.isEmpty())
+                    engine->SetVoice(static_cast<int>(engine->Voices().indexOf(voice)));
+            }
+        }
+        QString why = engine->Unavailable();
+        if (!why.isEmpty()) {
+            reader.reset();
+            engine.reset();
+        }
+        return why;
+    }
 };
 
 void TOrlenth::SpeechStateDeleter::operator()(SpeechState* state) const {
@@ -164,12 +185,8 @@ void TOrlenth::readStopExecute(TComponent*) {
 
 bool TOrlenth::MakeSpeechReady() {
     SpeechState& s = *speech_;
-    if (!s.engine) s.engine = platform::MakeSpeechEngine();
-    const QString why = s.engine->Unavailable();
+    const QString why = s.MakeEngine();
     if (!why.isEmpty()) {
-        // Made again next time: the reader may install what is missing meanwhile.
-        s.reader.reset();
-        s.engine.reset();
         TMessageBoxRequest request;
         request.owner = Widget();
         request.caption = TApplication::Instance().Title();
@@ -180,9 +197,6 @@ bool TOrlenth::MakeSpeechReady() {
         return false;
     }
     if (!s.reader) {
-        s.engine->SetRate(s.rate / 100.0);
-        if (!s.voice.isEmpty())
-            s.engine->SetVoice(static_cast<int>(s.engine->Voices().indexOf(s.voice)));
         s.reader = std::make_unique<TReadAloud>(*s.engine);
         QObject::connect(s.reader.get(), &TReadAloud::SentenceStarted, &s.receiver,
                          [this](text::TSentence sentence) { SpokenSentenceStarted(sentence); });
@@ -308,13 +322,7 @@ void TOrlenth::FillVoiceMenu() {
     SpeechState& s = *speech_;
     s.voiceMenu->clear();
     // Listing the voices needs the engine; one that cannot speak lists none and says so.
-    if (!s.engine) s.engine = platform::MakeSpeechEngine();
-    const QString why = s.engine->Unavailable();
-    const QStringList voices = why.isEmpty() ? s.engine->Voices() : QStringList();
-    if (!why.isEmpty()) {
-        s.reader.reset();
-        s.engine.reset();
-    }
+    const QStringList voices = s.MakeEngine().isEmpty() ? s.engine->Voices() : QStringList();
     if (voices.isEmpty()) {
         QAction* none = s.voiceMenu->addAction(QString::fromUtf8("没有可用的声音"));
         none->setEnabled(false);
