@@ -151,10 +151,9 @@ void TOrlenth::SetUpSpeech() {
     });
     s.arriving.setInterval(kArrivingLookMs);
     QObject::connect(&s.arriving, &QTimer::timeout, &s.receiver, [this] {
-        if (ReadingAloud())
-            speech_->reader->TextGrew();
-        else
-            speech_->arriving.stop();
+        if (ReadingAloud()) speech_->reader->TextGrew();
+        // Once the whole text is in, the reader has seen it whole: nothing more will come.
+        if (!ReadingAloud() || Memo1->Load()->loaded()) speech_->arriving.stop();
     });
     UpdateSpeechActions();
 }
@@ -320,6 +319,7 @@ void TOrlenth::FillRateMenu() {
 
 void TOrlenth::FillVoiceMenu() {
     SpeechState& s = *speech_;
+    qDeleteAll(s.voiceMenu->findChildren<QActionGroup*>());
     s.voiceMenu->clear();
     // Listing the voices needs the engine; one that cannot speak lists none and says so.
     const QStringList voices = s.MakeEngine().isEmpty() ? s.engine->Voices() : QStringList();
