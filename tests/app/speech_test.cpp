@@ -213,6 +213,33 @@ private slots:
         QCOMPARE(w.form.ListBox1->ItemIndex(), lastRow);
     }
 
+    void fromTheLastArticleItGoesOnIntoTheFolderFileUntilItIsReadAgain() {
+        Window w;
+        QTemporaryDir books;
+        QFile file(books.filePath(QStringLiteral("a.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray text = apptest::Gbk("第一章\r\n　　天亮了。鸟叫了！\r\n");
+        file.write(text);
+        file.close();
+        w.form.OpenPath(QFile::encodeName(books.path()).toStdString());
+        const int folderTab = w.form.TabSet1->Tabs()->Count() - 1;
+        QCOMPARE(w.form.TabSet1->TabIndex(), folderTab);
+        w.form.TabSet1->SetTabIndex(folderTab - 1);
+        w.open(folderTab - 1, w.form.ListBox1->Count() - 1);
+        w.key(Qt::Key_F5);
+        QVERIFY(w.finishUntil([&] { return w.form.TabSet1->TabIndex() == folderTab; }));
+        QTRY_VERIFY(w.form.Memo1->Load()->loaded());
+        QCOMPARE(w.form.ArticleText(), text);
+        QVERIFY(w.form.ReadingAloud());
+        QCOMPARE(w.engine().said.back(), QString::fromUtf8("第一章"));
+        w.engine().Finish();
+        QCOMPARE(w.engine().said.back(), QString::fromUtf8("天亮了。"));
+        // 编码 reads the file again: another text, the reading stops.
+        w.form.ChooseEncoding(std::nullopt);
+        QTRY_VERIFY(!w.form.ReadingAloud());
+        QVERIFY(!w.form.SpokenSentence());
+    }
+
     void anotherTextStopsItAPageMoveDoesNot() {
         Window w;
         w.open(0, kLongRow);
