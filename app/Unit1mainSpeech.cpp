@@ -143,7 +143,13 @@ void TOrlenth::SetUpSpeech() {
     // Another text on show (another row, tab, file, encoding or script) ends the reading,
     // unless the reading opened it.
     QObject::connect(Memo1, &TMemo::TextChanged, &s.receiver, [this] {
-        if (!speech_->stepping) StopReadingAloud();
+        if (!speech_->stepping) {
+            StopReadingAloud();
+            return;
+        }
+        // The old text's sentence is not marked on the new one.
+        speech_->mark.reset();
+        speech_->revealPending = false;
     });
     QObject::connect(Memo1, &TMemo::LinesAdded, &s.receiver, [this] {
         if (speech_->revealPending) RevealSpokenSentence();
@@ -254,8 +260,6 @@ void TOrlenth::SpokenSentenceStarted(const text::TSentence& sentence) {
 void TOrlenth::SpokenTextEnded(std::uint64_t run) {
     SpeechState& s = *speech_;
     if (run != s.run || ReadingAloud()) return;
-    s.mark.reset();
-    s.revealPending = false;
     const TitleSelection at{ListBox1->ItemIndex(), ListBox1->Count(), TabSet1->TabIndex(),
                             TabSet1->Tabs()->Count()};
     if (StepForward(at).kind == StepMove::Kind::None) {

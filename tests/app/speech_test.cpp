@@ -204,11 +204,18 @@ private slots:
         w.open(lastTab, lastRow);
         w.key(Qt::Key_F5);
         const std::size_t sentences = SentencesOf(w.form.ArticleText(), w.form.PlaceRead()).size();
-        QVERIFY(w.finishUntil([&] { return !w.form.ReadingAloud(); }));
+        std::optional<text::TSentence> last;
+        QVERIFY(w.finishUntil([&] {
+            if (w.form.SpokenSentence()) last = w.form.SpokenSentence();
+            return !w.form.ReadingAloud();
+        }));
         QCoreApplication::processEvents();
         QVERIFY(!w.form.ReadingAloud() && !w.form.SpokenSentence());
         QVERIFY(!w.form.readAloud->Checked() && !w.form.readPause->Enabled());
         QCOMPARE(w.engine().said.size(), sentences);
+        // The last sentence, in view, is no longer marked.
+        QVERIFY(last && w.wholeInView(*last, w.pos()));
+        QCOMPARE(w.markedPixels(), 0);
         QCOMPARE(w.form.TabSet1->TabIndex(), lastTab);
         QCOMPARE(w.form.ListBox1->ItemIndex(), lastRow);
     }
