@@ -101,7 +101,8 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // puts them on the bar: the bar looks as designed.
     std::vector<TControl*> bar = ToolBar1->Stored();
     std::erase_if(bar, [this](const TControl* c) {
-        return c == ToolButton14 || c == ToolButton15 || c == ToolButton16 || c == ToolButton20;
+        return c == ToolButton14 || c == ToolButton15 || c == ToolButton16 || c == ToolButton20 ||
+               c == ToolButton21;
     });
     ToolBar1->SetButtons(bar);
     ToolBar1->SetDesign(bar);
@@ -125,6 +126,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     SetUpEncodingMenu();
     SetUpFind();
     SetUpScriptMenu();
+    SetUpSpeech();
     Fire("OnCreate", Q_ARG(orlenth::TComponent*, this));
 }
 
@@ -356,7 +358,8 @@ void TOrlenth::PaintBox1Paint(TComponent*) {
             const std::int64_t y = std::int64_t{i} * pitch;
             const QByteArray line = Memo1->Line(i);
             const int row = canvas->Row(y + kTextInset);
-            if (!PaintFoundLine(*canvas, i, row, line)) canvas->TextOut(kTextInset, row, line);
+            if (!PaintFoundLine(*canvas, i, row, line) && !PaintSpokenLine(*canvas, i, row, line))
+                canvas->TextOut(kTextInset, row, line);
             canvas->MoveTo(kTextInset, canvas->Row(y - kRuleAbove));
             canvas->LineTo(ruleEnd, canvas->Row(y - kRuleAbove));
         }

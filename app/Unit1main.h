@@ -17,6 +17,7 @@
 #include "app/settings/SettingsFile.h"
 #include "framework/text/ChapterScan.h"
 #include "framework/text/CharacterWalk.h"
+#include "framework/text/Sentences.h"
 #include "framework/text/TextSearch.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/CommonDialogs.h"
@@ -151,6 +152,15 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TMenuItem* N27 MEMBER N27 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N28 MEMBER N28 STORED false)
     Q_PROPERTY(orlenth::TMenuItem* N29 MEMBER N29 STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton21 MEMBER ToolButton21 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N35 MEMBER N35 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N36 MEMBER N36 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N37 MEMBER N37 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N38 MEMBER N38 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N39 MEMBER N39 STORED false)
+    Q_PROPERTY(orlenth::TAction* readAloud MEMBER readAloud STORED false)
+    Q_PROPERTY(orlenth::TAction* readPause MEMBER readPause STORED false)
+    Q_PROPERTY(orlenth::TAction* readStop MEMBER readStop STORED false)
 
 public:
     // The components, in the order the window declares them; bound by name when read.
@@ -253,6 +263,17 @@ public:
     TMenuItem* N27 = nullptr;
     TMenuItem* N28 = nullptr;
     TMenuItem* N29 = nullptr;
+    // 朗读: its button waits in the bar's customization as 14 and 15 do; 语速 and 声音 are
+    // submenus filled by the window.
+    TToolButton* ToolButton21 = nullptr;
+    TMenuItem* N35 = nullptr;
+    TMenuItem* N36 = nullptr;
+    TMenuItem* N37 = nullptr;
+    TMenuItem* N38 = nullptr;
+    TMenuItem* N39 = nullptr;
+    TAction* readAloud = nullptr;
+    TAction* readPause = nullptr;
+    TAction* readStop = nullptr;
 
     // Reads the description (controls and library) and runs FormCreate; a failure inside
     // FormCreate is reported and start-up goes on, a damaged description throws.
@@ -316,6 +337,10 @@ public slots:
     void findNextExecute(orlenth::TComponent* sender);
     void findPreviousExecute(orlenth::TComponent* sender);
     void findAllExecute(orlenth::TComponent* sender);
+    // 朗读 from the top line, and again to stop; 暂停朗读 (继续朗读 while paused); 停止朗读.
+    void readAloudExecute(orlenth::TComponent* sender);
+    void readPauseExecute(orlenth::TComponent* sender);
+    void readStopExecute(orlenth::TComponent* sender);
 
 public:
     // Opens a file or a folder (bytes as the file system has them; relative to the working
@@ -376,6 +401,19 @@ public:
     // in view, as the find bar shows a hit, the bar open on `typed`.
     void ShowFound(int category, int entry, std::size_t offset, const QString& typed);
 
+    // 朗读: whether the window reads aloud, whether that is paused, and the sentence being
+    // read, highlighted on the page (none when not reading). The speed (-100 to 100, 0 the
+    // voice's own) and the voice by name (empty: the engine's first) as chosen.
+    bool ReadingAloud() const;
+    bool ReadingPaused() const;
+    std::optional<text::TSentence> SpokenSentence() const;
+    int SpeechRate() const;
+    QString SpeechVoice() const;
+    // Chooses the speed or the voice as 语速 and 声音 do, kept with the settings. A voice
+    // the engine does not offer is kept for a later engine but changes nothing now.
+    void ChooseSpeechRate(int rate);
+    void ChooseSpeechVoice(const QString& name);
+
 private:
     // Opens entry `entry` of `category` onto the page (see TReadingState::Open for what
     // it throws; the page keeps its text then). Nothing to open leaves the page as it is.
@@ -414,6 +452,30 @@ private:
     // Draws display line `line` (`text`, its top at canvas row `row`) with the part of the
     // found hit on it highlighted; false, drawing nothing, when the hit is not on it.
     bool PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArray& text);
+
+    // 朗读's engine, reader and menus (Unit1mainSpeech.cpp).
+    struct SpeechState;
+    struct SpeechStateDeleter {
+        void operator()(SpeechState* state) const;
+    };
+    std::unique_ptr<SpeechState, SpeechStateDeleter> speech_;
+    void SetUpSpeech();
+    bool MakeSpeechReady();
+    void StartReadingAloud(std::size_t offset);
+    void StopReadingAloud();
+    void SpokenSentenceStarted(const text::TSentence& sentence);
+    void SpokenTextEnded(std::uint64_t run);
+    void RevealSpokenSentence();
+    void UpdateSpeechActions();
+    void FillRateMenu();
+    void FillVoiceMenu();
+    // Draws display line `line` with the part of the sentence being read on it
+    // highlighted; false, drawing nothing, when that sentence is not on it.
+    bool PaintSpokenLine(TCanvas& canvas, int line, int row, const QByteArray& text);
+    // Draws display line `line` with text bytes [offset, offset + length) on it filled with
+    // colour `back` and written in `fore`; false, drawing nothing, when they are not on it.
+    bool PaintMarkedLine(TCanvas& canvas, int line, int row, const QByteArray& text,
+                         std::uint64_t offset, std::uint64_t length, int back, int fore);
 
     // Where the reader is: the categories' sources, the entry on show.
     TReadingState state_;

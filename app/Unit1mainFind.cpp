@@ -328,14 +328,21 @@ void TOrlenth::RevealFoundHit() {
 
 bool TOrlenth::PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArray& text) {
     const std::optional<text::TSearchHit>& mark = find_ ? find_->mark : std::nullopt;
-    if (!mark || mark->length == 0 || !canvas.Painter()) return false;
+    if (!mark) return false;
+    return PaintMarkedLine(canvas, line, row, text, mark->offset, mark->length, kSystemColor | 13,
+                           kSystemColor | 14);
+}
+
+bool TOrlenth::PaintMarkedLine(TCanvas& canvas, int line, int row, const QByteArray& text,
+                               std::uint64_t offset, std::uint64_t length, int back, int fore) {
+    if (length == 0 || !canvas.Painter()) return false;
     const auto size = static_cast<std::uint64_t>(text.size());
     const std::uint64_t start = Memo1->LineStart(line);
-    const std::uint64_t hitEnd = mark->offset + mark->length;
-    if (hitEnd <= start || mark->offset >= start + size + 2) return false;
-    // The part of the hit on this line: a hit across a line break is marked on both lines.
-    const auto from = static_cast<qsizetype>(
-        std::min<std::uint64_t>(mark->offset > start ? mark->offset - start : 0, size));
+    const std::uint64_t hitEnd = offset + length;
+    if (hitEnd <= start || offset >= start + size + 2) return false;
+    // The part marked on this line: a run across a line break is marked on both lines.
+    const auto from =
+        static_cast<qsizetype>(std::min<std::uint64_t>(offset > start ? offset - start : 0, size));
     const auto to = static_cast<qsizetype>(std::min<std::uint64_t>(hitEnd - start, size));
     if (to <= from) return false;
     const int x1 = kTextInset + canvas.TextWidth(text.left(from));
@@ -346,7 +353,7 @@ bool TOrlenth::PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArr
     TBrush* brush = canvas.Brush();
     const int brushColor = brush->Color();
     const TBrush::TBrushStyle brushStyle = brush->Style();
-    brush->SetColor(kSystemColor | 13);
+    brush->SetColor(back);
     canvas.FillRect(marked);
     brush->SetStyle(TBrush::bsClear);
     canvas.TextOut(kTextInset, row, text);
@@ -355,7 +362,7 @@ bool TOrlenth::PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArr
     QPainter* painter = canvas.Painter();
     painter->save();
     painter->setClipRect(marked, Qt::IntersectClip);
-    font->SetColor(kSystemColor | 14);
+    font->SetColor(fore);
     canvas.TextOut(kTextInset, row, text);
     painter->restore();
     font->SetColor(fontColor);

@@ -3,6 +3,7 @@
 // by the handler's name, so an item bound to a neighbour's handler fails.
 
 #include "tests/app/AppFixture.h"
+#include "tests/app/FakeSpeech.h"
 
 #include "app/FindAllDialog.h"
 #include "app/FindBar.h"
@@ -48,7 +49,10 @@ struct Scene {
         // Words for 查找下一个 to find below the place read, typed into the closed bar.
         form.FindBar()->Field()->setText(QString::fromUtf8("，"));
         modals = log.modalWindows.size();
+        // 朗读 speaks through an engine that says nothing.
+        apptest::TFakeSpeech::Install();
     }
+    ~Scene() { platform::SetSpeechEngineFactory({}); }
     std::int64_t pos() const { return form.ScrollBox1->VertPosition(); }
     // A page less the overlap of two pages: two font sizes and the page's Tag.
     int page() {
@@ -165,6 +169,17 @@ struct Scene {
         QCOMPARE(log.modalWindows.size(), modals);
         QCOMPARE(pos(), kPos);
     }
+    void readAloud() {
+        QVERIFY(form.ReadingAloud() && form.N35->QtAction()->isChecked());
+        QVERIFY(apptest::TFakeSpeech::Last());
+        QCOMPARE(apptest::TFakeSpeech::Last()->said.size(), std::size_t{1});
+        // The first sentence from the top line on, its line in view.
+        const int line =
+            form.Memo1->LineAt(static_cast<std::uint32_t>(form.SpokenSentence()->offset));
+        QVERIFY(line >= kPos / form.LinePitch());
+        QVERIFY(std::int64_t{line} * form.LinePitch() >= pos());
+        QVERIFY(form.N36->QtAction()->isEnabled() && form.N37->QtAction()->isEnabled());
+    }
     void close() { QVERIFY(!form.Widget()->isVisible()); }
     void forward() { stepped(kRow + 1); }
     void back() { stepped(kRow - 1); }
@@ -190,6 +205,11 @@ const Command kCommands[] = {
     {"N5", "滚屏\tEnter", "", false, &Scene::autoScroll},
     {"N8", "下翻页", "", false, &Scene::pageDown},
     {"N7", "上翻页", "", false, &Scene::pageUp},
+    {"N35", "朗读\tF5", "", false, &Scene::readAloud},
+    {"N36", "暂停朗读\tShift+F5", "", false, &Scene::nothing},
+    {"N37", "停止朗读\tCtrl+F5", "", false, &Scene::nothing},
+    {"N38", "语速", "", false, &Scene::nothing},
+    {"N39", "声音", "", false, &Scene::nothing},
     {"N6", "-", "", false, &Scene::nothing},
     {"N17", "打开...\tCtrl+O", "", false, &Scene::chooseToOpen},
     {"N18", "最近打开", "", false, &Scene::nothing},
@@ -232,7 +252,7 @@ const Command kCommands[] = {
     {"ToolButton13", "上翻页", "", false, &Scene::pageUp},
     {"ToolButton12", "下翻页", "", false, &Scene::pageDown},
 };
-constexpr int kItems = 31;
+constexpr int kItems = 36;
 
 } // namespace
 
