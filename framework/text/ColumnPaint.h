@@ -5,26 +5,53 @@
 #include "framework/text/GbkMetrics.h"
 
 #include <QByteArrayView>
-#include <QColor>
+#include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
+
+#include <vector>
 
 namespace orlenth::text {
 
-// Draws one column of GBK text (no line breaks; see WrapEngine::line) with its first
-// character's cell starting at `top`, across the strip [left, left + cellWidth) in the
-// painter's current font, which must be `metrics`' font, and pen. Each character goes
-// `metrics`' length down the column (as the column wrapped), so a column drawn here is
-// exactly as long as it was measured:
+// Draws columns in the metrics' font; made once for a paint and used for every column
+// in it (it keeps the face's glyph table at hand). Each character goes `metrics`' length
+// down the column (as the column wrapped), so a column drawn here is exactly as long as
+// it was measured:
 //   - a presentation form the face has (VerticalFormOf) is drawn upright in the cell;
 //   - otherwise a sentence mark is its horizontal glyph moved to the cell's top right,
 //     a bracket or dash is turned 90° clockwise;
 //   - a run of Latin letters, digits and the ASCII marks between them is turned as one,
 //     except a run of one or two digits, which stands upright across the column;
 //   - anything else stands upright, centred across the strip.
-// Invalid bytes draw as U+FFFD, as in rows. Never reads past `gbk`. With a font other
-// than the metrics' the characters still go the measured lengths, but need not fit them.
-void PaintColumn(QPainter& painter, const GbkMetrics& metrics, QByteArrayView gbk, double left,
-                 double top, double cellWidth);
+// Upright characters of the face go out in one glyph run a column; the rest (turned
+// runs, characters the face lacks, which the font's fallbacks draw) one by one.
+class ColumnPainter {
+public:
+    // Keeps a reference to the metrics, which must outlive the painter.
+    explicit ColumnPainter(const GbkMetrics& metrics);
+
+    // One column of GBK text (no line breaks; see WrapEngine::line) with its first
+    // character's cell starting at `top`, across the strip [left, left + cellWidth), in
+    // the painter's pen. Invalid bytes draw as U+FFFD, as in rows. Never reads past `gbk`.
+    // Sets the painter's font to the metrics' font.
+    void paint(QPainter& painter, QByteArrayView gbk, double left, double top, double cellWidth);
+
+private:
+    struct Character {
+        char32_t c;
+        double length; // down the column, as wrapped
+    };
+    double baselineIn(double from, double extent) const;
+
+    const GbkMetrics& metrics_;
+    QFontMetricsF fm_;
+    QRawFont raw_;
+    // Scratch, kept between columns.
+    std::vector<Character> chars_;
+    QString upright_;
+    QList<QPointF> positions_;
+};
 
 // The dotted rule between two columns: a vertical line at x from `top` down `length` in
 // the pen's colour, dotted as the rules between rows are.

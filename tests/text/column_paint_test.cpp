@@ -44,11 +44,10 @@ struct Column {
         : cache(defaultPageFont()), metrics(cache, Flow::Columns),
           cell(static_cast<int>(std::ceil(metrics.em()))), image(Blank(3 * cell, height)) {
         QPainter painter(&image);
-        painter.setFont(defaultPageFont());
         painter.setPen(Qt::black);
         const std::string gbk = toGbk(text);
-        PaintColumn(painter, metrics,
-                    QByteArrayView(gbk.data(), static_cast<qsizetype>(gbk.size())), cell, 0, cell);
+        ColumnPainter(metrics).paint(
+            painter, QByteArrayView(gbk.data(), static_cast<qsizetype>(gbk.size())), cell, 0, cell);
     }
     double lengthOf(char32_t c) const {
         return static_cast<double>(GbkMetrics::advance(metrics.of(c))) / GbkMetrics::kSubpixels;
