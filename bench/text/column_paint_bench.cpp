@@ -1,6 +1,7 @@
 // One screen of the reading page painted in columns beside the same screen in rows: the
 // same text (guwen.gbk.txt), font (the page's default) and area (727 × 466), each line or
-// column with its dotted rule. Rows are drawn as the page draws them, a line at a time;
+// column with its dotted rule (rows' drawn as the page's canvas dots them, a rectangle a
+// dot) or, with rules:0, the text alone. Rows are drawn as the page draws them, a line at a time;
 // columns as ColumnPainter draws them (made anew for each screen).
 
 #include "framework/text/AdvanceCache.h"
@@ -43,12 +44,19 @@ const std::string& text() {
     return t;
 }
 
+// A rule between rows as the page's canvas draws it: every other pixel lit, a rectangle
+// for each.
+void dottedRow(QPainter& painter, int from, int y, int to) {
+    for (int x = from; x < to; x += 2) painter.fillRect(x, y, 1, 1, Qt::black);
+}
+
 int pitch() {
     const QFontMetrics fm(font());
     return std::max(14 + 6, fm.ascent() + fm.descent() + 13);
 }
 
 void BM_PaintRows(benchmark::State& state) {
+    const bool rules = state.range(0) != 0;
     AdvanceCache cache(font());
     const GbkMetrics metrics(cache);
     const std::vector<DisplayLine> lines = wrapText(text(), kAreaWidth - 48, metrics);
@@ -61,17 +69,14 @@ void BM_PaintRows(benchmark::State& state) {
         screen.fill(Qt::white);
         QPainter painter(&screen);
         painter.setFont(font());
-        QPen dotted(Qt::black);
-        dotted.setStyle(Qt::DotLine);
+        painter.setPen(Qt::black);
         drawn = 0;
         for (std::size_t i = 0; i < lines.size() && static_cast<int>(i) * p < kAreaHeight; ++i) {
             const int y = static_cast<int>(i) * p;
             const QString s =
                 decode(QByteArrayView(text().data() + lines[i].start, lines[i].length));
-            painter.setPen(Qt::black);
             painter.drawText(QPoint(kTextInset, y + kTextInset + fm.ascent()), s);
-            painter.setPen(dotted);
-            painter.drawLine(kTextInset, y - kRuleAbove, kAreaWidth - 48, y - kRuleAbove);
+            if (rules) dottedRow(painter, kTextInset, y - kRuleAbove, kAreaWidth - 48);
             ++drawn;
         }
         painter.end();
@@ -79,9 +84,10 @@ void BM_PaintRows(benchmark::State& state) {
     }
     state.counters["lines"] = static_cast<double>(drawn);
 }
-BENCHMARK(BM_PaintRows)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintRows)->ArgName("rules")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_PaintColumns(benchmark::State& state) {
+    const bool rules = state.range(0) != 0;
     AdvanceCache cache(font());
     const GbkMetrics metrics(cache, Flow::Columns);
     const std::vector<DisplayLine> columns = wrapText(text(), kAreaHeight - 48, metrics);
@@ -100,7 +106,9 @@ void BM_PaintColumns(benchmark::State& state) {
             columnPainter.paint(painter,
                                 QByteArrayView(text().data() + columns[i].start, columns[i].length),
                                 right - kTextInset - cell, kTextInset, cell);
-            PaintColumnRule(painter, right + kRuleAbove - 1, kTextInset, kAreaHeight - 48);
+            if (rules)
+                columnPainter.paintRule(painter, right + kRuleAbove - 1, kTextInset,
+                                        kAreaHeight - 48);
             ++drawn;
         }
         painter.end();
@@ -108,7 +116,7 @@ void BM_PaintColumns(benchmark::State& state) {
     }
     state.counters["columns"] = static_cast<double>(drawn);
 }
-BENCHMARK(BM_PaintColumns)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintColumns)->ArgName("rules")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -3,7 +3,6 @@
 #include "framework/text/GbkDecoder.h"
 #include "framework/text/VerticalForms.h"
 
-#include <QPen>
 #include <QString>
 
 #include <cmath>
@@ -36,42 +35,53 @@ void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, do
                           double cellWidth) {
     painter.setFont(metrics_.font());
     const GbkDecoder& decoder = GbkDecoder::instance();
-    // The characters and their lengths first: runs are drawn whole.
+    // The characters and their lengths first, looked up as the wrap looked them up: runs
+    // are drawn whole.
     chars_.clear();
-    const char* p = gbk.data();
-    const char* const end = p + gbk.size();
+    const auto* p = reinterpret_cast<const std::uint8_t*>(gbk.data());
+    const auto* const end = p + gbk.size();
     while (p < end) {
-        const GbkChar g = decoder.next(p, end);
+        GbkMetrics::Entry e = metrics_.single(*p);
+        GbkChar g{*p, 1};
+        if (*p >= 0x80) {
+            g = decoder.next(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(end));
+            if (g.length == 2) {
+                e = metrics_.pair(p[0], p[1]);
+                if (e & GbkMetrics::kNotAPair) e = metrics_.of(g.codePoint);
+            } else if (g.length == 4) {
+                e = metrics_.of(g.codePoint);
+            }
+        }
         chars_.push_back(
-            {g.codePoint, static_cast<double>(GbkMetrics::advance(metrics_.of(g.codePoint))) /
-                              GbkMetrics::kSubpixels});
+            {g.codePoint, static_cast<double>(GbkMetrics::advance(e)) / GbkMetrics::kSubpixels});
         p += g.length;
     }
 
-    // Upright characters of the face are gathered, with the top of their cells, and drawn
-    // in one glyph run at the end; they meet nothing else drawn in the column.
+    const double centre = left + cellWidth / 2;
+    // Turned clockwise, text's ascent faces right: this baseline puts the middle of its
+    // ascent and descent box on the column's middle.
+    const double turnedBaseline = (fm_.ascent() - fm_.descent()) / 2 - centre;
     upright_.clear();
-    std::vector<double> cellTops;
-    std::vector<double> cellLengths;
+    turned_.clear();
     const auto upright = [&](char32_t c, double y, double length) {
-        if (InBmp(c) && raw_.isValid() && raw_.supportsCharacter(c)) {
-            upright_.append(QChar(static_cast<char16_t>(c)));
-            cellTops.push_back(y);
-            cellLengths.push_back(length);
+        if (InBmp(c)) {
+            upright_.chars.append(QChar(static_cast<char16_t>(c)));
+            upright_.positions.append(QPointF(left, baselineIn(y, length)));
             return;
         }
         const QString s = One(c);
-        painter.drawText(QPointF(std::round(left + (cellWidth - fm_.horizontalAdvance(s)) / 2),
-                                 baselineIn(y, length)),
-                         s);
+        painter.drawText(
+            QPointF(std::round(centre - fm_.horizontalAdvance(s) / 2), baselineIn(y, length)), s);
     };
-    const auto turned = [&](const QString& s, double y) {
+    const auto turned = [&](char32_t c, double y) {
+        if (InBmp(c)) {
+            turned_.chars.append(QChar(static_cast<char16_t>(c)));
+            turned_.positions.append(QPointF(y, turnedBaseline));
+            return;
+        }
         painter.save();
-        painter.translate(left + cellWidth / 2, y);
         painter.rotate(90);
-        // Turned clockwise, the text's ascent faces right: the middle of its ascent and
-        // descent box lies on the column's middle.
-        painter.drawText(QPointF(0, (fm_.ascent() - fm_.descent()) / 2), s);
+        painter.drawText(QPointF(y, turnedBaseline), One(c));
         painter.restore();
     };
 
@@ -83,22 +93,25 @@ void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, do
             std::size_t j = i;
             double length = 0;
             bool digits = true;
-            QString run;
             for (; j < chars_.size() && IsTurnedRunCharacter(chars_[j].c); ++j) {
                 length += chars_[j].length;
                 digits = digits && chars_[j].c >= U'0' && chars_[j].c <= U'9';
-                run += QChar(static_cast<char16_t>(chars_[j].c));
             }
             if (digits && DigitsStandAcross(j - i)) {
                 // Upright across the column, in the length the run was measured.
-                painter.drawText(
-                    QPointF(std::round(left + (cellWidth - fm_.horizontalAdvance(run)) / 2),
-                            baselineIn(y, length)),
-                    run);
+                QString run;
+                for (std::size_t k = i; k < j; ++k)
+                    run += QChar(static_cast<char16_t>(chars_[k].c));
+                painter.drawText(QPointF(std::round(centre - fm_.horizontalAdvance(run) / 2),
+                                         baselineIn(y, length)),
+                                 run);
+                y += length;
             } else {
-                turned(run, y);
+                for (; i < j; ++i) {
+                    turned(chars_[i].c, y);
+                    y += chars_[i].length;
+                }
             }
-            y += length;
             i = j;
             continue;
         }
@@ -107,15 +120,14 @@ void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, do
         if (form.presentation != 0 && metrics_.hasPresentation(form.presentation)) {
             upright(form.presentation, y, length);
         } else if (form.fallback == VerticalStance::Turned) {
-            turned(One(c), y);
+            turned(c, y);
         } else if (form.fallback == VerticalStance::TopRight) {
             // A full-width sentence mark sits in the lower left of its cell; half a cell
             // right and up puts it in the upper right, where a column wants it.
             const QString s = One(c);
-            painter.drawText(
-                QPointF(std::round(left + (cellWidth - fm_.horizontalAdvance(s) + em) / 2),
-                        baselineIn(y, length) - std::round(em / 2)),
-                s);
+            painter.drawText(QPointF(std::round(centre + (em - fm_.horizontalAdvance(s)) / 2),
+                                     baselineIn(y, length) - std::round(em / 2)),
+                             s);
         } else if (length > 0) {
             upright(c, y, length);
         }
@@ -123,30 +135,59 @@ void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, do
         ++i;
     }
 
-    if (upright_.isEmpty()) return;
-    const QList<quint32> glyphs = raw_.glyphIndexesForString(upright_);
-    if (glyphs.size() != upright_.size()) return;
-    const QList<QPointF> advances = raw_.advancesForGlyphIndexes(glyphs);
-    positions_.resize(glyphs.size());
-    for (qsizetype k = 0; k < glyphs.size(); ++k) {
-        const auto at = static_cast<std::size_t>(k);
-        positions_[k] = QPointF(std::round(left + (cellWidth - advances[k].x()) / 2),
-                                baselineIn(cellTops[at], cellLengths[at]));
+    drawBatch(painter, upright_, cellWidth);
+    if (!turned_.chars.isEmpty()) {
+        painter.save();
+        painter.rotate(90);
+        drawBatch(painter, turned_, 0);
+        painter.restore();
     }
+}
+
+void ColumnPainter::drawBatch(QPainter& painter, Batch& batch, double cellWidth) {
+    if (batch.chars.isEmpty()) return;
+    QList<quint32> glyphs =
+        raw_.isValid() ? raw_.glyphIndexesForString(batch.chars) : QList<quint32>();
+    if (glyphs.size() != batch.chars.size()) glyphs = QList<quint32>(batch.chars.size(), 0);
+    const QList<QPointF> advances =
+        raw_.isValid() ? raw_.advancesForGlyphIndexes(glyphs) : QList<QPointF>(glyphs.size());
+    // Glyph 0 is the face's "missing" box: those characters are drawn one by one, by the
+    // font's fallbacks, where their glyphs would have gone.
+    qsizetype kept = 0;
+    for (qsizetype k = 0; k < glyphs.size(); ++k) {
+        QPointF at = batch.positions[k];
+        const QString s(batch.chars[k]);
+        const double width = glyphs[k] != 0 ? advances[k].x() : fm_.horizontalAdvance(s);
+        if (cellWidth > 0) at.setX(std::round(at.x() + (cellWidth - width) / 2));
+        if (glyphs[k] == 0) {
+            painter.drawText(at, s);
+            continue;
+        }
+        glyphs[kept] = glyphs[k];
+        batch.positions[kept] = at;
+        ++kept;
+    }
+    if (kept == 0) return;
+    glyphs.resize(kept);
+    batch.positions.resize(kept);
     QGlyphRun run;
     run.setRawFont(raw_);
     run.setGlyphIndexes(glyphs);
-    run.setPositions(positions_);
+    run.setPositions(batch.positions);
     painter.drawGlyphRun(QPointF(0, 0), run);
 }
 
-void PaintColumnRule(QPainter& painter, double x, double top, double length) {
-    painter.save();
-    QPen pen = painter.pen();
-    pen.setStyle(Qt::DotLine);
-    painter.setPen(pen);
-    painter.drawLine(QPointF(x, top), QPointF(x, top + length));
-    painter.restore();
+void ColumnPainter::paintRule(QPainter& painter, int x, int top, int length) {
+    if (length <= 0) return;
+    const QColor colour = painter.pen().color();
+    // One blit of a strip of dots: a dotted pen down a column costs a span a pixel.
+    if (rule_.height() < length || colour != ruleColour_) {
+        rule_ = QImage(1, std::max(length, rule_.height()), QImage::Format_ARGB32_Premultiplied);
+        rule_.fill(Qt::transparent);
+        for (int y = 0; y < rule_.height(); y += 2) rule_.setPixelColor(0, y, colour);
+        ruleColour_ = colour;
+    }
+    painter.drawImage(QPoint(x, top), rule_, QRect(0, 0, 1, length));
 }
 
 } // namespace orlenth::text

@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QImage>
 #include <QPainter>
 #include <QRawFont>
 
@@ -24,8 +25,8 @@ namespace orlenth::text {
 //   - a run of Latin letters, digits and the ASCII marks between them is turned as one,
 //     except a run of one or two digits, which stands upright across the column;
 //   - anything else stands upright, centred across the strip.
-// Upright characters of the face go out in one glyph run a column; the rest (turned
-// runs, characters the face lacks, which the font's fallbacks draw) one by one.
+// The face's upright characters go out in one glyph run a column, its turned ones in
+// another; characters the face lacks (which the font's fallbacks draw) one by one.
 class ColumnPainter {
 public:
     // Keeps a reference to the metrics, which must outlive the painter.
@@ -37,24 +38,42 @@ public:
     // Sets the painter's font to the metrics' font.
     void paint(QPainter& painter, QByteArrayView gbk, double left, double top, double cellWidth);
 
+    // The dotted rule between two columns: pixel column x from row `top` down `length` rows,
+    // every other pixel lit in the pen's colour starting with the first, as the page
+    // dots the rules between rows.
+    void paintRule(QPainter& painter, int x, int top, int length);
+
 private:
     struct Character {
         char32_t c;
         double length; // down the column, as wrapped
     };
+    // Glyphs gathered for one glyph run: the characters (BMP only), and where each goes.
+    struct Batch {
+        QString chars;
+        QList<QPointF> positions;
+        void clear() {
+            chars.clear();
+            positions.clear();
+        }
+    };
     double baselineIn(double from, double extent) const;
+    // Draws the batch in one glyph run, and the characters the face lacks one by one.
+    // With a cellWidth, each glyph is centred across the cell that its position starts.
+    void drawBatch(QPainter& painter, Batch& batch, double cellWidth);
 
     const GbkMetrics& metrics_;
     QFontMetricsF fm_;
     QRawFont raw_;
-    // Scratch, kept between columns.
+    // Scratch, kept between columns. Upright glyphs are placed by the left of their cell
+    // (they are centred across it once their advances are known); turned ones in the
+    // frame turned 90° clockwise about the page's origin.
     std::vector<Character> chars_;
-    QString upright_;
-    QList<QPointF> positions_;
+    Batch upright_;
+    Batch turned_;
+    // A rule's dots, one pixel wide, for the colour they were made in.
+    QImage rule_;
+    QColor ruleColour_;
 };
-
-// The dotted rule between two columns: a vertical line at x from `top` down `length` in
-// the pen's colour, dotted as the rules between rows are.
-void PaintColumnRule(QPainter& painter, double x, double top, double length);
 
 } // namespace orlenth::text

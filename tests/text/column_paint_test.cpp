@@ -133,23 +133,29 @@ TEST(ColumnPaint, TwoDigitsStandAcross) {
     EXPECT_GT(ink.height(), ink.width()) << "three digits are a run, turned";
 }
 
-TEST(ColumnPaint, TheRuleIsDottedDownTheGivenLength) {
+TEST(ColumnPaint, TheRuleLightsEveryOtherPixelDownTheGivenLength) {
+    AdvanceCache cache(defaultPageFont());
+    const GbkMetrics metrics(cache, Flow::Columns);
+    ColumnPainter columns(metrics);
     QImage image = Blank(20, 100);
     {
         QPainter painter(&image);
-        painter.setPen(Qt::black);
-        PaintColumnRule(painter, 10, 20, 50);
+        painter.setPen(Qt::red);
+        columns.paintRule(painter, 10, 20, 5);
+        // A longer rule, then one in another colour: the dots are made again.
+        columns.paintRule(painter, 12, 20, 50);
+        painter.setPen(Qt::blue);
+        columns.paintRule(painter, 14, 30, 9);
     }
-    int inked = 0;
     for (int y = 0; y < 100; ++y) {
-        const bool ink = image.pixel(10, y) != qRgb(255, 255, 255);
-        if (y < 19 || y > 71) {
-            EXPECT_FALSE(ink) << y;
-        }
-        inked += ink;
+        const auto lit = [&](int from, int length) {
+            return y >= from && y < from + length && (y - from) % 2 == 0;
+        };
+        EXPECT_EQ(image.pixel(10, y), lit(20, 5) ? qRgb(255, 0, 0) : qRgb(255, 255, 255)) << y;
+        EXPECT_EQ(image.pixel(12, y), lit(20, 50) ? qRgb(255, 0, 0) : qRgb(255, 255, 255)) << y;
+        EXPECT_EQ(image.pixel(14, y), lit(30, 9) ? qRgb(0, 0, 255) : qRgb(255, 255, 255)) << y;
     }
-    EXPECT_GT(inked, 10);
-    EXPECT_LT(inked, 45) << "not dotted";
+    EXPECT_TRUE(InkIn(image, QRect(0, 0, 10, 100)).isNull());
 }
 
 } // namespace
