@@ -15,7 +15,8 @@ GbkMetrics::GbkMetrics(AdvanceCache& cache, Flow flow)
     if (!(em_ > 0)) em_ = QFontInfo(cache_.font()).pixelSize();
     // The face itself, not its fallbacks: a form borrowed from another face may sit
     // anywhere in its cell, whereas the horizontal mark drawn our way sits where we put it.
-    const QRawFont raw = QRawFont::fromFont(cache_.font());
+    // Rows never ask, and their start-up stays as it was.
+    const QRawFont raw = flow_ == Flow::Columns ? QRawFont::fromFont(cache_.font()) : QRawFont();
     if (raw.isValid())
         for (char32_t c = kFormsFrom; c < kFormsFrom + 64; ++c)
             if (raw.supportsCharacter(c)) presentations_ |= std::uint64_t{1} << (c - kFormsFrom);

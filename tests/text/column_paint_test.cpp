@@ -40,8 +40,8 @@ QImage InkOf(const QImage& image, const QRect& area) {
 
 // A column of `text` drawn in the default page font, its strip one cell wide from x = cell.
 struct Column {
-    explicit Column(const QString& text, int height = 400)
-        : cache(defaultPageFont()), metrics(cache, Flow::Columns),
+    explicit Column(const QString& text, const QFont& font = defaultPageFont(), int height = 400)
+        : cache(font), metrics(cache, Flow::Columns),
           cell(static_cast<int>(std::ceil(metrics.em()))), image(Blank(3 * cell, height)) {
         QPainter painter(&image);
         painter.setPen(Qt::black);
@@ -101,6 +101,21 @@ TEST(ColumnPaint, AFullStopTakesItsVerticalForm) {
         EXPECT_EQ(column.image.copy(ink), InkOf(form, form.rect()));
     }
     // Either way the mark sits in the cell's top right quarter, where a column wants it.
+    EXPECT_GE(ink.center().x(), second.center().x());
+    EXPECT_LE(ink.center().y(), second.center().y());
+}
+
+TEST(ColumnPaint, AFaceWithoutTheFormsPutsTheMarkTopRightAndLeavesHanToItsFallbacks) {
+    // A Latin face: no presentation forms, no Han; its fallbacks draw 中 and 。.
+    QFont latin(QStringLiteral("DejaVu Sans"));
+    latin.setPixelSize(14);
+    const Column column(QStringLiteral("中。"), latin);
+    ASSERT_FALSE(column.metrics.hasPresentation(U'\uFE12'));
+    const int cell = column.cell;
+    EXPECT_FALSE(InkIn(column.image, QRect(cell, 0, cell, cell)).isNull()) << "中 not drawn";
+    const QRect second(cell, cell, cell, cell);
+    const QRect ink = InkIn(column.image, second);
+    ASSERT_FALSE(ink.isNull());
     EXPECT_GE(ink.center().x(), second.center().x());
     EXPECT_LE(ink.center().y(), second.center().y());
 }
