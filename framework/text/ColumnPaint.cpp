@@ -22,13 +22,14 @@ bool InBmp(char32_t c) {
 } // namespace
 
 ColumnPainter::ColumnPainter(const GbkMetrics& metrics)
-    : metrics_(metrics), fm_(metrics.font()), raw_(QRawFont::fromFont(metrics.font())) {}
+    : metrics_(metrics), fm_(metrics.font()), ascent_(fm_.ascent()), descent_(fm_.descent()),
+      raw_(QRawFont::fromFont(metrics.font())) {}
 
 // A baseline that puts the face's ascent and descent box in the middle of a stretch
 // `extent` long starting at `from`, on whole pixels so that glyphs draw as crisply as in
 // rows.
 double ColumnPainter::baselineIn(double from, double extent) const {
-    return std::round(from + (extent - fm_.ascent() - fm_.descent()) / 2 + fm_.ascent());
+    return std::round(from + (extent - ascent_ - descent_) / 2 + ascent_);
 }
 
 void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, double top,
@@ -60,7 +61,7 @@ void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, do
     const double centre = left + cellWidth / 2;
     // Turned clockwise, text's ascent faces right: this baseline puts the middle of its
     // ascent and descent box on the column's middle.
-    const double turnedBaseline = (fm_.ascent() - fm_.descent()) / 2 - centre;
+    const double turnedBaseline = (ascent_ - descent_) / 2 - centre;
     upright_.clear();
     turned_.clear();
     const auto upright = [&](char32_t c, double y, double length) {

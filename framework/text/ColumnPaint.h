@@ -64,6 +64,9 @@ private:
 
     const GbkMetrics& metrics_;
     QFontMetricsF fm_;
+    // Asked for every character: kept rather than looked up through the font each time.
+    double ascent_;
+    double descent_;
     QRawFont raw_;
     // Scratch, kept between columns. Upright glyphs are placed by the left of their cell
     // (they are centred across it once their advances are known); turned ones in the
