@@ -169,5 +169,23 @@ TEST(VerticalWrapEngine, WrapsColumnsAtTheHeightAndBackToRows) {
     EXPECT_EQ(engine.lineCount(), rows);
 }
 
+TEST(VerticalWrapEngine, ALongTextWrapsInColumnsInTheBackgroundAsInOneGo) {
+    // Past what the engine wraps at once, so workers wrap the rest with the column table.
+    QString prose;
+    while (prose.size() < 200'000)
+        prose += QStringLiteral("春眠不觉晓，处处闻啼鸟。“夜来风雨声”，花落知多少？abc 12 月\r\n");
+    const std::string text = toGbk(prose);
+    ASSERT_GT(text.size(), kWrapAtOnceBytes);
+    const int height = static_cast<int>(7.5 * columns().em());
+    const std::vector<DisplayLine> expected = wrapText(text, height, columns().metrics());
+    WrapEngine engine(defaultPageFont(), height);
+    engine.setFlow(Flow::Columns);
+    engine.setText(QByteArray::fromStdString(text));
+    ASSERT_EQ(engine.lineCount(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); i += 97)
+        ASSERT_EQ(engine.lineStart(i), expected[i].start) << "column " << i;
+    EXPECT_EQ(engine.lineStart(expected.size() - 1), expected.back().start);
+}
+
 } // namespace
 } // namespace orlenth::text
