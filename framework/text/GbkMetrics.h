@@ -41,8 +41,8 @@ public:
     // The cell of an ideograph in pixels: how far an upright character takes a column on.
     double em() const { return em_; }
     // Whether the font's own face has a glyph for this vertical presentation form
-    // (U+FE10..U+FE4F; false for anything else, and always false in rows). Painting decides by the
-    // same answer, so that a column is drawn as long as it was measured.
+    // (U+FE10..U+FE4F; false for anything else, and always false in rows). Painting
+    // decides by the same answer, so that a column is drawn as long as it was measured.
     bool hasPresentation(char32_t c) const {
         return c >= kFormsFrom && c < kFormsFrom + 64 && (presentations_ >> (c - kFormsFrom) & 1u);
     }
