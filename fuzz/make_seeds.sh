@@ -26,6 +26,21 @@ printf '\x00\x00%s' "$(head -c 600 $text)" > $c/wrap_engine/seed-width0
 printf '\x80\x11%s' "$(head -c 3000 $text)" > $c/wrap_engine/seed-wide
 printf '\xff\xff%s' "$(head -c 3000 $text)" > $c/wrap_engine/seed-widest
 
+# vertical_wrap: the page's height in 1/64 pixel (two bytes), then the text; the same
+# texts, with the brackets, dashes, Latin runs and digits that columns treat apart.
+mkdir -p $c/vertical_wrap
+i=0
+for input in "$(gbk '春眠不觉晓，处处闻啼鸟。')" "$(gbk '《诗》曰：「关关雎鸠」——（注）……')" \
+             "$(gbk '一九八四年12月3日，Hello world 2026 号')" \
+             "$(printf 'a\x81\r\nb\x81\x30\x41\x80c\xff\x81\x30\x81\n\xfe\x39')" \
+             "$(printf '\r\n\r\n\n\r')$(gbk '列')$(printf '\r')" "$(head -c 3000 $text)"; do
+    printf '\x00\x0e%s' "$input" > $c/vertical_wrap/seed-$i
+    i=$((i + 1))
+done
+printf '\x00\x00%s' "$(head -c 600 $text)" > $c/vertical_wrap/seed-height0
+printf '\x40\x03%s' "$(gbk '甲乙丙丁戊己庚辛')" > $c/vertical_wrap/seed-short
+printf '\xff\xff%s' "$(head -c 3000 $text)" > $c/vertical_wrap/seed-tallest
+
 # text_search: pattern length, mode (bit 0 UTF-16LE, bit 1 from the text), budget less one,
 # cut in 255ths; then the pattern's bytes (unless taken from the text) and the text.
 mkdir -p $c/text_search

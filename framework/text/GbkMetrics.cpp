@@ -1,10 +1,25 @@
 #include "framework/text/GbkMetrics.h"
 
+#include "framework/text/VerticalForms.h"
+
+#include <QFontInfo>
+#include <QRawFont>
+
 #include <cmath>
 
 namespace orlenth::text {
 
-GbkMetrics::GbkMetrics(AdvanceCache& cache) : cache_(cache), pairs_(65536, kNotAPair) {
+GbkMetrics::GbkMetrics(AdvanceCache& cache, Flow flow)
+    : cache_(cache), flow_(flow), pairs_(65536, kNotAPair) {
+    em_ = cache_.advance(U'\u4E2D');
+    if (!(em_ > 0)) em_ = QFontInfo(cache_.font()).pixelSize();
+    // The face itself, not its fallbacks: a form borrowed from another face may sit
+    // anywhere in its cell, whereas the horizontal mark drawn our way sits where we put it.
+    // Rows never ask, and their start-up stays as it was.
+    const QRawFont raw = flow_ == Flow::Columns ? QRawFont::fromFont(cache_.font()) : QRawFont();
+    if (raw.isValid())
+        for (char32_t c = kFormsFrom; c < kFormsFrom + 64; ++c)
+            if (raw.supportsCharacter(c)) presentations_ |= std::uint64_t{1} << (c - kFormsFrom);
     for (unsigned b = 0; b < 256; ++b)
         singles_[b] = of(b < 0x80 ? static_cast<char32_t>(b) : kReplacementChar);
     const GbkDecoder& decoder = GbkDecoder::instance();
@@ -22,7 +37,12 @@ GbkMetrics::GbkMetrics(AdvanceCache& cache) : cache_(cache), pairs_(65536, kNotA
 }
 
 GbkMetrics::Entry GbkMetrics::of(char32_t codePoint) const {
-    const double subpixels = std::ceil(cache_.advance(codePoint) * kSubpixels);
+    double px = cache_.advance(codePoint);
+    if (flow_ == Flow::Columns) {
+        const char32_t form = VerticalFormOf(codePoint).presentation;
+        px = VerticalAdvance(codePoint, px, em_, form != 0 && hasPresentation(form));
+    }
+    const double subpixels = std::ceil(px * kSubpixels);
     const auto units = static_cast<Entry>(subpixels < 0 ? 0 : subpixels);
     return units << 3 | static_cast<Entry>(breakClassOf(codePoint));
 }

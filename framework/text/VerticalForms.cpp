@@ -87,6 +87,16 @@ VerticalForm VerticalFormOf(char32_t c) {
     return {};
 }
 
+double VerticalAdvance(char32_t c, double horizontalAdvance, double em, bool hasPresentation) {
+    if (!(horizontalAdvance > 0)) return 0;
+    // Tab spreads like the spaces of a turned run rather than filling a cell.
+    if (c == U'\t') return horizontalAdvance;
+    const VerticalForm form = VerticalFormOf(c);
+    if (form.presentation != 0 && hasPresentation) return std::max(em, 0.0);
+    if (form.fallback == VerticalStance::Turned) return horizontalAdvance;
+    return std::max(em, 0.0);
+}
+
 bool IsTurnedRunCharacter(char32_t c) {
     const auto in = [c](char32_t from, char32_t to) { return c >= from && c <= to; };
     return in(U'0', U'9') || in(U'A', U'Z') || in(U'a', U'z') || c == U'.' || c == U'\'' ||

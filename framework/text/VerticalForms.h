@@ -39,4 +39,16 @@ constexpr bool DigitsStandAcross(std::size_t digits) {
     return digits >= 1 && digits <= 2;
 }
 
+// The length a character takes down a column, in pixels, so that columns wrap at the
+// page's height as lines wrap at its width. A character that stands in a cell of its own
+// (Han, kana, full-width forms, sentence marks in the top right, and a bracket or dash that
+// the font has a presentation form for) takes one em, `em` being the cell of an ideograph
+// in the page's font; one that is turned (Latin runs, and brackets and dashes without a
+// form in the font) takes its horizontal advance, which becomes its length once turned.
+// Digits are measured as turned: a run of one or two that stands across takes the length
+// of the two half-width digits it is drawn in. A character with no advance of its own
+// (a joiner, a combining mark) takes none, and a negative advance counts as none.
+// `hasPresentation` tells whether the font draws VerticalFormOf(c).presentation.
+double VerticalAdvance(char32_t c, double horizontalAdvance, double em, bool hasPresentation);
+
 } // namespace orlenth::text

@@ -87,7 +87,21 @@ void WrapEngine::setFont(const QFont& font) {
     desk_.reset();
     metrics_.reset();
     cache_ = std::make_unique<AdvanceCache>(font);
-    metrics_ = std::make_unique<GbkMetrics>(*cache_);
+    remeasure();
+}
+
+void WrapEngine::setFlow(Flow flow) {
+    if (flow == flow_) return;
+    flow_ = flow;
+    restart();
+    // The advances are the cache's either way: only the table is built again.
+    desk_.reset();
+    metrics_.reset();
+    remeasure();
+}
+
+void WrapEngine::remeasure() {
+    metrics_ = std::make_unique<GbkMetrics>(*cache_, flow_);
     desk_ = std::make_unique<MeasureDesk>(*metrics_);
 }
 

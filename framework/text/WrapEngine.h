@@ -89,6 +89,12 @@ public:
     int width() const { return width_; }
     void setFont(const QFont& font);
     const QFont& font() const { return cache_->font(); }
+    // Rows (the default) or columns; in columns the width set is the page's height and
+    // each display line is a column, wrapped by the same rules.
+    void setFlow(Flow flow);
+    Flow flow() const { return flow_; }
+    // The table the lines are measured with, for drawing them as long as they were wrapped.
+    const GbkMetrics& metrics() const { return *metrics_; }
 
     // Every display line: waits for wrapping to end.
     std::size_t lineCount();
@@ -117,12 +123,14 @@ public:
 
 private:
     void restart();
+    void remeasure();
     void ensureStarted();
     void waitForLine(std::size_t i);
     std::pair<std::size_t, std::size_t> published();
 
     std::shared_ptr<TextLoad> text_;
     int width_;
+    Flow flow_ = Flow::Rows;
     std::unique_ptr<AdvanceCache> cache_;
     std::unique_ptr<GbkMetrics> metrics_;
     std::unique_ptr<MeasureDesk> desk_; // for metrics_

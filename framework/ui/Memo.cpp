@@ -115,6 +115,7 @@ text::WrapEngine& TMemo::Engine() {
         });
     }
     engine_->setWidth(width);
+    engine_->setFlow(columns_ ? text::Flow::Columns : text::Flow::Rows);
     if (fontChanged_) {
         fontChanged_ = false;
         engine_->setFont(font_.PageFont());

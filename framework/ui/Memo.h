@@ -86,6 +86,14 @@ public:
     void SetWordWrap(bool w) { wordWrap_ = w; }
     TScrollStyle ScrollBars() const { return scrollBars_; }
     void SetScrollBars(TScrollStyle s) { scrollBars_ = s; }
+    // Columns (top to bottom, right to left) instead of rows: each display line is a
+    // column, and Width is the page's height that columns wrap at. A change re-wraps
+    // lazily; the text offsets of lines mean the same either way.
+    bool Columns() const { return columns_; }
+    void SetColumns(bool c) { columns_ = c; }
+    // The table the display lines are measured with (see text::ColumnPainter), in the
+    // memo's current font and flow.
+    const text::GbkMetrics& Metrics() { return Engine().metrics(); }
 
     // Replaces the whole text. Above text::kMemoCapacity bytes: EOutOfResources "Text
     // exceeds memo capacity", and the old text stays.
@@ -142,7 +150,7 @@ private:
     TScrollStyle scrollBars_ = ssNone;
     int color_ = kSystemColor | 5; // the window colour
     int tabOrder_ = -1;
-    bool parentColor_ = false, parentFont_ = true, wordWrap_ = true;
+    bool parentColor_ = false, parentFont_ = true, wordWrap_ = true, columns_ = false;
     bool fontChanged_ = false;
 };
 

@@ -53,5 +53,41 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{"PastUnicodeStandsUpright", char32_t{0x110000}, 0, kUp}),
     [](const testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
 
+// ---- Length down a column ------------------------------------------------------------
+
+struct AdvanceRow {
+    const char* name;
+    char32_t c;
+    double horizontal;
+    bool hasPresentation;
+    double expected;
+};
+
+class VerticalAdvanceTest : public testing::TestWithParam<AdvanceRow> {};
+
+TEST_P(VerticalAdvanceTest, TakesThisLengthOfTheColumn) {
+    const AdvanceRow& row = GetParam();
+    EXPECT_EQ(VerticalAdvance(row.c, row.horizontal, 16.0, row.hasPresentation), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, VerticalAdvanceTest,
+    testing::Values(AdvanceRow{"HanTakesOneEm", U'中', 16, false, 16},
+                    AdvanceRow{"NarrowUprightLetterStillFillsACell", U'\u03B1', 7, false, 16},
+                    AdvanceRow{"FullWidthLetterFillsACell", U'Ａ', 16, false, 16},
+                    AdvanceRow{"SentenceMarkWithAFormTakesOneEm", U'。', 16, true, 16},
+                    AdvanceRow{"SentenceMarkWithoutAFormStillTakesOneEm", U'，', 16, false, 16},
+                    AdvanceRow{"BracketWithAFormTakesOneEm", U'《', 12, true, 16},
+                    AdvanceRow{"BracketWithoutAFormTurnsAndTakesItsWidth", U'《', 12, false, 12},
+                    AdvanceRow{"CurlyQuoteTurnsAndTakesItsWidth", U'\u201C', 5, true, 5},
+                    AdvanceRow{"LatinLetterTurnsAndTakesItsWidth", U'W', 9.5, false, 9.5},
+                    AdvanceRow{"DigitTakesItsWidth", U'7', 8, false, 8},
+                    AdvanceRow{"SpaceInARunTakesItsWidth", U' ', 4, false, 4},
+                    AdvanceRow{"TabTakesItsWidth", U'\t', 32, false, 32},
+                    AdvanceRow{"IdeographicSpaceFillsACell", U'\u3000', 16, false, 16},
+                    AdvanceRow{"JoinerWithoutAdvanceTakesNone", U'\u200D', 0, false, 0},
+                    AdvanceRow{"NegativeAdvanceTakesNone", U'中', -3, false, 0}),
+    [](const testing::TestParamInfo<AdvanceRow>& row) { return std::string(row.param.name); });
+
 } // namespace
 } // namespace orlenth::text

@@ -95,6 +95,25 @@ TEST(Memo, WidthFontAndWordWrapChangesRewrap) {
     EXPECT_EQ(memo.LineCount(), 2);
 }
 
+TEST(Memo, ColumnsWrapAtTheWidthGivenInCellsDownAndBack) {
+    TMemo memo;
+    memo.Font()->SetName(gbk("宋体"));
+    memo.Font()->SetHeight(-14);
+    // Forty cells wrap eight to a column; the hard line of five is a column of its own.
+    memo.SetText(repeated("国", 40) + gbk("\r\n") + repeated("国", 5));
+    const double cell = memo.Metrics().em();
+    ASSERT_GT(cell, 0);
+    memo.SetWidth(static_cast<int>(cell * 8.5));
+    const int rows = memo.LineCount();
+    memo.SetColumns(true);
+    EXPECT_EQ(memo.Metrics().flow(), text::Flow::Columns);
+    EXPECT_EQ(memo.LineCount(), 6) << "eight cells to a column, then the short one";
+    EXPECT_EQ(memo.LineStart(5), 82u) << "the second hard line starts the last column";
+    memo.SetColumns(false);
+    EXPECT_EQ(memo.LineCount(), rows);
+    EXPECT_EQ(memo.Metrics().flow(), text::Flow::Rows);
+}
+
 TEST(Memo, LinesFitThePageCanvasInTheSameFont) {
     TMemo memo;
     memo.Font()->SetName(gbk("宋体"));
