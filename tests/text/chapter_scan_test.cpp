@@ -67,25 +67,29 @@ std::shared_ptr<const TextLoad> wholeLoad(const std::string& text) {
 }
 
 // A load whose producer publishes `text` `piece` bytes at a time, holding back after
-// `holdAt` bytes until released (or given up).
+// `holdAt` bytes until released (or given up). What the producer uses is shared with it:
+// the load may outlive this object (a scan hands its load to a background release), and
+// its producer must still find the text and the lock.
 class PiecewiseLoad {
 public:
     PiecewiseLoad(std::string text, std::size_t piece, std::size_t holdAt = SIZE_MAX)
-        : text_(std::move(text)) {
+        : state_(std::make_shared<State>()) {
+        state_->text = std::move(text);
         TextFeed feed;
-        feed.buffer = QByteArray(static_cast<qsizetype>(text_.size()), '\0');
-        feed.produce = [this, piece, holdAt](TextSink& sink) {
+        feed.buffer = QByteArray(static_cast<qsizetype>(state_->text.size()), '\0');
+        feed.produce = [state = state_, piece, holdAt](TextSink& sink) {
+            const std::string& whole = state->text;
             std::size_t done = 0;
-            while (done < text_.size()) {
+            while (done < whole.size()) {
                 if (done >= holdAt) {
-                    std::unique_lock lock(mutex_);
-                    while (!released_ && !sink.cancelled())
-                        changed_.wait_for(lock, std::chrono::milliseconds(2));
+                    std::unique_lock lock(state->mutex);
+                    while (!state->released && !sink.cancelled())
+                        state->changed.wait_for(lock, std::chrono::milliseconds(2));
                     if (sink.cancelled()) return;
                 }
-                const std::size_t n = std::min(
-                    {piece, text_.size() - done, done < holdAt ? holdAt - done : SIZE_MAX});
-                std::memcpy(sink.data() + done, text_.data() + done, n);
+                const std::size_t n =
+                    std::min({piece, whole.size() - done, done < holdAt ? holdAt - done : SIZE_MAX});
+                std::memcpy(sink.data() + done, whole.data() + done, n);
                 done += n;
                 sink.publish(done);
             }
@@ -94,19 +98,22 @@ public:
     }
     void Release() {
         {
-            const std::lock_guard lock(mutex_);
-            released_ = true;
+            const std::lock_guard lock(state_->mutex);
+            state_->released = true;
         }
-        changed_.notify_all();
+        state_->changed.notify_all();
     }
 
-    std::shared_ptr<const TextLoad> load; // after the members its producer uses
+    std::shared_ptr<const TextLoad> load;
 
 private:
-    std::string text_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool released_ = false;
+    struct State {
+        std::string text;
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool released = false;
+    };
+    std::shared_ptr<State> state_;
 };
 
 struct PieceRow {
