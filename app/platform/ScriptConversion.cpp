@@ -27,7 +27,7 @@ namespace {
 constexpr std::array kScripts{
     ScriptName{Script::Original, "原文", "original", nullptr},
     ScriptName{Script::Simplified, "简体", "simplified", "t2s.json"},
-    ScriptName{Script::Traditional, "繁體", "traditional", "s2t.json"},
+    ScriptName{Script::Traditional, "繁體", "traditional", "s2tw.json"},
     ScriptName{Script::Taiwan, "繁體（台灣）", "taiwan", "s2twp.json"},
 };
 

@@ -23,7 +23,7 @@ namespace orlenth::platform {
 enum class Script {
     Original,    // the text as it is stored
     Simplified,  // 简体: OpenCC's t2s
-    Traditional, // 繁體: OpenCC's s2t
+    Traditional, // 繁體: OpenCC's s2tw, Taiwan's character forms (為, 說) that the faces draw
     // 繁體（台灣）: OpenCC's s2twp, which on top of s2tw's Taiwan character forms uses the
     // Taiwan vocabulary (软件 軟體, 信息 資訊): what a reader there expects of a phrase,
     // where s2tw only swaps characters.

@@ -91,7 +91,7 @@ void ConvertWithOpenccCommand(benchmark::State& state) {
     const std::string in =
         WriteFile("twenty.utf8.txt", QString(gbk.decode(TwentyMegabytes())).toUtf8());
     const std::string command =
-        "opencc -c s2t.json -i '" + in + "' -o '" + Folder() + "/twenty.out.txt'";
+        "opencc -c s2tw.json -i '" + in + "' -o '" + Folder() + "/twenty.out.txt'";
     for (auto _ : state)
         if (std::system(command.c_str()) != 0) state.SkipWithError("opencc failed");
     state.SetBytesProcessed(state.iterations() * TwentyMegabytes().size());
@@ -181,7 +181,7 @@ void ConvertFile(benchmark::State& state) {
 
 BENCHMARK(ConvertFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(LoadDictionaries, t2s, "t2s.json")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadDictionaries, s2t, "s2t.json")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadDictionaries, s2tw, "s2tw.json")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(LoadDictionaries, s2twp, "s2twp.json")->Unit(benchmark::kMillisecond);
 BENCHMARK(ConvertOurs)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(ConvertWithOpenccCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
