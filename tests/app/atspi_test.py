@@ -330,6 +330,31 @@ def children():
     return mine
 
 
+def descendants():
+    """Every process below this one: its children and theirs, orphans handed to it
+    included. Each holds its number while it lives (or waits unreaped), so a signal sent to
+    these reaches no stranger that took over a number freed meanwhile."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/" + entry + "/stat") as f:
+                stat = f.read()
+        except OSError:
+            continue
+        parents[int(entry)] = int(stat[stat.rindex(")") + 2:].split()[1])
+    below, grew = {os.getpid()}, True
+    while grew:
+        grew = False
+        for pid, parent in parents.items():
+            if parent in below and pid not in below:
+                below.add(pid)
+                grew = True
+    below.discard(os.getpid())
+    return sorted(below)
+
+
 def reap_everything():
     """Ends and waits for every process left below this one, so that none outlives the test
     and none lingers as a zombie."""
@@ -381,11 +406,17 @@ def main():
         print("FAIL: the session did not end in time")
         code = 1
     finally:
+        # Not the session's process group by its number: once its last member has gone,
+        # the number may name another test's group.
         for sig in (signal.SIGTERM, signal.SIGKILL):
-            try:
-                os.killpg(session.pid, sig)
-            except ProcessLookupError:
+            left = descendants()
+            if not left:
                 break
+            for pid in left:
+                try:
+                    os.kill(pid, sig)
+                except ProcessLookupError:
+                    pass
             time.sleep(0.5)
         reap_everything()
     sys.exit(code)

@@ -10,17 +10,24 @@ tmp=$(mktemp -d)
 export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/run"
 pidfile="$XDG_RUNTIME_DIR/speech-dispatcher/pid/speech-dispatcher.pid"
 
+# Whether process $1 is the service this run started: a stale pid file's number may by now
+# belong to another test's process.
+ours() {
+    [ "$(cat "/proc/$1/comm" 2>/dev/null)" = speech-dispatch ] &&
+        tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR"
+}
+
 cleanup() {
     # The service outlives the bus and the program for a while: it is ended here.
     if [ -r "$pidfile" ]; then
         pid=$(cat "$pidfile")
-        if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
+        if [ -n "$pid" ] && ours "$pid" && kill "$pid" 2>/dev/null; then
             n=0
             while kill -0 "$pid" 2>/dev/null && [ $n -lt 50 ]; do
                 sleep 0.1
                 n=$((n + 1))
             done
-            kill -9 "$pid" 2>/dev/null
+            ours "$pid" && kill -9 "$pid" 2>/dev/null
         fi
     fi
     rm -rf "$tmp"
