@@ -87,8 +87,8 @@ public:
                         state->changed.wait_for(lock, std::chrono::milliseconds(2));
                     if (sink.cancelled()) return;
                 }
-                const std::size_t n =
-                    std::min({piece, whole.size() - done, done < holdAt ? holdAt - done : SIZE_MAX});
+                const std::size_t n = std::min(
+                    {piece, whole.size() - done, done < holdAt ? holdAt - done : SIZE_MAX});
                 std::memcpy(sink.data() + done, whole.data() + done, n);
                 done += n;
                 sink.publish(done);
