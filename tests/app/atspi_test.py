@@ -313,9 +313,9 @@ def inner(program):
             shutil.rmtree(home, ignore_errors=True)
 
 
-def children():
-    """The processes whose parent is this one, orphans handed to it included."""
-    mine = []
+def parents():
+    """Every process's parent, by process number, as /proc has them now."""
+    found = {}
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
             continue
@@ -325,29 +325,24 @@ def children():
         except OSError:
             continue
         # The command name in parentheses may hold spaces; the parent follows the state.
-        if int(stat[stat.rindex(")") + 2:].split()[1]) == os.getpid():
-            mine.append(int(entry))
-    return mine
+        found[int(entry)] = int(stat[stat.rindex(")") + 2:].split()[1])
+    return found
+
+
+def children():
+    """The processes whose parent is this one, orphans handed to it included."""
+    return [pid for pid, parent in parents().items() if parent == os.getpid()]
 
 
 def descendants():
     """Every process below this one: its children and theirs, orphans handed to it
     included. Each holds its number while it lives (or waits unreaped), so a signal sent to
     these reaches no stranger that took over a number freed meanwhile."""
-    parents = {}
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/" + entry + "/stat") as f:
-                stat = f.read()
-        except OSError:
-            continue
-        parents[int(entry)] = int(stat[stat.rindex(")") + 2:].split()[1])
+    known = parents()
     below, grew = {os.getpid()}, True
     while grew:
         grew = False
-        for pid, parent in parents.items():
+        for pid, parent in known.items():
             if parent in below and pid not in below:
                 below.add(pid)
                 grew = True
