@@ -53,6 +53,7 @@ TLook ReadLook(const settings::TSettingsFile& file, const TLook& design) {
          file.Int(QStringLiteral("night/frameColor"), kColorMin, kColorMax));
     take(look.nightColors.edge, file.Int(QStringLiteral("night/edgeColor"), kColorMin, kColorMax));
     take(look.nightColors.text, file.Int(QStringLiteral("night/textColor"), kColorMin, kColorMax));
+    take(look.vertical, file.Bool(QStringLiteral("look/vertical")));
     return look;
 }
 
@@ -78,6 +79,7 @@ void WriteLook(settings::TSettingsFile& file, const TLook& look) {
     file.Set(QStringLiteral("night/frameColor"), look.nightColors.frame);
     file.Set(QStringLiteral("night/edgeColor"), look.nightColors.edge);
     file.Set(QStringLiteral("night/textColor"), look.nightColors.text);
+    file.Set(QStringLiteral("look/vertical"), look.vertical);
 }
 
 } // namespace orlenth

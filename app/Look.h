@@ -34,6 +34,8 @@ struct TLook {
     // fields above (font colour, page, frame, edge) whichever set shows.
     bool night = false;
     TPageColors nightColors = NightPreset();
+    // 竖排: the page in columns.
+    bool vertical = false;
 
     bool operator==(const TLook&) const = default;
 };

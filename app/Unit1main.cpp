@@ -5,6 +5,7 @@
 #include "app/ProgramSettings.h"
 #include "app/ReadingState.h"
 #include "app/Unit1satrye.h"
+#include "app/VerticalGeometry.h"
 #include "app/platform/DisplayName.h"
 #include "app/platform/DisplayText.h"
 #include "app/platform/FileEntry.h"
@@ -54,6 +55,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     PaintBox1->SetTextSource(
         [this] {
             TShownText shown;
+            shown.columns = vertical->Checked();
             // Counting first: the memo's first count moves its text into the wrap engine,
             // and a reference taken before would see what was left behind.
             const int count = Memo1->FinalLineCount();
@@ -70,6 +72,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
             return shown;
         },
         [this](int line, std::int64_t from) {
+            if (vertical->Checked()) return ColumnRect(line);
             // The text's cell, where the paint handler draws it; the rule above it is not
             // the line's. Rows far from `from` are clamped, as far as keeps the order.
             const int pitch = LinePitch();
@@ -102,7 +105,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     std::vector<TControl*> bar = ToolBar1->Stored();
     std::erase_if(bar, [this](const TControl* c) {
         return c == ToolButton14 || c == ToolButton15 || c == ToolButton16 || c == ToolButton20 ||
-               c == ToolButton21;
+               c == ToolButton21 || c == ToolButton22;
     });
     ToolBar1->SetButtons(bar);
     ToolBar1->SetDesign(bar);
@@ -308,7 +311,10 @@ void TOrlenth::ScrollBox1Resize(TComponent*) {
     const TopAnchor top = NoteTopLine();
     PaintBox1->SetWidth(page.width);
     PaintBox1->SetLeft(page.left);
-    Memo1->SetWidth(page.wrapWidth);
+    // Columns wrap at the page's height; the margins apply to it as they do to the width.
+    Memo1->SetWidth(vertical->Checked()
+                        ? PlaceColumns(ScrollBox1->Height(), BieJie->Checked()).wrapHeight
+                        : page.wrapWidth);
     RestoreTopLine(top);
 }
 
@@ -338,6 +344,11 @@ void TOrlenth::SetPageHeight() {
 }
 
 void TOrlenth::PaintBox1Paint(TComponent*) {
+    if (vertical->Checked()) {
+        PaintColumns();
+        SetPageHeight();
+        return;
+    }
     // The page's rows are 64-bit; the canvas takes them moved up by its row offset
     // (TCanvas::Row), which is 0 for any page an int can hold.
     TCanvas* canvas = PaintBox1->Canvas();

@@ -17,6 +17,7 @@
 #include "app/settings/SettingsFile.h"
 #include "framework/text/ChapterScan.h"
 #include "framework/text/CharacterWalk.h"
+#include "framework/text/ColumnPaint.h"
 #include "framework/text/Sentences.h"
 #include "framework/text/TextSearch.h"
 #include "framework/ui/Actions.h"
@@ -161,6 +162,9 @@ class TOrlenth : public TCustomForm {
     Q_PROPERTY(orlenth::TAction* readAloud MEMBER readAloud STORED false)
     Q_PROPERTY(orlenth::TAction* readPause MEMBER readPause STORED false)
     Q_PROPERTY(orlenth::TAction* readStop MEMBER readStop STORED false)
+    Q_PROPERTY(orlenth::TToolButton* ToolButton22 MEMBER ToolButton22 STORED false)
+    Q_PROPERTY(orlenth::TMenuItem* N40 MEMBER N40 STORED false)
+    Q_PROPERTY(orlenth::TAction* vertical MEMBER vertical STORED false)
 
 public:
     // The components, in the order the window declares them; bound by name when read.
@@ -274,6 +278,11 @@ public:
     TAction* readAloud = nullptr;
     TAction* readPause = nullptr;
     TAction* readStop = nullptr;
+    // 竖排: the page in columns, top to bottom and right to left; its button waits in the
+    // bar's customization as 14 and 15 do.
+    TToolButton* ToolButton22 = nullptr;
+    TMenuItem* N40 = nullptr;
+    TAction* vertical = nullptr;
 
     // Reads the description (controls and library) and runs FormCreate; a failure inside
     // FormCreate is reported and start-up goes on, a damaged description throws.
@@ -341,6 +350,8 @@ public slots:
     void readAloudExecute(orlenth::TComponent* sender);
     void readPauseExecute(orlenth::TComponent* sender);
     void readStopExecute(orlenth::TComponent* sender);
+    // 竖排 on and off, the place read kept.
+    void verticalExecute(orlenth::TComponent* sender);
 
 public:
     // Opens a file or a folder (bytes as the file system has them; relative to the working
@@ -361,6 +372,10 @@ public:
     TLook CurrentLook();
     const TLook& DesignLook() const { return design_; }
     void ApplyLook(const TLook& look);
+
+    // Lays the page out in columns (top to bottom, right to left) or in rows, keeping the
+    // place read, as 竖排 does; kept with the look.
+    void SetColumns(bool columns);
 
     // Reads the folder file on show again in `encoding` (the detection's choice when
     // nothing), keeping the place read by its character position, and keeps the choice
@@ -449,9 +464,19 @@ private:
     bool FoundHitInView();
     void CloseFindBar();
     void UpdateFindResult();
-    // Draws display line `line` (`text`, its top at canvas row `row`) with the part of the
-    // found hit on it highlighted; false, drawing nothing, when the hit is not on it.
-    bool PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArray& text);
+    // Where a column is drawn and what draws it, for the highlights below: in columns they
+    // mark a stretch down the column instead of across the row.
+    struct ColumnCell {
+        text::ColumnPainter* painter;
+        double left;
+        double top;
+        double width;
+    };
+    // Draws display line `line` (`text`, its top at canvas row `row`, or in `column`) with
+    // the part of the found hit on it highlighted; false, drawing nothing, when the hit is
+    // not on it.
+    bool PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArray& text,
+                        const ColumnCell* column = nullptr);
 
     // 朗读's engine, reader and menus (Unit1mainSpeech.cpp).
     struct SpeechState;
@@ -471,11 +496,17 @@ private:
     void FillVoiceMenu();
     // Draws display line `line` with the part of the sentence being read on it
     // highlighted; false, drawing nothing, when that sentence is not on it.
-    bool PaintSpokenLine(TCanvas& canvas, int line, int row, const QByteArray& text);
+    bool PaintSpokenLine(TCanvas& canvas, int line, int row, const QByteArray& text,
+                         const ColumnCell* column = nullptr);
     // Draws display line `line` with text bytes [offset, offset + length) on it filled with
     // colour `back` and written in `fore`; false, drawing nothing, when they are not on it.
     bool PaintMarkedLine(TCanvas& canvas, int line, int row, const QByteArray& text,
-                         std::uint64_t offset, std::uint64_t length, int back, int fore);
+                         std::uint64_t offset, std::uint64_t length, int back, int fore,
+                         const ColumnCell* column);
+    // The page in columns (Unit1mainColumns.cpp): painted, and where a screen reader finds
+    // column `line`.
+    void PaintColumns();
+    QRect ColumnRect(int line);
 
     // Where the reader is: the categories' sources, the entry on show.
     TReadingState state_;

@@ -13,6 +13,7 @@
 #include "framework/text/TextEncoding.h"
 #include "framework/text/TextLoad.h"
 #include "framework/ui/Canvas.h"
+#include "framework/ui/Colors.h"
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/ScrollBox.h"
 #include "framework/ui/TabSet.h"
@@ -309,7 +310,7 @@ bool TOrlenth::FoundHitInView() {
     const std::int64_t pitch = LinePitch();
     const std::int64_t top = ScrollBox1->VertPosition();
     const std::int64_t y = std::int64_t{line} * pitch;
-    return y + pitch > top && y < top + ScrollBox1->ClientHeight();
+    return y + pitch > top && y < top + ScrollBox1->ViewLength();
 }
 
 void TOrlenth::RevealFoundHit() {
@@ -326,15 +327,17 @@ void TOrlenth::RevealFoundHit() {
     PaintBox1->Invalidate();
 }
 
-bool TOrlenth::PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArray& text) {
+bool TOrlenth::PaintFoundLine(TCanvas& canvas, int line, int row, const QByteArray& text,
+                              const ColumnCell* column) {
     const std::optional<text::TSearchHit>& mark = find_ ? find_->mark : std::nullopt;
     if (!mark) return false;
     return PaintMarkedLine(canvas, line, row, text, mark->offset, mark->length, kSystemColor | 13,
-                           kSystemColor | 14);
+                           kSystemColor | 14, column);
 }
 
 bool TOrlenth::PaintMarkedLine(TCanvas& canvas, int line, int row, const QByteArray& text,
-                               std::uint64_t offset, std::uint64_t length, int back, int fore) {
+                               std::uint64_t offset, std::uint64_t length, int back, int fore,
+                               const ColumnCell* column) {
     if (length == 0 || !canvas.Painter()) return false;
     const auto size = static_cast<std::uint64_t>(text.size());
     const std::uint64_t start = Memo1->LineStart(line);
@@ -345,6 +348,23 @@ bool TOrlenth::PaintMarkedLine(TCanvas& canvas, int line, int row, const QByteAr
         static_cast<qsizetype>(std::min<std::uint64_t>(offset > start ? offset - start : 0, size));
     const auto to = static_cast<qsizetype>(std::min<std::uint64_t>(hitEnd - start, size));
     if (to <= from) return false;
+    if (column) {
+        // Down the column: the stretch the marked characters take as the column draws them.
+        QPainter& painter = *canvas.Painter();
+        const QPalette palette = PaintBox1->Widget()->palette();
+        const double y1 = column->top + column->painter->length(text.left(from));
+        const double y2 = column->top + column->painter->length(text.left(to));
+        const QRectF marked(column->left, y1, column->width, y2 - y1);
+        painter.fillRect(marked, ToQColor(back, palette));
+        painter.setPen(ToQColor(canvas.Font()->Color(), palette));
+        column->painter->paint(painter, text, column->left, column->top, column->width);
+        painter.save();
+        painter.setClipRect(marked, Qt::IntersectClip);
+        painter.setPen(ToQColor(fore, palette));
+        column->painter->paint(painter, text, column->left, column->top, column->width);
+        painter.restore();
+        return true;
+    }
     const int x1 = kTextInset + canvas.TextWidth(text.left(from));
     const int x2 = kTextInset + canvas.TextWidth(text.left(to));
     const QRect marked(x1, row, x2 - x1, canvas.TextHeight(text));

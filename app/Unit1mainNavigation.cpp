@@ -19,7 +19,7 @@ namespace orlenth {
 namespace {
 
 PagingView pagingView(TOrlenth& form) {
-    return {form.ScrollBox1->VertPosition(), form.ScrollBox1->ClientHeight(),
+    return {form.ScrollBox1->VertPosition(), form.ScrollBox1->ViewLength(),
             form.ScrollBox1->VertRange(), form.PageFontPoints(), form.LinePitch()};
 }
 
@@ -75,7 +75,7 @@ void TOrlenth::ToolButton7Click(TComponent*) {
 
 void TOrlenth::Timer1Timer(TComponent*) {
     const std::int64_t pos = ScrollBox1->VertPosition();
-    if (pos + ScrollBox1->ClientHeight() < ScrollBox1->VertRange())
+    if (pos + ScrollBox1->ViewLength() < ScrollBox1->VertRange())
         // Ticks come faster than the screen shows them; painting waits for the frame.
         ScrollBox1->SetVertPosition(pos + 2, TScrollBox::kNextFrame);
 }

@@ -152,6 +152,7 @@ TLook TOrlenth::CurrentLook() {
     look.frameColor = day.frame;
     look.edgeColor = day.edge;
     look.fontColor = day.text;
+    look.vertical = vertical->Checked();
     return look;
 }
 
@@ -196,11 +197,15 @@ void TOrlenth::ApplyLook(const TLook& look) {
     if (look.listWidth > 0) Panel1->SetWidth(look.listWidth);
     ScrollBox1Resize(nullptr);
     RestoreTopLine(top);
+    SetColumns(look.vertical);
     PaintBox1->Invalidate();
 }
 
 void TOrlenth::resetLookExecute(TComponent*) {
-    ApplyLook(design_);
+    // 竖排 is a way of reading, as 简繁 is, not of looking: the reset leaves it.
+    TLook look = design_;
+    look.vertical = vertical->Checked();
+    ApplyLook(look);
 }
 
 // ---- the settings file
@@ -257,7 +262,7 @@ QByteArray TOrlenth::LookSnapshot() {
         << look.pageColor << look.frameColor << look.edgeColor << look.frame << look.margins
         << look.listHidden << look.interval << look.leftBar << look.listWidth << look.night
         << look.nightColors.page << look.nightColors.frame << look.nightColors.edge
-        << look.nightColors.text << Widget()->saveGeometry();
+        << look.nightColors.text << look.vertical << Widget()->saveGeometry();
     return snapshot;
 }
 

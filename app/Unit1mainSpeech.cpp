@@ -361,17 +361,18 @@ void TOrlenth::RevealSpokenSentence() {
     const int end = Memo1->LineAt(last) + 1;
     const std::int64_t pitch = LinePitch();
     const std::int64_t top = ScrollBox1->VertPosition();
-    const std::int64_t bottom = top + ScrollBox1->ClientHeight();
+    const std::int64_t bottom = top + ScrollBox1->ViewLength();
     // While the whole sentence shows the page stays; otherwise its first line goes to the
     // page's second, one line of context above it, as a found hit does.
     if (std::int64_t{first} * pitch >= top && std::int64_t{end} * pitch <= bottom) return;
     GoToPlace(first > 0 ? Memo1->LineStart(first - 1) : 0);
 }
 
-bool TOrlenth::PaintSpokenLine(TCanvas& canvas, int line, int row, const QByteArray& text) {
+bool TOrlenth::PaintSpokenLine(TCanvas& canvas, int line, int row, const QByteArray& text,
+                               const ColumnCell* column) {
     if (!speech_ || !speech_->mark) return false;
     return PaintMarkedLine(canvas, line, row, text, speech_->mark->offset, speech_->mark->length,
-                           kSpokenBack, kSpokenText);
+                           kSpokenBack, kSpokenText, column);
 }
 
 } // namespace orlenth

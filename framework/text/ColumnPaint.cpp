@@ -32,9 +32,14 @@ double ColumnPainter::baselineIn(double from, double extent) const {
     return std::round(from + (extent - ascent_ - descent_) / 2 + ascent_);
 }
 
-void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, double top,
-                          double cellWidth) {
-    painter.setFont(metrics_.font());
+double ColumnPainter::length(QByteArrayView gbk) {
+    measure(gbk);
+    double sum = 0;
+    for (const Character& c : chars_) sum += c.length;
+    return sum;
+}
+
+void ColumnPainter::measure(QByteArrayView gbk) {
     const GbkDecoder& decoder = GbkDecoder::instance();
     // The characters and their lengths first, looked up as the wrap looked them up: runs
     // are drawn whole.
@@ -57,6 +62,12 @@ void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, do
             {g.codePoint, static_cast<double>(GbkMetrics::advance(e)) / GbkMetrics::kSubpixels});
         p += g.length;
     }
+}
+
+void ColumnPainter::paint(QPainter& painter, QByteArrayView gbk, double left, double top,
+                          double cellWidth) {
+    painter.setFont(metrics_.font());
+    measure(gbk);
 
     const double centre = left + cellWidth / 2;
     // Turned clockwise, text's ascent faces right: this baseline puts the middle of its

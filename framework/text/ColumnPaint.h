@@ -38,6 +38,10 @@ public:
     // Sets the painter's font to the metrics' font.
     void paint(QPainter& painter, QByteArrayView gbk, double left, double top, double cellWidth);
 
+    // How far down a column `gbk` takes, as paint draws it: the sum of its characters'
+    // lengths. Never reads past `gbk`.
+    double length(QByteArrayView gbk);
+
     // The dotted rule between two columns: pixel column x from row `top` down `length` rows,
     // every other pixel lit in the pen's colour starting with the first, as the page
     // dots the rules between rows.
@@ -58,6 +62,9 @@ private:
         }
     };
     double baselineIn(double from, double extent) const;
+    // Fills chars_ with the characters of `gbk` and their lengths, looked up as the wrap
+    // looked them up.
+    void measure(QByteArrayView gbk);
     // Draws the batch in one glyph run, and the characters the face lacks one by one.
     // With a cellWidth, each glyph is centred across the cell that its position starts.
     void drawBatch(QPainter& painter, Batch& batch, double cellWidth);

@@ -313,20 +313,24 @@ public:
         const QFontMetrics fm(box_->Font()->ToQFont());
         const int x = fm.horizontalAdvance(s.text.mid(lineStart, offset - lineStart));
         const int w = offset < s.text.size() ? fm.horizontalAdvance(s.text.at(offset)) : 0;
+        // Down a column an upright character takes about its advance across a row.
+        if (s.columns) return QRect(ToGlobal(QPoint(r.left(), r.top() + x)), QSize(r.width(), w));
         return QRect(ToGlobal(QPoint(r.left() + x, r.top())), QSize(w, r.height()));
     }
     int offsetAtPoint(const QPoint& point) const override {
         if (!box_) return -1;
         const QPoint p = point - ToGlobal(QPoint(0, 0));
         const TShownText& s = Shown();
-        const int line = LineAtY(p.y());
+        const int line = s.columns ? LineAtX(p.x()) : LineAtY(p.y());
         int start = 0, end = 0;
         const QString text = LineText(line, &start, &end);
         const QFontMetrics fm(box_->Font()->ToQFont());
-        int x = box_->ShownLineRect(line).left();
+        const QRect r = box_->ShownLineRect(line);
+        int along = s.columns ? r.top() : r.left();
+        const int target = s.columns ? p.y() : p.x();
         for (int i = 0; i < text.size(); ++i) {
-            x += fm.horizontalAdvance(text.at(i));
-            if (x > p.x()) return start + i;
+            along += fm.horizontalAdvance(text.at(i));
+            if (along > target) return start + i;
         }
         return std::min(end, static_cast<int>(s.text.size()));
     }
@@ -372,7 +376,22 @@ private:
         }
         return lo;
     }
-    int FirstLineInView() const { return LineAtY(0); }
+    // The first column whose rectangle reaches left of `x`: columns lie one left of the
+    // other.
+    int LineAtX(int x) const {
+        int lo = 0, hi = LineCount() - 1;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (box_->ShownLineRect(mid).left() > x)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    }
+    int FirstLineInView() const {
+        return Shown().columns && box_ ? LineAtX(box_->Widget()->width() - 1) : LineAtY(0);
+    }
     QPoint ToGlobal(QPoint p) const { return widget()->mapToGlobal(p); }
 
     QPointer<TPaintBox> box_;

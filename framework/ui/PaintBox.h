@@ -18,9 +18,11 @@ namespace orlenth {
 
 // What a box that shows text offers a screen reader: the text in Unicode and where each
 // line it is drawn in starts (ascending offsets into the text, the first 0).
+// With `columns` the lines are columns drawn right to left, their characters top to bottom.
 struct TShownText {
     QString text;
     std::vector<int> lineStarts;
+    bool columns = false;
 };
 
 class TPaintBox : public TControl {
@@ -61,7 +63,8 @@ public:
     // A box that draws text tells screen readers what it shows: `text` gives the text and
     // its lines, `lineRect(i, top)` where line i is drawn in the box's coordinates moved up
     // by `top` rows (a box may be taller than an int holds; rows near `top` fit one), its
-    // row clamped to an int when far from `top`. Lines lie one below the other. Asked when
+    // row clamped to an int when far from `top`. Lines lie one below the other, or
+    // columns one left of the other. Asked when
     // a screen reader asks, again after the text, the width or the font changed.
     void SetTextSource(std::function<TShownText()> text,
                        std::function<QRect(int, std::int64_t)> lineRect);

@@ -184,7 +184,17 @@ bool TScrollBox::VertScrollBarShown() const {
 }
 
 std::int64_t TScrollBox::MaxVertPosition() const {
-    return std::max<std::int64_t>(range_ - ClientHeight(), 0);
+    return std::max<std::int64_t>(range_ - ViewLength(), 0);
+}
+
+void TScrollBox::SetColumns(bool columns) {
+    if (columns == columns_) return;
+    columns_ = columns;
+    bar_->setOrientation(columns ? Qt::Horizontal : Qt::Vertical);
+    // Position 0 is the right edge: the thumb starts at the right and goes left.
+    bar_->setInvertedAppearance(columns);
+    UpdateLayout();
+    Realign();
 }
 
 void TScrollBox::FollowEnd() {
@@ -219,13 +229,13 @@ void TScrollBox::ShowPosition() {
 }
 
 int TScrollBox::LineStep() const {
-    return vertScrollBar_.Smooth() ? SmoothScrollSteps(ClientHeight()).line
+    return vertScrollBar_.Smooth() ? SmoothScrollSteps(ViewLength()).line
                                    : vertScrollBar_.Increment();
 }
 
 int TScrollBox::PageStep() const {
-    return vertScrollBar_.Smooth() ? SmoothScrollSteps(ClientHeight()).page
-                                   : std::max(1, ClientHeight());
+    return vertScrollBar_.Smooth() ? SmoothScrollSteps(ViewLength()).page
+                                   : std::max(1, ViewLength());
 }
 
 void TScrollBox::SmoothScrollBy(int delta, int parts) {
@@ -283,6 +293,8 @@ bool TScrollBox::KeyPressed(int key) {
         else
             ScrollBy(delta);
     };
+    if (columns_ && left == Qt::Key_Left) left = Qt::Key_Down;
+    if (columns_ && left == Qt::Key_Right) left = Qt::Key_Up;
     switch (left) {
     case Qt::Key_Down:
         step(LineStep(), kLineParts);
@@ -321,6 +333,15 @@ void TScrollBox::PlaceChild(TControl& child) {
 void TScrollBox::PlaceChildInView(TControl& child) {
     QWidget* w = child.Widget();
     if (!w) return;
+    if (columns_) {
+        // The child draws the part the position shows in the area's own coordinates.
+        const std::int64_t start = std::int64_t{child.Top()} - position_;
+        const bool shown = child.Visible() && start < viewport_->width() &&
+                           start + child.Height64() > 0 && viewport_->height() > 0;
+        SetChildWidget(child, shown ? viewport_->rect() : w->geometry(), 0, 0, shown);
+        if (shown) w->update();
+        return;
+    }
     const QRect b = child.Bounds();
     // Content rows run past what an int holds.
     const std::int64_t top = std::int64_t{b.top()} - position_;
@@ -353,12 +374,18 @@ void TScrollBox::UpdateLayout() {
     const int border = BorderWidth();
     const int outerWidth = std::max(0, frame->width() - 2 * border),
               outerHeight = std::max(0, frame->height() - 2 * border);
-    const bool showBar = autoScroll_ && range_ > outerHeight;
-    const int barWidth =
-        showBar ? std::min(outerWidth, bar_->style()->pixelMetric(QStyle::PM_ScrollBarExtent)) : 0;
+    const bool showBar = autoScroll_ && range_ > (columns_ ? outerWidth : outerHeight);
+    const int extent = bar_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QSize oldClient = viewport_->size();
-    viewport_->setGeometry(border, border, outerWidth - barWidth, outerHeight);
-    bar_->setGeometry(border + outerWidth - barWidth, border, barWidth, outerHeight);
+    if (columns_) {
+        const int barHeight = showBar ? std::min(outerHeight, extent) : 0;
+        viewport_->setGeometry(border, border, outerWidth, outerHeight - barHeight);
+        bar_->setGeometry(border, border + outerHeight - barHeight, outerWidth, barHeight);
+    } else {
+        const int barWidth = showBar ? std::min(outerWidth, extent) : 0;
+        viewport_->setGeometry(border, border, outerWidth - barWidth, outerHeight);
+        bar_->setGeometry(border + outerWidth - barWidth, border, barWidth, outerHeight);
+    }
     bar_->setVisible(showBar);
 
     // Following the end, the position goes where the end now is.
@@ -369,7 +396,7 @@ void TScrollBox::UpdateLayout() {
         bar_->setRange(0, BarMaximum(end));
         // The thumb shows the visible part; what a click moves is the area's own step
         // (BarAction), not the bar's.
-        bar_->setPageStep(BarPageStep(ClientHeight(), end));
+        bar_->setPageStep(BarPageStep(ViewLength(), end));
         bar_->setSingleStep(LineStep());
         bar_->setValue(BarValue(position_, end));
     }

@@ -96,6 +96,19 @@ public:
     void SetTabOrder(int t) { tabOrder_ = t; }
     TControlScrollBar* VertScrollBar() { return &vertScrollBar_; }
 
+    // Columns: the area scrolls across, its bar below it, and its positions (the
+    // VertPosition family, which keeps its name) run from the content's right edge
+    // leftwards: 0 shows the right edge, and onward is leftward. So what a page of rows
+    // does with "down" a page of columns does with "left" through the same positions.
+    // The children's Top and Height64 then measure that distance from the right edge:
+    // each child is shown across the whole client area, its origin at the area's top left,
+    // and draws what the position shows itself (it is repainted on every move). Keys:
+    // Left and Down onward, Right and Up back.
+    bool Columns() const { return columns_; }
+    void SetColumns(bool columns);
+    // The visible length along the scroll axis: ClientHeight, or ClientWidth in columns.
+    int ViewLength() const { return columns_ ? ClientWidth() : ClientHeight(); }
+
     // The content row shown at the top of the client area, in 64 bits: the content may be
     // taller than an int holds. Set: clamped to 0 … MaxVertPosition(); the current value
     // changes nothing. With kNextFrame the position is taken at once but shown (children
@@ -108,7 +121,8 @@ public:
     std::int64_t VertPosition() const { return position_; }
     void SetVertPosition(std::int64_t pos, TRedraw redraw = kNow);
     std::int64_t MaxVertPosition() const;
-    // The content height: the largest Top + Height64 of the visible children (at least 0).
+    // The content's length along the scroll axis: the largest Top + Height64 of the visible
+    // children (at least 0).
     std::int64_t VertRange() const { return range_; }
     // Goes to the end and stays there while the range changes (content still arriving),
     // until the position is set in any other way: a key that moves it, the bar, the
@@ -119,7 +133,7 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
     bool VertScrollBarShown() const;
-    // What an arrow and a click in the track move, for the present visible height and the
+    // What an arrow and a click in the track move, for the present visible length and the
     // stored settings.
     int LineStep() const;
     int PageStep() const;
@@ -170,6 +184,7 @@ private:
     bool autoScroll_ = true, parentColor_ = false, parentFont_ = true;
     bool laying_ = false;
     bool following_ = false;
+    bool columns_ = false;
 };
 
 } // namespace orlenth
