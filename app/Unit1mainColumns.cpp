@@ -68,8 +68,8 @@ void TOrlenth::PaintColumns() {
     const ColumnPlacement across = PlaceColumns(ScrollBox1->Height(), BieJie->Checked());
     const int pitch = LinePitch();
     const int count = Memo1->LineCount();
-    // The page's right edge in the area's pixels: the position is the distance from it.
-    const std::int64_t right = std::int64_t{ScrollBox1->ClientWidth()} + ScrollBox1->VertPosition();
+    const std::int64_t right =
+        ColumnsRightEdge(ScrollBox1->ClientWidth(), ScrollBox1->VertPosition());
     const std::int64_t left = right - std::int64_t{count} * pitch;
     // What lies beside the page is the area's edge, as below a short page of rows.
     const QRect area = PaintBox1->Widget()->rect();
@@ -105,7 +105,8 @@ void TOrlenth::PaintColumns() {
 QRect TOrlenth::ColumnRect(int line) {
     const ColumnPlacement across = PlaceColumns(ScrollBox1->Height(), BieJie->Checked());
     const int cell = CellWidth(Memo1->Metrics());
-    const std::int64_t right = std::int64_t{ScrollBox1->ClientWidth()} + ScrollBox1->VertPosition();
+    const std::int64_t right =
+        ColumnsRightEdge(ScrollBox1->ClientWidth(), ScrollBox1->VertPosition());
     const ColumnPlace place = PlaceColumn(line, LinePitch(), cell, right);
     return QRect(OnArea(place.textLeft), across.top + kTextInset, cell,
                  std::max(0, across.height - kPageEndInset));

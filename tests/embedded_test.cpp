@@ -28,7 +28,7 @@ TEST(Embedded, MainWindowHoldsTheWholeLibrary) {
     const TObjectRecord root = ParseObjectStream(EmbeddedStream("TORLENTH"));
     EXPECT_EQ(root.className, "TOrlenth");
     EXPECT_EQ(root.name, "Orlenth");
-    EXPECT_EQ(root.CountRecords(), 349u);
+    EXPECT_EQ(root.CountRecords(), 352u);
     std::vector<std::string> order;
     for (const auto& c : root.children) order.push_back(c.name);
     EXPECT_EQ(order, (std::vector<std::string>{

@@ -122,6 +122,10 @@ struct Scene {
         QCOMPARE(listed, DisplayTextToUnicode(form.ListBox1->Items()->Get(kRow)));
         QCOMPARE(pos(), kPos);
     }
+    void columns() {
+        QVERIFY(form.vertical->Checked() && form.N40->QtAction()->isChecked());
+        QVERIFY(form.ScrollBox1->Columns() && form.Memo1->Columns());
+    }
     void nightPage() {
         QVERIFY(form.night->Checked() && form.N34->QtAction()->isChecked());
         QCOMPARE(form.PaintBox1->Color(), NightPreset().page);
@@ -231,6 +235,7 @@ const Command kCommands[] = {
     {"N9", "边框", "", false, &Scene::border},
     {"N12", "边缘色...", "", false, &Scene::edgeColour},
     {"N34", "夜间\tCtrl+N", "", false, &Scene::nightPage},
+    {"N40", "竖排\tCtrl+L", "", false, &Scene::columns},
     {"N3", "-", "", false, &Scene::nothing},
     {"N4", "隐藏列表框", "", false, &Scene::hideList},
     {"N16", "工具栏设置...", "", false, &Scene::customize},
@@ -252,7 +257,7 @@ const Command kCommands[] = {
     {"ToolButton13", "上翻页", "", false, &Scene::pageUp},
     {"ToolButton12", "下翻页", "", false, &Scene::pageDown},
 };
-constexpr int kItems = 36;
+constexpr int kItems = 37;
 
 } // namespace
 

@@ -2,8 +2,11 @@
 
 #include "app/VerticalGeometry.h"
 
+#include "app/ReadingState.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,59 +54,14 @@ INSTANTIATE_TEST_SUITE_P(
                     PlacementRow{"ANegativeAreaIsNone", -5, true, {0, 0, 0}}),
     NameOf<PlacementRow>);
 
-struct PageWidthRow {
-    const char* name;
-    int count, pitch, viewWidth;
-    std::int64_t expected;
-};
-class ColumnPageWidthTest : public testing::TestWithParam<PageWidthRow> {};
-TEST_P(ColumnPageWidthTest, IsTheColumnsOrTheArea) {
-    const PageWidthRow& r = GetParam();
-    EXPECT_EQ(ColumnPageWidth(r.count, r.pitch, r.viewWidth), r.expected);
+TEST(ColumnsRightEdge, IsTheAreasAtTheStartAndMovesRightAsTheReaderGoesOn) {
+    EXPECT_EQ(ColumnsRightEdge(150, 0), 150);
+    EXPECT_EQ(ColumnsRightEdge(150, 90), 240);
+    EXPECT_EQ(ColumnsRightEdge(-3, 6'000'000'000), 6'000'000'000);
+    // Column 0's cell ends kTextInset short of the area's right edge at the start.
+    const ColumnPlace first = PlaceColumn(0, 30, 14, ColumnsRightEdge(150, 0));
+    EXPECT_EQ(first.textLeft + 14 - 1, 150 - 1 - kTextInset);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ColumnPageWidthTest,
-    testing::Values(PageWidthRow{"ManyColumnsAreWiderThanTheArea", 10, 30, 150, 300},
-                    PageWidthRow{"FewColumnsTakeTheArea", 3, 30, 150, 150},
-                    PageWidthRow{"NoColumns", 0, 30, 150, 150},
-                    PageWidthRow{"NegativesAreNothing", -4, 30, -1, 0},
-                    PageWidthRow{"BeyondAnInt", 100'000'000, 60, 800, 6'000'000'000}),
-    NameOf<PageWidthRow>);
-
-TEST(ColumnScroll, ThePageStartsAtItsRightEdge) {
-    const std::int64_t page = ColumnPageWidth(10, 30, 150);
-    const std::int64_t start = PositionOfDistance(0, page, 150);
-    EXPECT_EQ(start, 150);
-    EXPECT_EQ(FirstColumnAt(start, 150, 30, 10), (TopLine{0, 0}));
-    EXPECT_EQ(DistanceOfPosition(start, page, 150), 0);
-    // A page narrower than the area cannot scroll: its start is position 0.
-    EXPECT_EQ(PositionOfDistance(0, ColumnPageWidth(2, 30, 150), 150), 0);
-}
-
-struct FirstColumnRow {
-    const char* name;
-    std::int64_t position;
-    TopLine expected;
-};
-class FirstColumnAtTest : public testing::TestWithParam<FirstColumnRow> {};
-// Ten columns 30 apart in an area 150 wide: a page 300 wide, starting at position 150.
-TEST_P(FirstColumnAtTest, FindsTheColumnAtTheRightEdgeAndComesBack) {
-    const FirstColumnRow& r = GetParam();
-    const TopLine first = FirstColumnAt(r.position, 150, 30, 10);
-    EXPECT_EQ(first, r.expected);
-    if (r.position <= 150 && r.position >= 0) {
-        EXPECT_EQ(PositionOfFirstColumn(first, 150, 30, 10), r.position);
-    }
-}
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FirstColumnAtTest,
-    testing::Values(FirstColumnRow{"AtTheStart", 150, {0, 0}},
-                    FirstColumnRow{"RightOfTheStartIsStillTheFirst", 170, {0, 0}},
-                    FirstColumnRow{"OneColumnOn", 120, {1, 0}},
-                    FirstColumnRow{"PartWayAcrossTheFirstColumn", 131, {0, 19}},
-                    FirstColumnRow{"AtTheLeftEdge", 0, {5, 0}},
-                    FirstColumnRow{"PastTheLeftEdgeIsTheLastColumn", -400, {9, 29}}),
-    NameOf<FirstColumnRow>);
 
 TEST(ColumnPlace, CellsAndRulesMirrorRowsFromTheRightEdge) {
     EXPECT_EQ(PlaceColumn(0, 30, 14, 300), (ColumnPlace{282, 306}));
@@ -113,7 +71,7 @@ TEST(ColumnPlace, CellsAndRulesMirrorRowsFromTheRightEdge) {
 TEST(ColumnPlace, EachRuleRunsBetweenTwoColumnsAtTheSmallestPitch) {
     for (const int cell : {0, 14, 19, 40}) {
         const int pitch = LinePitchFor(0, 0, cell);
-        const std::int64_t page = ColumnPageWidth(6, pitch, 50);
+        const std::int64_t page = std::int64_t{6} * pitch;
         for (int i = 1; i < 6; ++i) {
             const ColumnPlace here = PlaceColumn(i, pitch, cell, page);
             const ColumnPlace right = PlaceColumn(i - 1, pitch, cell, page);
@@ -128,7 +86,7 @@ TEST(VisibleColumns, HoldEveryColumnThatMeetsTheClipAndNoneOffThePage) {
     const int count = 12, cell = 17;
     const int pitch = LinePitchFor(12, 4, cell);
     for (const int view : {100, 2000}) {
-        const std::int64_t page = ColumnPageWidth(count, pitch, view);
+        const std::int64_t page = std::max<std::int64_t>(std::int64_t{count} * pitch, view);
         for (std::int64_t left = -40; left < page + 40; left += 7)
             for (const int width : {1, 5, pitch, 3 * pitch + 1}) {
                 const LineRange range = VisibleColumns(left, width, cell, pitch, count, page);
@@ -149,89 +107,6 @@ TEST(VisibleColumns, HoldEveryColumnThatMeetsTheClipAndNoneOffThePage) {
     EXPECT_EQ(VisibleColumns(0, 0, cell, pitch, count, 500), (LineRange{0, -1}));
 }
 
-// ---- Paging left and right -----------------------------------------------------------
-
-struct PagingRow {
-    const char* name;
-    std::int64_t position;
-    std::int64_t left, right;
-};
-class ColumnPagingTest : public testing::TestWithParam<PagingRow> {};
-// A page 1000 wide in an area 300 wide (start at 700), pitch 30 and 14 points: pages
-// overlap by 44.
-TEST_P(ColumnPagingTest, StepsByNearlyAScreen) {
-    const PagingRow& r = GetParam();
-    const PagingView view{r.position, 300, 1000, 14, 30};
-    EXPECT_EQ(PageLeft(view), r.left);
-    EXPECT_EQ(PageRight(view), r.right);
-}
-INSTANTIATE_TEST_SUITE_P(Rows, ColumnPagingTest,
-                         testing::Values(PagingRow{"FromTheStartOnwardIsLeftward", 700, 444, 700},
-                                         PagingRow{"BackFromTheSecondScreenIsTheStart", 444, 188,
-                                                   700},
-                                         PagingRow{"NearTheLeftEdgeGoesToIt", 10, 0, 266},
-                                         PagingRow{"AtTheLeftEdgeStays", 0, 0, 256},
-                                         PagingRow{"FromMidwayBackIsRightward", 300, 44, 556}),
-                         NameOf<PagingRow>);
-
-TEST(ColumnPaging, OnwardNeverMovesRightNorBackLeft) {
-    for (std::int64_t position = -50; position <= 1050; position += 13)
-        for (const int width : {10, 44, 300, 2000}) {
-            const PagingView view{position, width, 1000, 14, 30};
-            EXPECT_LE(PageLeft(view), position) << position << " in " << width;
-            EXPECT_GE(PageRight(view), position) << position << " in " << width;
-        }
-}
-
-// ---- The place read --------------------------------------------------------------------
-
-// Five columns 30 apart in an area 70 wide: a page 150 wide, starting at position 80.
-Starts FiveColumns() {
-    return Starts({0, 10, 25, 40, 60}, true, 80);
-}
-
-struct ColumnPlaceRow {
-    const char* name;
-    std::int64_t position;
-    std::uint32_t place;
-};
-class ColumnPlaceAtTest : public testing::TestWithParam<ColumnPlaceRow> {};
-TEST_P(ColumnPlaceAtTest, IsTheStartOfTheColumnAtTheRightEdge) {
-    Starts columns = FiveColumns();
-    EXPECT_EQ(ColumnPlaceAt(columns, GetParam().position, 70, 30), GetParam().place);
-}
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ColumnPlaceAtTest,
-    testing::Values(ColumnPlaceRow{"AtTheStart", 80, 0}, ColumnPlaceRow{"RightOfTheStart", 95, 0},
-                    ColumnPlaceRow{"OneColumnOn", 50, 10},
-                    ColumnPlaceRow{"PartWayIntoTheSecondColumnIsStillTheFirst", 60, 0},
-                    ColumnPlaceRow{"AtTheLeftEdge", 0, 25},
-                    ColumnPlaceRow{"PastTheLeftEdgeIsTheLastColumn", -100, 60}),
-    NameOf<ColumnPlaceRow>);
-
-TEST(ColumnPositionOf, PutsTheColumnHoldingTheOffsetAtTheRightEdge) {
-    Starts columns = FiveColumns();
-    EXPECT_EQ(ColumnPositionOf(columns, 0, 70, 30), 80);
-    EXPECT_EQ(ColumnPositionOf(columns, 25, 70, 30), 20);
-    EXPECT_EQ(ColumnPositionOf(columns, 39, 70, 30), 20);
-    EXPECT_EQ(ColumnPositionOf(columns, 60, 70, 30), -40); // the area clamps it to 0
-    // A text shorter than the offset (it changed): the page's start.
-    EXPECT_EQ(ColumnPositionOf(columns, 500, 70, 30), 80);
-    for (const std::uint32_t offset : {0u, 10u, 11u, 24u, 25u, 40u, 79u}) {
-        const std::int64_t position = ColumnPositionOf(columns, offset, 70, 30).value();
-        const std::uint32_t place = ColumnPlaceAt(columns, position, 70, 30);
-        EXPECT_LE(place, offset);
-        EXPECT_EQ(columns.Start(WrappedLineAt(columns, offset)), place) << offset;
-    }
-}
-
-TEST(ColumnPositionOf, WaitsForWrappingToPassTheOffset) {
-    Starts arriving({0, 10, 25}, false, 0);
-    EXPECT_EQ(ColumnPositionOf(arriving, 30, 70, 30), std::nullopt);
-    // Three columns make a page 90 wide: 90 − 70 − 30.
-    EXPECT_EQ(ColumnPositionOf(arriving, 12, 70, 30), -10);
-}
-
 // ---- Switching layouts keeps the place -------------------------------------------------
 
 struct SwitchRow {
@@ -240,14 +115,15 @@ struct SwitchRow {
     std::uint32_t columnPlace; // the first column then starts here
 };
 class SwitchLayoutTest : public testing::TestWithParam<SwitchRow> {};
-// The same 80 bytes in rows {0, 20, 40, 60} 25 apart and in the five columns above.
+// The same 80 bytes in rows {0, 20, 40, 60} 25 apart and in five columns {0, 10, 25, 40,
+// 60} 30 apart; in columns the position is the distance from the right edge.
 TEST_P(SwitchLayoutTest, KeepsTheTextOnTopAtTheRightEdgeAndBack) {
     Starts rows({0, 20, 40, 60}, true, 80);
-    Starts columns = FiveColumns();
+    Starts columns({0, 10, 25, 40, 60}, true, 80);
     const SwitchRow& r = GetParam();
     const std::uint32_t place = TReadingState::PlaceAt(rows, r.rowPosition, 25);
-    const std::int64_t position = ColumnPositionOf(columns, place, 70, 30).value();
-    const std::uint32_t inColumns = ColumnPlaceAt(columns, position, 70, 30);
+    const std::int64_t distance = TReadingState::PositionOf(columns, place, 30).value();
+    const std::uint32_t inColumns = TReadingState::PlaceAt(columns, distance, 30);
     EXPECT_EQ(inColumns, r.columnPlace);
     // The first column holds the text that was on top.
     const int first = WrappedLineAt(columns, place);
