@@ -102,7 +102,7 @@ TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner) {
     bar_->hide();
     bar_->setTracking(vertScrollBar_.Tracking());
     QObject::connect(bar_, &QScrollBar::valueChanged, this,
-                     [this](int value) { SetVertPosition(BarPosition(value, MaxVertPosition())); });
+                     [this](int value) { SetVertPosition(PositionOfBar(value)); });
     QObject::connect(bar_, &QScrollBar::actionTriggered, this,
                      [this](int action) { BarAction(action); });
     QObject::connect(&vertScrollBar_, &TControlScrollBar::Changed, this, [this] {
@@ -187,12 +187,23 @@ std::int64_t TScrollBox::MaxVertPosition() const {
     return std::max<std::int64_t>(range_ - ViewLength(), 0);
 }
 
+// In columns position 0 is the right edge: the thumb starts at the bar's right end and goes
+// left. The bar is turned by hand, as styles draw an inverted scroll bar the usual way.
+int TScrollBox::BarValueOfPosition() const {
+    const std::int64_t end = MaxVertPosition();
+    const int value = BarValue(position_, end);
+    return columns_ ? BarMaximum(end) - value : value;
+}
+
+std::int64_t TScrollBox::PositionOfBar(int value) const {
+    const std::int64_t end = MaxVertPosition();
+    return BarPosition(columns_ ? BarMaximum(end) - value : value, end);
+}
+
 void TScrollBox::SetColumns(bool columns) {
     if (columns == columns_) return;
     columns_ = columns;
     bar_->setOrientation(columns ? Qt::Horizontal : Qt::Vertical);
-    // Position 0 is the right edge: the thumb starts at the right and goes left.
-    bar_->setInvertedAppearance(columns);
     UpdateLayout();
     Realign();
 }
@@ -222,7 +233,7 @@ void TScrollBox::ShowPosition() {
     frame_->stop();
     {
         const QSignalBlocker block(bar_);
-        bar_->setValue(BarValue(position_, MaxVertPosition()));
+        bar_->setValue(BarValueOfPosition());
     }
     // Scrolling only moves what is shown: children keep their bounds and their layout.
     for (TControl* c : Controls()) PlaceChildInView(*c);
@@ -275,7 +286,9 @@ void TScrollBox::BarAction(int action) {
     default:
         return;
     }
-    bar_->setSliderPosition(BarValue(position_, MaxVertPosition()));
+    bar_->setSliderPosition(BarValueOfPosition());
+    // In columns the bar's end is the page's start: its steps rightwards go back.
+    if (columns_) delta = -delta;
     if (vertScrollBar_.Smooth())
         SmoothScrollBy(delta, parts);
     else
@@ -398,7 +411,7 @@ void TScrollBox::UpdateLayout() {
         // (BarAction), not the bar's.
         bar_->setPageStep(BarPageStep(ViewLength(), end));
         bar_->setSingleStep(LineStep());
-        bar_->setValue(BarValue(position_, end));
+        bar_->setValue(BarValueOfPosition());
     }
     for (TControl* c : Controls()) PlaceChildInView(*c);
     laying_ = false;

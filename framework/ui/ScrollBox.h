@@ -162,6 +162,9 @@ private:
     // Brings the bar and the children to the position.
     void ShowPosition();
     void BarAction(int action);
+    // The bar's value for the position, and back.
+    int BarValueOfPosition() const;
+    std::int64_t PositionOfBar(int value) const;
     // True when the key was the area's to handle.
     bool KeyPressed(int key);
     // Lays out for a new size of the whole area and reports it once loading is over.

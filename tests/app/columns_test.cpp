@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <cmath>
@@ -219,6 +220,12 @@ private slots:
         w.show(Gbk(kIdeographs).repeated(400));
         w.columns(true);
         QCOMPARE(w.pos(), 0);
+        // The scroll bar lies below the page, its thumb at its right end at the start.
+        auto* bar = w.form.ScrollBox1->Widget()->findChild<QScrollBar*>();
+        QVERIFY(bar && bar->isVisible());
+        QCOMPARE(bar->orientation(), Qt::Horizontal);
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY(bar->geometry().top() >= w.area()->geometry().bottom());
         // Page Down: the column at the left of the screen comes to its right edge, or one
         // near it (the pages overlap as rows do).
         const int width = w.form.ScrollBox1->ClientWidth(), pitch = w.form.LinePitch();
@@ -240,8 +247,12 @@ private slots:
         // The last column stands at the left edge, the rest as many as fit.
         const int shown = w.form.Memo1->LineCount() - w.firstLine();
         QVERIFY2(shown == onScreen || shown == onScreen + 1, qPrintable(QString::number(shown)));
+        QCOMPARE(bar->value(), 0);
         QTest::keyClick(w.area(), Qt::Key_Home);
         QCOMPARE(w.pos(), 0);
+        // Dragging the thumb to the bar's left end goes to the text's end.
+        bar->setValue(0);
+        QCOMPARE(w.pos(), w.form.ScrollBox1->MaxVertPosition());
     }
 
     void aFoundHitIsMarkedDownItsColumn() {
