@@ -1,4 +1,5 @@
-// The reading page: painting one screen of a short article and of a 20 MB text, and
+// The reading page: painting one screen of a short article and of a 20 MB text, in rows
+// and in columns, and
 // opening the 20 MB text to its first painted page beside reading and decoding it.
 
 #include "bench/app/BenchWindow.h"
@@ -47,8 +48,10 @@ const QByteArray& bigText() {
     return text;
 }
 
-void paintScreen(benchmark::State& state, const QByteArray& text) {
+// In rows or in columns (竖排): the same screen of the same text either way.
+void paintScreen(benchmark::State& state, const QByteArray& text, bool columns = false) {
     auto& form = window();
+    form.SetColumns(columns);
     form.Memo1->SetText(text);
     // Every line wrapped, so that the middle is the whole text's.
     form.Memo1->FinalLineCount();
@@ -61,6 +64,7 @@ void paintScreen(benchmark::State& state, const QByteArray& text) {
         benchmark::DoNotOptimize(screen.constBits());
     }
     state.counters["lines"] = form.Memo1->LineCount();
+    form.SetColumns(false);
 }
 
 void BM_PaintScreen_3KB(benchmark::State& state) {
@@ -72,6 +76,16 @@ void BM_PaintScreen_20MB(benchmark::State& state) {
     paintScreen(state, bigText());
 }
 BENCHMARK(BM_PaintScreen_20MB)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintScreenColumns_3KB(benchmark::State& state) {
+    paintScreen(state, bigText().left(3 * 1024), true);
+}
+BENCHMARK(BM_PaintScreenColumns_3KB)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintScreenColumns_20MB(benchmark::State& state) {
+    paintScreen(state, bigText(), true);
+}
+BENCHMARK(BM_PaintScreenColumns_20MB)->Unit(benchmark::kMicrosecond);
 
 QString bigFile() {
     static QTemporaryDir dir;
