@@ -267,6 +267,29 @@ def inner(program):
             fail("the 目录 tree's items are " + repr(entries))
         # The find bar: its field and its result are found by name; words typed through
         # the field's editable text are found with 查找下一个 and the result tells of it.
+        # 竖排: the same text in the same order, its lines now columns right to left.
+        before = text.getText(0, 40)
+        press(open_menu().getChildAtIndex(MENU.index("竖排")), "press")
+        wait_for("the menu to close", menu_gone, 30)
+        def extents(offset):
+            return text.getCharacterExtents(offset, pyatspi.DESKTOP_COORDS)
+
+        # Down the column: the second character below the first.
+        wait_for("the page in columns",
+                 lambda: extents(1)[1] > extents(0)[1] and extents(1)[0] == extents(0)[0], 30)
+        if text.getText(0, 40) != before:
+            fail("in columns the page reads " + repr(text.getText(0, 40)))
+        line = text.getTextAtOffset(0, pyatspi.TEXT_BOUNDARY_LINE_START)
+        first, nxt = extents(0), extents(line[2])
+        print("columns: first character at %r, the next column's at %r" % (first, nxt))
+        if not (nxt[0] < first[0] and nxt[1] == first[1]):
+            fail("the next column is not left of the first: %r, %r" % (first, nxt))
+        item = open_menu().getChildAtIndex(MENU.index("竖排"))
+        if not item.getState().contains(pyatspi.STATE_CHECKED):
+            fail("竖排 is not checked")
+        press(item, "press")  # and back to rows
+        wait_for("the menu to close", menu_gone, 30)
+
         press(open_menu().getChildAtIndex(MENU.index("查找...")), "press")
         wait_for("the menu to close", menu_gone, 30)
         field = wait_for("the find field",
