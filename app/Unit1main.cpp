@@ -312,10 +312,15 @@ void TOrlenth::ScrollBox1Resize(TComponent*) {
     PaintBox1->SetWidth(page.width);
     PaintBox1->SetLeft(page.left);
     // Columns wrap at the page's height; the margins apply to it as they do to the width.
-    Memo1->SetWidth(vertical->Checked()
-                        ? PlaceColumns(ScrollBox1->Height(), BieJie->Checked()).wrapHeight
-                        : page.wrapWidth);
+    const bool columns = vertical->Checked();
+    const int wrap =
+        columns ? PlaceColumns(ScrollBox1->Height(), BieJie->Checked()).wrapHeight : page.wrapWidth;
+    const bool rewrapped = wrap != Memo1->Width();
+    Memo1->SetWidth(wrap);
     RestoreTopLine(top);
+    // The page tells screen readers of lines wrapped again when its width changes, which
+    // columns' do not follow.
+    if (rewrapped && columns) PaintBox1->ShownTextChanged();
 }
 
 TOrlenth::TopAnchor TOrlenth::NoteTopLine() {

@@ -203,6 +203,7 @@ std::int64_t TScrollBox::PositionOfBar(int value) const {
 void TScrollBox::SetColumns(bool columns) {
     if (columns == columns_) return;
     columns_ = columns;
+    columnsShown_ = -1;
     bar_->setOrientation(columns ? Qt::Horizontal : Qt::Vertical);
     UpdateLayout();
     Realign();
@@ -352,7 +353,12 @@ void TScrollBox::PlaceChildInView(TControl& child) {
         const bool shown = child.Visible() && start < viewport_->width() &&
                            start + child.Height64() > 0 && viewport_->height() > 0;
         SetChildWidget(child, shown ? viewport_->rect() : w->geometry(), 0, 0, shown);
-        if (shown) w->update();
+        // Repainted when the position moved since it last showed, not on every placing: a
+        // paint that sets the child's bounds places it again.
+        if (shown && position_ != columnsShown_) {
+            columnsShown_ = position_;
+            w->update();
+        }
         return;
     }
     const QRect b = child.Bounds();

@@ -188,6 +188,8 @@ private:
     bool laying_ = false;
     bool following_ = false;
     bool columns_ = false;
+    // In columns: the position the children last showed (the area holds one, the page).
+    std::int64_t columnsShown_ = -1;
 };
 
 } // namespace orlenth

@@ -215,6 +215,47 @@ private slots:
         QVERIFY(!w.form.ScrollBox1->Columns() && !w.form.Memo1->Columns());
     }
 
+    void aLowerPageWrapsAgainKeepingThePlaceAndTellsScreenReaders() {
+        Window w;
+        w.show(Gbk(kIdeographs).repeated(400));
+        w.columns(true);
+        QAccessibleTextInterface* text =
+            QAccessible::queryAccessibleInterface(w.form.PaintBox1->Widget())->textInterface();
+        const std::uint32_t target = w.form.Memo1->LineStart(30) + 6;
+        w.form.GoToPlace(target);
+        QTRY_COMPARE(w.firstLine(), w.form.Memo1->LineAt(target));
+        const int before = w.form.Memo1->Width();
+        w.form.Widget()->resize(w.form.Widget()->width(), w.form.Widget()->height() - 120);
+        QTRY_VERIFY(w.form.Memo1->Width() < before);
+        QTRY_VERIFY(w.form.Memo1->Wrapped());
+        QTRY_COMPARE(w.firstLine(), w.form.Memo1->LineAt(target));
+        // The reader's lines are the new columns (the text is two-byte characters only).
+        int start = 0, end = 0;
+        text->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(end, static_cast<int>(w.form.Memo1->LineStart(1) / 2));
+    }
+
+    void anIdlePageIsNotPaintedOverAndOver() {
+        Window w;
+        w.show(Gbk(kIdeographs).repeated(40));
+        w.columns(true);
+        QTest::qWait(100);
+        struct Counter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        w.form.PaintBox1->Widget()->installEventFilter(&counter);
+        QTest::qWait(300);
+        QCOMPARE(counter.paints, 0);
+        // A move paints again.
+        QTest::keyClick(w.area(), Qt::Key_Left);
+        QTRY_VERIFY(counter.paints > 0);
+        w.form.PaintBox1->Widget()->removeEventFilter(&counter);
+    }
+
     void pagingKeysAndAutoScrollGoLeftwards() {
         Window w;
         w.show(Gbk(kIdeographs).repeated(400));
