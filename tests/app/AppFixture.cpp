@@ -5,7 +5,9 @@
 #include "app/settings/SettingsFile.h"
 #include "framework/text/TextEncoding.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QtTest>
 
 #include <vector>
@@ -21,6 +23,15 @@ TDialogLog& SetUpProgram(const std::string& argument) {
 
 QByteArray Gbk(const char* utf8) {
     return QByteArray::fromStdString(orlenth::UnicodeToGbk(QString::fromUtf8(utf8)));
+}
+
+void Type(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes) {

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class QWidget;
+
 #include <string>
 
 namespace apptest {
@@ -20,6 +22,10 @@ TDialogLog& SetUpProgram(const std::string& argument = {});
 
 // GBK bytes of a UTF-8 literal.
 QByteArray Gbk(const char* utf8);
+
+// Types `text` into `w` a character at a time, as a keyboard or an input method does: a
+// key event carrying each character.
+void Type(QWidget* w, const QString& text);
 
 // Writes `bytes` to `path` (a failure fails the test).
 void WriteFile(const QString& path, const QByteArray& bytes);

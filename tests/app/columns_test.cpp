@@ -98,16 +98,6 @@ Ink InkIn(const QImage& grab, QRect slot) {
     return {mask};
 }
 
-// Typed as a person types it through an input method: a key event carrying the text.
-void Type(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
-
 int CharactersOf(const QByteArray& gbk) {
     return static_cast<int>(
         text::GbkDecoder::instance()
@@ -307,7 +297,7 @@ private slots:
         w.show(text);
         QCOMPARE(w.form.Memo1->LineStart(8) + 8, at);
         QTest::keyClick(w.area(), Qt::Key_F, Qt::ControlModifier);
-        Type(w.form.FindBar()->Field(), QString::fromUtf8("寻找"));
+        apptest::Type(w.form.FindBar()->Field(), QString::fromUtf8("寻找"));
         QTest::keyClick(w.form.FindBar()->Field(), Qt::Key_Return);
         QTRY_VERIFY(w.form.FoundHit());
         QCOMPARE(w.form.FoundHit()->offset, std::size_t{at});

@@ -49,16 +49,6 @@ std::size_t offsetOfHit(const QByteArray& text, int k) {
     return static_cast<std::size_t>(at);
 }
 
-// Types `text` into `w` a character at a time, as a keyboard or an input method does.
-void type(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
-
 struct Window {
     apptest::TDialogLog& log = apptest::SetUpProgram();
     TOrlenth form;
@@ -81,7 +71,7 @@ struct Window {
         QTest::keyClick(area(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(bar()->isVisible());
         QCOMPARE(QApplication::focusWidget(), bar()->Field());
-        type(bar()->Field(), QString::fromUtf8(utf8));
+        apptest::Type(bar()->Field(), QString::fromUtf8(utf8));
     }
     // The bar says `says` (a search going round the end takes more than one step), and the
     // hit on show is hit k of the text, on the page's second line.
@@ -199,7 +189,7 @@ private slots:
         QCOMPARE(w.form.ScrollBox1->VertPosition(), 0);
         // A full-width digit finds the plain one.
         w.bar()->Field()->clear();
-        type(w.bar()->Field(), QString::fromUtf8("第２"));
+        apptest::Type(w.bar()->Field(), QString::fromUtf8("第２"));
         QTest::keyClick(w.bar()->Field(), Qt::Key_Return);
         QTRY_VERIFY(w.form.FoundHit());
         QTest::keyClick(w.bar()->Field(), Qt::Key_Escape);
