@@ -77,6 +77,7 @@ void TOrlenth::ChooseScript(platform::Script script) {
     NoteLeaving();
     EncodingPlace place;
     place.offset = PlaceRead();
+    place.sameEncoding = true;
     encodingPlace_ = std::move(place);
     encodingTimer_.start();
 }

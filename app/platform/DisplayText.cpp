@@ -229,14 +229,17 @@ QByteArray TextFile::ReadForDisplay(std::size_t maxBytes, std::optional<FileEnco
 
 text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes,
                                         std::optional<FileEncoding> forced,
-                                        std::shared_ptr<EncodingReport> report) && {
+                                        std::shared_ptr<EncodingReport> report,
+                                        std::optional<FileEncoding> known) && {
     if (size_ > maxBytes) TooLarge();
     if (!report) report = std::make_shared<EncodingReport>();
     report->forced_.store(forced.has_value(), std::memory_order_release);
+    // A known verdict is read as a forced encoding is: only the report tells them apart.
+    const std::optional<FileEncoding> chosen = forced ? forced : known;
     const std::size_t piece = std::max<std::size_t>(pieceBytes, 1);
     // The first pieces are read at once, into the text itself, until the encoding is
     // clear: for GBK, the common case, they are then the start of the text, shown while
-    // the rest is read on the load's thread. A forced GBK reads one piece so.
+    // the rest is read on the load's thread. A chosen GBK reads one piece so.
     const std::uint64_t size = size_;
     QByteArray raw(static_cast<qsizetype>(size), Qt::Uninitialized);
     EncodingSniffer sniffer(size);
@@ -246,20 +249,20 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceB
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - got));
         char* const at = raw.data() + got;
         const std::size_t n = ReadAt(fd_, at, want, got);
-        if (!forced) sniffer.Feed(std::string_view(at, n));
+        if (!chosen) sniffer.Feed(std::string_view(at, n));
         got += n;
         if (n < want) ended = true;
     };
-    if (forced) {
-        if (*forced == FileEncoding::Gbk && size > 0) readMore();
+    if (chosen) {
+        if (*chosen == FileEncoding::Gbk && size > 0) readMore();
     } else {
         while (got < size && !ended && !sniffer.Decided() && !sniffer.AsciiStart()) readMore();
     }
     auto file = std::make_shared<TextFile>(std::move(*this));
-    if (!forced && !sniffer.Decided() && got < size && !ended)
+    if (!chosen && !sniffer.Decided() && got < size && !ended)
         return AsciiStartFeed(std::move(file), std::move(sniffer), std::move(raw), got, piece,
                               maxBytes, std::move(report));
-    const FileEncoding encoding = forced ? *forced : sniffer.Verdict();
+    const FileEncoding encoding = chosen ? *chosen : sniffer.Verdict();
     report->Set(encoding);
     if (encoding == FileEncoding::Gbk) {
         if (ended || got == size) {

@@ -250,6 +250,34 @@ TEST_P(ForcedEncodingTest, ReadInTheChosenEncoding) {
     EXPECT_TRUE(report->Forced());
 }
 
+// An earlier verdict passed on is taken as a choice is, whatever the bytes look like, yet
+// reported as the detection's; a choice made as well comes first.
+TEST_P(ForcedEncodingTest, KnownVerdictReadWithoutDetectionStillDetected) {
+    const ForcedRow& row = GetParam();
+    const QByteArray expected =
+        row.shown ? Shown(QString::fromUtf16(row.shown)) : QByteArray::fromStdString(row.file);
+    TempFolder dir;
+    const std::string path = dir.WriteFile("f.txt", row.file);
+    std::optional<TextFile> file = TextFile::Open(path);
+    ASSERT_TRUE(file);
+    auto report = std::make_shared<EncodingReport>();
+    text::TextLoad load(
+        std::move(*file).FeedForDisplay(kCapacity, 1, std::nullopt, report, row.forced));
+    EXPECT_EQ(load.finalText(), expected);
+    EXPECT_EQ(report->Encoding(), row.forced);
+    EXPECT_FALSE(report->Forced());
+    const FileEncoding other =
+        row.forced == FileEncoding::Gbk ? FileEncoding::Utf16BE : FileEncoding::Gbk;
+    std::optional<TextFile> again = TextFile::Open(path);
+    ASSERT_TRUE(again);
+    report = std::make_shared<EncodingReport>();
+    text::TextLoad chosen(
+        std::move(*again).FeedForDisplay(kCapacity, 1, row.forced, report, other));
+    EXPECT_EQ(chosen.finalText(), expected);
+    EXPECT_EQ(report->Encoding(), row.forced);
+    EXPECT_TRUE(report->Forced());
+}
+
 INSTANTIATE_TEST_SUITE_P(Rows, ForcedEncodingTest, ::testing::ValuesIn(kForcedRows), RowName());
 
 // A Big5 novel and its BOM-less UTF-16 form show the page its GBK form shows.
