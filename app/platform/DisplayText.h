@@ -110,10 +110,11 @@ public:
     std::int64_t Modified() const { return modified_; }
 
     // The bytes for the wrap engine (as DisplayBytesOf gives them), arriving: the first
-    // pieces are read now, until the encoding is clear, and the feed's producer reads the
-    // rest on the load's thread. A file whose first 64 KiB are plain ASCII shows them at
-    // once, as they are; the producer reads on, decides when the first other byte comes
-    // (see EncodingSniffer) and converts from there. `forced`: read the file in that
+    // pieces are read now, until the encoding is clear (GBK in a forced or known encoding:
+    // its first 64 KiB at most; another encoding: the first piece converted), and the
+    // feed's producer reads the rest on the load's thread. A file whose first 64 KiB are plain
+    // ASCII shows them at once, as they are; the producer reads on, decides when the first other
+    // byte comes (see EncodingSniffer) and converts from there. `forced`: read the file in that
     // encoding, without detection (a mark of that encoding at the start is still
     // dropped). `known`, when nothing is forced: what an earlier detection took this same
     // file for, read as a forced encoding is (no detection, whatever the bytes now look

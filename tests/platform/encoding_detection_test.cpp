@@ -280,6 +280,27 @@ TEST_P(ForcedEncodingTest, KnownVerdictReadWithoutDetectionStillDetected) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, ForcedEncodingTest, ::testing::ValuesIn(kForcedRows), RowName());
 
+// A big GBK file read in a chosen or known encoding has its start at once, not a whole
+// piece, and the rest after.
+TEST(EncodingDetection, ChosenGbkShowsItsStartAndReadsTheRestAfter) {
+    const std::string novel = Encoded(Repeated(kTraditional, 8000), "GBK");
+    ASSERT_GT(novel.size(), 2 * TextFile::kPieceBytes);
+    TempFolder dir;
+    const std::string path = dir.WriteFile("f.txt", novel);
+    for (const bool forced : {true, false}) {
+        std::optional<TextFile> file = TextFile::Open(path);
+        ASSERT_TRUE(file);
+        const std::optional<FileEncoding> gbk = FileEncoding::Gbk;
+        text::TextFeed feed = std::move(*file).FeedForDisplay(kCapacity, TextFile::kPieceBytes,
+                                                              forced ? gbk : std::nullopt, nullptr,
+                                                              forced ? std::nullopt : gbk);
+        EXPECT_GT(feed.ready, 0u) << forced;
+        EXPECT_LE(feed.ready, std::size_t{64} << 10) << forced;
+        text::TextLoad load(std::move(feed));
+        EXPECT_EQ(load.finalText().toStdString(), novel) << forced;
+    }
+}
+
 // A Big5 novel and its BOM-less UTF-16 form show the page its GBK form shows.
 TEST(EncodingDetection, Big5AndUtf16ShowTheGbkPage) {
     const QString text = Repeated(kTraditional, 200);
