@@ -3,9 +3,10 @@
 // line is drawn there, then reports the times and the process's peak memory. Run once for
 // the big file and once for a small one (bigtext.sh does both, beside the first-page times
 // of the reader itself).
-// With --switch N instead: N switches of 简繁 to 繁體 on the file's first page, each from
-// the stored script with every line wrapped, timed until the converted first page is
-// painted; their median, and that of the switches back to 原文.
+// With --switch N instead: N rounds of 简繁 switches on the file's first page, each timed
+// until the page of the text read again is painted: from the stored script with every line
+// wrapped to 繁體, on to 简体 while 繁體 is still being converted, and back to 原文; the
+// medians of each.
 // Usage: orlenth-bench-bigtext FOLDER/ [--switch N]
 
 #include "app/platform/ScriptConversion.h"
@@ -60,15 +61,17 @@ double Median(std::vector<double> v) {
 }
 
 int Switches(orlenth::TOrlenth& form, const char* folder, int rounds) {
-    std::vector<double> there, back;
+    std::vector<double> there, across, back;
     for (int i = 0; i < rounds; ++i) {
         WaitWrapped(form);
         there.push_back(SwitchMs(form, Script::Traditional));
-        if (form.ScriptOnShow() != Script::Traditional) return 1; // no dictionaries
+        across.push_back(SwitchMs(form, Script::Simplified));
+        if (form.ScriptOnShow() != Script::Simplified) return 1; // no dictionaries
         back.push_back(SwitchMs(form, Script::Original));
     }
-    std::printf("%s: switch to 繁體 %.2f ms, back to 原文 %.2f ms (medians of %d)\n", folder,
-                Median(there), Median(back), rounds);
+    std::printf("%s: 原文 to 繁體 %.2f ms, on to 简体 %.2f ms, back to 原文 %.2f ms (medians of "
+                "%d)\n",
+                folder, Median(there), Median(across), Median(back), rounds);
     return 0;
 }
 
