@@ -34,8 +34,12 @@ namespace {
 
 using orlenth::platform::Script;
 
+// Every line wrapped, and what that asked of the window done (the page grown, painted).
 void WaitWrapped(orlenth::TOrlenth& form) {
     while (!form.Memo1->Wrapped()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 100) QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 // From the choice to a painted page of the text read again: another text, wrapped as far
