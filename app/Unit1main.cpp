@@ -221,7 +221,7 @@ void TOrlenth::FormCreate(TComponent*) {
 
 // ---- categories and articles
 
-void TOrlenth::ShowEntry(int category, int entry) {
+void TOrlenth::ShowEntry(int category, int entry, const std::optional<KnownVerdict>& known) {
     TReadingState::TOpened opened = state_.Open(category, entry);
     if (opened.kind != TReadingState::TOpened::Kind::Nothing) pendingOffset_.reset();
     switch (opened.kind) {
@@ -240,10 +240,14 @@ void TOrlenth::ShowEntry(int category, int entry) {
         // never held at once. The page shows the start while the rest is read.
         Memo1->SetText(QByteArray());
         encodingReport_ = std::make_shared<platform::EncodingReport>();
+        // A verdict is only as good as the bytes it was made on: another size or time,
+        // and the file is detected again.
+        const std::optional<platform::FileEncoding> verdict =
+            known && known->file == opened.identity ? std::optional(known->encoding) : std::nullopt;
         Memo1->SetText(
             InChosenScript(std::move(*opened.file)
                                .FeedForDisplay(text::kMemoCapacity, platform::TextFile::kPieceBytes,
-                                               EncodingChoiceFor(path), encodingReport_)));
+                                               EncodingChoiceFor(path), encodingReport_, verdict)));
         // Any route to a file shows the line it was left at.
         if (settings_)
             if (const qint64 offset =

@@ -430,9 +430,17 @@ public:
     void ChooseSpeechVoice(const QString& name);
 
 private:
+    // What the detection took a folder file for, and the file as it was then.
+    struct KnownVerdict {
+        TFileIdentity file;
+        platform::FileEncoding encoding;
+    };
     // Opens entry `entry` of `category` onto the page (see TReadingState::Open for what
     // it throws; the page keeps its text then). Nothing to open leaves the page as it is.
-    void ShowEntry(int category, int entry);
+    // `known`: a folder file that opens as that same file, unchanged, is read in that
+    // verdict instead of being detected again (it still shows as detected, not chosen);
+    // an encoding the reader chose for it comes first.
+    void ShowEntry(int category, int entry, const std::optional<KnownVerdict>& known = {});
 
     // When the display lines change under the reader (another width or font), the line at
     // the top of the area is noted first, by where it starts in the text, and put back at
@@ -564,6 +572,8 @@ private:
         bool counted = false;
         bool reread = false;
         bool rereading = false; // the one text change that does not cancel it
+        // A script switch: the same bytes, so the detection's verdict on them stands.
+        bool sameEncoding = false;
         std::uint64_t characters = 0;
         text::TCharacterWalk walk;
         std::int64_t at = 0; // the page's position after the re-read: a move cancels it

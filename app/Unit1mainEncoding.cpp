@@ -117,9 +117,16 @@ void TOrlenth::ChooseEncoding(std::optional<platform::FileEncoding> encoding) {
 }
 
 void TOrlenth::ReadAgainInChosenEncoding() {
+    // A script switch does not detect the encoding again (the first mebibyte of a big
+    // file read and looked at), and leaves it the detection's: 编码 still says 自动.
+    std::optional<KnownVerdict> known;
+    const std::optional<platform::FileEncoding> detected =
+        encodingReport_ && !encodingReport_->Forced() ? encodingReport_->Encoding() : std::nullopt;
+    if (encodingPlace_->sameEncoding && detected && state_.FileOnShow())
+        known = KnownVerdict{*state_.FileOnShow(), *detected};
     try {
         encodingPlace_->rereading = true;
-        ShowEntry(state_.Category(), state_.Entry());
+        ShowEntry(state_.Category(), state_.Entry(), known);
         encodingPlace_->rereading = false;
     } catch (const std::exception& e) {
         encodingPlace_.reset();

@@ -77,8 +77,12 @@ void TOrlenth::ChooseScript(platform::Script script) {
     NoteLeaving();
     EncodingPlace place;
     place.offset = PlaceRead();
+    place.sameEncoding = true;
     encodingPlace_ = std::move(place);
     encodingTimer_.start();
+    // The first step now, not after whatever the window has queued meanwhile: a repaint of
+    // the page about to go, say, as a big text still arriving asks for one often.
+    StepEncodingPlace();
 }
 
 text::TextFeed TOrlenth::InChosenScript(text::TextFeed feed) {

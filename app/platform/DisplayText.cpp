@@ -19,6 +19,10 @@ namespace {
 // measuring.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
 static_assert(kPiece > 0);
+// What a GBK file read in a chosen or known encoding has at once: many screens, and far
+// less to wait for than a whole piece (a script switch on a big file waited half a
+// millisecond more for a mebibyte than for a small file's few kilobytes).
+constexpr std::size_t kChosenStart = 64 * 1024;
 
 std::string_view MarkOf(FileEncoding e) {
     switch (e) {
@@ -229,37 +233,41 @@ QByteArray TextFile::ReadForDisplay(std::size_t maxBytes, std::optional<FileEnco
 
 text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes,
                                         std::optional<FileEncoding> forced,
-                                        std::shared_ptr<EncodingReport> report) && {
+                                        std::shared_ptr<EncodingReport> report,
+                                        std::optional<FileEncoding> known) && {
     if (size_ > maxBytes) TooLarge();
     if (!report) report = std::make_shared<EncodingReport>();
     report->forced_.store(forced.has_value(), std::memory_order_release);
+    // A known verdict is read as a forced encoding is: only the report tells them apart.
+    const std::optional<FileEncoding> chosen = forced ? forced : known;
     const std::size_t piece = std::max<std::size_t>(pieceBytes, 1);
     // The first pieces are read at once, into the text itself, until the encoding is
     // clear: for GBK, the common case, they are then the start of the text, shown while
-    // the rest is read on the load's thread. A forced GBK reads one piece so.
+    // the rest is read on the load's thread. A chosen GBK reads its start so, at most a
+    // piece.
     const std::uint64_t size = size_;
     QByteArray raw(static_cast<qsizetype>(size), Qt::Uninitialized);
     EncodingSniffer sniffer(size);
     std::uint64_t got = 0;
     bool ended = false;
-    const auto readMore = [&] {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - got));
+    const auto readMore = [&](std::size_t most) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(most, size - got));
         char* const at = raw.data() + got;
         const std::size_t n = ReadAt(fd_, at, want, got);
-        if (!forced) sniffer.Feed(std::string_view(at, n));
+        if (!chosen) sniffer.Feed(std::string_view(at, n));
         got += n;
         if (n < want) ended = true;
     };
-    if (forced) {
-        if (*forced == FileEncoding::Gbk && size > 0) readMore();
+    if (chosen) {
+        if (*chosen == FileEncoding::Gbk && size > 0) readMore(std::min(piece, kChosenStart));
     } else {
-        while (got < size && !ended && !sniffer.Decided() && !sniffer.AsciiStart()) readMore();
+        while (got < size && !ended && !sniffer.Decided() && !sniffer.AsciiStart()) readMore(piece);
     }
     auto file = std::make_shared<TextFile>(std::move(*this));
-    if (!forced && !sniffer.Decided() && got < size && !ended)
+    if (!chosen && !sniffer.Decided() && got < size && !ended)
         return AsciiStartFeed(std::move(file), std::move(sniffer), std::move(raw), got, piece,
                               maxBytes, std::move(report));
-    const FileEncoding encoding = forced ? *forced : sniffer.Verdict();
+    const FileEncoding encoding = chosen ? *chosen : sniffer.Verdict();
     report->Set(encoding);
     if (encoding == FileEncoding::Gbk) {
         if (ended || got == size) {

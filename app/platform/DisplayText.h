@@ -70,7 +70,8 @@ public:
         const int v = value_.load(std::memory_order_acquire);
         return v < 0 ? std::nullopt : std::optional<FileEncoding>(static_cast<FileEncoding>(v));
     }
-    // Whether the caller chose the encoding.
+    // Whether the caller chose the encoding (a `forced` one); an earlier verdict passed on
+    // as `known` is still the detection's.
     bool Forced() const { return forced_.load(std::memory_order_acquire); }
 
 private:
@@ -109,12 +110,16 @@ public:
     std::int64_t Modified() const { return modified_; }
 
     // The bytes for the wrap engine (as DisplayBytesOf gives them), arriving: the first
-    // pieces are read now, until the encoding is clear, and the feed's producer reads the
-    // rest on the load's thread. A file whose first 64 KiB are plain ASCII shows them at
-    // once, as they are; the producer reads on, decides when the first other byte comes
-    // (see EncodingSniffer) and converts from there. `forced`: read the file in that
+    // pieces are read now, until the encoding is clear (GBK in a forced or known encoding:
+    // its first 64 KiB at most; another encoding: the first piece converted), and the
+    // feed's producer reads the rest on the load's thread. A file whose first 64 KiB are plain
+    // ASCII shows them at once, as they are; the producer reads on, decides when the first other
+    // byte comes (see EncodingSniffer) and converts from there. `forced`: read the file in that
     // encoding, without detection (a mark of that encoding at the start is still
-    // dropped). `report`, when given, learns the encoding. More than `maxBytes` bytes in the file:
+    // dropped). `known`, when nothing is forced: what an earlier detection took this same
+    // file for, read as a forced encoding is (no detection, whatever the bytes now look
+    // like) but reported as detected. `report`, when given, learns the encoding and
+    // whether it was forced. More than `maxBytes` bytes in the file:
     // EOutOfResources "Text exceeds memo capacity" now, before anything is read; after conversion:
     // the same error from the producer, the text ending where it was cut. A read that fails:
     // EReadError (now or from the producer). A file that shrinks meanwhile gives what was
@@ -125,7 +130,8 @@ public:
     // whatever the size, and so is the verdict.
     text::TextFeed FeedForDisplay(std::size_t maxBytes, std::size_t pieceBytes = kPieceBytes,
                                   std::optional<FileEncoding> forced = std::nullopt,
-                                  std::shared_ptr<EncodingReport> report = nullptr) &&;
+                                  std::shared_ptr<EncodingReport> report = nullptr,
+                                  std::optional<FileEncoding> known = std::nullopt) &&;
     // All of FeedForDisplay's text at once, its errors thrown here.
     QByteArray ReadForDisplay(std::size_t maxBytes,
                               std::optional<FileEncoding> forced = std::nullopt) &&;

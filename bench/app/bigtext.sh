@@ -3,7 +3,10 @@
 # 1. the first page: the reader in screenshot mode (start-up, library, the folder's file
 #    and its first painted page, then exit), medians of RUNS alternating runs each;
 # 2. the last line: orlenth-bench-bigtext waits for every line, scrolls to the end and
-#    reports the peak memory of the whole run.
+#    reports the peak memory of the whole run;
+# 3. 简繁: orlenth-bench-bigtext --switch switches the first page to 繁體 and back, RUNS
+#    times each, in the window, and gives the medians.
+# Every run starts from settings of its own, in the work folder.
 # Usage: bench/app/bigtext.sh [BUILD_DIR] [RUNS] [MB]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -13,6 +16,7 @@ mb=${3:-300}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen
+export XDG_CONFIG_HOME="$work/config"
 mkdir "$work/big" "$work/small"
 # The novel: the classical prose of bench/data repeated; the essay: its first 3 KB of
 # whole lines.
@@ -47,3 +51,5 @@ echo "first page: 3 KB essay ${s} ms, ${mb} MB novel ${b} ms, ratio" \
     "$(awk -v b="$b" -v s="$s" 'BEGIN {printf "%.2f", b / s}') (goal <= 1.5, floor 3)"
 "$build/bench/app/orlenth-bench-bigtext" "$work/small/" 2>/dev/null
 "$build/bench/app/orlenth-bench-bigtext" "$work/big/" 2>/dev/null
+"$build/bench/app/orlenth-bench-bigtext" "$work/small/" --switch "$runs" 2>/dev/null
+"$build/bench/app/orlenth-bench-bigtext" "$work/big/" --switch "$runs" 2>/dev/null

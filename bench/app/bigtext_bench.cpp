@@ -3,8 +3,13 @@
 // line is drawn there, then reports the times and the process's peak memory. Run once for
 // the big file and once for a small one (bigtext.sh does both, beside the first-page times
 // of the reader itself).
-// Usage: orlenth-bench-bigtext FOLDER/
+// With --switch N instead: N rounds of 简繁 switches on the file's first page, each timed
+// until the page of the text read again is painted: from the stored script with every line
+// wrapped to 繁體, on to 简体 while 繁體 is still being converted, and back to 原文; the
+// medians of each.
+// Usage: orlenth-bench-bigtext FOLDER/ [--switch N]
 
+#include "app/platform/ScriptConversion.h"
 #include "bench/app/BenchWindow.h"
 #include "framework/ui/Memo.h"
 #include "framework/ui/PaintBox.h"
@@ -18,12 +23,68 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using orlenth::platform::Script;
+
+// Every line wrapped, and what that asked of the window done (the page grown, painted).
+void WaitWrapped(orlenth::TOrlenth& form) {
+    while (!form.Memo1->Wrapped()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 100) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// From the choice to a painted page of the text read again: another text, wrapped as far
+// as the page's height (or to its end).
+double SwitchMs(orlenth::TOrlenth& form, Script script) {
+    const std::shared_ptr<const orlenth::text::TextLoad> before = form.Memo1->Load();
+    QImage page(form.ScrollBox1->Widget()->size(), QImage::Format_RGB32);
+    QElapsedTimer clock;
+    clock.start();
+    form.ChooseScript(script);
+    const int pitch = form.LinePitch();
+    while (form.Memo1->Load() == before ||
+           (!form.Memo1->Wrapped() &&
+            std::int64_t{form.Memo1->LineCount()} * pitch < form.ScrollBox1->ClientHeight()))
+        QApplication::processEvents();
+    form.ScrollBox1->Widget()->render(&page);
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+int Switches(orlenth::TOrlenth& form, const char* folder, int rounds) {
+    std::vector<double> there, across, back;
+    for (int i = 0; i < rounds; ++i) {
+        WaitWrapped(form);
+        there.push_back(SwitchMs(form, Script::Traditional));
+        across.push_back(SwitchMs(form, Script::Simplified));
+        if (form.ScriptOnShow() != Script::Simplified) return 1; // no dictionaries
+        back.push_back(SwitchMs(form, Script::Original));
+    }
+    std::printf("%s: 原文 to 繁體 %.2f ms, on to 简体 %.2f ms, back to 原文 %.2f ms (medians of "
+                "%d)\n",
+                folder, Median(there), Median(across), Median(back), rounds);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: orlenth-bench-bigtext FOLDER/\n");
+    const bool switching = argc == 4 && std::string_view(argv[2]) == "--switch";
+    if (argc != 2 && !switching) {
+        std::fprintf(stderr, "usage: orlenth-bench-bigtext FOLDER/ [--switch N]\n");
         return 2;
     }
     QElapsedTimer clock;
@@ -35,6 +96,7 @@ int main(int argc, char** argv) {
     auto form = std::make_unique<orlenth::TOrlenth>();
     form->Show();
     QApplication::processEvents();
+    if (switching) return Switches(*form, argv[1], std::max(std::atoi(argv[3]), 1));
     const qint64 shown = clock.elapsed();
     const int firstLines = form->Memo1->LineCount();
     // Until every line is wrapped and the page has heard of the last ones.

@@ -39,14 +39,6 @@ constexpr std::size_t kFeedBytes = 1u << 20;
 // Bytes a pattern is tried on at a time, for the same reason.
 constexpr std::size_t kPatternChunkBytes = 4u << 20;
 
-// Until more than `have` bytes are there, the load has ended or the scan is given up. The
-// load's bytes are read-only here, so its own wait (which needs it writable) is not used;
-// its producer publishes every few milliseconds at most anyway.
-void waitBeyond(const TextLoad& load, std::size_t have, const std::atomic<bool>& stop) {
-    while (load.available() <= have && !load.loaded() && !stop.load(std::memory_order_relaxed))
-        std::this_thread::sleep_for(std::chrono::milliseconds(4));
-}
-
 } // namespace
 
 QString HeadingRuleKey(HeadingRule rule) {
@@ -100,6 +92,9 @@ ChapterScan::ChapterScan(std::shared_ptr<const TextLoad> load, ChapterChoice cho
 
 ChapterScan::~ChapterScan() {
     stop_.store(true, std::memory_order_relaxed);
+    // A scan waiting for more of a slowly arriving text (one converted by phrase) stops now,
+    // not at its next look: another text on show waits for this.
+    if (load_) load_->wakeWaiters();
     thread_.join();
     releaseInBackground(std::move(load_));
 }
@@ -135,7 +130,7 @@ void ChapterScan::runHeadings() {
             scanner_.Finish();
             return;
         }
-        waitBeyond(load, fed, stop_);
+        load.waitBeyond(fed, stop_);
     }
 }
 
@@ -192,7 +187,7 @@ void ChapterScan::runPattern() {
             if (done >= (std::size_t{1} << 32)) return; // offsets end there
         }
         if (ended && done >= available) return;
-        waitBeyond(load, available, stop_);
+        load.waitBeyond(available, stop_);
     }
 }
 

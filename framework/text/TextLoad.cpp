@@ -49,10 +49,16 @@ void TextLoad::publish(std::size_t total) {
     changed_.notify_all();
 }
 
-void TextLoad::waitBeyond(std::size_t have, const std::atomic<bool>& stop) {
+void TextLoad::waitBeyond(std::size_t have, const std::atomic<bool>& stop) const {
     std::unique_lock lock(mutex_);
     while (available_.load(std::memory_order_relaxed) <= have && !loaded_.load() && !stop.load())
         changed_.wait_for(lock, std::chrono::milliseconds(5));
+}
+
+void TextLoad::wakeWaiters() const {
+    // Through the lock: a waiter between looking at its flag and waiting hears this too.
+    { const std::lock_guard lock(mutex_); }
+    changed_.notify_all();
 }
 
 void TextLoad::waitLoaded() {

@@ -53,8 +53,11 @@ public:
     // The buffer's size: the text can never be longer.
     std::size_t capacity() const override { return capacity_; }
     // Waits until more than `have` bytes are there, the load ended, or `stop` is set (it
-    // is looked at every few milliseconds).
-    void waitBeyond(std::size_t have, const std::atomic<bool>& stop);
+    // is looked at every few milliseconds, and at once after wakeWaiters).
+    void waitBeyond(std::size_t have, const std::atomic<bool>& stop) const;
+    // Makes every waitBeyond look at its `stop` now: whoever sets one calls this, so that a
+    // reader waiting for a slow producer stops without waiting for its next look.
+    void wakeWaiters() const;
     void waitLoaded();
     // The whole text, once loaded (waits for that). Owner's thread only.
     QByteArray& finalText();
@@ -76,7 +79,7 @@ private:
     bool trimmed_ = false;
     std::exception_ptr error_;
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    mutable std::condition_variable changed_; // waited on by readers of a const load too
     std::thread producer_;
 };
 

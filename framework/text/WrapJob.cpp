@@ -75,6 +75,9 @@ void WrapJob::cancel() {
     { const std::lock_guard lock(mutex_); }
     changed_.notify_all();
     setup_.desk->wakeAll();
+    // A worker waiting for more of a slowly arriving text (one being converted by phrase)
+    // would otherwise hear of the request only at its next look, milliseconds later.
+    if (setup_.text) setup_.text->wakeWaiters();
     for (std::thread& t : workers_)
         if (t.joinable()) t.join();
 }

@@ -42,10 +42,10 @@ public:
     static std::shared_ptr<WrapJob> start(Setup setup, unsigned workers);
     // Stops the workers and waits for them: each looks at the request every
     // kCancelCheckBytes of text it wraps or searches and every few thousand lines it
-    // publishes, so this takes a fraction of a millisecond (a few milliseconds at most, for
-    // a worker waiting for more of an arriving text). The lines published so far stay (the
-    // last segment's perhaps only in part), and a cancelled job publishes no more: its
-    // index is to be dropped.
+    // publishes, and one waiting for more of an arriving text is woken, so this takes a
+    // fraction of a millisecond. The lines published so far stay (the last segment's
+    // perhaps only in part), and a cancelled job publishes no more: its index is to be
+    // dropped.
     ~WrapJob();
     void cancel();
 

@@ -6,6 +6,7 @@
 
 #include "app/ProgramSettings.h"
 #include "app/Unit1main.h"
+#include "app/platform/DisplayText.h"
 #include "app/platform/ScriptConversion.h"
 #include "app/settings/SettingsFile.h"
 #include "framework/ui/ListBox.h"
@@ -14,8 +15,12 @@
 
 #include <QFile>
 #include <QMenu>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace orlenth;
 using apptest::Gbk;
@@ -53,6 +58,17 @@ QByteArray LineAtTop(TOrlenth& form) {
 
 void WaitWrapped(TOrlenth& form) {
     QTRY_VERIFY_WITH_TIMEOUT(form.Memo1->Wrapped(), 30'000);
+}
+
+// The items of 编码, "*" before the checked ones.
+QStringList EncodingMenuOf(TOrlenth& form) {
+    QMenu* menu = form.N23->QtAction()->menu();
+    emit menu->aboutToShow();
+    QStringList items;
+    for (const QAction* a : menu->actions())
+        if (!a->isSeparator())
+            items << (a->isChecked() ? QStringLiteral("*") : QString()) + a->text();
+    return items;
 }
 
 } // namespace
@@ -138,6 +154,52 @@ private slots:
             form.Show();
             QCOMPARE(form.ScriptOnShow(), Script::Original);
             QVERIFY(form.Memo1->Text().contains(Gbk("先帝创业未半")));
+        }
+    }
+
+    // A switch shows the same bytes: the file is not detected again, and its encoding stays
+    // the detection's, neither checked as chosen in 编码 nor kept as the reader's choice.
+    void aSwitchKeepsTheDetectedEncodingWithoutChoosingIt() {
+        Config config;
+        QTemporaryDir books;
+        QString text;
+        for (int i = 0; i < 500; ++i)
+            text += QString::fromUtf8("桃花源記，第%1行：緣溪行，忘路之遠近。\r\n").arg(i);
+        const QByteArray big5 = QStringEncoder("Big5").encode(text);
+        const QByteArray gbk = QStringEncoder("GBK").encode(text);
+        QCOMPARE(gbk.size(), big5.size());
+        const QString path = books.path() + QStringLiteral("/a.txt");
+        apptest::WriteFile(path, big5);
+        {
+            config.Open();
+            apptest::SetUpProgram(path.toStdString());
+            TOrlenth form;
+            form.Show();
+            WaitWrapped(form);
+            QVERIFY(EncodingMenuOf(form).contains(QString::fromUtf8("*自动（Big5）")));
+            // Other bytes behind the reader's back, of the same size and time: only a new
+            // detection could tell that they are GBK now.
+            struct stat before {};
+            QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+            apptest::WriteFile(path, gbk);
+            const timespec times[2] = {before.st_atim, before.st_mtim};
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+            Choose(form, "繁體");
+            QTRY_COMPARE(form.ScriptOnShow(), Script::Traditional);
+            QTRY_COMPARE(form.Memo1->Text(),
+                         Traditional(platform::DisplayBytesOf(gbk, platform::FileEncoding::Big5)));
+            QVERIFY(EncodingMenuOf(form).contains(QString::fromUtf8("*自动（Big5）")));
+            form.SaveSettings();
+        }
+        {
+            // Nothing was kept for the file: the next run detects it anew.
+            config.Open();
+            apptest::SetUpProgram(path.toStdString());
+            TOrlenth form;
+            form.Show();
+            WaitWrapped(form);
+            QVERIFY(EncodingMenuOf(form).contains(QString::fromUtf8("*自动（GB18030）")));
+            QTRY_COMPARE(form.Memo1->Text(), Traditional(gbk));
         }
     }
 };

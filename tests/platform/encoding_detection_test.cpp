@@ -250,7 +250,56 @@ TEST_P(ForcedEncodingTest, ReadInTheChosenEncoding) {
     EXPECT_TRUE(report->Forced());
 }
 
+// An earlier verdict passed on is taken as a choice is, whatever the bytes look like, yet
+// reported as the detection's; a choice made as well comes first.
+TEST_P(ForcedEncodingTest, KnownVerdictReadWithoutDetectionStillDetected) {
+    const ForcedRow& row = GetParam();
+    const QByteArray expected =
+        row.shown ? Shown(QString::fromUtf16(row.shown)) : QByteArray::fromStdString(row.file);
+    TempFolder dir;
+    const std::string path = dir.WriteFile("f.txt", row.file);
+    std::optional<TextFile> file = TextFile::Open(path);
+    ASSERT_TRUE(file);
+    auto report = std::make_shared<EncodingReport>();
+    text::TextLoad load(
+        std::move(*file).FeedForDisplay(kCapacity, 1, std::nullopt, report, row.forced));
+    EXPECT_EQ(load.finalText(), expected);
+    EXPECT_EQ(report->Encoding(), row.forced);
+    EXPECT_FALSE(report->Forced());
+    const FileEncoding other =
+        row.forced == FileEncoding::Gbk ? FileEncoding::Utf16BE : FileEncoding::Gbk;
+    std::optional<TextFile> again = TextFile::Open(path);
+    ASSERT_TRUE(again);
+    report = std::make_shared<EncodingReport>();
+    text::TextLoad chosen(
+        std::move(*again).FeedForDisplay(kCapacity, 1, row.forced, report, other));
+    EXPECT_EQ(chosen.finalText(), expected);
+    EXPECT_EQ(report->Encoding(), row.forced);
+    EXPECT_TRUE(report->Forced());
+}
+
 INSTANTIATE_TEST_SUITE_P(Rows, ForcedEncodingTest, ::testing::ValuesIn(kForcedRows), RowName());
+
+// A big GBK file read in a chosen or known encoding has its start at once, not a whole
+// piece, and the rest after.
+TEST(EncodingDetection, ChosenGbkShowsItsStartAndReadsTheRestAfter) {
+    const std::string novel = Encoded(Repeated(kTraditional, 8000), "GBK");
+    ASSERT_GT(novel.size(), 2 * TextFile::kPieceBytes);
+    TempFolder dir;
+    const std::string path = dir.WriteFile("f.txt", novel);
+    for (const bool forced : {true, false}) {
+        std::optional<TextFile> file = TextFile::Open(path);
+        ASSERT_TRUE(file);
+        const std::optional<FileEncoding> gbk = FileEncoding::Gbk;
+        text::TextFeed feed = std::move(*file).FeedForDisplay(kCapacity, TextFile::kPieceBytes,
+                                                              forced ? gbk : std::nullopt, nullptr,
+                                                              forced ? std::nullopt : gbk);
+        EXPECT_GT(feed.ready, 0u) << forced;
+        EXPECT_LE(feed.ready, std::size_t{64} << 10) << forced;
+        text::TextLoad load(std::move(feed));
+        EXPECT_EQ(load.finalText().toStdString(), novel) << forced;
+    }
+}
 
 // A Big5 novel and its BOM-less UTF-16 form show the page its GBK form shows.
 TEST(EncodingDetection, Big5AndUtf16ShowTheGbkPage) {
