@@ -18,56 +18,38 @@ constexpr VerticalStance kTurn = VerticalStance::Turned;
 
 // Sorted by the horizontal character, for a binary search.
 constexpr std::array kForms = {
-    Entry{U'!', 0, kTurn},
-    Entry{U'(', 0, kTurn},
-    Entry{U')', 0, kTurn},
-    Entry{U'-', 0, kTurn},
-    Entry{U'[', 0, kTurn},
-    Entry{U']', 0, kTurn},
-    Entry{U'_', U'\uFE33', kTurn},
-    Entry{U'{', 0, kTurn},
-    Entry{U'}', 0, kTurn},
-    Entry{U'~', 0, kTurn},
+    Entry{U'!', 0, kTurn}, Entry{U'(', 0, kTurn}, Entry{U')', 0, kTurn}, Entry{U'-', 0, kTurn},
+    Entry{U'[', 0, kTurn}, Entry{U']', 0, kTurn}, Entry{U'_', U'\uFE33', kTurn},
+    Entry{U'{', 0, kTurn}, Entry{U'}', 0, kTurn}, Entry{U'~', 0, kTurn},
     Entry{U'\u2013', U'\uFE32', kTurn}, // – en dash
     Entry{U'\u2014', U'\uFE31', kTurn}, // — em dash
     Entry{U'\u2015', U'\uFE31', kTurn}, // ― bar
-    Entry{U'\u2018', 0, kTurn},
-    Entry{U'\u2019', 0, kTurn},
-    Entry{U'\u201C', 0, kTurn},
-    Entry{U'\u201D', 0, kTurn},
-    Entry{U'\u2025', U'\uFE30', kTurn}, // ‥
-    Entry{U'\u2026', U'\uFE19', kTurn}, // …
-    Entry{U'\u3001', U'\uFE11', kMark}, // 、
-    Entry{U'\u3002', U'\uFE12', kMark}, // 。
-    Entry{U'\u3008', U'\uFE3F', kTurn},
-    Entry{U'\u3009', U'\uFE40', kTurn}, // 〈〉
-    Entry{U'\u300A', U'\uFE3D', kTurn},
-    Entry{U'\u300B', U'\uFE3E', kTurn}, // 《》
-    Entry{U'\u300C', U'\uFE41', kTurn},
-    Entry{U'\u300D', U'\uFE42', kTurn}, // 「」
-    Entry{U'\u300E', U'\uFE43', kTurn},
-    Entry{U'\u300F', U'\uFE44', kTurn}, // 『』
-    Entry{U'\u3010', U'\uFE3B', kTurn},
-    Entry{U'\u3011', U'\uFE3C', kTurn}, // 【】
-    Entry{U'\u3014', U'\uFE39', kTurn},
-    Entry{U'\u3015', U'\uFE3A', kTurn}, // 〔〕
-    Entry{U'\u3016', U'\uFE17', kTurn},
-    Entry{U'\u3017', U'\uFE18', kTurn}, // 〖〗
-    Entry{U'\u301C', 0, kTurn},         // 〜
-    Entry{U'\uFF01', U'\uFE15', kMark}, // ！
-    Entry{U'\uFF08', U'\uFE35', kTurn},
-    Entry{U'\uFF09', U'\uFE36', kTurn}, // （）
-    Entry{U'\uFF0C', U'\uFE10', kMark}, // ，
-    Entry{U'\uFF0D', 0, kTurn},         // －
-    Entry{U'\uFF1A', U'\uFE13', kMark}, // ：
-    Entry{U'\uFF1B', U'\uFE14', kMark}, // ；
-    Entry{U'\uFF1F', U'\uFE16', kMark}, // ？
-    Entry{U'\uFF3B', U'\uFE47', kTurn},
-    Entry{U'\uFF3D', U'\uFE48', kTurn}, // ［］
-    Entry{U'\uFF3F', U'\uFE33', kTurn}, // ＿
-    Entry{U'\uFF5B', U'\uFE37', kTurn},
-    Entry{U'\uFF5D', U'\uFE38', kTurn}, // ｛｝
-    Entry{U'\uFF5E', 0, kTurn},         // ～
+    // Vertical Chinese sets quotation marks as corner brackets: “” as ﹁﹂, ‘’ as ﹃﹄.
+    Entry{U'\u2018', U'\uFE43', kTurn}, Entry{U'\u2019', U'\uFE44', kTurn},
+    Entry{U'\u201C', U'\uFE41', kTurn}, Entry{U'\u201D', U'\uFE42', kTurn},
+    Entry{U'\u2025', U'\uFE30', kTurn},                                     // ‥
+    Entry{U'\u2026', U'\uFE19', kTurn},                                     // …
+    Entry{U'\u3001', U'\uFE11', kMark},                                     // 、
+    Entry{U'\u3002', U'\uFE12', kMark},                                     // 。
+    Entry{U'\u3008', U'\uFE3F', kTurn}, Entry{U'\u3009', U'\uFE40', kTurn}, // 〈〉
+    Entry{U'\u300A', U'\uFE3D', kTurn}, Entry{U'\u300B', U'\uFE3E', kTurn}, // 《》
+    Entry{U'\u300C', U'\uFE41', kTurn}, Entry{U'\u300D', U'\uFE42', kTurn}, // 「」
+    Entry{U'\u300E', U'\uFE43', kTurn}, Entry{U'\u300F', U'\uFE44', kTurn}, // 『』
+    Entry{U'\u3010', U'\uFE3B', kTurn}, Entry{U'\u3011', U'\uFE3C', kTurn}, // 【】
+    Entry{U'\u3014', U'\uFE39', kTurn}, Entry{U'\u3015', U'\uFE3A', kTurn}, // 〔〕
+    Entry{U'\u3016', U'\uFE17', kTurn}, Entry{U'\u3017', U'\uFE18', kTurn}, // 〖〗
+    Entry{U'\u301C', 0, kTurn},                                             // 〜
+    Entry{U'\uFF01', U'\uFE15', kMark},                                     // ！
+    Entry{U'\uFF08', U'\uFE35', kTurn}, Entry{U'\uFF09', U'\uFE36', kTurn}, // （）
+    Entry{U'\uFF0C', U'\uFE10', kMark},                                     // ，
+    Entry{U'\uFF0D', 0, kTurn},                                             // －
+    Entry{U'\uFF1A', U'\uFE13', kMark},                                     // ：
+    Entry{U'\uFF1B', U'\uFE14', kMark},                                     // ；
+    Entry{U'\uFF1F', U'\uFE16', kMark},                                     // ？
+    Entry{U'\uFF3B', U'\uFE47', kTurn}, Entry{U'\uFF3D', U'\uFE48', kTurn}, // ［］
+    Entry{U'\uFF3F', U'\uFE33', kTurn},                                     // ＿
+    Entry{U'\uFF5B', U'\uFE37', kTurn}, Entry{U'\uFF5D', U'\uFE38', kTurn}, // ｛｝
+    Entry{U'\uFF5E', 0, kTurn},                                             // ～
 };
 
 static_assert(std::is_sorted(kForms.begin(), kForms.end(),

@@ -4,7 +4,9 @@
 // vertical form: the Unicode vertical presentation forms (U+FE10..U+FE19, U+FE30..U+FE48)
 // where the font has the glyph, otherwise the horizontal character drawn another way:
 // the sentence marks 、。，：；！？ upright in the top right quarter of their cell, the
-// brackets, dashes and ellipses turned 90° clockwise. Latin letters and digits are turned
+// brackets, dashes and ellipses turned 90° clockwise. The curly quotation marks take the
+// corner brackets' vertical forms (“” ﹁﹂, ‘’ ﹃﹄), as vertical Chinese is set; a font
+// without them turns the marks themselves. Latin letters and digits are turned
 // 90° clockwise as a run, except a run of one or two digits, which stands upright across
 // the column (a date's "12" reads as one cell).
 
