@@ -7,6 +7,7 @@
 // switched from rows to columns, must give the same columns.
 
 #include "FuzzTarget.h"
+#include "LineOrder.h"
 
 #include "framework/text/AdvanceCache.h"
 #include "framework/text/GbkDecoder.h"
@@ -43,13 +44,6 @@ struct Context {
 
 Context* gContext = nullptr;
 
-std::size_t BreakAt(std::string_view s, std::size_t at) {
-    if (at >= s.size()) return 0;
-    if (s[at] == '\n') return 1;
-    if (s[at] != '\r') return 0;
-    return at + 1 < s.size() && s[at + 1] == '\n' ? 2 : 1;
-}
-
 // The length of one character down a column, in the table's units, measured afresh.
 std::int64_t FreshLength(char32_t c) {
     Context& k = *gContext;
@@ -80,20 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t pos = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const DisplayLine& line = lines[i];
-        if (i > 0) {
-            const std::size_t gap = BreakAt(text, pos);
-            if (gap > 0 && line.start == pos + gap) {
-                // A hard break.
-            } else if (line.start != pos) {
-                FuzzFailure("a gap between two columns that is not one line break");
-            } else if (line.length == 0 || lines[i - 1].length == 0) {
-                FuzzFailure("a soft break leaves a column empty");
-            }
-        } else if (line.start != 0) {
-            FuzzFailure("the first column does not start the text");
-        }
-        const std::size_t end = std::size_t{line.start} + line.length;
-        if (end > text.size()) FuzzFailure("a column runs past the text");
+        const std::size_t end = CheckLineInOrder(text, lines, i, pos);
         std::int64_t length = 0;
         std::size_t characters = 0;
         std::size_t p = line.start;

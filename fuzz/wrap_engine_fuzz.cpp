@@ -8,6 +8,7 @@
 // text must give the very same lines.
 
 #include "FuzzTarget.h"
+#include "LineOrder.h"
 
 #include "framework/text/AdvanceCache.h"
 #include "framework/text/GbkDecoder.h"
@@ -39,14 +40,6 @@ struct Context {
 };
 
 Context* gContext = nullptr;
-
-// The length of the line break at `at`, or 0.
-std::size_t BreakAt(std::string_view s, std::size_t at) {
-    if (at >= s.size()) return 0;
-    if (s[at] == '\n') return 1;
-    if (s[at] != '\r') return 0;
-    return at + 1 < s.size() && s[at + 1] == '\n' ? 2 : 1;
-}
 
 // The first line break at or after `at` and its length: where a segment may end.
 std::size_t SegmentEndAfter(std::string_view s, std::size_t at) {
@@ -102,20 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t pos = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const DisplayLine& line = lines[i];
-        if (i > 0) {
-            const std::size_t gap = BreakAt(text, pos);
-            if (gap > 0 && line.start == pos + gap) {
-                // A hard break.
-            } else if (line.start != pos) {
-                FuzzFailure("a gap between two lines that is not one line break");
-            } else if (line.length == 0 || lines[i - 1].length == 0) {
-                FuzzFailure("a soft break leaves a line empty");
-            }
-        } else if (line.start != 0) {
-            FuzzFailure("the first line does not start the text");
-        }
-        const std::size_t end = std::size_t{line.start} + line.length;
-        if (end > text.size()) FuzzFailure("a line runs past the text");
+        const std::size_t end = CheckLineInOrder(text, lines, i, pos);
 
         // Every line starts where a hard line does or where the one before it ended, which
         // was found to be a character boundary; so walking from its start sees the
