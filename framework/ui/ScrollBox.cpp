@@ -188,7 +188,8 @@ std::int64_t TScrollBox::MaxVertPosition() const {
 }
 
 // In columns position 0 is the right edge: the thumb starts at the bar's right end and goes
-// left. The bar is turned by hand, as styles draw an inverted scroll bar the usual way.
+// left. The value is turned here rather than by the bar's inverted appearance, so that the
+// value, the thumb and the steps of BarAction all agree on one direction.
 int TScrollBox::BarValueOfPosition() const {
     const std::int64_t end = MaxVertPosition();
     const int value = BarValue(position_, end);
