@@ -26,9 +26,10 @@ std::optional<std::pair<char32_t, std::size_t>> Utf8At(std::string_view s) {
     const auto b = [&](std::size_t i) { return static_cast<std::uint8_t>(s[i]); };
     const std::uint8_t lead = b(0);
     if (lead < 0x80) return std::pair{char32_t{lead}, std::size_t{1}};
-    const std::size_t n = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                                         : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                                                        : 0;
+    const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
     if (n == 0 || s.size() < n) return std::nullopt;
     char32_t c = lead & (0x7F >> n);
     for (std::size_t i = 1; i < n; ++i) {
