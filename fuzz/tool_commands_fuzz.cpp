@@ -146,6 +146,13 @@ void CheckInput(std::string_view input) {
     Put(gRoot / "input", input);
     if (std::string_view(orlenth::tool::ReadInput((gRoot / "input").string())) != input)
         FuzzFailure("an input file read otherwise");
+    const int saved = ::dup(STDIN_FILENO), fd = ::open((gRoot / "input").c_str(), O_RDONLY);
+    ::dup2(fd, STDIN_FILENO);
+    ::close(fd);
+    const std::string fromStdin(orlenth::tool::ReadInput("-"));
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
+    if (fromStdin != input) FuzzFailure("standard input read otherwise");
 }
 
 // Names of one to three letters of three, so that they meet.
