@@ -5,9 +5,12 @@
 
 #include "FuzzTarget.h"
 
+#include "framework/text/BreakClass.h"
+#include "framework/text/GbkDecoder.h"
 #include "framework/text/WrapEngine.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -40,4 +43,29 @@ inline std::size_t CheckLineInOrder(std::string_view text,
     const std::size_t end = std::size_t{line.start} + line.length;
     if (end > text.size()) FuzzFailure("a display line runs past the text");
     return end;
+}
+
+// The other side of "no line is too long": a display line that a soft break ends could not
+// have taken the next character. When that character and the one after it may be parted
+// (both Ordinary, or it ends its hard line or the text) and it would still have fitted
+// (`units` is the line's length, `limit` the width, `measure(bytes, character)` one
+// character's length, all in the table's units), the break came too early: a wrap that broke after
+// every character passes every other check, not this one.
+template <class Measure>
+void CheckNoRoomLeft(std::string_view text, const std::vector<orlenth::text::DisplayLine>& lines,
+                     std::size_t i, std::int64_t units, std::int64_t limit, Measure measure) {
+    using namespace orlenth::text;
+    if (i + 1 >= lines.size() || lines[i + 1].start != lines[i].start + lines[i].length) return;
+    const GbkDecoder& decoder = GbkDecoder::instance();
+    const char* const end = text.data() + text.size();
+    const std::size_t at = lines[i + 1].start;
+    if (at >= text.size() || BreakAt(text, at) > 0) return;
+    const GbkChar next = decoder.next(text.data() + at, end);
+    if (breakClassOf(next.codePoint) != BreakClass::Ordinary) return;
+    const std::size_t after = at + next.length;
+    if (after < text.size() && BreakAt(text, after) == 0 &&
+        breakClassOf(decoder.next(text.data() + after, end).codePoint) != BreakClass::Ordinary)
+        return;
+    if (units + measure(text.data() + at, next) <= limit)
+        FuzzFailure("a line broken before a character that fitted");
 }

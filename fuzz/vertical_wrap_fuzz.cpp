@@ -2,9 +2,10 @@
 // two bytes, in 1/64 pixel). The columns must cover the text exactly and in order, with
 // nothing between two of them but one line break; a soft break falls between whole
 // characters and leaves no column empty; no column of two or more characters is taller than
-// the height. Lengths are measured afresh from the font's advances and the vertical rules,
-// not read from the engine's table, so a table filled wrongly shows too. The stateful engine,
-// switched from rows to columns, must give the same columns.
+// the height, nor could a column a soft break ends have taken the next character. Lengths are
+// measured afresh from the font's advances and the vertical rules, not read from the engine's
+// table, so a table filled wrongly shows too. The stateful engine, switched from rows to columns,
+// must give the same columns.
 
 #include "FuzzTarget.h"
 #include "LineOrder.h"
@@ -88,6 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (p != end) FuzzFailure("a column ends inside a character");
         if (characters > 1 && length > widthUnitsOf(height))
             FuzzFailure("a column of more than one character is taller than the height");
+        CheckNoRoomLeft(text, lines, i, length, widthUnitsOf(height),
+                        [](const char*, GbkChar c) { return FreshLength(c.codePoint); });
         pos = end;
     }
     const std::size_t rest = text.size() - pos;

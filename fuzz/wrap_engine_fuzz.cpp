@@ -1,8 +1,9 @@
 // The wrap engine on arbitrary bytes at an arbitrary width (the first two bytes, in 1/64
 // pixel). The display lines must cover the text exactly and in order, with nothing between
 // two lines but one line break (CR LF, a lone CR or a lone LF); a soft break must fall
-// between whole characters and never leave a line empty; and no line may be wider than the
-// width, measured with the engine's own table, unless it holds one character. Wrapped in
+// between whole characters and never leave a line empty; no line may be wider than the
+// width, measured with the engine's own table, unless it holds one character; and no line
+// ended by a soft break could have taken the character after it. Wrapped in
 // pieces as the background wrap does it (a first part that stops after some offset, a part
 // of the text that has not all arrived, segments that end just after a line break), the
 // text must give the very same lines.
@@ -92,6 +93,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const GbkDecoder& decoder = GbkDecoder::instance();
     const char* const base = text.data();
+    // A character's advance as the table gives it, a pair looked up by its bytes.
+    const auto advance = [&metrics](const char* p, GbkChar c) {
+        const auto b = static_cast<std::uint8_t>(*p);
+        GbkMetrics::Entry e = metrics.single(b);
+        if (c.length == 2) {
+            e = metrics.pair(b, static_cast<std::uint8_t>(p[1]));
+            if (e & GbkMetrics::kNotAPair) e = metrics.of(c.codePoint);
+        } else if (c.length == 4) {
+            e = metrics.of(c.codePoint);
+        }
+        return std::int64_t{GbkMetrics::advance(e)};
+    };
+    const std::int64_t limit = widthUnitsOf(width);
     std::size_t pos = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const DisplayLine& line = lines[i];
@@ -107,20 +121,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const auto b = static_cast<std::uint8_t>(base[p]);
             if (b == '\r' || b == '\n') FuzzFailure("a line holds a line break");
             const GbkChar c = decoder.next(base + p, base + text.size());
-            GbkMetrics::Entry e = metrics.single(b);
-            if (c.length == 2) {
-                e = metrics.pair(b, static_cast<std::uint8_t>(base[p + 1]));
-                if (e & GbkMetrics::kNotAPair) e = metrics.of(c.codePoint);
-            } else if (c.length == 4) {
-                e = metrics.of(c.codePoint);
-            }
-            lineWidth += GbkMetrics::advance(e);
+            lineWidth += advance(base + p, c);
             ++characters;
             p += c.length;
         }
         if (p != end) FuzzFailure("a line ends inside a character");
-        if (characters > 1 && static_cast<double>(lineWidth) > width * GbkMetrics::kSubpixels)
+        if (characters > 1 && lineWidth > limit)
             FuzzFailure("a line of more than one character is wider than the width");
+        CheckNoRoomLeft(text, lines, i, lineWidth, limit, advance);
         pos = end;
     }
 

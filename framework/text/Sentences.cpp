@@ -54,18 +54,19 @@ std::optional<TSentence> NextSentence(std::string_view text, std::size_t from, b
     if (at >= known) return std::nullopt;
     const std::size_t start = at;
     bool ended = false;
+    // Blanks before a line end are not said, U+3000 among them: the end of the last
+    // character that is no blank, found going forward, as a GBK text cannot be read back.
+    std::size_t said = at;
     while (at < known) {
         const GbkChar c = next(at);
         if (ended ? !ClosesSentence(c.codePoint) : IsLineEnd(c.codePoint)) break;
         if (at + c.length - start > kMaxSentenceBytes) return TSentence{start, at - start};
         if (EndsSentence(c.codePoint)) ended = true;
         at += c.length;
+        if (!IsBlank(c.codePoint)) said = at;
     }
     if (at >= known && !complete) return std::nullopt; // its end may still be coming
-    // Trailing blanks before a line end are not said.
-    std::size_t stop = at;
-    while (stop > start && (begin[stop - 1] == ' ' || begin[stop - 1] == '\t')) --stop;
-    return TSentence{start, stop - start};
+    return TSentence{start, said - start};
 }
 
 } // namespace orlenth::text

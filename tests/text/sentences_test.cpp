@@ -54,6 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
             "　　晋太元中。\r\n  \r\n\r\n　　缘溪行。 ",
             {"晋太元中。", "缘溪行。"}},
         Row{"TrailingSpacesAreNotSaid", "甲乙  \r\n", {"甲乙"}},
+        Row{"TrailingIdeographicSpacesAreNotSaid", "甲乙　 　\n丙　", {"甲乙", "丙"}},
         Row{"LatinMarksToo", "Yes! No? Maybe.", {"Yes!", "No?", "Maybe."}},
         Row{"NothingToSay", "\r\n　\r\n", {}}),
     [](const testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
