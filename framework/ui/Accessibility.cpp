@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <map>
@@ -240,9 +241,65 @@ private:
     QPointer<TToolButton> button_;
 };
 
-// The reading page: the text it shows, read line by line as it is drawn.
+// The text item of `type` (a character, word or sentence) at, before or after unit `at` of
+// `text`, as Qt's text interface finds it in a whole text; found here in a window of the
+// page's text around the place asked. Start and end are -1 when there is none.
+enum class Side { At, Before, After };
+QString ItemAround(const QString& text, int at, QAccessible::TextBoundaryType type, Side side,
+                   int* start, int* end) {
+    QTextBoundaryFinder::BoundaryType finderType = QTextBoundaryFinder::Grapheme;
+    if (type == QAccessible::WordBoundary) finderType = QTextBoundaryFinder::Word;
+    if (type == QAccessible::SentenceBoundary) finderType = QTextBoundaryFinder::Sentence;
+    const auto size = static_cast<int>(text.size());
+    *start = *end = -1;
+    if (text.isEmpty() || at < 0 || at > size) return {};
+    if ((side == Side::Before && at == 0) || (side != Side::Before && at == size)) {
+        *start = *end = at;
+        return {};
+    }
+    QTextBoundaryFinder finder(finderType, text);
+    finder.setPosition(at);
+    const auto edge = [&] {
+        return (finder.boundaryReasons() &
+                (QTextBoundaryFinder::StartOfItem | QTextBoundaryFinder::EndOfItem)) != 0;
+    };
+    const auto back = [&] {
+        while (finder.toPreviousBoundary() > 0 && !edge()) {
+        }
+        return std::max(0, static_cast<int>(finder.position()));
+    };
+    const auto forth = [&] {
+        while (finder.toNextBoundary() >= 0 && finder.position() < size && !edge()) {
+        }
+        return finder.position() < 0 ? size : static_cast<int>(finder.position());
+    };
+    switch (side) {
+    case Side::At:
+        if (!edge()) back();
+        *start = std::max(0, static_cast<int>(finder.position()));
+        *end = forth();
+        break;
+    case Side::Before:
+        if (!edge()) back();
+        *end = std::max(0, static_cast<int>(finder.position()));
+        *start = back();
+        break;
+    case Side::After:
+        *start = forth();
+        *end = forth();
+        break;
+    }
+    return text.mid(*start, *end - *start);
+}
+
+// The reading page: the text it shows, read line by line as it is drawn. Every answer is
+// taken from the lines and bytes of the part asked about (see text::CharacterIndex), so
+// a novel of hundreds of megabytes is never copied whole for a screen reader.
 class PaintBoxAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
+    // Words and sentences are looked for this far on either side of the place asked.
+    static constexpr int kItemWindow = 4096;
+
     PaintBoxAccessible(QWidget* w, TPaintBox& box)
         : QAccessibleWidget(w, QAccessible::EditableText), box_(&box) {}
     bool isValid() const override { return box_ && QAccessibleWidget::isValid(); }
@@ -273,66 +330,70 @@ public:
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
-    // The caret a screen reader starts reading from: the top of the part in view.
+    // The caret a screen reader starts reading from: the top of the part in view, or as
+    // far as the text is counted when the view lies beyond.
     int cursorPosition() const override {
-        return box_ ? Shown().lineStarts[static_cast<std::size_t>(FirstLineInView())] : 0;
+        text::CharacterIndex* t = Shown();
+        if (!t) return 0;
+        const text::CharacterIndex::Span line =
+            t->lineSpan(static_cast<std::size_t>(FirstLineInView()));
+        return line.start < 0 ? t->count() : line.start;
     }
     void setCursorPosition(int) override {}
     QString text(int start, int end) const override {
-        const QString& t = Shown().text;
-        start = std::clamp(start, 0, static_cast<int>(t.size()));
-        end = std::clamp(end < 0 ? static_cast<int>(t.size()) : end, start,
-                         static_cast<int>(t.size()));
-        return t.mid(start, end - start);
+        text::CharacterIndex* t = Shown();
+        if (!t) return {};
+        return t->text(start, end < 0 ? t->count() : end);
     }
-    int characterCount() const override { return static_cast<int>(Shown().text.size()); }
+    int characterCount() const override {
+        text::CharacterIndex* t = Shown();
+        return t ? t->count() : 0;
+    }
     QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                          int* end) const override {
-        if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textAtOffset(offset, type, start, end);
-        return LineText(LineOf(offset), start, end);
+        return Item(offset, type, Side::At, start, end);
     }
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                              int* end) const override {
-        if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textBeforeOffset(offset, type, start, end);
-        return LineText(LineOf(offset) - 1, start, end);
+        return Item(offset, type, Side::Before, start, end);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                             int* end) const override {
-        if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textAfterOffset(offset, type, start, end);
-        return LineText(LineOf(offset) + 1, start, end);
+        return Item(offset, type, Side::After, start, end);
     }
     QRect characterRect(int offset) const override {
-        const TShownText& s = Shown();
-        if (!box_ || offset < 0 || offset > s.text.size()) return {};
-        const int line = LineOf(offset);
-        const int lineStart = s.lineStarts[static_cast<std::size_t>(line)];
-        const QRect r = box_->ShownLineRect(line);
+        text::CharacterIndex* t = Shown();
+        if (!t || offset < 0 || offset > t->count()) return {};
+        const text::CharacterIndex::Span line = t->lineAt(offset);
+        if (line.start < 0) return {};
+        const QRect r = box_->ShownLineRect(static_cast<int>(line.line));
         const QFontMetrics fm(box_->Font()->ToQFont());
-        const int x = fm.horizontalAdvance(s.text.mid(lineStart, offset - lineStart));
-        const int w = offset < s.text.size() ? fm.horizontalAdvance(s.text.at(offset)) : 0;
+        const int x = fm.horizontalAdvance(t->text(line.start, offset));
+        const QString at = t->text(offset, offset + 1);
+        const int w = at.isEmpty() ? 0 : fm.horizontalAdvance(at);
         // Down a column an upright character takes about its advance across a row.
-        if (s.columns) return QRect(ToGlobal(QPoint(r.left(), r.top() + x)), QSize(r.width(), w));
+        if (box_->ShownInColumns())
+            return QRect(ToGlobal(QPoint(r.left(), r.top() + x)), QSize(r.width(), w));
         return QRect(ToGlobal(QPoint(r.left() + x, r.top())), QSize(w, r.height()));
     }
     int offsetAtPoint(const QPoint& point) const override {
-        if (!box_) return -1;
+        text::CharacterIndex* t = Shown();
+        if (!t) return -1;
         const QPoint p = point - ToGlobal(QPoint(0, 0));
-        const TShownText& s = Shown();
-        const int line = s.columns ? LineAtX(p.x()) : LineAtY(p.y());
-        int start = 0, end = 0;
-        const QString text = LineText(line, &start, &end);
+        const bool columns = box_->ShownInColumns();
+        const int line = columns ? LineAtX(p.x()) : LineAtY(p.y());
+        const text::CharacterIndex::Span span = t->lineSpan(static_cast<std::size_t>(line));
+        if (span.start < 0) return -1;
+        const QString text = t->text(span.start, span.end);
         const QFontMetrics fm(box_->Font()->ToQFont());
         const QRect r = box_->ShownLineRect(line);
-        int along = s.columns ? r.top() : r.left();
-        const int target = s.columns ? p.y() : p.x();
+        int along = columns ? r.top() : r.left();
+        const int target = columns ? p.y() : p.x();
         for (int i = 0; i < text.size(); ++i) {
             along += fm.horizontalAdvance(text.at(i));
-            if (along > target) return start + i;
+            if (along > target) return span.start + i;
         }
-        return std::min(end, static_cast<int>(s.text.size()));
+        return span.end;
     }
     void scrollToSubstring(int, int) override {}
     QString attributes(int offset, int* start, int* end) const override {
@@ -342,26 +403,44 @@ public:
     }
 
 private:
-    const TShownText& Shown() const {
-        static const TShownText none{{}, {0}};
-        return box_ ? box_->ShownText() : none;
-    }
-    int LineCount() const { return static_cast<int>(Shown().lineStarts.size()); }
-    int LineOf(int offset) const {
-        const std::vector<int>& starts = Shown().lineStarts;
-        const auto it = std::upper_bound(starts.begin(), starts.end(), offset);
-        return std::max(0, static_cast<int>(it - starts.begin()) - 1);
-    }
-    QString LineText(int line, int* start, int* end) const {
-        const TShownText& s = Shown();
-        if (line < 0 || line >= LineCount()) {
-            *start = *end = -1;
-            return {};
+    text::CharacterIndex* Shown() const { return box_ ? box_->ShownText() : nullptr; }
+
+    QString Item(int offset, QAccessible::TextBoundaryType type, Side side, int* start,
+                 int* end) const {
+        *start = *end = -1;
+        text::CharacterIndex* t = Shown();
+        if (!t) return {};
+        if (type == QAccessible::LineBoundary) {
+            text::CharacterIndex::Span line = t->lineAt(offset);
+            if (line.start >= 0 && side == Side::Before)
+                line = line.start > 0 ? t->lineAt(line.start - 1) : text::CharacterIndex::Span{};
+            if (line.start >= 0 && side == Side::After)
+                line = line.end < t->count() ? t->lineAt(line.end) : text::CharacterIndex::Span{};
+            if (line.start < 0) return {};
+            *start = line.start;
+            *end = line.end;
+            return t->text(line.start, line.end);
         }
-        *start = s.lineStarts[static_cast<std::size_t>(line)];
-        *end = line + 1 < LineCount() ? s.lineStarts[static_cast<std::size_t>(line + 1)]
-                                      : static_cast<int>(s.text.size());
-        return s.text.mid(*start, *end - *start);
+        if (type == QAccessible::NoBoundary) {
+            *start = 0;
+            *end = t->count();
+            return t->text(0, t->count());
+        }
+        // Characters, words and sentences in a window around the place: no word or
+        // sentence of a reading page is longer.
+        const int from = std::max(0, offset - kItemWindow);
+        const QString window = t->text(from, offset + kItemWindow);
+        const QString item = ItemAround(window, offset - from, type, side, start, end);
+        if (*start >= 0) {
+            *start += from;
+            *end += from;
+        }
+        return item;
+    }
+    // The number of lines so far, for the halving searches.
+    int LineCount() const {
+        text::CharacterIndex* t = Shown();
+        return t ? static_cast<int>(std::max<std::size_t>(1, t->lines())) : 1;
     }
     // The first line whose rectangle reaches below `y` (widget coordinates); lines lie one
     // below the other, so the search halves.
@@ -390,7 +469,7 @@ private:
         return lo;
     }
     int FirstLineInView() const {
-        return Shown().columns && box_ ? LineAtX(box_->Widget()->width() - 1) : LineAtY(0);
+        return box_ && box_->ShownInColumns() ? LineAtX(box_->Widget()->width() - 1) : LineAtY(0);
     }
     QPoint ToGlobal(QPoint p) const { return widget()->mapToGlobal(p); }
 
