@@ -108,6 +108,9 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // nor the speed visibly: an arrow key moves the slider a third of a tick mark.
     TrackBar1->SetLineSize(TrackBar1->Frequency() / 3);
     TrackBar1->Widget()->setAccessibleName(QString::fromUtf8("滚屏速度"));
+    // The strip and the list say what they choose; their items say which one is chosen.
+    TabSet1->Widget()->setAccessibleName(QString::fromUtf8("分类"));
+    ListBox1->Widget()->setAccessibleName(QString::fromUtf8("标题"));
     SetUpChapters();
     SetUpLasting();
     SetUpEncodingMenu();

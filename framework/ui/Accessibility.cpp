@@ -50,6 +50,10 @@ public:
     // Whether an item can be pressed, and the keys that do it from anywhere in the window.
     virtual bool ItemPressable(int) const { return true; }
     virtual QStringList ItemKeys(int) const { return {}; }
+    // The menu an item opens, shown as its one child; null for most items.
+    virtual QMenu* ItemSubmenu(int) const { return nullptr; }
+    // Opens the item's menu as the Right key does.
+    virtual void OpenItemSubmenu(int) {}
     QWidget* Widget() const { return widget(); }
 
     // The items only: the strip's arrows and the list's scroll bars are reached by the
@@ -81,9 +85,15 @@ public:
     QWindow* window() const override { return owner_.window(); }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* parent() const override { return &owner_; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* child(int i) const override {
+        QMenu* submenu = Submenu();
+        return submenu && i == 0 ? QAccessible::queryAccessibleInterface(submenu) : nullptr;
+    }
+    int childCount() const override { return Submenu() ? 1 : 0; }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        QMenu* submenu = Submenu();
+        return submenu && c && c->object() == submenu ? 0 : -1;
+    }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && isValid() ? owner_.ItemText(index_) : QString();
     }
@@ -102,6 +112,7 @@ public:
         s.focused = owner_.ItemFocused(index_);
         s.invisible = owner_.ItemRect(index_).isEmpty();
         s.offscreen = s.invisible;
+        s.hasPopup = Submenu() != nullptr;
         owner_.AddItemState(index_, s);
         return s;
     }
@@ -111,11 +122,12 @@ public:
     }
     QStringList actionNames() const override {
         if (!isValid() || !owner_.ItemPressable(index_)) return {};
-        return {pressAction()};
+        return {Submenu() ? showMenuAction() : pressAction()};
     }
     void doAction(const QString& name) override {
-        if (name == pressAction() && isValid() && owner_.ItemPressable(index_))
-            owner_.ActivateItem(index_);
+        if (!isValid() || !owner_.ItemPressable(index_)) return;
+        if (name == pressAction() && !Submenu()) owner_.ActivateItem(index_);
+        if (name == showMenuAction() && Submenu()) owner_.OpenItemSubmenu(index_);
     }
     QStringList keyBindingsForAction(const QString& name) const override {
         return name == pressAction() && isValid() && owner_.ItemPressable(index_)
@@ -124,6 +136,8 @@ public:
     }
 
 private:
+    QMenu* Submenu() const { return isValid() ? owner_.ItemSubmenu(index_) : nullptr; }
+
     ItemsAccessible& owner_;
     int index_;
 };
@@ -154,6 +168,8 @@ public:
     QString ItemText(int i) const override { return DisplayTextToUnicode(tabs_->Tabs()->Get(i)); }
     QRect ItemRect(int i) const override { return tabs_->TabRect(i); }
     bool ItemSelected(int i) const override { return tabs_->TabIndex() == i; }
+    // The keys move the current tab: it has the focus while the strip has.
+    bool ItemFocused(int i) const override { return widget()->hasFocus() && ItemSelected(i); }
     void ActivateItem(int i) override { tabs_->SetTabIndex(i); }
 
 private:
@@ -476,51 +492,98 @@ private:
     QPointer<TPaintBox> box_;
 };
 
-// A pop-up menu while it is open: its items as a screen reader meets them, named as they
-// read without the hot-key marks, checked as their marks show, pressed as a click on them
-// chooses them. Its items stand in the order of the Qt menu's actions, the numbering of
-// the focus events the Qt menu sends as the highlight moves.
-class MenuAccessible : public ItemsAccessible {
+// A caption as a menu shows it: before the shortcut column, "&&" a single "&" and a lone
+// "&" the mark under the key that follows it.
+QString MenuCaption(const QAction* action) {
+    const QString shown = action->text().section(u'\t', 0, 0);
+    QString name;
+    for (qsizetype k = 0; k < shown.size(); ++k) {
+        if (shown[k] == u'&' && k + 1 < shown.size())
+            ++k;
+        else if (shown[k] == u'&')
+            continue;
+        name += shown[k];
+    }
+    return name;
+}
+
+// The menu a submenu hangs from: the menu its item (the menu's action) stands in.
+QMenu* ParentMenuOf(const QMenu* submenu) {
+    QAction* item = submenu->menuAction();
+    if (!item) return nullptr;
+    for (QObject* o : item->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(o); menu && menu != submenu) return menu;
+    return nullptr;
+}
+
+// The items of a Qt menu in the order of its actions, the numbering of the focus events
+// the Qt menu sends as the highlight moves: named as they read without the hot-key marks,
+// checked as their marks show. An item with a menu of its own has it as its child.
+class QtMenuAccessible : public ItemsAccessible {
 public:
-    MenuAccessible(QMenu* w, TPopupMenu& menu)
-        : ItemsAccessible(w, QAccessible::PopupMenu, QAccessible::MenuItem), menu_(&menu) {}
-    bool isValid() const override { return menu_ && ItemsAccessible::isValid(); }
+    explicit QtMenuAccessible(QMenu* w)
+        : ItemsAccessible(w, QAccessible::PopupMenu, QAccessible::MenuItem) {}
+    int ItemCount() const override { return static_cast<int>(Menu()->actions().size()); }
+    QString ItemText(int i) const override {
+        const QAction* a = Action(i);
+        return a && !a->isSeparator() ? MenuCaption(a) : QString();
+    }
+    QRect ItemRect(int i) const override {
+        const QAction* a = Action(i);
+        return a && a->isVisible() && Menu()->isVisible() ? Menu()->actionGeometry(Action(i))
+                                                          : QRect();
+    }
+    bool ItemSelected(int i) const override {
+        return Menu()->activeAction() && Menu()->activeAction() == Action(i);
+    }
+    bool ItemFocused(int i) const override { return ItemSelected(i); }
+    QAccessible::Role ItemRole(int i) const override {
+        const QAction* a = Action(i);
+        return a && a->isSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
+    }
+    void AddItemState(int i, QAccessible::State& s) const override {
+        const QAction* a = Action(i);
+        if (!a) return;
+        s.selectable = false;
+        s.disabled = !a->isEnabled();
+        s.checkable = a->isCheckable();
+        s.checked = a->isChecked();
+    }
+    bool ItemPressable(int i) const override {
+        const QAction* a = Action(i);
+        return a && a->isEnabled() && !a->isSeparator();
+    }
+    QStringList ItemKeys(int i) const override {
+        const QAction* a = Action(i);
+        const QString keys = a ? a->text().section(u'\t', 1) : QString();
+        return keys.isEmpty() ? QStringList{} : QStringList{keys};
+    }
+    QMenu* ItemSubmenu(int i) const override {
+        const QAction* a = Action(i);
+        return a ? a->menu<QMenu*>() : nullptr;
+    }
+    // As the Right key on the item: the menu shows it, with its own items reachable.
+    void OpenItemSubmenu(int i) override {
+        if (QAction* a = Action(i); a && Menu()->isVisible()) Menu()->setActiveAction(a);
+    }
+
+protected:
+    QMenu* Menu() const { return static_cast<QMenu*>(widget()); }
+    QAction* Action(int i) const {
+        const QList<QAction*> actions = Menu()->actions();
+        return i >= 0 && i < actions.size() ? actions.at(i) : nullptr;
+    }
+};
+
+// A pop-up menu while it is open: pressed, an item runs as a click on it does.
+class MenuAccessible : public QtMenuAccessible {
+public:
+    MenuAccessible(QMenu* w, TPopupMenu& menu) : QtMenuAccessible(w), menu_(&menu) {}
+    bool isValid() const override { return menu_ && QtMenuAccessible::isValid(); }
     // The window the menu belongs to, which lists it among its children while it is open.
     QAccessibleInterface* parent() const override {
         QWidget* window = menu_ ? WindowWidgetOf(*menu_) : nullptr;
-        return window ? QAccessible::queryAccessibleInterface(window) : ItemsAccessible::parent();
-    }
-    int ItemCount() const override { return static_cast<int>(Menu()->actions().size()); }
-    QString ItemText(int i) const override {
-        const TMenuItem* item = Item(i);
-        if (!item || item->IsSeparator()) return {};
-        // The caption as the menu shows it: before the shortcut column, "&&" a single "&"
-        // and a lone "&" the mark under the key that follows it.
-        const QString shown = Menu()->actions().at(i)->text().section(u'\t', 0, 0);
-        QString name;
-        for (qsizetype k = 0; k < shown.size(); ++k) {
-            if (shown[k] == u'&' && k + 1 < shown.size())
-                ++k;
-            else if (shown[k] == u'&')
-                continue;
-            name += shown[k];
-        }
-        return name;
-    }
-    QRect ItemRect(int i) const override {
-        QAction* action = Menu()->actions().at(i);
-        return action->isVisible() ? Menu()->actionGeometry(action) : QRect();
-    }
-    bool ItemSelected(int i) const override {
-        return Menu()->activeAction() && Menu()->activeAction() == Menu()->actions().at(i);
-    }
-    bool ItemFocused(int i) const override { return ItemSelected(i); }
-    void ActivateItem(int i) override {
-        if (TMenuItem* item = Item(i)) menu_->Choose(item);
-    }
-    QAccessible::Role ItemRole(int i) const override {
-        const TMenuItem* item = Item(i);
-        return item && item->IsSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
+        return window ? QAccessible::queryAccessibleInterface(window) : QtMenuAccessible::parent();
     }
     void AddItemState(int i, QAccessible::State& s) const override {
         const TMenuItem* item = Item(i);
@@ -534,16 +597,14 @@ public:
         const TMenuItem* item = Item(i);
         return item && item->Enabled() && !item->IsSeparator();
     }
-    QStringList ItemKeys(int i) const override {
-        const QString keys = Menu()->actions().at(i)->text().section(u'\t', 1);
-        return keys.isEmpty() ? QStringList{} : QStringList{keys};
+    void ActivateItem(int i) override {
+        if (TMenuItem* item = Item(i)) menu_->Choose(item);
     }
 
 private:
-    QMenu* Menu() const { return static_cast<QMenu*>(widget()); }
     TMenuItem* Item(int i) const {
-        if (!menu_ || i < 0 || i >= ItemCount()) return nullptr;
-        const QAction* action = Menu()->actions().at(i);
+        const QAction* action = Action(i);
+        if (!menu_ || !action) return nullptr;
         for (int k = 0; k < menu_->Count(); ++k)
             if (menu_->Item(k)->QtAction() == action) return menu_->Item(k);
         return nullptr;
@@ -551,6 +612,39 @@ private:
 
     QPointer<TPopupMenu> menu_;
 };
+
+// A menu opened from an item of a pop-up menu (编码, 简繁, 最近打开...), or from an item of
+// such a menu: the item's child. Pressed, an item runs once every menu has closed, as a
+// click on it does, so that a window it opens does not hold the screen reader's call.
+class SubmenuAccessible : public QtMenuAccessible {
+public:
+    explicit SubmenuAccessible(QMenu* w) : QtMenuAccessible(w) {}
+    QAccessibleInterface* parent() const override {
+        QMenu* above = ParentMenuOf(Menu());
+        QAccessibleInterface* menu = above ? QAccessible::queryAccessibleInterface(above) : nullptr;
+        const auto index = above ? above->actions().indexOf(Menu()->menuAction()) : -1;
+        return menu && index >= 0 ? menu->child(static_cast<int>(index))
+                                  : QtMenuAccessible::parent();
+    }
+    void ActivateItem(int i) override {
+        QAction* a = Action(i);
+        if (!a) return;
+        if (TPopupMenu* open = TPopupMenu::OpenMenu())
+            open->ChooseLater(a);
+        else if (a->isEnabled())
+            a->trigger();
+    }
+};
+
+// Whether a Qt menu hangs from an item of one of our pop-up menus, at any depth.
+bool IsSubmenu(const QMenu* menu) {
+    for (int depth = 0; menu && depth < 8; ++depth) {
+        const QMenu* above = ParentMenuOf(menu);
+        if (above && TPopupMenu::OfQtMenu(above)) return true;
+        menu = above;
+    }
+    return false;
+}
 
 // A window is a frame named with its title, whether or not the window system draws one; a
 // window without a title (a splash) is the program's own and takes its name. Its pop-up
@@ -592,6 +686,8 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
     auto* w = static_cast<QWidget*>(object);
     if (TPopupMenu* menu = TPopupMenu::OfQtMenu(w))
         return new MenuAccessible(static_cast<QMenu*>(w), *menu);
+    if (auto* submenu = qobject_cast<QMenu*>(w); submenu && IsSubmenu(submenu))
+        return new SubmenuAccessible(submenu);
     TControl* control = TControl::OfWidget(w);
     if (!control || control->Widget() != w) return nullptr;
     if (auto* b = qobject_cast<TToolButton*>(control)) return new ToolButtonAccessible(w, *b);
