@@ -129,6 +129,13 @@ private slots:
             QCOMPARE(line, whole.mid(start, end - start));
             QVERIFY(start <= at && at < end && line.endsWith(u'\n'));
             QCOMPARE(whole.lastIndexOf(u'\n', at - 1) + 1, start);
+            // Characters, words and sentences are found around the place, as they read.
+            for (const auto type : {QAccessible::CharBoundary, QAccessible::WordBoundary,
+                                    QAccessible::SentenceBoundary}) {
+                const QString item = page->textAtOffset(at, type, &start, &end);
+                QVERIFY(start <= at && at < end && end - start < 200);
+                QCOMPARE(item, whole.mid(start, end - start));
+            }
         }
     }
 
