@@ -253,8 +253,8 @@ def inner(program):
             return next((menu.getChildAtIndex(i) for i in range(menu.childCount)
                          if menu.getChildAtIndex(i).name == name), None)
 
-        def open_submenu(name):
-            item = item_named(open_menu(), name)
+        def show_submenu(menu, name):
+            item = item_named(menu, name)
             if item is None:
                 fail("the pop-up menu has no item " + name)
             press(item, "showmenu")
@@ -262,9 +262,17 @@ def inner(program):
                 lambda sub: sub if sub.childCount > 0 and sub.getState().contains(
                     pyatspi.STATE_SHOWING) else None)(item.getChildAtIndex(0)), 30)
 
-        scripts = open_submenu("简繁")
-        names = [scripts.getChildAtIndex(i).name for i in range(scripts.childCount)]
-        print("简繁: " + " | ".join(names))
+        # Every menu opened from an item shows its items, named, one after the other
+        # (separators apart).
+        menu = open_menu()
+        for name in ["编码", "最近打开", "语速", "声音", "简繁"]:
+            sub = show_submenu(menu, name)
+            names = [c.name for c in (sub.getChildAtIndex(i) for i in range(sub.childCount))
+                     if c.getRole() != pyatspi.ROLE_SEPARATOR]
+            print(name + ": " + " | ".join(names))
+            if not names or not all(names):
+                fail(name + "'s items have no names: " + repr(names))
+        scripts = sub
         checked = [n for n in names
                    if item_named(scripts, n).getState().contains(pyatspi.STATE_CHECKED)]
         if "繁體" not in names or checked != ["原文"]:
@@ -273,7 +281,7 @@ def inner(program):
         wait_for("the menu to close", menu_gone, 30)
         wait_for("the page in traditional characters",
                  lambda: "武陵人捕魚為業" in text.getText(0, 40), 30)
-        scripts = open_submenu("简繁")
+        scripts = show_submenu(open_menu(), "简繁")
         if not item_named(scripts, "繁體").getState().contains(pyatspi.STATE_CHECKED):
             fail("繁體 is not checked once chosen")
         press(item_named(scripts, "原文"), "press")
