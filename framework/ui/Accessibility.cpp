@@ -442,6 +442,7 @@ private:
             *end = t->count();
             return t->text(0, t->count());
         }
+        if (offset < 0 || offset > t->count()) return {};
         // Characters, words and sentences in a window around the place: no word or
         // sentence of a reading page is longer.
         const int from = std::max(0, offset - kItemWindow);
