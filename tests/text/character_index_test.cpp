@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,10 @@ struct Row {
     const char* name;
     std::string text;
 };
+
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class Reads : public testing::TestWithParam<Row> {};
 
