@@ -53,24 +53,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // Screen readers read the page as it is drawn: the memo's display lines, one below the
     // other on the pitch.
     PaintBox1->SetTextSource(
-        [this] {
-            TShownText shown;
-            shown.columns = vertical->Checked();
-            // Counting first: the memo's first count moves its text into the wrap engine,
-            // and a reference taken before would see what was left behind.
-            const int count = Memo1->FinalLineCount();
-            const QByteArray gbk = Memo1->Text();
-            shown.lineStarts.reserve(static_cast<std::size_t>(count));
-            for (int i = 0; i < count; ++i) {
-                const std::uint32_t from = Memo1->LineStart(i);
-                const std::uint32_t to = i + 1 < count ? Memo1->LineStart(i + 1)
-                                                       : static_cast<std::uint32_t>(gbk.size());
-                shown.lineStarts.push_back(static_cast<int>(shown.text.size()));
-                shown.text +=
-                    DisplayTextToUnicode(std::string_view(gbk.constData() + from, to - from));
-            }
-            return shown;
-        },
+        Memo1->ShownLines(), [this] { return vertical->Checked(); },
         [this](int line, std::int64_t from) {
             if (vertical->Checked()) return ColumnRect(line);
             // The text's cell, where the paint handler draws it; the rule above it is not
@@ -95,6 +78,7 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     QObject::connect(Memo1, &TMemo::LinesAdded, PaintBox1, [this] {
         SetPageHeight();
         PaintBox1->Invalidate();
+        PaintBox1->ShownLinesAdded();
     });
     // Without a mouse the Tab key goes from the categories to the titles, the page, the
     // left bar's buttons, the speed slider while it shows and the right bar's buttons, in
@@ -124,6 +108,9 @@ TOrlenth::TOrlenth(TComponent* owner) : TCustomForm(owner), state_({}) {
     // nor the speed visibly: an arrow key moves the slider a third of a tick mark.
     TrackBar1->SetLineSize(TrackBar1->Frequency() / 3);
     TrackBar1->Widget()->setAccessibleName(QString::fromUtf8("滚屏速度"));
+    // The strip and the list say what they choose; their items say which one is chosen.
+    TabSet1->Widget()->setAccessibleName(QString::fromUtf8("分类"));
+    ListBox1->Widget()->setAccessibleName(QString::fromUtf8("标题"));
     SetUpChapters();
     SetUpLasting();
     SetUpEncodingMenu();
@@ -324,7 +311,7 @@ void TOrlenth::ScrollBox1Resize(TComponent*) {
     RestoreTopLine(top);
     // The page tells screen readers of lines wrapped again when its width changes, which
     // columns' do not follow.
-    if (rewrapped && columns) PaintBox1->ShownTextChanged();
+    if (rewrapped && columns) PaintBox1->ShownLinesChanged();
 }
 
 TOrlenth::TopAnchor TOrlenth::NoteTopLine() {

@@ -52,7 +52,7 @@ void TOrlenth::SetColumns(bool columns) {
     ScrollBox1Resize(nullptr);
     SetPageHeight();
     if (place > 0) GoToPlace(place);
-    PaintBox1->ShownTextChanged();
+    PaintBox1->ShownLinesChanged();
     PaintBox1->Invalidate();
 }
 

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <map>
@@ -49,6 +50,10 @@ public:
     // Whether an item can be pressed, and the keys that do it from anywhere in the window.
     virtual bool ItemPressable(int) const { return true; }
     virtual QStringList ItemKeys(int) const { return {}; }
+    // The menu an item opens, shown as its one child; null for most items.
+    virtual QMenu* ItemSubmenu(int) const { return nullptr; }
+    // Opens the item's menu as the Right key does.
+    virtual void OpenItemSubmenu(int) {}
     QWidget* Widget() const { return widget(); }
 
     // The items only: the strip's arrows and the list's scroll bars are reached by the
@@ -80,9 +85,15 @@ public:
     QWindow* window() const override { return owner_.window(); }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* parent() const override { return &owner_; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* child(int i) const override {
+        QMenu* submenu = Submenu();
+        return submenu && i == 0 ? QAccessible::queryAccessibleInterface(submenu) : nullptr;
+    }
+    int childCount() const override { return Submenu() ? 1 : 0; }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        QMenu* submenu = Submenu();
+        return submenu && c && c->object() == submenu ? 0 : -1;
+    }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && isValid() ? owner_.ItemText(index_) : QString();
     }
@@ -101,6 +112,7 @@ public:
         s.focused = owner_.ItemFocused(index_);
         s.invisible = owner_.ItemRect(index_).isEmpty();
         s.offscreen = s.invisible;
+        s.hasPopup = Submenu() != nullptr;
         owner_.AddItemState(index_, s);
         return s;
     }
@@ -110,11 +122,12 @@ public:
     }
     QStringList actionNames() const override {
         if (!isValid() || !owner_.ItemPressable(index_)) return {};
-        return {pressAction()};
+        return {Submenu() ? showMenuAction() : pressAction()};
     }
     void doAction(const QString& name) override {
-        if (name == pressAction() && isValid() && owner_.ItemPressable(index_))
-            owner_.ActivateItem(index_);
+        if (!isValid() || !owner_.ItemPressable(index_)) return;
+        if (name == pressAction() && !Submenu()) owner_.ActivateItem(index_);
+        if (name == showMenuAction() && Submenu()) owner_.OpenItemSubmenu(index_);
     }
     QStringList keyBindingsForAction(const QString& name) const override {
         return name == pressAction() && isValid() && owner_.ItemPressable(index_)
@@ -123,6 +136,8 @@ public:
     }
 
 private:
+    QMenu* Submenu() const { return isValid() ? owner_.ItemSubmenu(index_) : nullptr; }
+
     ItemsAccessible& owner_;
     int index_;
 };
@@ -153,6 +168,8 @@ public:
     QString ItemText(int i) const override { return DisplayTextToUnicode(tabs_->Tabs()->Get(i)); }
     QRect ItemRect(int i) const override { return tabs_->TabRect(i); }
     bool ItemSelected(int i) const override { return tabs_->TabIndex() == i; }
+    // The keys move the current tab: it has the focus while the strip has.
+    bool ItemFocused(int i) const override { return widget()->hasFocus() && ItemSelected(i); }
     void ActivateItem(int i) override { tabs_->SetTabIndex(i); }
 
 private:
@@ -240,9 +257,65 @@ private:
     QPointer<TToolButton> button_;
 };
 
-// The reading page: the text it shows, read line by line as it is drawn.
+// The text item of `type` (a character, word or sentence) at, before or after unit `at` of
+// `text`, as Qt's text interface finds it in a whole text; found here in a window of the
+// page's text around the place asked. Start and end are -1 when there is none.
+enum class Side { At, Before, After };
+QString ItemAround(const QString& text, int at, QAccessible::TextBoundaryType type, Side side,
+                   int* start, int* end) {
+    QTextBoundaryFinder::BoundaryType finderType = QTextBoundaryFinder::Grapheme;
+    if (type == QAccessible::WordBoundary) finderType = QTextBoundaryFinder::Word;
+    if (type == QAccessible::SentenceBoundary) finderType = QTextBoundaryFinder::Sentence;
+    const auto size = static_cast<int>(text.size());
+    *start = *end = -1;
+    if (text.isEmpty() || at < 0 || at > size) return {};
+    if ((side == Side::Before && at == 0) || (side != Side::Before && at == size)) {
+        *start = *end = at;
+        return {};
+    }
+    QTextBoundaryFinder finder(finderType, text);
+    finder.setPosition(at);
+    const auto edge = [&] {
+        return (finder.boundaryReasons() &
+                (QTextBoundaryFinder::StartOfItem | QTextBoundaryFinder::EndOfItem)) != 0;
+    };
+    const auto back = [&] {
+        while (finder.toPreviousBoundary() > 0 && !edge()) {
+        }
+        return std::max(0, static_cast<int>(finder.position()));
+    };
+    const auto forth = [&] {
+        while (finder.toNextBoundary() >= 0 && finder.position() < size && !edge()) {
+        }
+        return finder.position() < 0 ? size : static_cast<int>(finder.position());
+    };
+    switch (side) {
+    case Side::At:
+        if (!edge()) back();
+        *start = std::max(0, static_cast<int>(finder.position()));
+        *end = forth();
+        break;
+    case Side::Before:
+        if (!edge()) back();
+        *end = std::max(0, static_cast<int>(finder.position()));
+        *start = back();
+        break;
+    case Side::After:
+        *start = forth();
+        *end = forth();
+        break;
+    }
+    return text.mid(*start, *end - *start);
+}
+
+// The reading page: the text it shows, read line by line as it is drawn. Every answer is
+// taken from the lines and bytes of the part asked about (see text::CharacterIndex), so
+// a novel of hundreds of megabytes is never copied whole for a screen reader.
 class PaintBoxAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
+    // Words and sentences are looked for this far on either side of the place asked.
+    static constexpr int kItemWindow = 4096;
+
     PaintBoxAccessible(QWidget* w, TPaintBox& box)
         : QAccessibleWidget(w, QAccessible::EditableText), box_(&box) {}
     bool isValid() const override { return box_ && QAccessibleWidget::isValid(); }
@@ -273,66 +346,70 @@ public:
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
-    // The caret a screen reader starts reading from: the top of the part in view.
+    // The caret a screen reader starts reading from: the top of the part in view, or as
+    // far as the text is counted when the view lies beyond.
     int cursorPosition() const override {
-        return box_ ? Shown().lineStarts[static_cast<std::size_t>(FirstLineInView())] : 0;
+        text::CharacterIndex* t = Shown();
+        if (!t) return 0;
+        const text::CharacterIndex::Span line =
+            t->lineSpan(static_cast<std::size_t>(FirstLineInView()));
+        return line.start < 0 ? t->count() : line.start;
     }
     void setCursorPosition(int) override {}
     QString text(int start, int end) const override {
-        const QString& t = Shown().text;
-        start = std::clamp(start, 0, static_cast<int>(t.size()));
-        end = std::clamp(end < 0 ? static_cast<int>(t.size()) : end, start,
-                         static_cast<int>(t.size()));
-        return t.mid(start, end - start);
+        text::CharacterIndex* t = Shown();
+        if (!t) return {};
+        return t->text(start, end < 0 ? t->count() : end);
     }
-    int characterCount() const override { return static_cast<int>(Shown().text.size()); }
+    int characterCount() const override {
+        text::CharacterIndex* t = Shown();
+        return t ? t->count() : 0;
+    }
     QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                          int* end) const override {
-        if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textAtOffset(offset, type, start, end);
-        return LineText(LineOf(offset), start, end);
+        return Item(offset, type, Side::At, start, end);
     }
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                              int* end) const override {
-        if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textBeforeOffset(offset, type, start, end);
-        return LineText(LineOf(offset) - 1, start, end);
+        return Item(offset, type, Side::Before, start, end);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                             int* end) const override {
-        if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textAfterOffset(offset, type, start, end);
-        return LineText(LineOf(offset) + 1, start, end);
+        return Item(offset, type, Side::After, start, end);
     }
     QRect characterRect(int offset) const override {
-        const TShownText& s = Shown();
-        if (!box_ || offset < 0 || offset > s.text.size()) return {};
-        const int line = LineOf(offset);
-        const int lineStart = s.lineStarts[static_cast<std::size_t>(line)];
-        const QRect r = box_->ShownLineRect(line);
+        text::CharacterIndex* t = Shown();
+        if (!t || offset < 0 || offset > t->count()) return {};
+        const text::CharacterIndex::Span line = t->lineAt(offset);
+        if (line.start < 0) return {};
+        const QRect r = box_->ShownLineRect(static_cast<int>(line.line));
         const QFontMetrics fm(box_->Font()->ToQFont());
-        const int x = fm.horizontalAdvance(s.text.mid(lineStart, offset - lineStart));
-        const int w = offset < s.text.size() ? fm.horizontalAdvance(s.text.at(offset)) : 0;
+        const int x = fm.horizontalAdvance(t->text(line.start, offset));
+        const QString at = t->text(offset, offset + 1);
+        const int w = at.isEmpty() ? 0 : fm.horizontalAdvance(at);
         // Down a column an upright character takes about its advance across a row.
-        if (s.columns) return QRect(ToGlobal(QPoint(r.left(), r.top() + x)), QSize(r.width(), w));
+        if (box_->ShownInColumns())
+            return QRect(ToGlobal(QPoint(r.left(), r.top() + x)), QSize(r.width(), w));
         return QRect(ToGlobal(QPoint(r.left() + x, r.top())), QSize(w, r.height()));
     }
     int offsetAtPoint(const QPoint& point) const override {
-        if (!box_) return -1;
+        text::CharacterIndex* t = Shown();
+        if (!t) return -1;
         const QPoint p = point - ToGlobal(QPoint(0, 0));
-        const TShownText& s = Shown();
-        const int line = s.columns ? LineAtX(p.x()) : LineAtY(p.y());
-        int start = 0, end = 0;
-        const QString text = LineText(line, &start, &end);
+        const bool columns = box_->ShownInColumns();
+        const int line = columns ? LineAtX(p.x()) : LineAtY(p.y());
+        const text::CharacterIndex::Span span = t->lineSpan(static_cast<std::size_t>(line));
+        if (span.start < 0) return -1;
+        const QString text = t->text(span.start, span.end);
         const QFontMetrics fm(box_->Font()->ToQFont());
         const QRect r = box_->ShownLineRect(line);
-        int along = s.columns ? r.top() : r.left();
-        const int target = s.columns ? p.y() : p.x();
+        int along = columns ? r.top() : r.left();
+        const int target = columns ? p.y() : p.x();
         for (int i = 0; i < text.size(); ++i) {
             along += fm.horizontalAdvance(text.at(i));
-            if (along > target) return start + i;
+            if (along > target) return span.start + i;
         }
-        return std::min(end, static_cast<int>(s.text.size()));
+        return span.end;
     }
     void scrollToSubstring(int, int) override {}
     QString attributes(int offset, int* start, int* end) const override {
@@ -342,26 +419,45 @@ public:
     }
 
 private:
-    const TShownText& Shown() const {
-        static const TShownText none{{}, {0}};
-        return box_ ? box_->ShownText() : none;
-    }
-    int LineCount() const { return static_cast<int>(Shown().lineStarts.size()); }
-    int LineOf(int offset) const {
-        const std::vector<int>& starts = Shown().lineStarts;
-        const auto it = std::upper_bound(starts.begin(), starts.end(), offset);
-        return std::max(0, static_cast<int>(it - starts.begin()) - 1);
-    }
-    QString LineText(int line, int* start, int* end) const {
-        const TShownText& s = Shown();
-        if (line < 0 || line >= LineCount()) {
-            *start = *end = -1;
-            return {};
+    text::CharacterIndex* Shown() const { return box_ ? box_->ShownText() : nullptr; }
+
+    QString Item(int offset, QAccessible::TextBoundaryType type, Side side, int* start,
+                 int* end) const {
+        *start = *end = -1;
+        text::CharacterIndex* t = Shown();
+        if (!t) return {};
+        if (type == QAccessible::LineBoundary) {
+            text::CharacterIndex::Span line = t->lineAt(offset);
+            if (line.start >= 0 && side == Side::Before)
+                line = line.start > 0 ? t->lineAt(line.start - 1) : text::CharacterIndex::Span{};
+            if (line.start >= 0 && side == Side::After)
+                line = line.end < t->count() ? t->lineAt(line.end) : text::CharacterIndex::Span{};
+            if (line.start < 0) return {};
+            *start = line.start;
+            *end = line.end;
+            return t->text(line.start, line.end);
         }
-        *start = s.lineStarts[static_cast<std::size_t>(line)];
-        *end = line + 1 < LineCount() ? s.lineStarts[static_cast<std::size_t>(line + 1)]
-                                      : static_cast<int>(s.text.size());
-        return s.text.mid(*start, *end - *start);
+        if (type == QAccessible::NoBoundary) {
+            *start = 0;
+            *end = t->count();
+            return t->text(0, t->count());
+        }
+        if (offset < 0 || offset > t->count()) return {};
+        // Characters, words and sentences in a window around the place: no word or
+        // sentence of a reading page is longer.
+        const int from = std::max(0, offset - kItemWindow);
+        const QString window = t->text(from, offset + kItemWindow);
+        const QString item = ItemAround(window, offset - from, type, side, start, end);
+        if (*start >= 0) {
+            *start += from;
+            *end += from;
+        }
+        return item;
+    }
+    // The number of lines so far, for the halving searches.
+    int LineCount() const {
+        text::CharacterIndex* t = Shown();
+        return t ? static_cast<int>(std::max<std::size_t>(1, t->lines())) : 1;
     }
     // The first line whose rectangle reaches below `y` (widget coordinates); lines lie one
     // below the other, so the search halves.
@@ -390,58 +486,105 @@ private:
         return lo;
     }
     int FirstLineInView() const {
-        return Shown().columns && box_ ? LineAtX(box_->Widget()->width() - 1) : LineAtY(0);
+        return box_ && box_->ShownInColumns() ? LineAtX(box_->Widget()->width() - 1) : LineAtY(0);
     }
     QPoint ToGlobal(QPoint p) const { return widget()->mapToGlobal(p); }
 
     QPointer<TPaintBox> box_;
 };
 
-// A pop-up menu while it is open: its items as a screen reader meets them, named as they
-// read without the hot-key marks, checked as their marks show, pressed as a click on them
-// chooses them. Its items stand in the order of the Qt menu's actions, the numbering of
-// the focus events the Qt menu sends as the highlight moves.
-class MenuAccessible : public ItemsAccessible {
+// A caption as a menu shows it: before the shortcut column, "&&" a single "&" and a lone
+// "&" the mark under the key that follows it.
+QString MenuCaption(const QAction* action) {
+    const QString shown = action->text().section(u'\t', 0, 0);
+    QString name;
+    for (qsizetype k = 0; k < shown.size(); ++k) {
+        if (shown[k] == u'&' && k + 1 < shown.size())
+            ++k;
+        else if (shown[k] == u'&')
+            continue;
+        name += shown[k];
+    }
+    return name;
+}
+
+// The menu a submenu hangs from: the menu its item (the menu's action) stands in.
+QMenu* ParentMenuOf(const QMenu* submenu) {
+    QAction* item = submenu->menuAction();
+    if (!item) return nullptr;
+    for (QObject* o : item->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(o); menu && menu != submenu) return menu;
+    return nullptr;
+}
+
+// The items of a Qt menu in the order of its actions, the numbering of the focus events
+// the Qt menu sends as the highlight moves: named as they read without the hot-key marks,
+// checked as their marks show. An item with a menu of its own has it as its child.
+class QtMenuAccessible : public ItemsAccessible {
 public:
-    MenuAccessible(QMenu* w, TPopupMenu& menu)
-        : ItemsAccessible(w, QAccessible::PopupMenu, QAccessible::MenuItem), menu_(&menu) {}
-    bool isValid() const override { return menu_ && ItemsAccessible::isValid(); }
+    explicit QtMenuAccessible(QMenu* w)
+        : ItemsAccessible(w, QAccessible::PopupMenu, QAccessible::MenuItem) {}
+    int ItemCount() const override { return static_cast<int>(Menu()->actions().size()); }
+    QString ItemText(int i) const override {
+        const QAction* a = Action(i);
+        return a && !a->isSeparator() ? MenuCaption(a) : QString();
+    }
+    QRect ItemRect(int i) const override {
+        const QAction* a = Action(i);
+        return a && a->isVisible() && Menu()->isVisible() ? Menu()->actionGeometry(Action(i))
+                                                          : QRect();
+    }
+    bool ItemSelected(int i) const override {
+        return Menu()->activeAction() && Menu()->activeAction() == Action(i);
+    }
+    bool ItemFocused(int i) const override { return ItemSelected(i); }
+    QAccessible::Role ItemRole(int i) const override {
+        const QAction* a = Action(i);
+        return a && a->isSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
+    }
+    void AddItemState(int i, QAccessible::State& s) const override {
+        const QAction* a = Action(i);
+        if (!a) return;
+        s.selectable = false;
+        s.disabled = !a->isEnabled();
+        s.checkable = a->isCheckable();
+        s.checked = a->isChecked();
+    }
+    bool ItemPressable(int i) const override {
+        const QAction* a = Action(i);
+        return a && a->isEnabled() && !a->isSeparator();
+    }
+    QStringList ItemKeys(int i) const override {
+        const QAction* a = Action(i);
+        const QString keys = a ? a->text().section(u'\t', 1) : QString();
+        return keys.isEmpty() ? QStringList{} : QStringList{keys};
+    }
+    QMenu* ItemSubmenu(int i) const override {
+        const QAction* a = Action(i);
+        return a ? a->menu<QMenu*>() : nullptr;
+    }
+    // As the Right key on the item: the menu shows it, with its own items reachable.
+    void OpenItemSubmenu(int i) override {
+        if (QAction* a = Action(i); a && Menu()->isVisible()) Menu()->setActiveAction(a);
+    }
+
+protected:
+    QMenu* Menu() const { return static_cast<QMenu*>(widget()); }
+    QAction* Action(int i) const {
+        const QList<QAction*> actions = Menu()->actions();
+        return i >= 0 && i < actions.size() ? actions.at(i) : nullptr;
+    }
+};
+
+// A pop-up menu while it is open: pressed, an item runs as a click on it does.
+class MenuAccessible : public QtMenuAccessible {
+public:
+    MenuAccessible(QMenu* w, TPopupMenu& menu) : QtMenuAccessible(w), menu_(&menu) {}
+    bool isValid() const override { return menu_ && QtMenuAccessible::isValid(); }
     // The window the menu belongs to, which lists it among its children while it is open.
     QAccessibleInterface* parent() const override {
         QWidget* window = menu_ ? WindowWidgetOf(*menu_) : nullptr;
-        return window ? QAccessible::queryAccessibleInterface(window) : ItemsAccessible::parent();
-    }
-    int ItemCount() const override { return static_cast<int>(Menu()->actions().size()); }
-    QString ItemText(int i) const override {
-        const TMenuItem* item = Item(i);
-        if (!item || item->IsSeparator()) return {};
-        // The caption as the menu shows it: before the shortcut column, "&&" a single "&"
-        // and a lone "&" the mark under the key that follows it.
-        const QString shown = Menu()->actions().at(i)->text().section(u'\t', 0, 0);
-        QString name;
-        for (qsizetype k = 0; k < shown.size(); ++k) {
-            if (shown[k] == u'&' && k + 1 < shown.size())
-                ++k;
-            else if (shown[k] == u'&')
-                continue;
-            name += shown[k];
-        }
-        return name;
-    }
-    QRect ItemRect(int i) const override {
-        QAction* action = Menu()->actions().at(i);
-        return action->isVisible() ? Menu()->actionGeometry(action) : QRect();
-    }
-    bool ItemSelected(int i) const override {
-        return Menu()->activeAction() && Menu()->activeAction() == Menu()->actions().at(i);
-    }
-    bool ItemFocused(int i) const override { return ItemSelected(i); }
-    void ActivateItem(int i) override {
-        if (TMenuItem* item = Item(i)) menu_->Choose(item);
-    }
-    QAccessible::Role ItemRole(int i) const override {
-        const TMenuItem* item = Item(i);
-        return item && item->IsSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
+        return window ? QAccessible::queryAccessibleInterface(window) : QtMenuAccessible::parent();
     }
     void AddItemState(int i, QAccessible::State& s) const override {
         const TMenuItem* item = Item(i);
@@ -455,16 +598,14 @@ public:
         const TMenuItem* item = Item(i);
         return item && item->Enabled() && !item->IsSeparator();
     }
-    QStringList ItemKeys(int i) const override {
-        const QString keys = Menu()->actions().at(i)->text().section(u'\t', 1);
-        return keys.isEmpty() ? QStringList{} : QStringList{keys};
+    void ActivateItem(int i) override {
+        if (TMenuItem* item = Item(i)) menu_->Choose(item);
     }
 
 private:
-    QMenu* Menu() const { return static_cast<QMenu*>(widget()); }
     TMenuItem* Item(int i) const {
-        if (!menu_ || i < 0 || i >= ItemCount()) return nullptr;
-        const QAction* action = Menu()->actions().at(i);
+        const QAction* action = Action(i);
+        if (!menu_ || !action) return nullptr;
         for (int k = 0; k < menu_->Count(); ++k)
             if (menu_->Item(k)->QtAction() == action) return menu_->Item(k);
         return nullptr;
@@ -472,6 +613,39 @@ private:
 
     QPointer<TPopupMenu> menu_;
 };
+
+// A menu opened from an item of a pop-up menu (编码, 简繁, 最近打开...), or from an item of
+// such a menu: the item's child. Pressed, an item runs once every menu has closed, as a
+// click on it does, so that a window it opens does not hold the screen reader's call.
+class SubmenuAccessible : public QtMenuAccessible {
+public:
+    explicit SubmenuAccessible(QMenu* w) : QtMenuAccessible(w) {}
+    QAccessibleInterface* parent() const override {
+        QMenu* above = ParentMenuOf(Menu());
+        QAccessibleInterface* menu = above ? QAccessible::queryAccessibleInterface(above) : nullptr;
+        const auto index = above ? above->actions().indexOf(Menu()->menuAction()) : -1;
+        return menu && index >= 0 ? menu->child(static_cast<int>(index))
+                                  : QtMenuAccessible::parent();
+    }
+    void ActivateItem(int i) override {
+        QAction* a = Action(i);
+        if (!a) return;
+        if (TPopupMenu* open = TPopupMenu::OpenMenu())
+            open->ChooseLater(a);
+        else if (a->isEnabled())
+            a->trigger();
+    }
+};
+
+// Whether a Qt menu hangs from an item of one of our pop-up menus, at any depth.
+bool IsSubmenu(const QMenu* menu) {
+    for (int depth = 0; menu && depth < 8; ++depth) {
+        const QMenu* above = ParentMenuOf(menu);
+        if (above && TPopupMenu::OfQtMenu(above)) return true;
+        menu = above;
+    }
+    return false;
+}
 
 // A window is a frame named with its title, whether or not the window system draws one; a
 // window without a title (a splash) is the program's own and takes its name. Its pop-up
@@ -513,6 +687,8 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
     auto* w = static_cast<QWidget*>(object);
     if (TPopupMenu* menu = TPopupMenu::OfQtMenu(w))
         return new MenuAccessible(static_cast<QMenu*>(w), *menu);
+    if (auto* submenu = qobject_cast<QMenu*>(w); submenu && IsSubmenu(submenu))
+        return new SubmenuAccessible(submenu);
     TControl* control = TControl::OfWidget(w);
     if (!control || control->Widget() != w) return nullptr;
     if (auto* b = qobject_cast<TToolButton*>(control)) return new ToolButtonAccessible(w, *b);

@@ -36,7 +36,31 @@ void TMemoLines::SetStrings(const QByteArrayList& lines) {
     memo_.SetText(std::move(text));
 }
 
-TMemo::TMemo(TComponent* owner) : TControl(owner), lines_(*this) {
+namespace {
+
+class MemoShownLines : public text::LineSource {
+public:
+    explicit MemoShownLines(TMemo& memo) : memo_(memo) {}
+    std::size_t lineCount() override { return static_cast<std::size_t>(memo_.LineCount()); }
+    bool complete() override { return memo_.Wrapped(); }
+    // Below the lines wrapped so far, so never a wait.
+    std::uint32_t lineStart(std::size_t i) override { return memo_.LineStart(static_cast<int>(i)); }
+    std::uint32_t textEnd() override {
+        return static_cast<std::uint32_t>(memo_.Load()->available());
+    }
+    std::string_view bytes(std::uint32_t from, std::uint32_t to) override {
+        // The load lives as long as the memo shows its text, and bytes published stay.
+        return std::string_view(memo_.Load()->bytes() + from, to - from);
+    }
+
+private:
+    TMemo& memo_;
+};
+
+} // namespace
+
+TMemo::TMemo(TComponent* owner)
+    : TControl(owner), lines_(*this), shownLines_(std::make_unique<MemoShownLines>(*this)) {
     auto* w = new QWidget;
     w->hide();
     SetWidget(w);

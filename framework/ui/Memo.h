@@ -3,6 +3,7 @@
 // and its display lines at the control's width in the control's font. Its widget is never
 // drawn; what it offers is the lines.
 
+#include "framework/text/CharacterIndex.h"
 #include "framework/text/WrapEngine.h"
 #include "framework/ui/Control.h"
 #include "framework/ui/Font.h"
@@ -124,6 +125,10 @@ public:
     // lines.
     int LineAt(std::uint32_t offset);
 
+    // The display lines and their bytes as far as they are known, never waiting: for a
+    // screen reader's view of the text (see text::CharacterIndex).
+    text::LineSource& ShownLines() { return *shownLines_; }
+
     // The text on show as it arrives (see text::WrapEngine::load): for readers on other
     // threads, such as a search or the chapter scan. Never null.
     std::shared_ptr<const text::TextLoad> Load();
@@ -142,6 +147,7 @@ private:
     text::WrapEngine& Engine();
 
     TMemoLines lines_;
+    std::unique_ptr<text::LineSource> shownLines_;
     TFont font_;
     std::unique_ptr<text::WrapEngine> engine_;
     text::TextFeed pendingText_; // the text until the engine exists

@@ -163,6 +163,17 @@ void TPopupMenu::Choose(TMenuItem* item) {
     if (menu_) menu_->hide();
 }
 
+void TPopupMenu::ChooseLater(QAction* action) {
+    if (!action || !action->isEnabled() || action->isSeparator()) return;
+    if (!open_) {
+        action->trigger();
+        return;
+    }
+    chosenAction_ = action;
+    // Its submenus close with it.
+    if (menu_) menu_->hide();
+}
+
 void TPopupMenu::SetAutoHotkeys(TMenuAutoFlag f) {
     autoHotkeys_ = f;
     for (TMenuItem* i : items_) i->UpdateQtAction();
@@ -179,6 +190,7 @@ void TPopupMenu::Popup(const QPoint& globalPos) {
     menu_->clear();
     for (TMenuItem* i : items_) menu_->addAction(i->QtAction());
     chosen_ = nullptr;
+    chosenAction_ = nullptr;
     {
         // Open while shown, however the menu ends (an item's click may throw, or delete it).
         struct Shown {
@@ -196,6 +208,7 @@ void TPopupMenu::Popup(const QPoint& globalPos) {
         if (!shown.self) return;
     }
     if (const QPointer<TMenuItem> chosen = std::exchange(chosen_, nullptr)) chosen->Click();
+    if (const QPointer<QAction> chosen = std::exchange(chosenAction_, nullptr)) chosen->trigger();
 }
 
 void TPopupMenu::GetChildren(const ChildProc& proc, TComponent*) {

@@ -138,6 +138,10 @@ public:
     // or an item of another menu is ignored. For screen readers, whose call must return
     // before the item's click can open a window of its own.
     void Choose(TMenuItem* item);
+    // The same for an item of a menu opened from one of the menu's items (编码's, say): the
+    // menus close and the action is triggered once they have (at once when the menu is not
+    // open). A disabled action or a separator is ignored.
+    void ChooseLater(QAction* action);
     // The Qt menu the items are shown in (null before the first Popup), and the pop-up
     // menu behind such a Qt menu (null for any other object).
     QMenu* QtMenu() const { return menu_.get(); }
@@ -153,8 +157,10 @@ private:
     TMenuAutoFlag autoHotkeys_ = maAutomatic;
     std::unique_ptr<QMenu> menu_;
     bool open_ = false;
-    // The item chosen by Choose while the menu is open, run when it has closed.
+    // The item chosen by Choose while the menu is open, run when it has closed, and the
+    // same for ChooseLater.
     QPointer<TMenuItem> chosen_;
+    QPointer<QAction> chosenAction_;
 };
 
 } // namespace orlenth

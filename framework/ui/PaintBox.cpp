@@ -5,6 +5,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace orlenth {
 
 class PaintBoxWidget : public QWidget {
@@ -28,10 +30,10 @@ private:
 TPaintBox::TPaintBox(TComponent* owner) : TControl(owner) {
     SetWidget(new PaintBoxWidget(*this));
     canvas_.SetDrawnOutsidePaint([this] { Invalidate(); });
-    QObject::connect(&font_, &TFont::Changed, this, [this] {
-        shownStale_ = true;
-        Invalidate();
-    });
+    QObject::connect(&font_, &TFont::Changed, this, [this] { Invalidate(); });
+    shownSteps_.setSingleShot(true);
+    shownSteps_.setInterval(0);
+    QObject::connect(&shownSteps_, &QTimer::timeout, this, [this] { StepShownText(); });
 }
 
 TPaintBox::~TPaintBox() = default;
@@ -67,37 +69,71 @@ QRect TPaintBox::ShownLineRect(int line) const {
     return lineRect_(line, WidgetOriginTop()).translated(-WidgetOrigin().x(), 0);
 }
 
-void TPaintBox::SetTextSource(std::function<TShownText()> text,
+void TPaintBox::SetTextSource(text::LineSource& lines, std::function<bool()> columns,
                               std::function<QRect(int, std::int64_t)> lineRect) {
-    textSource_ = std::move(text);
+    shown_ = std::make_unique<text::CharacterIndex>(lines);
+    columns_ = std::move(columns);
     lineRect_ = std::move(lineRect);
-    shownStale_ = true;
+    removing_ = 0;
 }
 
-const TShownText& TPaintBox::ShownText() {
-    if (shownStale_) {
-        shown_ = textSource_ ? textSource_() : TShownText{};
-        if (shown_.lineStarts.empty()) shown_.lineStarts.push_back(0);
-        shownStale_ = false;
+text::CharacterIndex* TPaintBox::ShownText() {
+    // A short text is counted whole at the first question; a long one is answered as far
+    // as it is counted, which the steps carry on.
+    if (shown_ && !shown_->caughtUp()) CountShownStep();
+    return shown_.get();
+}
+
+void TPaintBox::CountShownStep() {
+    const int before = shown_->count();
+    const QString added = shown_->extend(kShownStepBytes);
+    if (!added.isEmpty() && QAccessible::isActive() && Widget()) {
+        QAccessibleTextInsertEvent inserted(Widget(), before, added);
+        QAccessible::updateAccessibility(&inserted);
     }
-    return shown_;
+}
+
+void TPaintBox::StepShownText() {
+    if (!shown_ || !QAccessible::isActive() || !Widget()) return;
+    if (removing_ > 0) {
+        // The old text goes in pieces, after what is counted of the new one: a screen
+        // reader that keeps count sees both add up, and no piece costs more than a step.
+        // Its characters are gone; spaces stand for them, as many as there were.
+        const int piece = std::min(removing_, static_cast<int>(kShownStepBytes / 2));
+        removing_ -= piece;
+        QAccessibleTextRemoveEvent removed(Widget(), shown_->count(), QString(piece, u' '));
+        QAccessible::updateAccessibility(&removed);
+    }
+    CountShownStep();
+    // Without a screen reader the questions themselves count on, as far as they need.
+    if (removing_ > 0 || !shown_->caughtUp()) shownSteps_.start();
 }
 
 void TPaintBox::ShownTextChanged() {
-    shownStale_ = true;
+    if (!shown_) return;
+    removing_ += shown_->count();
+    shown_->reset();
     // Converting a long novel costs; without a screen reader nobody would read it.
-    if (!QAccessible::isActive() || !Widget() || !textSource_) return;
-    const QString before = shown_.text;
-    QAccessibleTextUpdateEvent update(Widget(), 0, before, ShownText().text);
-    QAccessible::updateAccessibility(&update);
+    if (!QAccessible::isActive() || !Widget()) {
+        removing_ = 0;
+        return;
+    }
+    QAccessibleTextCursorEvent caret(Widget(), 0);
+    QAccessible::updateAccessibility(&caret);
+    shownSteps_.start();
+}
+
+void TPaintBox::ShownLinesChanged() {
+    if (!shown_ || !QAccessible::isActive() || !Widget()) return;
     QAccessibleTextCursorEvent caret(Widget(), 0);
     QAccessible::updateAccessibility(&caret);
 }
 
+void TPaintBox::ShownLinesAdded() {
+    if (shown_ && QAccessible::isActive() && !shownSteps_.isActive()) shownSteps_.start();
+}
+
 void TPaintBox::Paint(QPainter& painter, const QRect& widgetRect) {
-    // Lines wrap again at another width; scrolling alone leaves them as they are.
-    if (Width() != shownWidth_) shownStale_ = true;
-    shownWidth_ = Width();
     // Rows past what an int holds are painted through a canvas whose row 0 is far down the
     // box; the widget, never taller than a screen, then lies well inside the canvas's rows.
     const std::int64_t top = WidgetOriginTop();

@@ -4,26 +4,18 @@
 // pixels high; its widget shows only the visible part and the canvas is translated so that
 // the handler always draws in the box's coordinates.
 
+#include "framework/text/CharacterIndex.h"
 #include "framework/ui/Canvas.h"
 #include "framework/ui/Control.h"
 #include "framework/ui/Font.h"
 
-#include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
-#include <vector>
+#include <memory>
 
 namespace orlenth {
-
-// What a box that shows text offers a screen reader: the text in Unicode and where each
-// line it is drawn in starts (ascending offsets into the text, the first 0).
-// With `columns` the lines are columns drawn right to left, their characters top to bottom.
-struct TShownText {
-    QString text;
-    std::vector<int> lineStarts;
-    bool columns = false;
-};
 
 class TPaintBox : public TControl {
     Q_OBJECT
@@ -60,21 +52,32 @@ public:
     // Schedules a repaint of the visible part.
     void Invalidate();
 
-    // A box that draws text tells screen readers what it shows: `text` gives the text and
-    // its lines, `lineRect(i, top)` where line i is drawn in the box's coordinates moved up
-    // by `top` rows (a box may be taller than an int holds; rows near `top` fit one), its
-    // row clamped to an int when far from `top`. Lines lie one below the other, or
-    // columns one left of the other. Asked when
-    // a screen reader asks, again after the text, the width or the font changed.
-    void SetTextSource(std::function<TShownText()> text,
+    // A box that draws text tells screen readers what it shows: `lines` gives its display
+    // lines and their bytes as they come (it outlives the box), `columns()` whether the
+    // lines are columns drawn right to left, their characters top to bottom, and
+    // `lineRect(i, top)` where line i is drawn in the box's coordinates moved up by `top`
+    // rows (a box may be taller than an int holds; rows near `top` fit one), its row
+    // clamped to an int when far from `top`. Lines lie one below the other, or columns one
+    // left of the other.
+    void SetTextSource(text::LineSource& lines, std::function<bool()> columns,
                        std::function<QRect(int, std::int64_t)> lineRect);
-    bool HasTextSource() const { return static_cast<bool>(textSource_); }
-    // The source's text, taken once per paint.
-    const TShownText& ShownText();
+    bool HasTextSource() const { return static_cast<bool>(shown_); }
+    // The text as counted so far, for a screen reader's questions; null without a source.
+    // Counts a step further first when the lines reach further than what is counted.
+    text::CharacterIndex* ShownText();
+    bool ShownInColumns() const { return columns_ && columns_(); }
     // Where line i is drawn in the widget's coordinates (the part of the box in view).
     QRect ShownLineRect(int line) const;
-    // The box shows another text: screen readers hear of it.
+    // The box shows another text: screen readers hear the old one go and the new one come
+    // as it is counted.
     void ShownTextChanged();
+    // The same text lies in other lines (another width, columns): the reading place moved.
+    void ShownLinesChanged();
+    // More lines were wrapped: screen readers hear of the text they hold, a step at a time.
+    void ShownLinesAdded();
+
+    // Bytes counted per step of the window's thread: about a millisecond.
+    static constexpr std::size_t kShownStepBytes = 512 * 1024;
 
     void Loaded() override;
 
@@ -84,11 +87,16 @@ private:
     // changed by the handler are applied once the paint is over.
     void Paint(QPainter& painter, const QRect& widgetRect);
 
-    std::function<TShownText()> textSource_;
+    // A step of counting the text, and of telling of the old text's end.
+    void StepShownText();
+    void CountShownStep();
+
+    std::unique_ptr<text::CharacterIndex> shown_;
+    std::function<bool()> columns_;
     std::function<QRect(int, std::int64_t)> lineRect_;
-    TShownText shown_;
-    bool shownStale_ = true;
-    int shownWidth_ = -1;
+    // Units of the old text that screen readers have not yet heard removed.
+    int removing_ = 0;
+    QTimer shownSteps_;
     TCanvas canvas_;
     TFont font_;
     int color_ = kSystemColor | 15;

@@ -12,12 +12,14 @@
 #include "framework/ui/PaintBox.h"
 #include "framework/ui/ScrollBox.h"
 
+#include <QAccessible>
 #include <QScrollBar>
 #include <QtTest>
 
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 using namespace orlenth;
 
@@ -92,6 +94,49 @@ private slots:
         QCOMPARE(
             form.Memo1->Line(all - 1),
             UnicodeToDisplayBytes(QStringLiteral("天下大势，分久必合，合久必分。%1").arg(all - 1)));
+    }
+
+    // A screen reader reads what has arrived at once, nothing waits for the rest, and the
+    // text it counts grows as the rest comes, every range far in reading as the text does.
+    void aScreenReaderReadsWhatHasArrivedAndMoreAsItComes() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        const QByteArray text = novelText();
+        const QString whole = DisplayTextToUnicode(text);
+        std::atomic<bool> release = false;
+        form.Memo1->SetText(heldFeed(text, release));
+        QCoreApplication::processEvents();
+        QAccessibleTextInterface* page =
+            QAccessible::queryAccessibleInterface(form.PaintBox1->Widget())->textInterface();
+        QVERIFY(page);
+        // Each question counts a step further, as far as the lines wrapped so far reach.
+        int count = 0;
+        for (int before = -1; before != count;)
+            before = std::exchange(count, page->characterCount());
+        QVERIFY(count > 0 && count < 600'000);
+        QVERIFY(!form.Memo1->Wrapped());
+        QCOMPARE(page->text(count - 40, count), whole.mid(count - 40, 40));
+        release = true;
+        QTRY_VERIFY_WITH_TIMEOUT(form.Memo1->Wrapped(), 30'000);
+        for (int before = -1; before != count;)
+            before = std::exchange(count, page->characterCount());
+        QCOMPARE(count, whole.size());
+        int start = -1, end = -1;
+        for (const int at : {count / 3, count - 1}) {
+            QCOMPARE(page->text(at, at + 30), whole.mid(at, 30));
+            const QString line = page->textAtOffset(at, QAccessible::LineBoundary, &start, &end);
+            QCOMPARE(line, whole.mid(start, end - start));
+            QVERIFY(start <= at && at < end && line.endsWith(u'\n'));
+            QCOMPARE(whole.lastIndexOf(u'\n', at - 1) + 1, start);
+            // Characters, words and sentences are found around the place, as they read.
+            for (const auto type : {QAccessible::CharBoundary, QAccessible::WordBoundary,
+                                    QAccessible::SentenceBoundary}) {
+                const QString item = page->textAtOffset(at, type, &start, &end);
+                QVERIFY(start <= at && at < end && end - start < 200);
+                QCOMPARE(item, whole.mid(start, end - start));
+            }
+        }
     }
 
     void endFollowsTheTextToItsLastLine() {

@@ -7,7 +7,10 @@ presses 隐藏列表框 and sees the list go; opens the bar's customization from
 closes it again; opens 目录 and finds its tree and items by name.
 closes it again. Opens the find bar from the menu, finds its field and result by name,
 finds words of the page through the bar's button and hears the result; opens 查找全部 and
-names its controls.
+names its controls. Names the tab strip and the title list and finds their current items.
+Opens 简繁 from the pop-up menu, reads its items and check marks and presses 繁體; the page
+reads in traditional characters. Opens a novel of tens of megabytes and reads ranges far
+into it through the page's text.
 
 Usage: atspi_test.py PROGRAM
 Exits 77 (skipped) when what it needs is not installed, 0 when every check holds."""
@@ -167,6 +170,27 @@ def inner(program):
         if "左:快" not in sliders[0].description:
             fail("the slider does not say which way is faster: " + repr(sliders[0].description))
 
+        # The tab strip and the title list are named for what they choose, and their
+        # current items are the selected ones.
+        def named(role, name):
+            return next((n for n in walk(app) if n.getRole() == role and n.name == name), None)
+
+        strip = named(pyatspi.ROLE_PAGE_TAB_LIST, "分类")
+        titles = named(pyatspi.ROLE_LIST, "标题")
+        if strip is None or titles is None:
+            fail("no tab strip named 分类 or no list named 标题: " + repr(
+                [(n.getRoleName(), n.name) for n in walk(app)
+                 if n.getRole() in (pyatspi.ROLE_PAGE_TAB_LIST, pyatspi.ROLE_LIST)]))
+
+        def current(node):
+            return [c.name for c in (node.getChildAtIndex(i) for i in range(node.childCount))
+                    if c.getState().contains(pyatspi.STATE_SELECTED)]
+
+        if current(titles) != ["桃花源记"]:
+            fail("the current title reads " + repr(current(titles)))
+        if len(current(strip)) != 1 or not current(strip)[0]:
+            fail("the current category reads " + repr(current(strip)))
+
         def press(node, action):
             act = node.queryAction()
             names = [act.getName(i).lower() for i in range(act.nActions)]
@@ -222,6 +246,48 @@ def inner(program):
         press(close, "press")
         wait_for("the customization to close",
                  lambda: not any(n.name == "自定义工具栏" for n in walk(app)), 30)
+
+        # 简繁 opens its own menu from the pop-up menu: its items, their check marks and
+        # their press actions are there; 繁體 turns the page into traditional characters.
+        def item_named(menu, name):
+            return next((menu.getChildAtIndex(i) for i in range(menu.childCount)
+                         if menu.getChildAtIndex(i).name == name), None)
+
+        def show_submenu(menu, name):
+            item = item_named(menu, name)
+            if item is None:
+                fail("the pop-up menu has no item " + name)
+            press(item, "showmenu")
+            return wait_for(name + "'s items", lambda: item.childCount == 1 and (
+                lambda sub: sub if sub.childCount > 0 and sub.getState().contains(
+                    pyatspi.STATE_SHOWING) else None)(item.getChildAtIndex(0)), 30)
+
+        # Every menu opened from an item shows its items, named, one after the other
+        # (separators apart).
+        menu = open_menu()
+        for name in ["编码", "最近打开", "语速", "声音", "简繁"]:
+            sub = show_submenu(menu, name)
+            names = [c.name for c in (sub.getChildAtIndex(i) for i in range(sub.childCount))
+                     if c.getRole() != pyatspi.ROLE_SEPARATOR]
+            print(name + ": " + " | ".join(names))
+            if not names or not all(names):
+                fail(name + "'s items have no names: " + repr(names))
+        scripts = sub
+        checked = [n for n in names
+                   if item_named(scripts, n).getState().contains(pyatspi.STATE_CHECKED)]
+        if "繁體" not in names or checked != ["原文"]:
+            fail("简繁's items are %r, checked %r" % (names, checked))
+        press(item_named(scripts, "繁體"), "press")
+        wait_for("the menu to close", menu_gone, 30)
+        wait_for("the page in traditional characters",
+                 lambda: "武陵人捕魚為業" in text.getText(0, 40), 30)
+        scripts = show_submenu(open_menu(), "简繁")
+        if not item_named(scripts, "繁體").getState().contains(pyatspi.STATE_CHECKED):
+            fail("繁體 is not checked once chosen")
+        press(item_named(scripts, "原文"), "press")
+        wait_for("the menu to close", menu_gone, 30)
+        wait_for("the page in its own characters",
+                 lambda: NEXT_WORDS in text.getText(0, 40), 30)
 
         # A bookmark made from the menu shows in the bookmarks window, whose list and
         # buttons a screen reader can name and press.
@@ -320,6 +386,38 @@ def inner(program):
         for wanted in ["查找内容", "查找", "停止", "查找全部结果", "查找进度"]:
             if wanted not in named:
                 fail("the 查找全部 window has nothing named " + wanted + "; found " + repr(named))
+
+        # A novel of tens of megabytes: ranges far into it read as the file does, counted
+        # from the lines and bytes as they come.
+        novel = "".join("第%d章　天下大势，分久必合，合久必分。周末七国分争，并入于秦。\r\n" % i
+                        for i in range(240000))
+        path = os.path.join(home, "novel.txt")
+        with open(path, "wb") as f:
+            f.write(novel.encode("gbk"))
+        reader = subprocess.Popen([program, path], env=env, cwd=home, stdout=log,
+                                  stderr=subprocess.STDOUT)
+        started.append(reader)
+
+        def novel_page():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for a in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
+                if a is None or a.get_process_id() != reader.pid:
+                    continue
+                for n in walk(a):
+                    if n.getRole() == pyatspi.ROLE_TEXT and n.queryText().characterCount > 0:
+                        return n.queryText()
+            return None
+
+        pages = wait_for("the novel's page", novel_page, 60)
+        wait_for("the whole novel counted",
+                 lambda: pages.characterCount == len(novel) or None, 60)
+        for at in (len(novel) // 2 + 7, len(novel) - 30):
+            if pages.getText(at, at + 30) != novel[at:at + 30]:
+                fail("the novel reads %r at %d" % (pages.getText(at, at + 30), at))
+            line, start, end = pages.getTextAtOffset(at, pyatspi.TEXT_BOUNDARY_LINE_START)
+            if line != novel[start:end] or not start <= at < end:
+                fail("the line at %d reads %r from %d to %d" % (at, line, start, end))
+        print("novel: %d characters, read at its middle and its end" % len(novel))
         print("PASS")
     finally:
         for p in reversed(started):

@@ -236,6 +236,31 @@ private slots:
         QCOMPARE(text->cursorPosition(), 0);
     }
 
+    // The strip and the list are named for what they choose; the chosen category and title
+    // are their selected items, and follow a change.
+    void stripAndListNameThemselvesAndTheirCurrentItem() {
+        apptest::SetUpProgram();
+        TOrlenth form;
+        form.Show();
+        const auto current = [](QAccessibleInterface* iface) {
+            QStringList names;
+            for (int i = 0; i < iface->childCount(); ++i)
+                if (iface->child(i)->state().selected)
+                    names << iface->child(i)->text(QAccessible::Name);
+            return names;
+        };
+        QAccessibleInterface* strip = accessibleOf(form.TabSet1);
+        QAccessibleInterface* titles = accessibleOf(form.ListBox1);
+        QCOMPARE(strip->text(QAccessible::Name), QString::fromUtf8("分类"));
+        QCOMPARE(titles->text(QAccessible::Name), QString::fromUtf8("标题"));
+        QCOMPARE(current(titles), QStringList{QString::fromUtf8("出师表")});
+        const QString second = DisplayTextToUnicode(form.TabSet1->Tabs()->Get(1));
+        form.TabSet1->SetTabIndex(1);
+        QCOMPARE(current(strip), QStringList{second});
+        QCOMPARE(current(titles), QStringList{DisplayTextToUnicode(
+                                      form.ListBox1->Items()->Get(form.ListBox1->ItemIndex()))});
+    }
+
     void startsWithTheFirstCategory() {
         auto& rec = apptest::SetUpProgram();
         TOrlenth form;

@@ -230,3 +230,52 @@ TEST_F(MenuTest, ScreenReadersMeetTheOpenMenuAndPressItsItems) {
     menu->Popup(QPoint(1, 1));
     EXPECT_EQ(automatic, "AB");
 }
+
+// A menu hung from an item (as 编码 and 简繁 are) is that item's child while the menu is
+// open, its items named, checked and pressed as the menu's own are; a pressed item runs
+// once the menus have closed.
+TEST_F(MenuTest, ScreenReadersMeetASubmenuAndPressItsItems) {
+    InstallAccessibility();
+    QMenu sub;
+    QAction* plain = sub.addAction(QStringLiteral("&Plain\tCtrl+P"));
+    QAction* ticked = sub.addAction(QStringLiteral("Ticked"));
+    ticked->setCheckable(true);
+    ticked->setChecked(true);
+    std::vector<QString> triggered;
+    QObject::connect(plain, &QAction::triggered, [&] { triggered.push_back("Plain"); });
+    menu->Item(0)->QtAction()->setMenu(&sub);
+    struct Seen {
+        QString name;
+        QStringList actions;
+        bool checked;
+    };
+    std::vector<Seen> seen;
+    QStringList holderActions;
+    bool parentIsHolder = false;
+    log.whileOpen = [&](QMenu& qtMenu) {
+        QAccessibleInterface* holder = QAccessible::queryAccessibleInterface(&qtMenu)->child(0);
+        ASSERT_EQ(holder->childCount(), 1);
+        holderActions = holder->actionInterface()->actionNames();
+        QAccessibleInterface* open = holder->child(0);
+        EXPECT_EQ(open->role(), QAccessible::PopupMenu);
+        parentIsHolder = open->parent() == holder && holder->indexOfChild(open) == 0;
+        for (int i = 0; i < open->childCount(); ++i)
+            seen.push_back({open->child(i)->text(QAccessible::Name),
+                            open->child(i)->actionInterface()->actionNames(),
+                            bool(open->child(i)->state().checked)});
+        open->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(triggered.empty()) << "not while the menu is open";
+    };
+    menu->Popup(QPoint(1, 1));
+    EXPECT_EQ(holderActions, QStringList{QAccessibleActionInterface::showMenuAction()});
+    EXPECT_TRUE(parentIsHolder);
+    EXPECT_EQ(triggered, std::vector<QString>{"Plain"});
+    const QStringList press{QAccessibleActionInterface::pressAction()};
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].name, "Plain");
+    EXPECT_EQ(seen[0].actions, press);
+    EXPECT_FALSE(seen[0].checked);
+    EXPECT_EQ(seen[1].name, "Ticked");
+    EXPECT_TRUE(seen[1].checked);
+    EXPECT_TRUE(form.calls.empty()) << "the item that holds the menu does not run";
+}
