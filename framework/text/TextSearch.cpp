@@ -125,7 +125,8 @@ public:
                 q_ = n_;
                 return Stop::Limit;
             }
-            if (pending() >= limit) return Stop::Limit;
+            // pending() is never past q_: the ring is read only near the limit.
+            if (q_ >= limit && pending() >= limit) return Stop::Limit;
             if (work_ >= budget && pending() > floor) return Stop::Budget;
             if (j_ == 0 && q_ >= takeUntil_) {
                 const std::size_t room = budget > work_ ? budget - work_ : 1;
@@ -208,6 +209,11 @@ private:
 #ifdef __SSE2__
         // Both loads of a block must stay inside the text.
         while (p + 33 <= n_ && p + 32 <= stop) {
+            // Most blocks hold no first byte of any form: one compare a probe rules them out.
+            if (!anyFirst(p) && !anyFirst(p + 16)) {
+                p += 32;
+                continue;
+            }
             std::uint32_t bits = block(p) | block(p + 16) << 16;
             for (; bits != 0; bits &= bits - 1) {
                 const std::size_t c = p + static_cast<std::size_t>(__builtin_ctz(bits));
@@ -273,6 +279,15 @@ private:
             secondMask_[i] = _mm_set1_epi8(static_cast<char>(r.secondMask));
             secondByte_[i] = _mm_set1_epi8(static_cast<char>(r.second | r.secondMask));
         }
+    }
+
+    bool anyFirst(std::size_t q) const {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + q));
+        __m128i hits = _mm_cmpeq_epi8(_mm_or_si128(a, firstMask_[0]), firstByte_[0]);
+        for (std::size_t i = 1; i < probeCount_; ++i)
+            hits = _mm_or_si128(hits,
+                                _mm_cmpeq_epi8(_mm_or_si128(a, firstMask_[i]), firstByte_[i]));
+        return _mm_movemask_epi8(hits) != 0;
     }
 
     unsigned block(std::size_t q) const {
