@@ -140,6 +140,28 @@ public:
                 q_ = c;
                 if (q_ >= limit) continue;
             }
+            if (j_ > 0 && work_ < budget) {
+                // A run of one-byte characters short of the limit and the budget: the steps
+                // below without their checks, until a match ends or none is left.
+                std::size_t end = std::max(std::min(n_, limit), q_);
+                if (budget - work_ < end - q_) end = q_ + (budget - work_);
+                std::size_t q = q_, j = j_, count = count_;
+                while (q < end && t_[q] < 0x80) {
+                    const std::uint32_t cls = pattern_.ByteClass(t_[q]);
+                    while (j > 0 && classes_[j] != cls) j = failure_[j];
+                    if (classes_[j] == cls) ++j;
+                    starts_[count++ & mask_] = q++;
+                    if (j == units_ || j == 0) break;
+                }
+                if (q > q_) {
+                    work_ += q - q_;
+                    q_ = q;
+                    j_ = j;
+                    count_ = count;
+                    if (ended(limit, hit)) return Stop::Hit;
+                    continue;
+                }
+            }
             // One character against the pattern.
             const std::uint8_t b = t_[q_];
             std::size_t length = 1;
@@ -155,20 +177,26 @@ public:
             starts_[count_++ & mask_] = q_;
             q_ += length;
             work_ += length;
-            if (j_ == units_) {
-                const std::size_t start = starts_[(count_ - units_) & mask_];
-                j_ = failure_[units_];
-                if (start < limit) {
-                    known_ = q_;
-                    hit = {start, q_ - start};
-                    return Stop::Hit;
-                }
-            }
-            if (j_ == 0) known_ = q_;
+            if (ended(limit, hit)) return Stop::Hit;
         }
     }
 
 private:
+    // After a character: whether it completed a hit that starts before `limit`.
+    bool ended(std::size_t limit, TSearchHit& hit) {
+        if (j_ == units_) {
+            const std::size_t start = starts_[(count_ - units_) & mask_];
+            j_ = failure_[units_];
+            if (start < limit) {
+                known_ = q_;
+                hit = {start, q_ - start};
+                return true;
+            }
+        }
+        if (j_ == 0) known_ = q_;
+        return false;
+    }
+
     // The first place in [q_, stop) where a hit could start, a character start; kNone when
     // there is none. Counts the bytes passed as work.
     std::size_t nextCandidate(std::size_t stop) {
@@ -285,8 +313,8 @@ private:
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + q));
         __m128i hits = _mm_cmpeq_epi8(_mm_or_si128(a, firstMask_[0]), firstByte_[0]);
         for (std::size_t i = 1; i < probeCount_; ++i)
-            hits = _mm_or_si128(hits,
-                                _mm_cmpeq_epi8(_mm_or_si128(a, firstMask_[i]), firstByte_[i]));
+            hits =
+                _mm_or_si128(hits, _mm_cmpeq_epi8(_mm_or_si128(a, firstMask_[i]), firstByte_[i]));
         return _mm_movemask_epi8(hits) != 0;
     }
 
