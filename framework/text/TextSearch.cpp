@@ -79,6 +79,33 @@ std::size_t ceilStart(const std::uint8_t* t, std::size_t n, std::size_t x, std::
     return f == x ? x : f + charLength(t, f, n);
 }
 
+// Character starts going back through a text a stretch at a time. In a run of lead bytes
+// (a line of Chinese with nothing else) every stretch would walk back to the run's start
+// again; the run found by the first walk answers the later ones by parity.
+class BackwardStarts {
+public:
+    explicit BackwardStarts(std::string_view text)
+        : t_(reinterpret_cast<const std::uint8_t*>(text.data())), n_(text.size()) {}
+
+    std::size_t floor(std::size_t x) {
+        // Inside [runFrom_, runTo_) every byte is a lead and runFrom_ starts a character:
+        // characters there pair off two by two.
+        if (x >= runFrom_ && x < runTo_) return ((x - runFrom_) & 1) == 0 ? x : x - 1;
+        if (x >= n_) return n_;
+        const std::size_t j = leadRunStart(t_, 0, x);
+        if (j == 0 || endsCharacter(t_[j - 1])) {
+            runFrom_ = j;
+            runTo_ = x;
+        }
+        return floorStart(t_, n_, x, 0);
+    }
+
+private:
+    const std::uint8_t* t_;
+    std::size_t n_;
+    std::size_t runFrom_ = 0, runTo_ = 0;
+};
+
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 // Goes through the text once, forwards, from a character start: the hits in order, each
@@ -515,6 +542,7 @@ TSearchStep FindPrevious(std::string_view text, std::size_t from, const TSearchP
     // than a few patterns.
     std::size_t stretch = std::max<std::size_t>(std::size_t{4} << 10, 4 * pattern.maxLength());
     std::size_t work = 0;
+    BackwardStarts starts(text);
     for (std::size_t high = end; high > 0;) {
         if (high < end && work >= budget) {
             step.outcome = TSearchStep::Outcome::Paused;
@@ -522,7 +550,7 @@ TSearchStep FindPrevious(std::string_view text, std::size_t from, const TSearchP
             return step;
         }
         const std::size_t take = std::min({stretch, budget - std::min(work, budget - 1), high});
-        const std::size_t low = CharacterStartAtOrBefore(text, high - take);
+        const std::size_t low = starts.floor(high - take);
         Matcher matcher(text, pattern, low);
         bool found = false;
         TSearchHit hit;

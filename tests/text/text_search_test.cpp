@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -272,6 +273,35 @@ TEST(TextSearch, CancelledCountStopsWhereItWas) {
     const TSearchCount rest = CountHits(text, true, pattern, cancel, {}, c);
     EXPECT_FALSE(rest.cancelled);
     EXPECT_EQ(rest.hits, text.size());
+}
+
+// Going back in stretches, the later ones inside a run of lead bytes that began before the
+// first: the run's start decides where characters start in all of them.
+TEST(TextSearch, FindPreviousGoesBackThroughALongLeadRun) {
+    const std::string run = Repeat("中", 20000);
+    const struct {
+        std::string text;
+        const char* pattern;
+        std::optional<std::size_t> last;
+    } rows[] = {
+        {"\n" + Gbk("文") + run, "文", 1},
+        {"\n" + Gbk("文") + run, "中", 40001},
+        {"\x81" + run, "中", std::nullopt},
+        {"\x81" + run + "\n" + Gbk("中"), "中", 40002},
+        {std::string("\x81\x30") + run, "中", 40000},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.pattern);
+        const TSearchPattern pattern(QString::fromUtf8(r.pattern));
+        const TSearchStep step = FindPrevious(r.text, r.text.size(), pattern);
+        if (!r.last) {
+            EXPECT_EQ(step.outcome, Outcome::Ended);
+            continue;
+        }
+        ASSERT_EQ(step.outcome, Outcome::Found);
+        EXPECT_EQ(step.hit.offset, *r.last);
+        EXPECT_EQ(HitsBackward(r.text, pattern, 3000), HitsForward(r.text, pattern));
+    }
 }
 
 TEST(TextSearch, PatternFolds) {
