@@ -135,14 +135,12 @@ std::optional<std::size_t> HitsBefore(std::string_view text, std::size_t offset,
     const std::string_view prefix = text.substr(0, end);
     const text::TSearchCount count = text::CountHits(prefix, true, pattern, cancel);
     if (count.cancelled) return std::nullopt;
-    std::size_t after = 0;
-    for (std::size_t from = offset;;) {
-        const TSearchStep step = text::FindNext(prefix, from, pattern);
-        if (step.outcome != TSearchStep::Outcome::Found) break;
-        ++after;
-        from = step.hit.offset + 1;
-    }
-    return count.hits - after;
+    // The hits from `offset` on, in one pass too: stepping from one to the next would
+    // take each up to the pattern's length again.
+    const text::TSearchCount after =
+        text::CountHits(prefix, true, pattern, cancel, {}, text::TSearchCount{0, offset, false});
+    if (after.cancelled) return std::nullopt;
+    return count.hits - after.hits;
 }
 
 std::optional<std::size_t> CountArriving(const text::TextLoad& load,

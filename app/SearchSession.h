@@ -44,8 +44,8 @@ public:
     // numbers then follow from its number. Without a hit: Begin from `fallback`.
     void Step(Direction direction, std::size_t fallback);
 
-    // One step over `text`, the bytes known so far (`complete`: all of them), looking at
-    // about `budget` candidate offsets. While the text is still arriving a search forward
+    // One step over `text`, the bytes known so far (`complete`: all of them), doing
+    // about `budget` bytes of work. While the text is still arriving a search forward
     // waits at its end (Searching, call again with more text) rather than going round.
     // A hit found over many steps is the hit one unlimited step finds.
     Status Advance(std::string_view text, bool complete, std::size_t budget = SIZE_MAX);

@@ -30,7 +30,7 @@ namespace orlenth {
 
 namespace {
 
-// How many candidate offsets one step of the window's thread looks at: a few milliseconds'
+// How many bytes of work one step of the window's thread does: a few milliseconds'
 // work, so that typing and Esc are heard between steps.
 constexpr std::size_t kStepBytes = std::size_t{4} << 20;
 // While the text still arrives, a search waiting at its end looks again this often.

@@ -1,7 +1,7 @@
 // The find bar's search over any bytes: a session stepped with a small budget finds what one
 // unbudgeted wrapping search finds, the hit's number from HitsBefore is the number of hits
-// before it one at a time, and the words 查找全部 shows around it hold the hit and no more
-// than twenty characters either side.
+// before it one at a time, and the words 查找全部 shows around it hold the hit (its tabs
+// and line ends as spaces) and no more than twenty characters either side.
 //
 // Input: four bytes, then the pattern, then the text. Byte 0: the pattern's length in bytes
 // (up to 16), read as GB18030. Byte 1: bit 0 searches backwards. Byte 2: the budget less
@@ -70,8 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FuzzFailure("HitsBefore differs from counting the hits one at a time");
 
     const QString context = HitContext(text, session.Hit());
-    const QString found =
-        DisplayTextToUnicode(text.substr(session.Hit().offset, session.Hit().length));
+    // The context is one line: a tab, CR or LF in it (in the hit too) shows as a space.
+    QString found = DisplayTextToUnicode(text.substr(session.Hit().offset, session.Hit().length));
+    for (QChar& c : found)
+        if (c == u'\t' || c == u'\r' || c == u'\n') c = u' ';
     const qsizetype open =
         context.indexOf(QString::fromUtf8("【") + found + QString::fromUtf8("】"));
     if (open < 0) FuzzFailure("the context does not hold the hit in brackets");

@@ -6,7 +6,9 @@
 //
 // Input: four bytes, then the rest. Byte 0: the pattern's length in bytes (up to 16).
 // Byte 1: bit 0 reads the pattern's bytes as UTF-16LE instead of GB18030; bit 1 takes them
-// from the text (at the split) instead of from the input after the header. Byte 2: the
+// from the text (at the split) instead of from the input after the header; bit 3 drops the
+// typed pattern's last character after bits 4..6 have repeated it (1 to 8 times), so that
+// periodic patterns ("abab", "abaab a") whose failure links go deep are tried. Byte 2: the
 // budget less one. Byte 3: where the text is cut into two arrival pieces, in 255ths.
 
 #include "FuzzTarget.h"
@@ -151,6 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         typed = orlenth::DisplayTextToUnicode(patternBytes);
     }
+    const QString once = typed;
+    for (unsigned r = (mode >> 4) & 7; r > 0; --r) typed += once;
+    if ((mode & 8) && !typed.isEmpty()) typed.chop(typed.back().isLowSurrogate() ? 2 : 1);
 
     const TSearchPattern pattern(typed);
     const std::vector<TSearchHit> expected = ReferenceHits(text, typed);

@@ -27,6 +27,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orlenth::text {
@@ -56,9 +57,23 @@ public:
     // Without folds: the pattern's bytes, the one form of a hit.
     const std::string& bytes() const { return bytes_; }
 
+    // Matching character by character: the class of each unit (1 and up; two units share
+    // one when they match the same characters), the failure links over those classes (for
+    // each count of units matched, the longest proper prefix that is also a suffix), and
+    // the class of a text character from its bytes (0: it matches no unit).
+    const std::vector<std::uint32_t>& classes() const { return classes_; }
+    const std::vector<std::uint32_t>& failure() const { return failure_; }
+    std::uint32_t ByteClass(std::uint8_t b) const { return byteClass_[b]; }
+    std::uint32_t WideClass(const std::uint8_t* p, std::size_t length) const;
+
 private:
     std::vector<Unit> units_;
     std::string bytes_;
+    std::vector<std::uint32_t> classes_;
+    std::vector<std::uint32_t> failure_;
+    std::array<std::uint32_t, 256> byteClass_{};
+    // Sorted by the packed bytes of a form of two or four bytes.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> wideClass_;
     std::size_t minLength_ = 0;
     std::size_t maxLength_ = 0;
     bool folds_ = false;
@@ -84,18 +99,24 @@ struct TSearchStep {
 };
 
 // The first hit that starts at or after `from` (any offset: one inside a character counts
-// from the next character start; past the end is the end). Looks at no more than about
-// budgetBytes candidate start offsets (at least one) and then pauses, so that a caller on
-// the window's thread goes on next frame; a hit found over several paused calls is the hit
-// one call with an unlimited budget finds. Hits may overlap: FindNext(hit.offset + 1)
-// gives the next one. The bytes are taken as the whole text: in a text still arriving, a
-// character cut off at the end may read otherwise once the rest has come (CountHits waits
-// for it). The walk back to a character start from `from` is not bounded by the budget
-// (see CharacterStartAtOrBefore).
+// from the next character start; past the end is the end). The work is linear in the bytes
+// passed, whatever the pattern: each byte is read about once (skipped over, or taken as
+// one character against the pattern with failure links, never compared with the whole
+// pattern again). It stops after about budgetBytes bytes of that work (at least enough to
+// rule out one start; with a pattern longer than the budget, as much as the pattern's
+// length) and then pauses, so that a caller on the window's thread goes on next frame; a
+// hit found over several paused calls is the hit one call with an unlimited budget finds. Hits may
+// overlap: FindNext(hit.offset + 1) gives the next one. The bytes are taken as the whole text: in a
+// text still arriving, a character cut off at the end may read otherwise once the rest has come
+// (CountHits waits for it). The walk back to a character start from `from` is not bounded by the
+// budget (see CharacterStartAtOrBefore).
 TSearchStep FindNext(std::string_view text, std::size_t from, const TSearchPattern& pattern,
                      std::size_t budgetBytes = SIZE_MAX);
 // The last hit that starts before `from` (it may reach past `from`); the mirror of
-// FindNext: FindPrevious(hit.offset) gives the hit FindNext reached just before.
+// FindNext: FindPrevious(hit.offset) gives the hit FindNext reached just before. Goes back
+// in stretches, nearest first and each twice the one before, each read forwards as
+// FindNext reads; the work is linear in the bytes gone back over (and the pattern's length
+// per stretch), and a budget as for FindNext.
 TSearchStep FindPrevious(std::string_view text, std::size_t from, const TSearchPattern& pattern,
                          std::size_t budgetBytes = SIZE_MAX);
 

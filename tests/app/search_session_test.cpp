@@ -23,7 +23,7 @@ std::string Gbk(const char* utf8) {
     return UnicodeToGbk(QString::fromUtf8(utf8));
 }
 
-// Runs a search to its end, `budget` offsets a step.
+// Runs a search to its end, `budget` bytes of work a step.
 Status RunToEnd(TSearchSession& s, std::string_view text, std::size_t budget) {
     for (int guard = 0; guard < 1'000'000; ++guard) {
         const Status st = s.Advance(text, true, budget);
@@ -59,6 +59,14 @@ const Case kCases[] = {
     // 中文 is D6 D0 CE C4, 形 is D0 CE: its bytes stand across the two characters.
     {"no_hit_across_characters", "中文", "形", 0, Direction::Next, std::nullopt, false},
     {"empty_pattern", "甲乙ab", "", 0, Direction::Next, std::nullopt, false},
+    // Budgets smaller than the pattern: a step pauses at the start of the longest part
+    // matched so far, and each step still moves on.
+    {"long_pattern_next", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "aaaaaaaaaaaaaaaaaaaab", 0,
+     Direction::Next, 20, false},
+    {"long_pattern_previous_wraps", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab",
+     "AAAAAAAAAAAAAAAAAAAAB", 5, Direction::Previous, 20, true},
+    {"periodic_pattern_previous", "abababab甲", "abab", 8, Direction::Previous, 4, false},
+    {"periodic_pattern_next_across_characters", "甲ab甲abab", "abab", 0, Direction::Next, 6, false},
 };
 
 class SessionCases : public ::testing::TestWithParam<Case> {};

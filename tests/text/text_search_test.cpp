@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -131,6 +132,37 @@ const std::vector<Row>& Rows() {
          "abc",
          {120, 164}},
         {"LongOddRunHidesEveryHit", "\x81" + Repeat("中", 30) + Gbk("文"), "中", {}},
+        // Long and periodic patterns: each byte is taken once against the pattern and
+        // mismatches follow the failure links, so these are where a link off by one shows.
+        {"LongPatternOverRepetitiveText",
+         std::string(300, 'a') + "b" + std::string(100, 'a') + "B",
+         QString(100, u'a') + u'b',
+         {200, 301}},
+        {"LongPatternFoldedAcrossForms",
+         std::string(50, 'A') + Gbk("ａ") + std::string(49, 'a') + "b",
+         QString(100, u'a') + u'b',
+         {0}},
+        {"PeriodicOverlappingHits", "abababab", "abab", {0, 2, 4}},
+        {"PeriodicPatternFailsLate", "abababacababac", "ababac", {2, 8}},
+        {"FailureLinkAfterPartialMatch", "aabaabaaab", "aaab", {6}},
+        {"BorderWithinBorder", "abaabaabaababaaba", "abaababa", {6}},
+        {"PeriodicFoldedMixedForms", Gbk("aＢaｂaBx"), "ABAB", {0, 3}},
+        {"LongPlainPatternDenseHits",
+         Repeat("中", 30),
+         QString::fromUtf8("中中中中中中中中中中"),
+         {0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40}},
+        {"LongPlainPatternEveryPlaceStraddles",
+         "\x81" + Repeat("中", 60),
+         QString::fromUtf8("中中中中中中中中中中中中中中中中中中中中"),
+         {}},
+        {"PeriodicPatternStraddlingThenAtAStart",
+         std::string("\xB0\xD6\xD0\xCE\xC4\xD6\xD0\xCE\xC4\xB0") + Gbk("中文中文"),
+         QString::fromUtf8("中文中文"),
+         {10}},
+        {"FoldedPatternStraddlingThenAtAStart",
+         std::string("\xB0\xA3\xC1\xA3\xC1\xA3\xC1\r\n") + Gbk("ＡＡ") + "a",
+         "aaa",
+         {9}},
         {"EmptyPattern", "abc", "", {}},
         {"PatternLongerThanText", Gbk("中"), "中文", {}},
         {"EmptyText", "", "a", {}},
@@ -241,6 +273,35 @@ TEST(TextSearch, CancelledCountStopsWhereItWas) {
     const TSearchCount rest = CountHits(text, true, pattern, cancel, {}, c);
     EXPECT_FALSE(rest.cancelled);
     EXPECT_EQ(rest.hits, text.size());
+}
+
+// Going back in stretches, the later ones inside a run of lead bytes that began before the
+// first: the run's start decides where characters start in all of them.
+TEST(TextSearch, FindPreviousGoesBackThroughALongLeadRun) {
+    const std::string run = Repeat("中", 20000);
+    const struct {
+        std::string text;
+        const char* pattern;
+        std::optional<std::size_t> last;
+    } rows[] = {
+        {"\n" + Gbk("文") + run, "文", 1},
+        {"\n" + Gbk("文") + run, "中", 40001},
+        {"\x81" + run, "中", std::nullopt},
+        {"\x81" + run + "\n" + Gbk("中"), "中", 40002},
+        {std::string("\x81\x30") + run, "中", 40000},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.pattern);
+        const TSearchPattern pattern(QString::fromUtf8(r.pattern));
+        const TSearchStep step = FindPrevious(r.text, r.text.size(), pattern);
+        if (!r.last) {
+            EXPECT_EQ(step.outcome, Outcome::Ended);
+            continue;
+        }
+        ASSERT_EQ(step.outcome, Outcome::Found);
+        EXPECT_EQ(step.hit.offset, *r.last);
+        EXPECT_EQ(HitsBackward(r.text, pattern, 3000), HitsForward(r.text, pattern));
+    }
 }
 
 TEST(TextSearch, PatternFolds) {
