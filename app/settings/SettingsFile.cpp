@@ -544,8 +544,8 @@ std::optional<std::string> TSettingsFile::WriteChanges() {
     }
     // Copies left by writers killed midway go now, before this one adds its own.
     RemoveLeftovers(folder);
-    static std::atomic<bool> tempSwept{false};
-    if (!tempSwept.exchange(true)) RemoveLeftovers(QDir::tempPath());
+    if (!sweptTemp_) RemoveLeftovers(QDir::tempPath());
+    sweptTemp_ = true;
 
     const TFileBytes now = ReadSettingsBytes(target);
     if (now.kind == TFileBytes::Kind::Refused) return now.reason;

@@ -107,6 +107,7 @@ private:
     State state_;
     QString path_;
     bool said_ = false;
+    bool sweptTemp_ = false; // the temporary folder looked through for leftovers
     // As reading them back from the file gives them; the late groups' once asked for.
     mutable std::map<QString, QVariant> values_;
     mutable QByteArray late_; // the late groups' sections, not parsed yet
