@@ -103,25 +103,35 @@ constexpr int kHuge = 1 << 24;
 // Every key and value as QSettings reads the whole file, with no private copy or cut between.
 // A name of its own each time: QSettings trusts what it parsed of a path while its size and
 // time look the same.
-std::map<QString, QVariant> WholeParse(std::string_view bytes) {
+struct TWholeParse {
+    bool fine = false; // QSettings reported no error
+    std::map<QString, QVariant> values;
+};
+
+TWholeParse WholeParse(std::string_view bytes) {
     static unsigned counter = 0;
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3); // as the store drops it
     const auto path = folder() / ("whole-" + std::to_string(counter++) + ".conf");
     std::ofstream(path, std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    std::map<QString, QVariant> out;
+    TWholeParse out;
     {
         QSettings ini(QFile::decodeName(QByteArray(path.c_str())), QSettings::IniFormat);
-        for (const QString& key : ini.allKeys()) out.emplace(key, ini.value(key));
+        for (const QString& key : ini.allKeys()) out.values.emplace(key, ini.value(key));
+        out.fine = ini.status() == QSettings::NoError;
     }
     std::filesystem::remove(path);
     return out;
 }
 
 // The store gives for `key` what the whole file's parse gives, through the getter for its
-// kind, and nothing through the others.
-void CheckAgainstWholeParse(const TSettingsFile& file, const std::map<QString, QVariant>& whole) {
-    for (const auto& [key, v] : whole) {
+// kind, and nothing through the others. A file QSettings finds a fault in is one the store
+// calls damaged, once it has read its late groups too (and the other way round).
+void CheckAgainstWholeParse(const TSettingsFile& file, const TWholeParse& parse) {
+    file.Keys(QString(), 1); // every group read
+    if (file.Reading() != parse.fine) FuzzFailure("the store and QSettings disagree on a fault");
+    if (!parse.fine) return;
+    for (const auto& [key, v] : parse.values) {
         // A key the store spells otherwise ("a//b") is asked for under that spelling.
         if (key.isEmpty() || key.contains(u"//") || key.startsWith(u'/') || key.endsWith(u'/'))
             continue;
@@ -220,7 +230,13 @@ struct TWritten {
     std::string bytes;
     std::map<QString, QStringList> lists; // two items or more
     std::map<QString, QString> strings;
+    // A line of raw characters was written too (a quote left open, a ';', a backslash at
+    // its end): what follows it may be read otherwise, so only the whole file's parse tells.
+    bool raw = false;
 };
+
+// Characters a raw line is made of: those that decide where QSettings ends a line.
+const char* const kRawPieces[] = {"\"", ";", "\\", "a", " ", ",", "=", "@", "["};
 
 TWritten WriteFile(Draw& draw) {
     const char* const groups[] = {"General",   "window", "look", "places",
@@ -249,6 +265,13 @@ TWritten WriteFile(Draw& draw) {
             else
                 w.lists.emplace(full, items);
             if (draw.Next(6) == 0) text += draw.Next(2) ? "; a \"comment" + eol : eol;
+            if (draw.Next(5) == 0) {
+                text += "raw" + std::to_string(keys++) + "=";
+                for (unsigned r = 1 + draw.Next(6); r > 0; --r)
+                    text += kRawPieces[draw.Next(std::size(kRawPieces))];
+                text += eol;
+                w.raw = true;
+            }
         }
         sections.push_back(std::move(text));
     }
@@ -272,14 +295,25 @@ int RunWritten(const std::uint8_t* data, std::size_t size) {
     std::ofstream(path, std::ios::binary)
         .write(w.bytes.data(), static_cast<std::streamsize>(w.bytes.size()));
     const QString name = QFile::decodeName(QByteArray(path.c_str()));
-    auto file = Quietly([&] { return TSettingsFile::Open(name); });
-    if (!file->Writing()) FuzzFailure("a written file was not taken");
-    CheckWritten(*file, w);
+    const auto open = [&] { return Quietly([&] { return TSettingsFile::Open(name); }); };
+    const auto bytesNow = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), {}};
+    };
+    auto file = open();
+    if (!w.raw && !file->Writing()) FuzzFailure("a written file was not taken");
+    if (!file->Writing()) return 0; // a raw line broke the file: the other mode's case
+    CheckAgainstWholeParse(*open(), WholeParse(w.bytes));
+    if (!w.raw) CheckWritten(*file, w);
     file->Set("probe/key", true);
-    if (!Quietly([&] { return file->Save(); })) FuzzFailure("a written file could not be saved");
-    auto again = Quietly([&] { return TSettingsFile::Open(name); });
-    CheckWritten(*again, w);
+    if (!Quietly([&] { return file->Save(); })) {
+        if (!w.raw) FuzzFailure("a written file could not be saved");
+        return 0;
+    }
+    auto again = open();
+    if (!w.raw) CheckWritten(*again, w);
     if (again->Bool("probe/key") != true) FuzzFailure("the probe did not come back");
+    CheckAgainstWholeParse(*open(), WholeParse(bytesNow()));
     return 0;
 }
 
