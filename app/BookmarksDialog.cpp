@@ -1,5 +1,6 @@
 #include "app/BookmarksDialog.h"
 
+#include "app/settings/Bookmarks.h"
 #include "framework/ui/Dialogs.h"
 
 #include <QDateTime>
@@ -8,6 +9,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -168,8 +170,11 @@ void TBookmarksDialog::renameCurrent() {
     input.setObjectName(QStringLiteral("bookmarkTitleInput"));
     input.setWindowTitle(QStringLiteral("重命名书签"));
     input.setInputMode(QInputDialog::TextInput);
-    input.setLabelText(QStringLiteral("新标题："));
+    // The store keeps titles of at most kMaxTitleChars: a longer one cannot be typed.
+    constexpr int kMax = settings::TBookmarks::kMaxTitleChars;
+    input.setLabelText(QStringLiteral("新标题（最长 %1 个字符）：").arg(kMax));
     input.setTextValue(item->text(kTitle));
+    if (auto* edit = input.findChild<QLineEdit*>()) edit->setMaxLength(kMax);
     if (Dialogs().RunModal(input) != QDialog::Accepted) return;
     const QString title = input.textValue().trimmed();
     // An empty title would leave a row with nothing to read it by.

@@ -1,5 +1,7 @@
 #include "app/ChapterRulesDialog.h"
 
+#include "app/settings/FilePlaces.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -16,6 +18,9 @@ namespace {
 // Long enough that typing a pattern does not start a count at every key.
 constexpr int kSettleMs = 300;
 constexpr int kPollMs = 100;
+// A file's place keeps its rule as "re:" and the pattern, in at most kMaxPathChars: a longer
+// pattern could not be kept, so it cannot be typed.
+constexpr int kMaxPatternChars = settings::TFilePlaces::kMaxPathChars - 3;
 
 } // namespace
 
@@ -37,8 +42,11 @@ TChapterRulesDialog::TChapterRulesDialog(std::shared_ptr<const text::TextLoad> l
     pattern_->setObjectName(QStringLiteral("chapterPattern"));
     pattern_->setAccessibleName(QStringLiteral("正则表达式"));
     pattern_->setPlaceholderText(QStringLiteral("例如 ^第.+[章回]"));
+    pattern_->setMaxLength(kMaxPatternChars);
     pattern_->setToolTip(
-        QStringLiteral("每一行去掉行首空白后与之比较；^ 是行首。匹配的行就是章节标题。"));
+        QStringLiteral("每一行去掉行首空白后与之比较；^ 是行首。匹配的行就是章节标题。"
+                       "最长 %1 个字符。")
+            .arg(kMaxPatternChars));
 
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("chapterCount"));

@@ -459,10 +459,15 @@ void TOrlenth::addMarkExecute(TComponent*) {
         const int line = WrappedLineAt(lines, static_cast<std::uint32_t>(mark.offset));
         mark.opening = DisplayTextToUnicode(Memo1->Line(line)).trimmed().left(kOpeningChars);
     }
-    Bookmarks().Add(mark);
+    std::size_t dropped = 0;
+    const settings::TBookmark added = Bookmarks().Add(mark, &dropped);
     settings_->Save();
-    QToolTip::showText(ScrollBox1->ClientWidget()->mapToGlobal(QPoint(16, 16)),
-                       QString::fromUtf8("已加书签：%1").arg(mark.title),
+    // The bookmarks are kept within a share of the settings file: when they reach it, the
+    // reader is told which went.
+    QString said = added.id.isEmpty() ? QString::fromUtf8("未加书签：文件的路径太长，无法保存")
+                                      : QString::fromUtf8("已加书签：%1").arg(added.title);
+    if (dropped > 0) said += QString::fromUtf8("（书签已满，删去了最早的 %1 个）").arg(dropped);
+    QToolTip::showText(ScrollBox1->ClientWidget()->mapToGlobal(QPoint(16, 16)), said,
                        ScrollBox1->ClientWidget());
 }
 

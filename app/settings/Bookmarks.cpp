@@ -1,5 +1,8 @@
 #include "app/settings/Bookmarks.h"
 
+#include "app/settings/FilePlaces.h"
+#include "app/settings/RecentList.h"
+
 #include <QDateTime>
 #include <QRandomGenerator>
 
@@ -7,6 +10,14 @@
 #include <limits>
 
 namespace orlenth::settings {
+
+// The reader's own lists, each at its bound, leave a settings file room to spare below what
+// the reader reads back: a megabyte for the look, the place and keys of other versions.
+static_assert(TBookmarks::kMaxBytes + TFilePlaces::kMaxBytes +
+                      TRecentList::kMaxRecent * (4 * TRecentList::kMaxPathChars + 12) +
+                      (std::int64_t{1} << 20) <
+                  kMaxFileBytes,
+              "the kept lists could together make a file the reader refuses");
 
 namespace {
 
@@ -63,6 +74,21 @@ bool NewerFirst(const TBookmark& a, const TBookmark& b) {
     return a.made != b.made ? a.made > b.made : a.id > b.id;
 }
 
+QStringList FieldsOf(const TBookmark& b) {
+    return {QString::number(b.category),
+            QString::number(b.entry),
+            b.file,
+            b.title,
+            QString::number(b.offset),
+            QString::number(b.permille),
+            b.opening,
+            QString::number(b.made)};
+}
+
+std::int64_t SizeOf(const TBookmark& b) {
+    return WrittenBytesAtMost(QString(kGroup + u'/' + b.id), FieldsOf(b));
+}
+
 } // namespace
 
 TBookmarks::TBookmarks(TSettingsFile& file) : file_(file) {
@@ -72,11 +98,17 @@ TBookmarks::TBookmarks(TSettingsFile& file) : file_(file) {
         const auto fields = file_.List(kGroup + u'/' + id, kFields, kMaxPathChars + 1);
         if (const auto b = fields ? BookmarkOf(id, *fields) : std::nullopt) read.push_back(*b);
     }
-    if (read.size() > kMaxBookmarks) {
-        std::nth_element(read.begin(), read.begin() + kMaxBookmarks, read.end(), NewerFirst);
-        read.resize(kMaxBookmarks);
+    std::sort(read.begin(), read.end(), NewerFirst);
+    for (TBookmark& b : read) {
+        const std::int64_t size = SizeOf(b);
+        if (bookmarks_.size() < kMaxBookmarks && bytes_ + size <= kMaxBytes) {
+            bytes_ += size;
+            const QString id = b.id;
+            bookmarks_.emplace(id, std::move(b));
+        } else {
+            file_.Remove(kGroup + u'/' + b.id);
+        }
     }
-    for (TBookmark& b : read) bookmarks_.emplace(b.id, std::move(b));
 }
 
 std::vector<TBookmark> TBookmarks::All() const {
@@ -95,7 +127,8 @@ QString TBookmarks::NewId(qint64 made) const {
     }
 }
 
-TBookmark TBookmarks::Add(TBookmark b) {
+TBookmark TBookmarks::Add(TBookmark b, std::size_t* dropped) {
+    if (dropped) *dropped = 0;
     if (b.made <= 0) b.made = QDateTime::currentMSecsSinceEpoch();
     if (!IsId(b.id)) b.id = NewId(b.made);
     b.category = std::clamp(b.category, 0, kFolderCategory);
@@ -104,38 +137,62 @@ TBookmark TBookmarks::Add(TBookmark b) {
     b.permille = std::clamp(b.permille, 0, 1000);
     b.title = Cut(b.title, kMaxTitleChars);
     b.opening = Cut(b.opening, kMaxOpeningChars);
-    if (b.category != kFolderCategory) b.file.clear();
-    bookmarks_[b.id] = b;
-    Write(b);
-    while (bookmarks_.size() > kMaxBookmarks) {
-        const auto oldest = std::max_element(
-            bookmarks_.begin(), bookmarks_.end(),
-            [](const auto& x, const auto& y) { return NewerFirst(x.second, y.second); });
-        file_.Remove(kGroup + u'/' + oldest->first);
-        bookmarks_.erase(oldest);
+    if (b.category != kFolderCategory || b.file.size() > kMaxPathChars) b.file.clear();
+    // As reading it back would skip it.
+    if (b.category == kFolderCategory && b.file.isEmpty()) {
+        b.id.clear();
+        return b;
     }
+    if (const auto it = bookmarks_.find(b.id); it != bookmarks_.end()) bytes_ -= SizeOf(it->second);
+    bookmarks_[b.id] = b;
+    bytes_ += SizeOf(b);
+    Write(b);
+    const std::size_t gone = Trim(b.id);
+    if (dropped) *dropped = gone;
     return b;
 }
 
-bool TBookmarks::Rename(const QString& id, const QString& title) {
+bool TBookmarks::Rename(const QString& id, const QString& title, std::size_t* dropped) {
+    if (dropped) *dropped = 0;
     const auto it = bookmarks_.find(id);
     if (it == bookmarks_.end()) return false;
+    bytes_ -= SizeOf(it->second);
     it->second.title = Cut(title, kMaxTitleChars);
+    bytes_ += SizeOf(it->second);
     Write(it->second);
+    const std::size_t gone = Trim(id);
+    if (dropped) *dropped = gone;
     return true;
 }
 
+std::size_t TBookmarks::Trim(const QString& keep) {
+    std::size_t gone = 0;
+    while (bookmarks_.size() > kMaxBookmarks || bytes_ > kMaxBytes) {
+        auto oldest = bookmarks_.end();
+        for (auto it = bookmarks_.begin(); it != bookmarks_.end(); ++it)
+            if (it->first != keep &&
+                (oldest == bookmarks_.end() || NewerFirst(oldest->second, it->second)))
+                oldest = it;
+        if (oldest == bookmarks_.end()) break;
+        bytes_ -= SizeOf(oldest->second);
+        file_.Remove(kGroup + u'/' + oldest->first);
+        bookmarks_.erase(oldest);
+        ++gone;
+    }
+    return gone;
+}
+
 bool TBookmarks::Remove(const QString& id) {
-    if (bookmarks_.erase(id) == 0) return false;
+    const auto it = bookmarks_.find(id);
+    if (it == bookmarks_.end()) return false;
+    bytes_ -= SizeOf(it->second);
+    bookmarks_.erase(it);
     file_.Remove(kGroup + u'/' + id);
     return true;
 }
 
 void TBookmarks::Write(const TBookmark& b) {
-    file_.Set(kGroup + u'/' + b.id,
-              QStringList{QString::number(b.category), QString::number(b.entry), b.file, b.title,
-                          QString::number(b.offset), QString::number(b.permille), b.opening,
-                          QString::number(b.made)});
+    file_.Set(kGroup + u'/' + b.id, FieldsOf(b));
 }
 
 } // namespace orlenth::settings

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -32,12 +33,17 @@ public:
     static constexpr int kMaxTitleChars = 1024;
     static constexpr int kMaxOpeningChars = 40;
     static constexpr int kMaxPathChars = 4096;
+    // What the bookmarks may take of the settings file as written (WrittenBytesAtMost), so
+    // that with the places and the rest the file stays below what the reader reads back
+    // (kMaxFileBytes): about 10 000 bookmarks of the usual length, fewer of long ones.
+    static constexpr std::int64_t kMaxBytes = std::int64_t{4} << 20;
 
-    // Reads group "bookmarks" of `file` (which must outlive this): the kMaxBookmarks newest
-    // by `made`. A bookmark that does not read back (fewer than eight fields, numbers that
-    // do not parse or lie out of range, a folder bookmark without a file or a built-in one
-    // with one, an id other than 1 to 64 of [0-9a-z-]) is skipped but left in the file:
-    // a later version may write fields this one does not know. Fields past the eighth are
+    // Reads group "bookmarks" of `file` (which must outlive this): the newest by `made`, at
+    // most kMaxBookmarks of them and kMaxBytes together; the older ones past these bounds
+    // are removed from the file at the next Save. A bookmark that does not read back (fewer than
+    // eight fields, numbers that do not parse or lie out of range, a folder bookmark without a file
+    // or a built-in one with one, an id other than 1 to 64 of [0-9a-z-]) is skipped but left in the
+    // file: a later version may write fields this one does not know. Fields past the eighth are
     // ignored for the same reason.
     explicit TBookmarks(TSettingsFile& file);
 
@@ -47,22 +53,28 @@ public:
     // Stores `b` and returns it as stored: the id made when empty (or not of the form
     // above), `made` now when 0, the category brought into 0-5, entry, offset and
     // permille into their ranges, the title cut at kMaxTitleChars and the opening at
-    // kMaxOpeningChars; a built-in bookmark's file is emptied. A bookmark with an id
-    // already stored replaces it. Past kMaxBookmarks the oldest is removed. Writes
-    // through to the file (not Save).
-    TBookmark Add(TBookmark b);
+    // kMaxOpeningChars, a path longer than kMaxPathChars emptied (a folder bookmark without
+    // its file is not stored: the id comes back empty); a built-in bookmark's file is
+    // emptied. A bookmark with an id already stored replaces it. Past kMaxBookmarks or
+    // kMaxBytes the oldest are removed, and `dropped` (when given) says how many, for the
+    // reader to be told. Writes through to the file (not Save).
+    TBookmark Add(TBookmark b, std::size_t* dropped = nullptr);
 
-    // Changes the title (cut at kMaxTitleChars); false when no bookmark has that id.
-    bool Rename(const QString& id, const QString& title);
+    // Changes the title (cut at kMaxTitleChars; past kMaxBytes the oldest others go, as for
+    // Add); false when no bookmark has that id.
+    bool Rename(const QString& id, const QString& title, std::size_t* dropped = nullptr);
     // False when no bookmark has that id.
     bool Remove(const QString& id);
 
 private:
     void Write(const TBookmark& b);
+    // Removes the oldest bookmarks but `keep` while past a bound; how many went.
+    std::size_t Trim(const QString& keep);
     QString NewId(qint64 made) const;
 
     TSettingsFile& file_;
     std::map<QString, TBookmark> bookmarks_; // by id
+    std::int64_t bytes_ = 0;                 // their WrittenBytesAtMost, together
 };
 
 } // namespace orlenth::settings

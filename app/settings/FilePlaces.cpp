@@ -57,6 +57,22 @@ bool NewerFirst(const TFilePlace& a, const TFilePlace& b) {
     return a.readAt != b.readAt ? a.readAt > b.readAt : a.path < b.path;
 }
 
+QStringList FieldsOf(const TFilePlace& p) {
+    return {p.path,
+            QString::number(p.size),
+            QString::number(p.modified),
+            QString::number(p.offset),
+            QString::number(p.readAt),
+            p.encoding,
+            p.chapters};
+}
+
+std::int64_t SizeOf(const TFilePlace& p) {
+    // The key is "places/" and 40 hex digits whatever the path.
+    return WrittenBytesAtMost(QStringView(u"places/0123456789012345678901234567890123456789"),
+                              FieldsOf(p));
+}
+
 } // namespace
 
 QString TFilePlaces::KeyOf(const QString& canonicalPath) {
@@ -75,14 +91,18 @@ TFilePlaces::TFilePlaces(TSettingsFile& file) : file_(file) {
         else
             file_.Remove(kGroup + u'/' + hash);
     }
-    if (read.size() > kMaxPlaces) {
-        std::nth_element(read.begin(), read.begin() + kMaxPlaces, read.end(), NewerFirst);
-        for (auto it = read.begin() + kMaxPlaces; it != read.end(); ++it)
-            file_.Remove(KeyOf(it->path));
-        read.resize(kMaxPlaces);
+    std::sort(read.begin(), read.end(), NewerFirst);
+    places_.reserve(std::min(read.size(), kMaxPlaces));
+    for (TFilePlace& p : read) {
+        const std::int64_t size = SizeOf(p);
+        if (places_.size() < kMaxPlaces && bytes_ + size <= kMaxBytes) {
+            bytes_ += size;
+            const QString path = p.path;
+            places_.emplace(path, std::move(p));
+        } else {
+            file_.Remove(KeyOf(p.path));
+        }
     }
-    places_.reserve(read.size());
-    for (TFilePlace& p : read) places_.emplace(p.path, std::move(p));
 }
 
 qint64 TFilePlaces::OffsetFor(const QString& canonicalPath, qint64 size) const {
@@ -99,15 +119,15 @@ void TFilePlaces::Remember(const TFilePlace& place) {
     if (p.encoding.size() > kMaxPathChars) p.encoding.clear();
     if (p.chapters.size() > kMaxPathChars) p.chapters.clear();
     if (p.readAt == 0) p.readAt = QDateTime::currentMSecsSinceEpoch();
+    if (const auto it = places_.find(p.path); it != places_.end()) bytes_ -= SizeOf(it->second);
     places_[p.path] = p;
-    file_.Set(KeyOf(p.path), QStringList{p.path, QString::number(p.size),
-                                         QString::number(p.modified), QString::number(p.offset),
-                                         QString::number(p.readAt), p.encoding, p.chapters});
-    while (places_.size() > kMaxPlaces) {
-        const auto oldest =
-            std::max_element(places_.begin(), places_.end(), [](const auto& a, const auto& b) {
-                return NewerFirst(a.second, b.second);
-            });
+    bytes_ += SizeOf(p);
+    file_.Set(KeyOf(p.path), FieldsOf(p));
+    while (places_.size() > kMaxPlaces || bytes_ > kMaxBytes) {
+        auto oldest = places_.end();
+        for (auto it = places_.begin(); it != places_.end(); ++it)
+            if (oldest == places_.end() || NewerFirst(oldest->second, it->second)) oldest = it;
+        if (oldest == places_.end()) break;
         Forget(oldest->first);
     }
 }
@@ -119,7 +139,10 @@ const TFilePlace* TFilePlaces::Find(const QString& canonicalPath) const {
 
 void TFilePlaces::Forget(const QString& path) {
     file_.Remove(KeyOf(path));
-    places_.erase(path);
+    if (const auto it = places_.find(path); it != places_.end()) {
+        bytes_ -= SizeOf(it->second);
+        places_.erase(it);
+    }
 }
 
 std::size_t TFilePlaces::Count() const {

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <unordered_map>
 
 namespace orlenth::settings {
@@ -38,13 +39,17 @@ public:
     // Paths longer than this (Linux's PATH_MAX in bytes, and so never in UTF-16 units for
     // a path that exists) are not kept.
     static constexpr int kMaxPathChars = 4096;
+    // What the places may take of the settings file as written (WrittenBytesAtMost), so
+    // that with the bookmarks and the rest the file stays below what the reader reads back
+    // (kMaxFileBytes): the kMaxPlaces of usual paths take a tenth of it, long ones fewer.
+    static constexpr std::int64_t kMaxBytes = std::int64_t{2} << 20;
 
-    // Reads group "places" of `file` (which must outlive this), keeping the kMaxPlaces
-    // newest by readAt. Entries that do not read back (not a list of five, numbers that do
-    // not parse, a negative size or offset, a key that is not the hash of its path) are
-    // skipped, and removed from the file at the next Save together with those past the
-    // newest kMaxPlaces. The cost is bounded by the file's: TSettingsFile refuses files of
-    // more than kMaxFileBytes or kMaxFileLines.
+    // Reads group "places" of `file` (which must outlive this), keeping the newest by
+    // readAt, at most kMaxPlaces of them and kMaxBytes together. Entries that do not read back (not
+    // a list of five, numbers that do not parse, a negative size or offset, a key that is not the
+    // hash of its path) are skipped, and removed from the file at the next Save together with those
+    // past the bounds. The cost is bounded by the file's: TSettingsFile refuses files of more than
+    // kMaxFileBytes or kMaxFileLines.
     explicit TFilePlaces(TSettingsFile& file);
 
     // The offset to open `canonicalPath` at: the remembered one, or 0 when the file is
@@ -55,7 +60,7 @@ public:
     const TFilePlace* Find(const QString& canonicalPath) const;
 
     // Notes a place (readAt now when it is 0), replacing the path's earlier one and
-    // forgetting the least recently read beyond kMaxPlaces. Writes through to the file
+    // forgetting the least recently read beyond kMaxPlaces or kMaxBytes. Writes through to the file
     // (Set and Remove, not Save). A place with an empty path, a path longer than
     // kMaxPathChars, or a negative size or offset is ignored; a choice longer than
     // kMaxPathChars is kept empty.
@@ -71,6 +76,7 @@ private:
 
     TSettingsFile& file_;
     std::unordered_map<QString, TFilePlace> places_; // by path
+    std::int64_t bytes_ = 0;                         // their WrittenBytesAtMost, together
 };
 
 } // namespace orlenth::settings

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,8 +22,20 @@
 namespace orlenth::settings {
 
 QString DefaultPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/orlenth.conf");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    // A relative XDG_CONFIG_HOME is no place at all (the XDG rule: ignore it), and would
+    // put the file under whatever folder the reader was started in. Qt takes it as it is.
+    const QByteArray xdg = qgetenv("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && !QDir::isAbsolutePath(QFile::decodeName(xdg))) {
+        const QString generic =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        const QString below =
+            folder.startsWith(generic) ? folder.sliced(generic.size()) : QString();
+        folder =
+            below.isEmpty() ? QString() : QDir::homePath() + QStringLiteral("/.config") + below;
+    }
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder)) return {};
+    return folder + QStringLiteral("/orlenth.conf");
 }
 
 namespace {
@@ -184,11 +197,32 @@ bool IsLateGroup(QStringView key) {
     return false;
 }
 
-// Cuts a file into the sections wanted at once and those of the late groups, line by line.
-// Only where the cut is certain: a bare CR or a line ending in a backslash (a value going
-// on past its line) leaves the file whole, and so does a line of a late section that is
-// neither blank, a comment, a section nor a key with '=' (it is then parsed at once, and
-// its fault found at once, as before).
+// Whether QSettings reads the line `line` (without its LF) on past its end: a quote left
+// open, or a backslash before the line break. An unquoted ';' starts a comment, in which
+// neither counts. A backslash takes the next character, as QSettings reads it.
+bool GoesOnPastItsEnd(QByteArrayView line) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\') {
+            if (i + 1 >= line.size() || line[i + 1] == '\r') return true;
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ';' && !quoted) {
+            return false;
+        }
+    }
+    return quoted;
+}
+
+// Cuts a file into the sections wanted at once and those of the late groups, at line ends.
+// Only where QSettings ends its lines there too: a bare CR, or a line that QSettings reads
+// on past its end (a quote left open, a backslash before the break), leaves the file whole,
+// and so does a line of a late section that is neither blank, a comment, a section nor a
+// key with '=' (it is then parsed at once, and its fault found at once, as before). Nothing
+// is added: the parts are the file's lines as they are, so that reading them apart gives
+// what the whole file's parse gives, which is the one Save writes from.
 bool SplitLate(const QByteArray& bytes, QByteArray& early, QByteArray& late) {
     for (qsizetype i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) return false;
@@ -198,8 +232,9 @@ bool SplitLate(const QByteArray& bytes, QByteArray& early, QByteArray& late) {
         qsizetype end = bytes.indexOf('\n', from);
         end = end < 0 ? bytes.size() : end + 1;
         const QByteArrayView line(bytes.constData() + from, end - from);
+        const QByteArrayView content = line.endsWith('\n') ? line.chopped(1) : line;
+        if (GoesOnPastItsEnd(content)) return false;
         const QByteArrayView text = line.trimmed();
-        if (text.endsWith('\\')) return false;
         if (text.startsWith('[')) {
             const qsizetype close = text.indexOf(']');
             if (close < 0) return false;
@@ -209,10 +244,66 @@ bool SplitLate(const QByteArray& bytes, QByteArray& early, QByteArray& late) {
             return false;
         }
         (inLate ? late : early).append(line.data(), line.size());
-        if (!line.endsWith('\n')) (inLate ? late : early).append('\n');
         from = end;
     }
     return true;
+}
+
+// Whether the early part gave a key of a late group after all: a section QSettings names
+// differently than it is spelt ("[rec%65nt]", "[places/]") or a key with the group in it
+// ("places\\h" in [General]). Such a file is read whole, so that no key is taken from two
+// parses that could disagree on which of two values wins.
+bool HoldsLateKey(const std::map<QString, QVariant>& values) {
+    for (const QStringView name : {u"places", u"bookmarks", u"recent"}) {
+        const QString g = name.toString();
+        if (values.contains(g)) return true;
+        const QString below = g + u'/';
+        const auto it = values.lower_bound(below);
+        if (it != values.end() && it->first.startsWith(below)) return true;
+    }
+    return false;
+}
+
+// The files a writer or reader of this store makes beside the file or in the temporary
+// folder while it works: ".orlenth-settings-PID-N", and what QSettings adds to such a name
+// (its ".lock", its own copy ".XXXXXX"). The PID that made it, when the name is one.
+std::optional<pid_t> MakerOf(const QString& name) {
+    static const QString prefix = QStringLiteral(".orlenth-settings-");
+    if (!name.startsWith(prefix)) return std::nullopt;
+    qsizetype i = prefix.size();
+    qsizetype digits = i;
+    while (digits < name.size() && name[digits].isDigit() && name[digits].unicode() < 0x80)
+        ++digits;
+    if (digits == i || digits - i > 9 || digits >= name.size() || name[digits] != u'-')
+        return std::nullopt;
+    bool ok = false;
+    const int pid = name.sliced(i, digits - i).toInt(&ok);
+    qsizetype n = digits + 1;
+    while (n < name.size() && name[n].isDigit() && name[n].unicode() < 0x80) ++n;
+    if (!ok || pid <= 0 || n == digits + 1 || (n < name.size() && name[n] != u'.'))
+        return std::nullopt;
+    return static_cast<pid_t>(pid);
+}
+
+// Removes from `folder` what writers that are gone (their PID names no process) left there
+// when they were killed midway. A live writer's copies stay: its PID is there to be seen,
+// as QLockFile sees it for the file's lock.
+void RemoveLeftovers(const QString& folder) {
+    if (folder.isEmpty()) return;
+    const QDir dir(folder);
+    const QStringList names =
+        dir.entryList({QStringLiteral(".orlenth-settings-*")},
+                      QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const auto pid = MakerOf(name);
+        if (!pid || *pid == ::getpid()) continue;
+        if (::kill(*pid, 0) == 0 || errno != ESRCH) continue;
+        ::unlink(QFile::encodeName(dir.filePath(name)).constData());
+    }
+}
+
+QString ModeText(unsigned mode) {
+    return QString::asprintf("%04o", mode & 07777);
 }
 
 } // namespace
@@ -253,18 +344,29 @@ std::unique_ptr<TSettingsFile> TSettingsFile::Open(const QString& path) {
     std::optional<std::string> why;
     if (read.kind == TFileBytes::Kind::Refused) why = read.reason;
     if (read.kind == TFileBytes::Kind::Read) {
+        const QByteArray whole = WithoutMark(read.bytes);
+        const QString folder = QFileInfo(where).absolutePath();
         QByteArray early;
-        if (!SplitLate(read.bytes, early, file->late_)) {
-            early = read.bytes;
+        if (!SplitLate(whole, early, file->late_)) {
+            early = whole;
             file->late_.clear();
         }
-        why = Parse(early, QFileInfo(where).absolutePath(), file->values_);
+        why = Parse(early, folder, file->values_);
+        if (!why && !file->late_.isEmpty() && HoldsLateKey(file->values_)) {
+            file->values_.clear();
+            file->late_.clear();
+            why = Parse(whole, folder, file->values_);
+        }
     }
     if (why) {
         file->values_.clear();
         file->late_.clear();
         file->state_ = State::Damaged;
         file->Say(*why, "using the defaults");
+    } else if (read.kind == TFileBytes::Kind::Read && (read.mode & S_IWUSR) == 0) {
+        // Made read-only by its owner: kept as it is, whoever runs the reader (root too).
+        file->state_ = State::ReadOnly;
+        file->Say("is read-only (mode " + ModeText(read.mode).toStdString() + ")", "not saved");
     }
     return file;
 }
@@ -440,10 +542,17 @@ std::optional<std::string> TSettingsFile::WriteChanges() {
             return "cannot be written: another program holds its lock";
         return "cannot be written: its lock file cannot be made in its folder";
     }
+    // Copies left by writers killed midway go now, before this one adds its own.
+    RemoveLeftovers(folder);
+    if (!sweptTemp_) RemoveLeftovers(QDir::tempPath());
+    sweptTemp_ = true;
+
     const TFileBytes now = ReadSettingsBytes(target);
     if (now.kind == TFileBytes::Kind::Refused) return now.reason;
-    const QString copy = WriteCopy(folder, WithoutMark(now.bytes),
-                                   now.kind == TFileBytes::Kind::Read ? now.mode : 0600);
+    const unsigned mode = now.kind == TFileBytes::Kind::Read ? now.mode : 0600;
+    if ((mode & S_IWUSR) == 0) return "is read-only (mode " + ModeText(mode).toStdString() + ")";
+    // Private while it is written; the file's mode is put on it just before it replaces it.
+    const QString copy = WriteCopy(folder, WithoutMark(now.bytes), 0600);
     if (copy.isEmpty()) return std::string("cannot be written: ") + std::strerror(errno);
 
     std::optional<std::string> why;
@@ -462,6 +571,21 @@ std::optional<std::string> TSettingsFile::WriteChanges() {
             if (ini.status() != QSettings::NoError) why = "cannot be written";
             for (const QString& key : ini.allKeys())
                 if (!key.isEmpty()) meant.emplace(key, AsReadBack(ini.value(key)));
+        }
+    }
+    // The file's mode, whatever QSettings did when it wrote its own copy over ours.
+    if (!why && ::chmod(QFile::encodeName(copy).constData(), static_cast<mode_t>(mode)) != 0)
+        why = std::string("cannot be written: ") + std::strerror(errno);
+    // What the reader would refuse is never written: the reason is said as it is, not taken
+    // for a full disk below.
+    if (!why) {
+        QFile written(copy);
+        if (written.size() > kMaxFileBytes) {
+            why = "cannot be written: it would be larger than " + std::to_string(kMaxFileBytes) +
+                  " bytes, the most a settings file may hold";
+        } else if (written.open(QIODevice::ReadOnly) && PassesLineBound(written.readAll())) {
+            why = "cannot be written: it would have more than " + std::to_string(kMaxFileLines) +
+                  " lines, the most a settings file may hold";
         }
     }
     // QSettings reports no error for a write cut short (a full disk): what was written has

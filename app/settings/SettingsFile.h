@@ -26,7 +26,8 @@
 namespace orlenth::settings {
 
 // The settings file's default place (see above); empty when the configuration folder is
-// unknown. Asks QStandardPaths, so the application name must be set first.
+// unknown. Asks QStandardPaths, so the application name must be set first; a relative
+// XDG_CONFIG_HOME is ignored, as the XDG rule has it (~/.config then).
 QString DefaultPath();
 
 class TSettingsFile {
@@ -45,6 +46,8 @@ public:
     // FormatError or AccessError, makes the store "damaged": it reads as empty (every
     // getter gives nothing) and never writes, so the file it could not read is not
     // overwritten. A missing file is not damaged: the store starts empty and Save makes it.
+    // A file without its owner's write permission is read but never written (as by
+    // OpenReadOnly), said once: "orlenth: settings FILE: is read-only (mode 0444); not saved".
     // The first problem of a store (damaged, or later a failed Save) is said once on
     // standard error: "orlenth: settings FILE: REASON; using the defaults" or
     // "orlenth: settings FILE: REASON; not saved", FILE's control bytes written as \xHH.
@@ -84,8 +87,11 @@ public:
     // Writes what changed since the last Save into the file: under the file's lock
     // (FILE.lock, as QSettings takes it), the file as it is now is read and checked again,
     // the changes are applied over it key by key (so keys another reader wrote meanwhile
-    // stay), and the result replaces it at once (written beside it, then renamed; a link
-    // is followed and stays a link). Returns true when every change is on disk, or there
+    // stay), and the result replaces it at once (written beside it, given the file's mode,
+    // then renamed; a link is followed and stays a link). A result the reader would refuse
+    // (past kMaxFileBytes or kMaxFileLines) is not written, and the failure says so. Copies
+    // left beside the file (and in the temporary folder) by writers whose PID is gone are
+    // removed first. Returns true when every change is on disk, or there
     // was none, or the store is Off; false when damaged or the write failed, saying so
     // once. After a failure Writing() is false and Save does nothing more.
     bool Save();
@@ -107,6 +113,7 @@ private:
     State state_;
     QString path_;
     bool said_ = false;
+    bool sweptTemp_ = false; // the temporary folder looked through for leftovers
     // As reading them back from the file gives them; the late groups' once asked for.
     mutable std::map<QString, QVariant> values_;
     mutable QByteArray late_; // the late groups' sections, not parsed yet

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -158,12 +159,46 @@ private:
 
 } // namespace
 
+bool PassesByteBound(QByteArrayView bytes) {
+    return bytes.size() > kMaxFileBytes;
+}
+
+bool PassesLineBound(QByteArrayView bytes) {
+    return LineBreaks(bytes) > kMaxFileLines;
+}
+
+std::int64_t WrittenBytesAtMost(QStringView text) {
+    // Quotes, "@String(" and ")", or "@@", and the ", " after it.
+    constexpr std::int64_t kAround = 12;
+    const bool escapes = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x7F;
+    });
+    std::int64_t n = kAround;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F)
+            n += 4; // \xHH
+        else if (u < 0x80)
+            n += escapes ? 4 : (u == u'"' || u == u'\\' ? 2 : 1); // a hex digit after \xH
+        else if (u < 0x800)
+            n += 2;
+        else
+            n += 3; // a surrogate alone becomes U+FFFD; a pair is four bytes for two units
+    }
+    return n;
+}
+
+std::int64_t WrittenBytesAtMost(QStringView key, const QStringList& items) {
+    // The key with each character escaped (%UXXXX at worst), "=" and the line break.
+    std::int64_t n = 6 * static_cast<std::int64_t>(key.size()) + 2;
+    for (const QString& item : items) n += WrittenBytesAtMost(item);
+    return n;
+}
+
 std::optional<std::string> RefusalOf(QByteArrayView bytes) {
-    if (bytes.size() > kMaxFileBytes)
-        return "is larger than " + std::to_string(kMaxFileBytes) + " bytes";
+    if (PassesByteBound(bytes)) return "is larger than " + std::to_string(kMaxFileBytes) + " bytes";
     if (!IsText(bytes)) return "is not UTF-8 text";
-    if (LineBreaks(bytes) > kMaxFileLines)
-        return "has more than " + std::to_string(kMaxFileLines) + " lines";
+    if (PassesLineBound(bytes)) return "has more than " + std::to_string(kMaxFileLines) + " lines";
     if (HoldsSerializedValue(bytes))
         return "holds a value written as @Variant(...) or @DateTime(...), which the reader "
                "does not read";

@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +23,22 @@ inline constexpr std::int64_t kMaxFileBytes = std::int64_t{8} << 20;
 // The most line breaks (LF or CR) it may hold, so that a file of tiny lines cannot make
 // QSettings build millions of keys. Ours has one line per place, bookmark or setting.
 inline constexpr std::int64_t kMaxFileLines = 100000;
+
+// Whether `bytes` pass the bounds above: more than kMaxFileBytes, or more than kMaxFileLines
+// line breaks. The writer asks before a file replaces the old one, so that it never writes
+// what the reader would refuse.
+bool PassesByteBound(QByteArrayView bytes);
+bool PassesLineBound(QByteArrayView bytes);
+
+// The most bytes `text` takes in the file as QSettings writes it, as a value or as an item
+// of a list: UTF-8 (a surrogate counted as the three bytes of U+FFFD it may become), a
+// control character written as \xHH and each hex digit after one escaped too, a quote or
+// backslash escaped, and room for quotes, a ", " between items and an "@String(...)" or
+// "@@" around. An upper bound, so that lists that keep their total under a share of
+// kMaxFileBytes never make a file the reader refuses.
+std::int64_t WrittenBytesAtMost(QStringView text);
+// The same for a key and its list (or one string) on a line of its own.
+std::int64_t WrittenBytesAtMost(QStringView key, const QStringList& items);
 
 // Why `bytes` are refused as a settings file ("is not UTF-8 text", ...), or nothing.
 // Refused are: more than kMaxFileBytes; text that is not UTF-8 or holds control bytes other

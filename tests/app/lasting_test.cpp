@@ -23,10 +23,12 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QtTest>
@@ -268,6 +270,28 @@ private slots:
         QCOMPARE(title, QStringLiteral("a.txt"));
         QCOMPARE(form.TabSet1->TabIndex(), kFolderCategory);
         QTRY_COMPARE(form.PlaceRead(), marked);
+    }
+
+    void aFullBookmarkListSaysWhichWent() {
+        Config config;
+        // As many bookmarks as are kept, from an earlier run: one more pushes the oldest out.
+        QByteArray kept = "[bookmarks]\n";
+        for (int i = 0; i < 10000; ++i)
+            kept += "b" + QByteArray::number(i) + "=0, 0, , t, 0, 0, , " +
+                    QByteArray::number(1000 + i) + "\n";
+        QVERIFY(QDir().mkpath(QFileInfo(config.File()).absolutePath()));
+        WriteFile(config.File(), kept);
+        config.Open();
+        QTemporaryDir books;
+        WriteFile(books.path() + QStringLiteral("/a.txt"), numberedText(50, "甲"));
+        apptest::SetUpProgram(books.path().toStdString());
+        TOrlenth form;
+        form.Show();
+        waitWrapped(form);
+        form.addMarkExecute(nullptr);
+        QTRY_VERIFY(QToolTip::text().contains(QStringLiteral("a.txt")));
+        QVERIFY2(QToolTip::text().contains(QStringLiteral("书签已满，删去了最早的 1 个")),
+                 qPrintable(QToolTip::text()));
     }
 
     void anEncodingChosenForAFileIsKeptWithItsPlace() {
