@@ -10,8 +10,6 @@
 #include "framework/text/HeadingScan.h"
 #include "framework/text/HeadingTools.h"
 
-#include <QRegularExpression>
-
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -103,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (i > 0 && sections[i - 1].offset >= at) FuzzFailure("sections out of order");
     }
 
-    static const QRegularExpression pattern(QStringLiteral("^(第|卷|Chapter)"));
+    static UserPattern pattern(QStringLiteral("^(第|卷|Chapter)"));
     const PatternScan scan = ScanWithPattern(text, pattern, {.maxMatches = 40});
     if (scan.headings.size() > 40 || scan.scannedBytes > text.size())
         FuzzFailure("a pattern scan past its bounds");
