@@ -143,6 +143,11 @@ cp_seed '\x01\x13' literal '第一章'
 gbk $'第一章 风起\r\n　　第一章又来\r\n正文第一章\r\n第二章\r\n\t 第一章\n' >> $c/chapter_pattern/seed-literal
 cp_seed '\x02\x13' prefix '第'
 gbk $'第一章\r\n　　第二章\r\n正文，第三\r\n第\n' >> $c/chapter_pattern/seed-prefix
+cp_seed '\x02\x13' prefix-indented '第'
+gbk $'\t第一章\r\n \t　第二章\r\n正文\r\n　 \t\n' >> $c/chapter_pattern/seed-prefix-indented
+cp_seed '\x01\x13' longest-line '章'
+{ printf '%s' "$(printf 'a%.0s' $(seq 253))"; gbk $'章\n'; printf '%s' "$(printf 'a%.0s' $(seq 254))"; gbk $'章\n'; } \
+    >> $c/chapter_pattern/seed-longest-line
 cp_seed '\x01\x13' metacharacters 'a.b*(c)|$^'
 printf 'a.b*(c)|$^\nab\n  xa.b*(c)|$^x\na.b*(c)\n' >> $c/chapter_pattern/seed-metacharacters
 cp_seed '\x02\x00' bound '第'; gbk $'第1\n第2\n第3\n' >> $c/chapter_pattern/seed-bound
