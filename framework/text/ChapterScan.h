@@ -64,9 +64,9 @@ public:
     ChapterScan(std::shared_ptr<const TextLoad> load, ChapterChoice choice,
                 std::size_t maxMatches = kMaxPatternMatches);
     // Gives up a scan still running without waiting for it: its thread is told to stop,
-    // which it sees within a piece of a millisecond or so, a pattern's line, or a MiB of
-    // a long line, and is joined off this thread (releaseInBackground), which lets go of
-    // the load too.
+    // which it sees after the piece it is on (a MiB of headings), the pattern's line (its
+    // bound: milliseconds at most) or a MiB of a long line, and is joined off this thread
+    // (joinInBackground), where the load is let go of too.
     ~ChapterScan();
     ChapterScan(const ChapterScan&) = delete;
     ChapterScan& operator=(const ChapterScan&) = delete;
