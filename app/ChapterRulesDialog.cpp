@@ -1,6 +1,7 @@
 #include "app/ChapterRulesDialog.h"
 
 #include "app/settings/FilePlaces.h"
+#include "framework/text/UserPattern.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -8,8 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace orlenth {
 
@@ -19,8 +21,10 @@ namespace {
 constexpr int kSettleMs = 300;
 constexpr int kPollMs = 100;
 // A file's place keeps its rule as "re:" and the pattern, in at most kMaxPathChars: a longer
-// pattern could not be kept, so it cannot be typed.
-constexpr int kMaxPatternChars = settings::TFilePlaces::kMaxPathChars - 3;
+// pattern could not be kept, and one past the matcher's own bound could not run, so neither can
+// be typed.
+constexpr int kMaxPatternChars =
+    std::min<int>(settings::TFilePlaces::kMaxPathChars - 3, text::UserPattern::kMaxLength);
 
 } // namespace
 
@@ -135,13 +139,16 @@ void TChapterRulesDialog::changed() {
     // An expression that is not one is said at once, and cannot be chosen.
     QString error;
     if (byPattern) {
-        const QRegularExpression re(pattern_->text());
-        if (pattern_->text().isEmpty())
+        const QString pattern = pattern_->text();
+        QString why;
+        qsizetype at = -1;
+        if (pattern.isEmpty())
             error = QStringLiteral("请输入正则表达式。");
-        else if (!re.isValid())
-            error = QStringLiteral("正则表达式有误（第 %1 个字符）：%2")
-                        .arg(re.patternErrorOffset() + 1)
-                        .arg(re.errorString());
+        else if (pattern.size() > text::UserPattern::kMaxLength)
+            error = QStringLiteral("正则表达式太长：最多 %1 个字符。")
+                        .arg(text::UserPattern::kMaxLength);
+        else if (!text::UserPattern::Check(pattern, &why, &at))
+            error = QStringLiteral("正则表达式有误（第 %1 个字符）：%2").arg(at + 1).arg(why);
     }
     ok_->setEnabled(error.isEmpty());
     scan_.reset();
@@ -166,17 +173,23 @@ void TChapterRulesDialog::showCount() {
     if (!scan_) return;
     const text::ChapterList list = scan_->Snapshot();
     const auto n = static_cast<qulonglong>(list.headings.size());
+    // Lines too costly for the pattern count as not matching, and the reader is told how
+    // many: a pattern that backtracks without end is what to change then.
+    const QString gaveUp = list.gaveUpLines == 0
+                               ? QString()
+                               : QStringLiteral("；%1 行太复杂，没有比完，算作不是章节")
+                                     .arg(static_cast<qulonglong>(list.gaveUpLines));
     if (!list.finished) {
-        count_->setText(QStringLiteral("正在查找……已找到 %1 个").arg(n));
+        count_->setText(QStringLiteral("正在查找……已找到 %1 个").arg(n) + gaveUp);
         return;
     }
     poll_.stop();
     if (list.stoppedEarly)
-        count_->setText(QStringLiteral("至少找到 %1 个章节").arg(n));
+        count_->setText(QStringLiteral("至少找到 %1 个章节").arg(n) + gaveUp);
     else if (n == 0)
-        count_->setText(QStringLiteral("没有找到章节"));
+        count_->setText(QStringLiteral("没有找到章节") + gaveUp);
     else
-        count_->setText(QStringLiteral("找到 %1 个章节").arg(n));
+        count_->setText(QStringLiteral("找到 %1 个章节").arg(n) + gaveUp);
 }
 
 } // namespace orlenth

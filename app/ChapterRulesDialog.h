@@ -1,7 +1,9 @@
 #pragma once
 // The chapter rules window (章节规则): how headings are found in the text on show, chosen
 // from 自动, one matching rule or a regular expression of the reader's, with a count of what
-// the choice finds in that text, worked out in the background a moment after each change.
+// the choice finds in that text, worked out in the background a moment after each change
+// (a change gives up the count under way without waiting for it), and of the lines too
+// costly for the pattern to decide.
 // It changes nothing itself: the owner reads Choice() once the dialog was accepted.
 
 #include "framework/text/ChapterScan.h"

@@ -13,8 +13,6 @@
 #include "framework/text/HeadingScan.h"
 #include "framework/text/HeadingTools.h"
 
-#include <QRegularExpression>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -209,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FuzzFailure("written lines: a heading's number is wrong");
     }
 
-    static const QRegularExpression pattern(QStringLiteral("^(第|卷|Chapter)"));
+    static UserPattern pattern(QStringLiteral("^(第|卷|Chapter)"));
     const PatternScan scan = ScanWithPattern(text, pattern, {.maxMatches = 40});
     if (scan.headings.size() > 40 || scan.scannedBytes > text.size())
         FuzzFailure("a pattern scan past its bounds");

@@ -117,6 +117,47 @@ printf '\x0c%s%s\n%s\r' "$(printf '%*s' 240 '')" "$(gbk '第二章 长的缩进'
 printf '\x01\x81\r\n\xb5\xda\r\xb5\n\xb5\xda\x81\x30\xd5\xc2\n\xa1\xa1\xb5\xda1\xd5\xc2' \
     > $c/heading_scan/seed-bad-bytes
 
+# chapter_pattern: how the pattern is taken (first byte: 0 as written, 1 a literal, 2 "^" and
+# a literal, 3 a stored choice), the bound on matches less one, the pattern's UTF-8, a NUL,
+# then GBK text: patterns that backtrack without end, recurse, are invalid or empty; a line
+# longer than a heading can be; literals with the pattern syntax's own characters.
+mkdir -p $c/chapter_pattern
+cp_seed() { printf "$1" > $c/chapter_pattern/seed-$2; printf '%s\0' "$3" >> $c/chapter_pattern/seed-$2; }
+a25=$(for i in $(seq 200); do printf 'aaaaaaaaaaaaaaaaaaaaaaaaa!\n'; done)
+cp_seed '\x00\x13' backtracking '(a+)+$'; printf '%s' "$a25" >> $c/chapter_pattern/seed-backtracking
+cp_seed '\x00\x13' nested '((a*)*|b)+c'; printf '%s' "$a25" >> $c/chapter_pattern/seed-nested
+cp_seed '\x00\x13' every-start '(?:a|a){0,11}bz'
+for i in 1 2 3; do printf '%s\n' "$(printf 'a%.0s' $(seq 253))zb"; done >> $c/chapter_pattern/seed-every-start
+cp_seed '\x00\x13' recursion '^(\((?1)*\))+$'
+for n in 10 60 120; do printf '%s%s\n' "$(printf '(%.0s' $(seq $n))" "$(printf ')%.0s' $(seq $((n - 1))))"; done \
+    >> $c/chapter_pattern/seed-recursion
+cp_seed '\x00\x13' endless-recursion '((?1))|a'; printf 'aaa\nb\n' >> $c/chapter_pattern/seed-endless-recursion
+cp_seed '\x00\x13' long-line '^第'
+{ head -c 60000 $text | tr -d '\r\n'; printf '\n'; gbk '第一章'; printf '\r\n'; } >> $c/chapter_pattern/seed-long-line
+for bad in '第(\d' '[' '\' '(?<' 'a{2,1}' '(?<=a+)b'; do
+    cp_seed '\x00\x13' "invalid-$(printf '%s' "$bad" | od -An -tx1 | tr -d ' \n')" "$bad"
+    gbk $'第1章\n第(1\n' >> $c/chapter_pattern/seed-invalid-$(printf '%s' "$bad" | od -An -tx1 | tr -d ' \n')
+done
+cp_seed '\x00\x13' empty ''; gbk $'第一章\n正文\n' >> $c/chapter_pattern/seed-empty
+cp_seed '\x01\x13' literal '第一章'
+gbk $'第一章 风起\r\n　　第一章又来\r\n正文第一章\r\n第二章\r\n\t 第一章\n' >> $c/chapter_pattern/seed-literal
+cp_seed '\x02\x13' prefix '第'
+gbk $'第一章\r\n　　第二章\r\n正文，第三\r\n第\n' >> $c/chapter_pattern/seed-prefix
+cp_seed '\x02\x13' prefix-indented '第'
+gbk $'\t第一章\r\n \t　第二章\r\n正文\r\n　 \t\n' >> $c/chapter_pattern/seed-prefix-indented
+cp_seed '\x01\x13' longest-line '章'
+{ printf '%s' "$(printf 'a%.0s' $(seq 253))"; gbk $'章\n'; printf '%s' "$(printf 'a%.0s' $(seq 254))"; gbk $'章\n'; } \
+    >> $c/chapter_pattern/seed-longest-line
+cp_seed '\x01\x13' metacharacters 'a.b*(c)|$^'
+printf 'a.b*(c)|$^\nab\n  xa.b*(c)|$^x\na.b*(c)\n' >> $c/chapter_pattern/seed-metacharacters
+cp_seed '\x02\x00' bound '第'; gbk $'第1\n第2\n第3\n' >> $c/chapter_pattern/seed-bound
+for stored in 'rule:hui' 're:^第.+章' 're:' 'rule:' 'rule:nope' 're:(a+)+$'; do
+    name=choice-$(printf '%s' "$stored" | od -An -tx1 | tr -d ' \n' | head -c 24)
+    cp_seed '\x03\x13' "$name" "$stored"
+    { gbk $'第一回 甲\n第二章 乙\n'; printf 'aaaaaaaaaaaaaaaaaaaaaaaa!\n'; } >> $c/chapter_pattern/seed-$name
+done
+cp_seed '\x00\x13' guwen '^[^，。]{1,8}$'; head -c 3000 $text >> $c/chapter_pattern/seed-guwen
+
 # folder_path: the path style (first byte), then an argument, or names one a line.
 mkdir -p $c/folder_path
 printf '\x00/home/user/books/a.txt' > $c/folder_path/seed-posix

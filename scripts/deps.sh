@@ -4,7 +4,7 @@
 ORLENTH_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libjpeg62-turbo-dev liblz4-dev libicu-dev libuchardet-dev
-    libopencc-dev libopencc-data opencc
+    libopencc-dev libopencc-data opencc libpcre2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-arphic-ukai xvfb xauth
     clang-format qt6-translations-l10n

@@ -1,13 +1,16 @@
 // The chapter-heading scanner over a novel-like GBK text of 64 MiB (chapters of 3 to 6 KB
 // under 第N章 headings, prose from bench/data/guwen.gbk.txt, CR LF line ends; once in its
 // paragraphs, once in short lines), beside
-// counting the text's LF bytes with memchr, the least any line-by-line pass costs.
+// counting the text's LF bytes with memchr, the least any line-by-line pass costs; and a
+// reader's pattern that backtracks without end, over lines made for it: what a line costs
+// when it gives up, and how long giving up a scan keeps the window's thread.
 
 #include "bench/CollectingReporter.h"
 #include "framework/text/ChapterScan.h"
 #include "framework/text/GbkDecoder.h"
 #include "framework/text/HeadingScan.h"
 #include "framework/text/HeadingTools.h"
+#include "framework/text/UserPattern.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -165,7 +168,7 @@ void BM_Snapshot(benchmark::State& state) {
 // A user's pattern over the first 8 MiB, with no limit reached.
 void BM_PatternScan8MiB(benchmark::State& state) {
     const std::string_view text = std::string_view(novel().text).substr(0, 8u << 20);
-    const QRegularExpression pattern(QStringLiteral("^第.{1,9}章"));
+    UserPattern pattern(QStringLiteral("^第.{1,9}章"));
     const PatternLimits limits{SIZE_MAX, SIZE_MAX, std::chrono::hours(1)};
     for (auto _ : state) {
         const PatternScan scan = ScanWithPattern(text, pattern, limits);
@@ -195,6 +198,62 @@ void BM_ChapterScanWholeText(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(n.text.size()));
 }
 
+// 20,000 lines of 25 "a" and "!", under "(a+)+$": every line gives up. Its time over the
+// lines is what one line that gives up costs.
+const std::string& backtrackingText() {
+    static const std::string text = [] {
+        std::string t;
+        for (int i = 0; i < 20'000; ++i) t += "aaaaaaaaaaaaaaaaaaaaaaaaa!\n";
+        return t;
+    }();
+    return text;
+}
+
+void BM_PatternScanBacktracking(benchmark::State& state) {
+    const std::string& text = backtrackingText();
+    UserPattern pattern(QStringLiteral("(a+)+$"));
+    const PatternLimits limits{SIZE_MAX, SIZE_MAX, std::chrono::hours(1)};
+    for (auto _ : state) {
+        const PatternScan scan = ScanWithPattern(text, pattern, limits);
+        if (scan.stop != PatternScan::Stop::Done || scan.gaveUp != 20'000)
+            state.SkipWithError("not every line gave up");
+    }
+    state.counters["lines_per_second"] =
+        benchmark::Counter(20'000.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// The worst line found: 255 bytes where every starting place runs to just under the bound.
+void BM_PatternWorstLine(benchmark::State& state) {
+    const std::string line = std::string(253, 'a') + "zb";
+    UserPattern pattern(QStringLiteral("(?:a|a){0,11}bz"));
+    for (auto _ : state) {
+        const PatternScan scan = ScanWithPattern(line, pattern);
+        if (scan.gaveUp != 0 || !scan.headings.empty())
+            state.SkipWithError("the line was not decided");
+    }
+}
+
+// A scan of the backtracking text given up a moment after it started, as switching to
+// another text does: the time is the window's, from the request to stop to its return.
+void BM_ChapterScanGiveUpBacktracking(benchmark::State& state) {
+    const std::string& text = backtrackingText();
+    TextFeed feed;
+    feed.buffer = QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size()));
+    feed.ready = text.size();
+    const auto load = std::make_shared<TextLoad>(std::move(feed));
+    ChapterChoice choice;
+    choice.kind = ChapterChoice::Kind::Pattern;
+    choice.pattern = QStringLiteral("(a+)+$");
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto scan = std::make_unique<ChapterScan>(load, choice);
+        while (scan->Snapshot().gaveUpLines == 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        state.ResumeTiming();
+        scan.reset();
+    }
+}
+
 BENCHMARK(BM_MemchrLineCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeadingScanOnePiece)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeadingScan1MiBPieces)->Unit(benchmark::kMillisecond);
@@ -203,6 +262,13 @@ BENCHMARK(BM_HeadingScanShortLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Snapshot)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PatternScan8MiB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChapterScanWholeText)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PatternScanBacktracking)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PatternWorstLine)->Unit(benchmark::kMillisecond);
+// Each start waits for the scan's first chunk, untimed: a fixed count keeps that short.
+BENCHMARK(BM_ChapterScanGiveUpBacktracking)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Iterations(20);
 
 } // namespace
 

@@ -70,7 +70,28 @@ private:
     std::thread thread_; // last: it uses the members above
 };
 
+// Joins its thread when let go of, then lets go of what it keeps.
+class Joiner {
+public:
+    Joiner(std::thread thread, std::shared_ptr<const void> keep)
+        : thread_(std::move(thread)), keep_(std::move(keep)) {}
+    ~Joiner() {
+        if (thread_.joinable()) thread_.join();
+    }
+    Joiner(const Joiner&) = delete;
+    Joiner& operator=(const Joiner&) = delete;
+
+private:
+    std::thread thread_;
+    std::shared_ptr<const void> keep_; // let go of after the join: the thread may use it
+};
+
 } // namespace
+
+void joinInBackground(std::thread thread, std::shared_ptr<const void> keep) {
+    if (!thread.joinable() && !keep) return;
+    releaseInBackground(std::make_shared<Joiner>(std::move(thread), std::move(keep)));
+}
 
 void releaseInBackground(std::shared_ptr<const void> thing) {
     if (!thing) return;

@@ -6,21 +6,18 @@
 // - automatic: the rules HeadingScan.h chooses from what has arrived;
 // - one rule: every candidate of that rule, whatever the others find;
 // - a pattern: the lines a regular expression matches (ScanWithPattern), tried once the
-//   lines are in, up to a bound on matches.
-// The scan holds the load, so its bytes live as long as the scan does.
+//   lines are in, up to a bound on matches, each line at a bounded cost (UserPattern).
+// The scan holds the load, so its bytes live as long as the scan does. Giving a scan up
+// never waits for it: its thread is told to stop and joined elsewhere.
 
 #include "framework/text/HeadingScan.h"
 #include "framework/text/TextLoad.h"
 
-#include <QRegularExpression>
 #include <QString>
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -53,6 +50,8 @@ struct ChapterList {
     std::uint64_t scannedBytes = 0;
     bool finished = false;     // the scan has ended: the list is all there will be
     bool stoppedEarly = false; // a pattern found more than the bound: the list is cut
+    // Lines a pattern could not decide within its bound, taken as not matching.
+    std::uint64_t gaveUpLines = 0;
 };
 
 class ChapterScan {
@@ -64,41 +63,31 @@ public:
     // pattern's matches (0 is taken as 1); an invalid pattern finds nothing.
     ChapterScan(std::shared_ptr<const TextLoad> load, ChapterChoice choice,
                 std::size_t maxMatches = kMaxPatternMatches);
-    // Gives up a scan still running and waits for its thread, which returns within a piece
-    // (a few milliseconds) or a pattern's chunk. The load is let go of in the background.
+    // Gives up a scan still running without waiting for it: its thread is told to stop,
+    // which it sees after the piece it is on (a MiB of headings), the pattern's line (its
+    // bound: milliseconds at most) or a MiB of a long line, and is joined off this thread
+    // (joinInBackground), where the load is let go of too.
     ~ChapterScan();
     ChapterScan(const ChapterScan&) = delete;
     ChapterScan& operator=(const ChapterScan&) = delete;
 
     const ChapterChoice& Choice() const { return choice_; }
-    const std::shared_ptr<const TextLoad>& Load() const { return load_; }
+    const std::shared_ptr<const TextLoad>& Load() const;
 
     // The list so far. Any thread.
     ChapterList Snapshot() const;
     // Whether the list can still change, without copying it. Any thread.
-    bool Finished() const { return finished_.load(std::memory_order_acquire); }
+    bool Finished() const;
     // Changes whenever more of the text was scanned: equal values, equal lists. Any thread.
-    std::uint64_t Progress() const { return progress_.load(std::memory_order_acquire); }
+    std::uint64_t Progress() const;
 
 private:
-    void run();
-    void runHeadings();
-    void runPattern();
-
-    std::shared_ptr<const TextLoad> load_;
+    // What the scan's thread works on, shared with it: it outlives this object until the
+    // thread has ended.
+    struct Work;
     ChapterChoice choice_;
-    QRegularExpression pattern_;
-    std::size_t maxMatches_;
-    HeadingScanner scanner_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> finished_{false};
-    std::atomic<std::uint64_t> progress_{0};
-    std::atomic<std::uint64_t> fed_{0};
-    mutable std::mutex mutex_; // guards the pattern's results
-    std::vector<Heading> matches_;
-    std::uint64_t patternScanned_ = 0;
-    bool stoppedEarly_ = false;
-    std::thread thread_; // last: it uses the members above
+    std::shared_ptr<Work> work_;
+    std::thread thread_;
 };
 
 } // namespace orlenth::text

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 namespace orlenth::text {
 
@@ -21,6 +22,19 @@ std::size_t lineEndFrom(std::string_view text, std::size_t from) {
     while (e < text.size() && !isBreak(text[e])) ++e;
     return e;
 }
+
+// The first line break in [from, until), or `until`.
+std::size_t lineEndWithin(std::string_view text, std::size_t from, std::size_t until) {
+    std::size_t e = from;
+    while (e < until && !isBreak(text[e])) ++e;
+    return e;
+}
+
+// Lines between two looks at the clock: a few, as each may cost up to its pattern's bound.
+constexpr std::size_t kLinesBetweenClocks = 16;
+
+// How much of a long line is gone through between two looks at a stop.
+constexpr std::size_t kLongLineStep = 1u << 20;
 
 // The start of the line after the one that ends at `end` (a break or the text's end).
 std::size_t nextLineStart(std::string_view text, std::size_t end) {
@@ -62,6 +76,29 @@ QString decode(std::string_view bytes) {
     return QString::fromUcs4(codePoints.data(), static_cast<qsizetype>(codePoints.size()));
 }
 
+// The line as the pattern sees it: UTF-16, in a buffer of the thread's own that the next
+// call reuses. What is no character comes out as U+FFFD.
+std::u16string_view decodeUtf16(std::string_view bytes) {
+    const GbkDecoder& decoder = GbkDecoder::instance();
+    thread_local std::u16string units;
+    units.clear();
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        const GbkChar c = decoder.next(p, end);
+        char32_t cp = c.codePoint;
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacementChar;
+        if (cp >= 0x10000) {
+            units.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            units.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            units.push_back(static_cast<char16_t>(cp));
+        }
+        p += c.length;
+    }
+    return units;
+}
+
 // Leading ASCII spaces, tabs and GBK full-width spaces.
 std::size_t leadingSpaces(std::string_view line) {
     std::size_t i = 0;
@@ -101,13 +138,14 @@ std::vector<Heading> VirtualSections(std::string_view text, std::size_t every) {
     return out;
 }
 
-PatternScan ScanWithPattern(std::string_view text, const QRegularExpression& pattern,
-                            const PatternLimits& limits) {
+PatternScan ScanWithPattern(std::string_view text, UserPattern& pattern,
+                            const PatternLimits& limits, const std::atomic<bool>* stop) {
     PatternScan scan;
-    if (!pattern.isValid()) {
+    if (!pattern.IsValid()) {
         scan.scannedBytes = text.size();
         return scan;
     }
+    const auto asked = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     const auto deadline = std::chrono::steady_clock::now() + limits.maxTime;
     std::size_t start = 0;
     std::size_t lines = 0;
@@ -116,16 +154,34 @@ PatternScan ScanWithPattern(std::string_view text, const QRegularExpression& pat
             scan.stop = PatternScan::Stop::Bytes;
             break;
         }
-        if (lines++ % 256 == 0 && std::chrono::steady_clock::now() >= deadline) {
+        if (asked()) {
+            scan.stop = PatternScan::Stop::Asked;
+            break;
+        }
+        if (lines++ % kLinesBetweenClocks == 0 && std::chrono::steady_clock::now() >= deadline) {
             scan.stop = PatternScan::Stop::Time;
             break;
         }
         if (start > kMaxOffset) break;
-        const std::size_t end = lineEndFrom(text, start);
+        // A line of many megabytes is gone through a piece at a time, a stop seen between.
+        std::size_t end = start;
+        for (;;) {
+            const std::size_t until = std::min(text.size(), end + kLongLineStep);
+            end = lineEndWithin(text, end, until);
+            if (end < until || until == text.size()) break;
+            if (asked()) {
+                scan.stop = PatternScan::Stop::Asked;
+                scan.scannedBytes = start;
+                return scan;
+            }
+        }
         const std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.size() <= kMaxHeadingLineBytes) {
-            const QString s = decode(line.substr(leadingSpaces(line)));
-            if (pattern.match(s).hasMatch()) {
+            const std::u16string_view units = decodeUtf16(line.substr(leadingSpaces(line)));
+            const UserPattern::Result result =
+                pattern.Match(QStringView(units.data(), static_cast<qsizetype>(units.size())));
+            if (result == UserPattern::Result::GaveUp) ++scan.gaveUp;
+            if (result == UserPattern::Result::Match) {
                 scan.headings.push_back(headingOfLine(text, start, HeadingRule::User));
                 if (scan.headings.size() >= limits.maxMatches) {
                     scan.scannedBytes = nextLineStart(text, end);

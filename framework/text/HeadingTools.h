@@ -3,10 +3,11 @@
 // without any, a user's own pattern, a heading's text, and moving between headings.
 
 #include "framework/text/HeadingScan.h"
+#include "framework/text/UserPattern.h"
 
-#include <QRegularExpression>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -35,18 +36,25 @@ struct PatternLimits {
 struct PatternScan {
     std::vector<Heading> headings; // rule User, level 1, in text order, lengths as sections'
     std::size_t scannedBytes = 0;  // the lines before this offset were all tried
+    // Lines the pattern could not decide within its bound (UserPattern::Result::GaveUp),
+    // taken as not matching.
+    std::size_t gaveUp = 0;
     // Why the scan stopped early, if it did: the caller shows the count as "at least".
-    enum class Stop : std::uint8_t { Done, Matches, Bytes, Time } stop = Stop::Done;
+    // Asked: the caller's stop flag was set.
+    enum class Stop : std::uint8_t { Done, Matches, Bytes, Time, Asked } stop = Stop::Done;
 };
 
 // The lines of `text` that `pattern` matches anywhere (unanchored; "^" is the start of the
 // line after its leading spaces), each line decoded from GB18030 with its leading ASCII
 // spaces, tabs and U+3000 taken off. Lines longer than kMaxHeadingLineBytes are not tried,
-// as they cannot be headings. Stops after maxMatches matches, or at the first line start
-// past maxBytes, or once maxTime has passed (looked at before the first line and every 256 lines).
-// An invalid pattern matches nothing. Lines starting at or beyond 4 GiB are not tried.
-PatternScan ScanWithPattern(std::string_view text, const QRegularExpression& pattern,
-                            const PatternLimits& limits = {});
+// as they cannot be headings, so that no line costs more than the pattern's bound. Stops
+// after maxMatches matches, or at the first line start past maxBytes, or once maxTime has
+// passed (looked at before the first line and every 16 lines), or once `stop` is set
+// (looked at before every line, and every MiB of a long one). An invalid pattern matches
+// nothing. Lines starting at or beyond 4 GiB are not tried.
+PatternScan ScanWithPattern(std::string_view text, UserPattern& pattern,
+                            const PatternLimits& limits = {},
+                            const std::atomic<bool>* stop = nullptr);
 
 // The heading's line as shown: decoded from GB18030, leading and trailing spaces taken off.
 // The part of the line outside `text` is left out (empty when all of it is).

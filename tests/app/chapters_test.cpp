@@ -1,7 +1,9 @@
 // The table of contents (目录) on the real main window from its real description: a
 // folder file's chapters listed with volumes as groups, Enter on one putting it at the top,
 // Ctrl+Page Down / Up stepping between chapters, a text without headings cut into
-// sections, and a chosen rule kept for the file (in a temporary config folder).
+// sections, a chosen rule kept for the file (in a temporary config folder), and a pattern
+// that backtracks without end, which neither switching texts, closing the window nor typing
+// in the rules window waits for.
 
 #include "tests/app/AppFixture.h"
 
@@ -20,6 +22,7 @@
 #include "framework/ui/ToolButton.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -113,6 +116,25 @@ struct Reading {
     std::unique_ptr<TOrlenth> form;
 };
 
+// Lines that "(a+)+$" cannot decide within its bound: each gives up.
+QByteArray backtrackingLines(int n) {
+    QByteArray text;
+    for (int i = 0; i < n; ++i) text += "aaaaaaaaaaaaaaaaaaaaaaaaa!\n";
+    return text;
+}
+
+// How long `step` keeps the window's thread, in milliseconds.
+template <typename F> qint64 timed(F step) {
+    QElapsedTimer clock;
+    clock.start();
+    step();
+    return clock.elapsed();
+}
+
+// The bound on what the window may spend on giving up a scan: the scans below take minutes
+// when waited for.
+constexpr qint64 kAtOnceMs = 2000;
+
 QStringList childTexts(QTreeWidgetItem* item) {
     QStringList out;
     for (int i = 0; i < item->childCount(); ++i) out << item->child(i)->text(0);
@@ -163,6 +185,70 @@ private slots:
                  canChoose);
         if (canChoose)
             QCOMPARE(text::ChapterChoice::Parse(dialog.Choice().Stored()), dialog.Choice());
+    }
+
+    void rulesWindowSaysHowManyLinesGaveUpAndTypingNeverWaits() {
+        QByteArray bytes = backtrackingLines(300'000) + Gbk("第1章") + "\n" + Gbk("第2章") + "\n";
+        text::TextFeed feed;
+        feed.buffer = bytes;
+        feed.ready = static_cast<std::size_t>(bytes.size());
+        auto load = std::make_shared<text::TextLoad>(std::move(feed));
+        TChapterRulesDialog dialog(load, {});
+        dialog.findChild<QComboBox*>(QStringLiteral("chapterWay"))
+            ->setCurrentIndex(TChapterRulesDialog::kPatternRow);
+        auto* pattern = dialog.findChild<QLineEdit*>(QStringLiteral("chapterPattern"));
+        // Typing on after a pattern that backtracks: each key gives up the count under way.
+        pattern->setFocus();
+        apptest::Type(pattern, QStringLiteral("(a+)+$"));
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.CountText().contains(QStringLiteral("行太复杂")), 30'000);
+        const qint64 typing = timed([&] { apptest::Type(pattern, QStringLiteral("|^第")); });
+        QVERIFY2(typing < kAtOnceMs, QByteArray::number(typing).constData());
+        qInfo("typing three keys %lld ms", typing);
+        // 300,000 lines at a fraction of a millisecond each: the count comes in a minute.
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.CountText().startsWith(QStringLiteral("找到 2 个章节")),
+                                 120'000);
+        QCOMPARE(dialog.CountText(),
+                 QStringLiteral("找到 2 个章节；300000 行太复杂，没有比完，算作不是章节"));
+        QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->isEnabled());
+    }
+
+    void aBacktrackingPatternNeverKeepsTheWindowWaiting_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("rule");
+        QTest::newRow("nested plus, lines that give up")
+            << backtrackingLines(100'000) << QStringLiteral("re:(a+)+$");
+        // Just under the bound from every starting place: milliseconds a line, minutes in all.
+        QTest::newRow("lines that cost the most")
+            << (QByteArray(253, 'a') + "zb\n").repeated(20'000)
+            << QStringLiteral("re:(?:a|a){0,11}bz");
+    }
+    void aBacktrackingPatternNeverKeepsTheWindowWaiting() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, rule);
+        Config config;
+        QTemporaryDir books;
+        apptest::WriteFile(books.path() + QStringLiteral("/other.txt"), twoVolumes());
+        Reading r(books.path(), text);
+        // The rule is kept in the file's place record, as typed into 章节规则.
+        r.form->ApplyChapterChoice(rule);
+        r.form->toc->Execute();
+        QTreeWidget* tree = r.form->ChapterTree();
+        QVERIFY(tree);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("正在查找章节……"));
+        // Another row while the scan runs: the other text's chapters, at once.
+        const qint64 switching = timed([&] { r.form->StepArticle('q'); });
+        QVERIFY2(switching < kAtOnceMs, QByteArray::number(switching).constData());
+        QCOMPARE(r.form->ListBox1->ItemIndex(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT((r.form->RefreshChapters(), r.form->Chapters().size() == 9),
+                                 30'000);
+        // Back on the first text its kept rule runs again; closing the window does not wait.
+        r.form->StepArticle('h');
+        QCOMPARE(r.form->ListBox1->ItemIndex(), 0);
+        QTRY_COMPARE((r.form->RefreshChapters(), tree->topLevelItem(0)->text(0)),
+                     QStringLiteral("正在查找章节……"));
+        const qint64 closing = timed([&] { r.form.reset(); });
+        QVERIFY2(closing < kAtOnceMs, QByteArray::number(closing).constData());
+        qInfo("switching %lld ms, closing %lld ms", switching, closing);
     }
 
     void listsVolumesAsGroupsAndComesBackToTheTitles() {

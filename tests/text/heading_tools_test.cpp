@@ -84,7 +84,7 @@ std::string patternText() {
 
 TEST(PatternScanLimits, CountsEveryMatchingLineWithinTheLimits) {
     const std::string text = patternText();
-    const QRegularExpression pattern(QStringLiteral("^卷\\d+"));
+    UserPattern pattern(QStringLiteral("^卷\\d+"));
     PatternScan scan = ScanWithPattern(text, pattern);
     EXPECT_EQ(scan.headings.size(), 100u);
     EXPECT_EQ(scan.stop, PatternScan::Stop::Done);
@@ -106,8 +106,8 @@ TEST(PatternScanLimits, CountsEveryMatchingLineWithinTheLimits) {
     EXPECT_EQ(scan.stop, PatternScan::Stop::Time);
     EXPECT_LT(scan.headings.size(), 100u);
 
-    EXPECT_TRUE(
-        ScanWithPattern(text, QRegularExpression(QStringLiteral("(unclosed"))).headings.empty());
+    UserPattern invalid(QStringLiteral("(unclosed"));
+    EXPECT_TRUE(ScanWithPattern(text, invalid).headings.empty());
 }
 
 TEST(HeadingTextAndMoves, TextIsTheTrimmedLineWithinTheBytes) {
