@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +15,24 @@ namespace orlenth {
 namespace {
 
 const QEvent::Type kPing = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// How long thread `tid` of this process has waited on a run queue in all, the second
+// figure of its schedstat; -1 when the kernel does not keep it.
+std::chrono::nanoseconds RunDelay(int tid) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/self/task/%d/schedstat", tid);
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::chrono::nanoseconds{-1};
+    char text[128];
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0) return std::chrono::nanoseconds{-1};
+    text[n] = '\0';
+    unsigned long long running = 0, waiting = 0;
+    if (std::sscanf(text, "%llu %llu", &running, &waiting) != 2)
+        return std::chrono::nanoseconds{-1};
+    return std::chrono::nanoseconds{static_cast<std::int64_t>(waiting)};
+}
 
 } // namespace
 
@@ -29,7 +50,9 @@ private:
     TStallWatch& watch_;
 };
 
-TStallWatch::TStallWatch(std::FILE* log) : log_(log), answerer_(std::make_unique<Answerer>(*this)) {
+TStallWatch::TStallWatch(std::FILE* log)
+    : thread_(static_cast<int>(::gettid())), log_(log),
+      answerer_(std::make_unique<Answerer>(*this)) {
     watcher_ = std::thread([this] { Watch(); });
 }
 
@@ -57,12 +80,13 @@ void TStallWatch::Watch() {
         const auto now = Clock::now();
         if (pending_) {
             // Not answered yet: a stall going on is counted as far as it has come.
-            const auto waited = std::chrono::duration_cast<Millis>(now - sent_);
+            const Millis waited = HeldSince(now);
             ongoing_ = waited > kThreshold ? waited : Millis{0};
             continue;
         }
         pending_ = true;
         sent_ = now;
+        delaySent_ = RunDelay(thread_);
         // Posted without the lock, which the answer takes.
         lock.unlock();
         QCoreApplication::postEvent(answerer_.get(), new QEvent(kPing));
@@ -72,7 +96,7 @@ void TStallWatch::Watch() {
 
 void TStallWatch::Answered() {
     std::lock_guard lock(mutex_);
-    const auto waited = std::chrono::duration_cast<Millis>(Clock::now() - sent_);
+    const Millis waited = HeldSince(Clock::now());
     pending_ = false;
     ongoing_ = Millis{0};
     if (waited <= kThreshold) return;
@@ -80,6 +104,13 @@ void TStallWatch::Answered() {
     if (log_)
         std::fprintf(log_, "orlenth: the window's thread stalled for %lld ms\n",
                      static_cast<long long>(waited.count()));
+}
+
+TStallWatch::Millis TStallWatch::HeldSince(Clock::time_point now) const {
+    auto held = std::chrono::duration_cast<std::chrono::nanoseconds>(now - sent_);
+    const std::chrono::nanoseconds delay = RunDelay(thread_);
+    if (delaySent_.count() >= 0 && delay >= delaySent_) held -= delay - delaySent_;
+    return std::chrono::duration_cast<Millis>(std::max(held, std::chrono::nanoseconds{0}));
 }
 
 TStallWatch::Millis TStallWatch::Longest() const {
@@ -99,6 +130,7 @@ void TStallWatch::Reset() {
     stalls_.clear();
     ongoing_ = Millis{0};
     sent_ = Clock::now();
+    delaySent_ = RunDelay(thread_);
 }
 
 std::unique_ptr<TStallWatch> StallWatchFromEnvironment() {

@@ -7,8 +7,11 @@
 // with the length it has so far, so a freeze shows even before it ends.
 //
 // Lengths are the ping's wait: a stall is measured up to kSample short (it may have begun
-// before the ping was sent), never long. Nested loops (a modal dialog's, or a test's
-// processEvents) answer too: they are a return to the loop.
+// before the ping was sent), never long. The time the thread was ready to run but waited
+// for a processor (the kernel's run delay, /proc/self/task/TID/schedstat) is left out, so
+// a busy machine is not taken for a held loop, while a thread that waits (a join, a lock)
+// still counts; without that file, lengths are wall time. Nested loops (a modal dialog's,
+// or a test's processEvents) answer too: they are a return to the loop.
 
 #include <QObject>
 
@@ -45,16 +48,20 @@ public:
     void Reset();
 
 private:
+    using Clock = std::chrono::steady_clock;
     class Answerer;
     void Watch();
     void Answered();
+    // The wait since sent_, less the watched thread's run delay since then.
+    Millis HeldSince(Clock::time_point now) const;
 
-    using Clock = std::chrono::steady_clock;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stop_ = false;
     bool pending_ = false;
     Clock::time_point sent_;
+    std::chrono::nanoseconds delaySent_{-1}; // the watched thread's run delay at sent_
+    int thread_;                             // the watched thread's id
     std::vector<Millis> stalls_;
     Millis ongoing_{0};
     std::FILE* log_;
