@@ -66,7 +66,9 @@ TStallWatch::~TStallWatch() {
     // A ping still queued goes with its receiver.
     answerer_.reset();
     if (log_) {
-        const auto longest = Longest();
+        // Stalls that ended: the loop has, and a ping it left unanswered tells nothing.
+        Millis longest{0};
+        for (const Millis stall : stalls_) longest = std::max(longest, stall);
         std::fprintf(log_,
                      "orlenth: longest stall of the window's thread: %lld ms (%zu over %lld ms)\n",
                      static_cast<long long>(longest.count()), stalls_.size(),

@@ -32,7 +32,8 @@ public:
     static constexpr Millis kThreshold{50};
 
     // Watches the thread that makes it, whose event loop must be a Qt one. `log`, when
-    // given, gets a line for each stall as it ends and, at the watch's end, the longest.
+    // given, gets a line for each stall as it ends and, at the watch's end, the longest that
+    // ended.
     explicit TStallWatch(std::FILE* log = nullptr);
     // Stops the watcher thread (it is joined; it never waits for the watched thread).
     ~TStallWatch();
