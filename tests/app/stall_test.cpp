@@ -125,6 +125,7 @@ void switchRowsWhileTheNovelWraps(TOrlenth& form) {
     }
     QCOMPARE(form.ListBox1->ItemIndex(), 0);
     waitWrapped(form);
+    QVERIFY(form.Memo1->Load()->available() >= static_cast<std::size_t>(novelBytes()));
 }
 
 void switchEncodings(TOrlenth& form) {
