@@ -199,7 +199,12 @@ using Act = void (*)(TOrlenth&);
 
 QString describe(const TStallWatch& watch) {
     QStringList lengths;
-    for (const TStallWatch::Millis s : watch.Stalls()) lengths << QString::number(s.count());
+    TStallWatch::Millis ended{0};
+    for (const TStallWatch::Millis s : watch.Stalls()) {
+        lengths << QString::number(s.count());
+        ended = std::max(ended, s);
+    }
+    if (watch.Longest() > ended) lengths << QStringLiteral("one still going");
     return QStringLiteral("longest %1 ms, limit %2 ms; stalls over %3 ms: %4")
         .arg(watch.Longest().count())
         .arg(apptest::StallLimit().count())
