@@ -12,6 +12,7 @@
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Font.h"
+#include "framework/ui/StallWatch.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -205,7 +206,9 @@ int RunProgram(int argc, const char* const* argv) {
                 QApplication::quit();
             });
         }
-        // 4. The loop, until the main window closes.
+        // 4. The loop, until the main window closes; ORLENTH_STALL_REPORT=1 reports how long
+        // its thread went without returning to it.
+        const std::unique_ptr<TStallWatch> stallWatch = StallWatchFromEnvironment();
         if (!quitRequested) QApplication::exec();
     } catch (const std::exception& e) {
         app.ShowException(e);

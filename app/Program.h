@@ -27,6 +27,8 @@ void StartReadingSettings(int argc, const char* const* argv);
 // The user's settings file is read and written unless --no-settings is among the
 // arguments (it is taken out of them) or a screenshot is being made. SIGTERM, SIGINT and
 // SIGHUP end the loop as closing the main window does, so that the settings are written.
+// ORLENTH_STALL_REPORT=1 watches the loop (TStallWatch): each time its thread goes over 50 ms
+// without returning to it is told on standard error, and the longest at the end.
 int RunProgram(int argc, const char* const* argv);
 
 } // namespace orlenth

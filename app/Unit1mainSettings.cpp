@@ -447,13 +447,16 @@ void TOrlenth::addMarkExecute(TComponent*) {
                      ? DisplayTextToUnicode(ListBox1->Items()->Get(row))
                      : QString();
     mark.offset = PlaceRead();
-    // How far in, by the text's bytes: a file still arriving is measured by its size.
+    // How far in, by the shown text's bytes, as the offset is: a converted file's bytes on
+    // disk are another measure. A text still arriving is measured by what is there and how
+    // much of the file it came from.
+    const std::shared_ptr<const text::TextLoad> load = Memo1->Load();
+    const std::uint64_t shown = load->available();
     const auto& file = state_.FileOnShow();
-    const std::uint64_t size =
-        file ? std::max<std::uint64_t>(file->size, 1)
-             : std::max<std::uint64_t>(static_cast<std::uint64_t>(Memo1->Text().size()), 1);
-    mark.permille = static_cast<int>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(mark.offset) * 1000 / size, 1000));
+    const bool arriving = !load->loaded() && file && encodingReport_;
+    mark.permille = settings::PermilleOf(static_cast<std::uint64_t>(mark.offset), shown,
+                                         arriving ? encodingReport_->SourceRead() : shown,
+                                         arriving ? file->size : shown);
     MemoLines lines(*Memo1);
     if (lines.Count() > 0) {
         const int line = WrappedLineAt(lines, static_cast<std::uint32_t>(mark.offset));

@@ -270,17 +270,19 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceB
     const FileEncoding encoding = chosen ? *chosen : sniffer.Verdict();
     report->Set(encoding);
     if (encoding == FileEncoding::Gbk) {
+        report->SetRead(got);
         if (ended || got == size) {
             raw.resize(static_cast<qsizetype>(got));
             return {std::move(raw), static_cast<std::size_t>(got), {}};
         }
         return {std::move(raw), static_cast<std::size_t>(got),
-                [file, got, size, piece](text::TextSink& sink) {
+                [file, got, size, piece, report](text::TextSink& sink) {
                     for (std::uint64_t offset = got; offset < size && !sink.cancelled();) {
                         const auto want =
                             static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - offset));
                         const std::size_t n = ReadAt(file->fd_, sink.data() + offset, want, offset);
                         offset += n;
+                        report->SetRead(offset);
                         sink.publish(static_cast<std::size_t>(offset));
                         if (n < want) break;
                     }
@@ -294,7 +296,8 @@ text::TextFeed TextFile::FeedForDisplay(std::size_t maxBytes, std::size_t pieceB
     raw = QByteArray();
     const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(4 * size + 16, maxBytes));
     QByteArray text(static_cast<qsizetype>(room), Qt::Uninitialized);
-    auto conversion = std::make_shared<Conversion>(std::move(file), encoding, size, piece);
+    auto conversion =
+        std::make_shared<Conversion>(std::move(file), std::move(report), encoding, size, piece);
     conversion->Next(text.data(), room);
     const std::size_t ready = conversion->written;
     return {std::move(text), ready, [conversion](text::TextSink& sink) {
@@ -320,6 +323,7 @@ text::TextFeed TextFile::AsciiStartFeed(std::shared_ptr<TextFile> file, Encoding
     std::copy(raw.constData(), raw.constData() + plain, text.data());
     raw = QByteArray();
     auto state = std::make_shared<EncodingSniffer>(std::move(sniffed));
+    report->SetRead(plain);
     return {std::move(text), plain, [file, state, got, size, piece, report](text::TextSink& sink) {
                 EncodingSniffer& sniffer = *state;
                 std::string buffer(piece, '\0');
@@ -337,6 +341,7 @@ text::TextFeed TextFile::AsciiStartFeed(std::shared_ptr<TextFile> file, Encoding
                         std::copy(buffer.data() + (shown - offset),
                                   buffer.data() + (plainEnd - offset), sink.data() + shown);
                         shown = plainEnd;
+                        report->SetRead(shown);
                         sink.publish(static_cast<std::size_t>(shown));
                     }
                     offset += n;
@@ -352,12 +357,13 @@ text::TextFeed TextFile::AsciiStartFeed(std::shared_ptr<TextFile> file, Encoding
                             static_cast<std::size_t>(std::min<std::uint64_t>(piece, end - at));
                         const std::size_t n = ReadAt(file->fd_, sink.data() + at, want, at);
                         at += n;
+                        report->SetRead(at);
                         sink.publish(static_cast<std::size_t>(at));
                         if (n < want) break;
                     }
                     return;
                 }
-                Conversion conversion(file, encoding, end, piece, shown,
+                Conversion conversion(file, report, encoding, end, piece, shown,
                                       static_cast<std::size_t>(shown));
                 while (!sink.cancelled() && conversion.Next(sink.data(), sink.capacity()))
                     sink.publish(conversion.written);
@@ -381,6 +387,7 @@ bool TextFile::Conversion::Next(char* text, std::size_t room) {
     if (bytes > room - written) TooLarge();
     std::copy(out.constData(), out.constData() + bytes, text + written);
     written += bytes;
+    report->SetRead(offset);
     return !finished;
 }
 

@@ -73,13 +73,18 @@ public:
     // Whether the caller chose the encoding (a `forced` one); an earlier verdict passed on
     // as `known` is still the detection's.
     bool Forced() const { return forced_.load(std::memory_order_acquire); }
+    // How many of the file's bytes the text arrived so far was made from: with the text's
+    // length so far, how long the whole text will be. The file's size once it is all read.
+    std::uint64_t SourceRead() const { return read_.load(std::memory_order_acquire); }
 
 private:
     friend class TextFile;
     void Set(FileEncoding e) { value_.store(static_cast<int>(e), std::memory_order_release); }
+    void SetRead(std::uint64_t bytes) { read_.store(bytes, std::memory_order_release); }
 
     std::atomic<int> value_{-1};
     std::atomic<bool> forced_{false};
+    std::atomic<std::uint64_t> read_{0};
 };
 
 // A folder file opened for reading. Opening never blocks (a FIFO, say), and only regular
@@ -140,15 +145,17 @@ private:
     // A file read again from its start and converted, a piece at a time.
     struct Conversion {
         // From `start`, where `written` bytes of text are already there.
-        Conversion(std::shared_ptr<TextFile> f, FileEncoding encoding, std::uint64_t bytes,
-                   std::size_t pieceBytes, std::uint64_t start = 0, std::size_t already = 0)
-            : file(std::move(f)), converter(encoding, start == 0), size(bytes), offset(start),
-              written(already), piece(pieceBytes, '\0') {}
+        Conversion(std::shared_ptr<TextFile> f, std::shared_ptr<EncodingReport> r,
+                   FileEncoding encoding, std::uint64_t bytes, std::size_t pieceBytes,
+                   std::uint64_t start = 0, std::size_t already = 0)
+            : file(std::move(f)), report(std::move(r)), converter(encoding, start == 0),
+              size(bytes), offset(start), written(already), piece(pieceBytes, '\0') {}
         // Converts the next piece and appends it to `text`, which has room for `room` bytes
         // (more: EOutOfResources); false once the file is done.
         bool Next(char* text, std::size_t room);
 
         std::shared_ptr<TextFile> file;
+        std::shared_ptr<EncodingReport> report;
         DisplayConverter converter;
         std::uint64_t size;
         std::uint64_t offset;

@@ -91,6 +91,18 @@ std::int64_t SizeOf(const TBookmark& b) {
 
 } // namespace
 
+int PermilleOf(std::uint64_t offset, std::uint64_t shownBytes, std::uint64_t sourceRead,
+               std::uint64_t sourceBytes) {
+    // In long double: the scaled length may pass what 64 bits hold for a hostile report.
+    long double length = static_cast<long double>(shownBytes);
+    if (sourceRead == 0)
+        length = static_cast<long double>(std::max(shownBytes, sourceBytes));
+    else if (sourceRead < sourceBytes)
+        length = length * static_cast<long double>(sourceBytes) / sourceRead;
+    length = std::max(length, 1.0L);
+    return static_cast<int>(std::min(static_cast<long double>(offset), length) * 1000 / length);
+}
+
 TBookmarks::TBookmarks(TSettingsFile& file) : file_(file) {
     std::vector<TBookmark> read;
     for (const QString& id : file_.Keys(kGroup, static_cast<int>(TSettingsFile::kMaxFileLines))) {

@@ -21,10 +21,18 @@ struct TBookmark {
     QString file;      // canonical path of a folder file; empty for a built-in article
     QString title;     // the row's title or the file's name, as shown
     qint64 offset = 0; // text offset of the marked top line (in the stored GB18030 text)
-    int permille = 0;  // how far into the text, 0-1000
+    int permille = 0;  // how far into the text, 0-1000 (PermilleOf)
     QString opening;   // the line's opening words
     qint64 made = 0;   // ms since the epoch
 };
+
+// How far into a text `offset` lies, in thousandths (0-1000), offset and length measured in
+// the same text: the one shown, whose bytes differ from the file's on disk whenever the file
+// was converted. `shownBytes` of it are there so far, made from `sourceRead` of the source's
+// `sourceBytes` (a file's bytes, or the text itself); while it still arrives, its length is
+// taken as the part there scaled up by the part of the source it came from.
+int PermilleOf(std::uint64_t offset, std::uint64_t shownBytes, std::uint64_t sourceRead,
+               std::uint64_t sourceBytes);
 
 class TBookmarks {
 public:

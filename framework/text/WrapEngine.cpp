@@ -6,6 +6,8 @@
 #include "framework/text/WrapSpan.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace orlenth::text {
@@ -19,6 +21,31 @@ void refuseOversize(std::size_t bytes) {
 unsigned workerCount() {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
 }
+
+// The wrap at once measures the characters its table leaves out itself, on the owner's
+// thread. Each script met for the first time may load a fallback face, tens of
+// milliseconds each, so a text of many scripts (one read in the wrong encoding, say) could
+// hold the window's thread for as long as it has scripts: past kAtOnceMeasureBudget of
+// measuring, the wrap at once stops at its line's start and the job goes on from there,
+// its questions answered one turn of the event loop at a time (MeasureDesk). The lines are
+// the same either way.
+constexpr std::chrono::milliseconds kAtOnceMeasureBudget{20};
+
+class MeasureWithinBudget final : public SlowMeasure {
+public:
+    MeasureWithinBudget(const GbkMetrics& metrics, std::atomic<bool>& over)
+        : metrics_(metrics), over_(over), start_(std::chrono::steady_clock::now()) {}
+    GbkMetrics::Entry entryOf(char32_t codePoint) override {
+        const GbkMetrics::Entry e = metrics_.of(codePoint);
+        if (std::chrono::steady_clock::now() - start_ > kAtOnceMeasureBudget) over_ = true;
+        return e;
+    }
+
+private:
+    const GbkMetrics& metrics_;
+    std::atomic<bool>& over_;
+    std::chrono::steady_clock::time_point start_;
+};
 
 } // namespace
 
@@ -116,9 +143,11 @@ void WrapEngine::ensureStarted() {
     const std::int64_t units = widthUnitsOf(width_);
     std::vector<std::uint32_t> starts;
     starts.reserve(std::min(available, kWrapAtOnceBytes) / 16 + 1);
-    const std::size_t resume =
-        wrapSpan(std::string_view(text_->bytes(), available),
-                 {0, available, loaded, kWrapAtOnceBytes}, units, *metrics_, nullptr, starts);
+    std::atomic<bool> overBudget = false;
+    MeasureWithinBudget measure(*metrics_, overBudget);
+    const std::size_t resume = wrapSpan(std::string_view(text_->bytes(), available),
+                                        {0, available, loaded, kWrapAtOnceBytes, &overBudget},
+                                        units, *metrics_, &measure, starts);
     lines_->append(starts.data(), starts.size());
     wrappedTo_ = resume;
     if (loaded && resume >= available) return;

@@ -105,9 +105,13 @@ std::size_t wrapSpan(std::string_view text, const Span& span, std::int64_t width
                 length = c.length;
                 if (c.length == 1)
                     e = metrics.single(b);
-                else if (slow)
+                else if (slow) {
                     e = slow->entryOf(c.codePoint);
-                else if (c.length == 2)
+                    // A measure may take long (a fallback face loaded): a caller with a time
+                    // budget stops here rather than at the piece's end.
+                    if (span.cancel && span.cancel->load(std::memory_order_relaxed))
+                        return lineStart;
+                } else if (c.length == 2)
                     e = metrics.resolve(b, static_cast<std::uint8_t>(data[pos + 1]), c.codePoint);
                 else
                     e = metrics.of(c.codePoint);

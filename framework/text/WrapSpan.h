@@ -30,8 +30,9 @@ struct Span {
     bool toIsEnd;
     // Stop at the first display line that starts at or after this offset.
     std::size_t stopAt = SIZE_MAX;
-    // Looked at every kCancelCheckBytes of text: once set, the wrap stops at the start of
-    // the line it is in, which it returns, and what it appended is incomplete.
+    // Looked at every kCancelCheckBytes of text and after each character measured through
+    // `slow`: once set, the wrap stops at the start of the line it is in, which it returns,
+    // and what it appended is incomplete.
     const std::atomic<bool>* cancel = nullptr;
 };
 

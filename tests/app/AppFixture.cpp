@@ -6,8 +6,11 @@
 #include "framework/text/TextEncoding.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QtTest>
 
 #include <vector>
@@ -38,6 +41,23 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     QCOMPARE(f.write(bytes), bytes.size());
+}
+
+TStallWatch::Millis StallLimit() {
+    return TStallWatch::Millis{100 * ORLENTH_STALL_SCALE};
+}
+
+bool RunLoopUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsed() >= ms) loop.quit();
+    });
+    look.start(5);
+    if (!done()) loop.exec();
+    return done();
 }
 
 TConfig::TConfig() {

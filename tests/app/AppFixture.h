@@ -4,16 +4,20 @@
 
 #include "tests/support/FakeDialogs.h"
 
+#include "framework/ui/StallWatch.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
 class QWidget;
 
+#include <functional>
 #include <string>
 
 namespace apptest {
 
+using orlenth::TStallWatch;
 using testsupport::TDialogLog;
 
 // The program's start-up (app/Program.h) with the fake dialogs; the first argument of the
@@ -29,6 +33,15 @@ void Type(QWidget* w, const QString& text);
 
 // Writes `bytes` to `path` (a failure fails the test).
 void WriteFile(const QString& path, const QByteArray& bytes);
+
+// The longest the window's thread may go without returning to its event loop while a
+// user's action is handled: 100 ms, times ORLENTH_STALL_SCALE for a build whose code runs
+// slower than the program's (the sanitizers').
+TStallWatch::Millis StallLimit();
+
+// Runs an event loop of its own, as the program's runs (it waits for events when there
+// are none), until `done` holds or `ms` have passed; whether `done` held.
+bool RunLoopUntil(const std::function<bool()>& done, int ms);
 
 // A settings file in a config folder of its own (XDG_CONFIG_HOME points there while this
 // lives), never the user's: Open reads it afresh for the next window, as a new run of the

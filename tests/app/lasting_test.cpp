@@ -294,6 +294,50 @@ private slots:
                  qPrintable(QToolTip::text()));
     }
 
+    // A bookmark says how far in it lies by the text as shown, whatever the file's bytes on
+    // disk: the last page is at the end and the middle halfway, in every encoding.
+    void aBookmarksPositionIsMeasuredInTheTextShown_data() {
+        QTest::addColumn<QByteArray>("encoding");
+        for (const char* e : {"GBK", "UTF-8", "UTF-16LE", "Big5"})
+            QTest::newRow(e) << QByteArray(e);
+    }
+    void aBookmarksPositionIsMeasuredInTheTextShown() {
+        QFETCH(QByteArray, encoding);
+        Config config;
+        config.Open();
+        QTemporaryDir books;
+        QString novel;
+        for (int i = 0; i < 3000; ++i)
+            novel += QStringLiteral("桃花源記，第%1行：緣溪行，忘路之遠近。\r\n").arg(i);
+        QStringEncoder encoder(encoding.constData(), QStringConverter::Flag::WriteBom);
+        WriteFile(books.path() + QStringLiteral("/a.txt"), encoder.encode(novel));
+        auto& rec = apptest::SetUpProgram(books.path().toStdString());
+        TOrlenth form;
+        form.Show();
+        waitWrapped(form);
+        // A mark on the last page and one halfway down, then what the bookmarks window says.
+        for (const std::int64_t position :
+             {form.ScrollBox1->MaxVertPosition(), form.ScrollBox1->MaxVertPosition() / 2}) {
+            form.ScrollBox1->SetVertPosition(position);
+            form.addMarkExecute(nullptr);
+        }
+        QList<double> percents;
+        rec.modalLoop = [&](QWidget& w) {
+            const auto* list = w.findChild<QTreeWidget*>();
+            for (int row = 0; row < list->topLevelItemCount(); ++row)
+                for (int c = 0; c < list->columnCount(); ++c)
+                    if (const QString cell = list->topLevelItem(row)->text(c); cell.endsWith('%'))
+                        percents << cell.chopped(1).toDouble();
+            return 0;
+        };
+        form.marksExecute(nullptr);
+        std::sort(percents.begin(), percents.end());
+        QCOMPARE(percents.size(), 2);
+        QVERIFY2(percents[0] >= 48 && percents[0] <= 52, qPrintable(QString::number(percents[0])));
+        QVERIFY2(percents[1] >= 98.5 && percents[1] <= 100,
+                 qPrintable(QString::number(percents[1])));
+    }
+
     void anEncodingChosenForAFileIsKeptWithItsPlace() {
         Config config;
         config.Open();

@@ -159,6 +159,35 @@ TEST_F(KeptListsTest, BookmarksThatDoNotReadBackStayInTheFile) {
     EXPECT_EQ(Fresh()->Keys("bookmarks", 100).size(), 8);
 }
 
+// Offset and length in one measure, the text shown; a text still arriving is scaled by the
+// part of its source read.
+struct PermilleCase {
+    const char* name;
+    std::uint64_t offset, shown, read, source;
+    int permille;
+};
+class Permille : public ::testing::TestWithParam<PermilleCase> {};
+TEST_P(Permille, IsTheOffsetOverTheShownTextsLength) {
+    const PermilleCase& c = GetParam();
+    EXPECT_EQ(PermilleOf(c.offset, c.shown, c.read, c.source), c.permille);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Bookmarks, Permille,
+    ::testing::Values(
+        // A UTF-8 file of 52,890 bytes shown as 40,670 bytes of GBK, marked on its last line
+        // (by the file's size, 76.8 %).
+        PermilleCase{"LastLineOfAConvertedText", 40'640, 40'670, 52'890, 52'890, 999},
+        PermilleCase{"MiddleOfAConvertedText", 20'335, 40'670, 52'890, 52'890, 500},
+        PermilleCase{"TheEnd", 40'670, 40'670, 52'890, 52'890, 1000},
+        // Half the file read gave 20,000 bytes: the text will be about 40,000.
+        PermilleCase{"ArrivingScaledByTheSourceRead", 10'000, 20'000, 50'000, 100'000, 250},
+        PermilleCase{"NothingReadYetTakesTheSourcesSize", 50, 100, 0, 1'000, 50},
+        PermilleCase{"PastTheEndIsTheEnd", 900, 100, 100, 100, 1000},
+        PermilleCase{"EmptyText", 0, 0, 0, 0, 0},
+        // Scaled past 64 bits: the offset is a vanishing part of that length, not a wrapped one.
+        PermilleCase{"HugeFiguresDoNotWrap", UINT64_MAX, UINT64_MAX, 1, UINT64_MAX, 0}),
+    [](const ::testing::TestParamInfo<PermilleCase>& row) { return std::string(row.param.name); });
+
 TEST_F(KeptListsTest, RecentKeepsTenNewestFirst) {
     {
         auto file = Fresh();
