@@ -5,8 +5,7 @@
 //
 // The novels are ORLENTH_STALL_MB megabytes (64 unless set; the largest novel the reader
 // takes is 300): enough that any pass over the whole text on the window's thread takes
-// several times the limit. Rows named DISABLED_ are known to stall and are skipped unless
-// ORLENTH_STALL_ALL=1.
+// several times the limit.
 
 #include "tests/app/AppFixture.h"
 
@@ -234,20 +233,16 @@ private slots:
         QTest::newRow("简繁 on a novel") << QStringLiteral("novels") << &switchScripts;
         QTest::newRow("查找全部 over a large folder")
             << QStringLiteral("library") << &findAllOverTheFolder;
-        // Known to stall until the window stops waiting for them: enable once mended.
-        QTest::newRow("DISABLED_a backtracking chapter rule, then another row")
+        QTest::newRow("a backtracking chapter rule, then another row")
             << QStringLiteral("patterns") << &backtrackingChapterRule;
-        QTest::newRow("DISABLED_a long find pattern over a repetitive text")
+        QTest::newRow("a long find pattern over a repetitive text")
             << QStringLiteral("repetitive") << &longFindPattern;
-        QTest::newRow("DISABLED_a screen reader on a novel while it wraps")
+        QTest::newRow("a screen reader on a novel while it wraps")
             << QStringLiteral("novels") << &screenReaderOnTheNovel;
     }
     void theLoopIsNeverHeldLong() {
         QFETCH(QString, folder);
         QFETCH(Act, act);
-        if (QByteArray(QTest::currentDataTag()).startsWith("DISABLED_") &&
-            qgetenv("ORLENTH_STALL_ALL") != "1")
-            QSKIP("a known stall (ORLENTH_STALL_ALL=1 runs it)");
         apptest::SetUpProgram(
             (books_->dir.path() + QLatin1Char('/') + folder + QLatin1Char('/')).toStdString());
         TOrlenth form;
