@@ -26,6 +26,14 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
 
+    // Points the settings store's default place and its private copies (TMPDIR) inside the
+    // folder, so that a target never touches the user's settings or the system's tmp.
+    void HoldSettings() const {
+        std::filesystem::create_directories(path_ / "tmp");
+        ::setenv("TMPDIR", (path_ / "tmp").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+    }
+
     // Empties the folder for the next input.
     void Clear() const {
         std::error_code ec;

@@ -283,9 +283,7 @@ int RunWritten(const std::uint8_t* data, std::size_t size, const TLook& design) 
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     QCoreApplication::setApplicationName(QStringLiteral("orlenth"));
-    std::filesystem::create_directories(folder() / "tmp");
-    ::setenv("TMPDIR", (folder() / "tmp").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", folder().path().c_str(), 1);
+    folder().HoldSettings();
     return 0;
 }
 

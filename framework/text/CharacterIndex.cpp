@@ -102,7 +102,7 @@ std::uint32_t CharacterIndex::byteOf(int offset) {
     return at.byte;
 }
 
-int CharacterIndex::unitsBefore(std::uint32_t byte) {
+CharacterIndex::Mark CharacterIndex::walkTo(std::uint32_t byte) {
     byte = std::min(byte, bytes_);
     Mark at = from([&](const Mark& m) { return m.byte <= byte; });
     const std::string_view text = source_.bytes(at.byte, std::min<std::uint32_t>(bytes_, byte + 4));
@@ -115,23 +115,16 @@ int CharacterIndex::unitsBefore(std::uint32_t byte) {
         at.byte += c.length;
         p += c.length;
     }
-    last_ = at;
-    return at.units;
+    return at;
+}
+
+int CharacterIndex::unitsBefore(std::uint32_t byte) {
+    last_ = walkTo(byte);
+    return last_.units;
 }
 
 std::uint32_t CharacterIndex::boundaryFrom(std::uint32_t byte) {
-    byte = std::min(byte, bytes_);
-    Mark at = from([&](const Mark& m) { return m.byte <= byte; });
-    const std::string_view text = source_.bytes(at.byte, std::min<std::uint32_t>(bytes_, byte + 4));
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const GbkDecoder& decoder = GbkDecoder::instance();
-    while (at.byte < byte) {
-        const GbkChar c = decoder.next(p, end);
-        at.byte += c.length;
-        p += c.length;
-    }
-    return at.byte;
+    return walkTo(byte).byte;
 }
 
 QString CharacterIndex::text(int from, int to) {

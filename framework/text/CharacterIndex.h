@@ -94,7 +94,9 @@ private:
     std::uint32_t limit();
     // The nearest known place at or before the one `before` says is not past.
     template <typename Before> Mark from(Before before) const;
-    // The character boundary at or after byte `byte` (not past the counted bytes).
+    // The character boundary at or after byte `byte` (not past the counted bytes), with the
+    // units before it.
+    Mark walkTo(std::uint32_t byte);
     std::uint32_t boundaryFrom(std::uint32_t byte);
     Span spanOf(std::size_t line, std::uint32_t byte);
 
