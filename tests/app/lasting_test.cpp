@@ -63,6 +63,14 @@ void waitWrapped(TOrlenth& form) {
     QTRY_VERIFY_WITH_TIMEOUT(form.Memo1->Wrapped(), 30'000);
 }
 
+// Three thousand numbered lines in traditional characters, for every encoding a file may have.
+QString numberedNovel() {
+    QString novel;
+    for (int i = 0; i < 3000; ++i)
+        novel += QStringLiteral("桃花源記，第%1行：緣溪行，忘路之遠近。\r\n").arg(i);
+    return novel;
+}
+
 } // namespace
 
 class LastingTest : public QObject {
@@ -306,9 +314,7 @@ private slots:
         Config config;
         config.Open();
         QTemporaryDir books;
-        QString novel;
-        for (int i = 0; i < 3000; ++i)
-            novel += QStringLiteral("桃花源記，第%1行：緣溪行，忘路之遠近。\r\n").arg(i);
+        const QString novel = numberedNovel();
         QStringEncoder encoder(encoding.constData(), QStringConverter::Flag::WriteBom);
         WriteFile(books.path() + QStringLiteral("/a.txt"), encoder.encode(novel));
         auto& rec = apptest::SetUpProgram(books.path().toStdString());
@@ -342,9 +348,7 @@ private slots:
         Config config;
         config.Open();
         QTemporaryDir books;
-        QString novel;
-        for (int i = 0; i < 3000; ++i)
-            novel += QStringLiteral("桃花源記，第%1行：緣溪行，忘路之遠近。\r\n").arg(i);
+        const QString novel = numberedNovel();
         QStringEncoder big5("Big5");
         WriteFile(books.path() + QStringLiteral("/a.txt"), big5.encode(novel));
         const auto menuOf = [](TOrlenth& form) {
